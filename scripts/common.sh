@@ -1,0 +1,46 @@
+# Shared set-up for ./run.sh, ./test.sh and ./bench.sh: install the Debian packages that are
+# missing, then configure and build. Sourced, not run.
+
+KORVANEL_PACKAGES=(
+    cmake g++ make qt6-base-dev
+    xvfb xauth xdotool imagemagick x11-utils
+    fonts-liberation poppler-utils cups printer-driver-cups-pdf
+    strace
+)
+
+korvanel_missing_packages() {
+    local missing=() pkg
+    for pkg in "${KORVANEL_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    echo "${missing[@]}"
+}
+
+korvanel_install_packages() {
+    local missing
+    missing=$(korvanel_missing_packages)
+    [ -z "$missing" ] && return 0
+    echo "Installing missing packages: $missing"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "error: packages missing ($missing) and neither root nor sudo is available" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    # shellcheck disable=SC2086
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends $missing
+}
+
+# korvanel_build BUILD_DIR BUILD_TYPE [extra cmake arguments...]
+korvanel_build() {
+    local dir=$1 type=$2
+    shift 2
+    cmake -S "$KORVANEL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null &&
+        cmake --build "$dir" --parallel "$(nproc)"
+}

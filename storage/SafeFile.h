@@ -1,0 +1,39 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Crash-safe file primitives on the POSIX calls, so that a failure is never reported as
+// success and a crash never leaves a file torn or missing. Files created are 0600 and folders
+// 0700 whatever the umask: they hold patient data.
+namespace SafeFile {
+
+// Creates the folder (last level only) with mode 0700 when it is missing.
+FileStatus makePrivateFolder(const QString& path);
+
+// Creates an empty file with mode 0600 when it is missing; an existing file is left alone.
+FileStatus createIfMissing(const QString& path);
+
+// Reads at most maxBytes from the start of the file (all of it when maxBytes < 0).
+FileStatus readPrefix(const QString& path, QByteArray& out, qint64 maxBytes = -1);
+
+// Writes the bytes at the offset (creating the file 0600 when missing), keeps every other byte
+// of the file, and returns only once the data is on the disk (fdatasync).
+FileStatus writeAt(const QString& path, qint64 offset, const QByteArray& bytes);
+
+// Replaces the file's whole content: writes a temporary file beside it, flushes it, renames it
+// over the target and flushes the folder. A failure leaves the old content in place.
+FileStatus replaceContent(const QString& path, const QByteArray& content);
+
+// Renames from over to and flushes the folder of to.
+FileStatus renameOver(const QString& from, const QString& to);
+
+// Removes the file and flushes its folder. A missing file is not an error.
+FileStatus removeFile(const QString& path);
+
+// Flushes the folder itself, so that a rename or removal in it survives a crash.
+FileStatus syncFolder(const QString& path);
+
+} // namespace SafeFile
