@@ -1,0 +1,195 @@
+#include "storage/SafeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr mode_t kPrivateFile = 0600;
+constexpr mode_t kPrivateFolder = 0700;
+
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString folderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+// Retries a system call interrupted by a signal.
+template <typename Call> auto retry(Call call) {
+    decltype(call()) result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes, qint64 offset) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = retry([&] {
+            return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                            static_cast<off_t>(offset + done));
+        });
+        if (written < 0)
+            return FileStatus::fromErrno(path, errno);
+        if (written == 0)
+            return FileStatus::fromErrno(path, EIO);
+        done += written;
+    }
+    return FileStatus::success();
+}
+
+FileStatus closeChecked(int fd, const QString& path) {
+    // close is not retried: on Linux the descriptor is gone even when it reports EINTR.
+    if (::close(fd) != 0)
+        return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+} // namespace
+
+FileStatus SafeFile::makePrivateFolder(const QString& path) {
+    if (::mkdir(nativePath(path).constData(), kPrivateFolder) == 0) {
+        // mkdir honours the umask, which may have taken more than it should leave.
+        if (::chmod(nativePath(path).constData(), kPrivateFolder) != 0)
+            return FileStatus::fromErrno(path, errno);
+        return syncFolder(folderOf(path));
+    }
+    if (errno != EEXIST)
+        return FileStatus::fromErrno(path, errno);
+    struct stat info {};
+    if (::stat(nativePath(path).constData(), &info) != 0)
+        return FileStatus::fromErrno(path, errno);
+    if (!S_ISDIR(info.st_mode))
+        return FileStatus::fromErrno(path, ENOTDIR);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::createIfMissing(const QString& path) {
+    const int fd = retry([&] {
+        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      kPrivateFile);
+    });
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return FileStatus::success();
+        return FileStatus::fromErrno(path, errno);
+    }
+    if (::fchmod(fd, kPrivateFile) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return FileStatus::fromErrno(path, error);
+    }
+    if (retry([&] { return ::fsync(fd); }) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return FileStatus::fromErrno(path, error);
+    }
+    FileStatus closed = closeChecked(fd, path);
+    if (!closed)
+        return closed;
+    return syncFolder(folderOf(path));
+}
+
+FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 maxBytes) {
+    out.clear();
+    const int fd =
+        retry([&] { return ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC); });
+    if (fd < 0)
+        return FileStatus::fromErrno(path, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+        ::close(fd);
+        return FileStatus::fromErrno(path, error);
+    }
+    char chunk[65536];
+    while (maxBytes < 0 || out.size() < maxBytes) {
+        qint64 wanted = sizeof(chunk);
+        if (maxBytes >= 0)
+            wanted = qMin<qint64>(wanted, maxBytes - out.size());
+        const ssize_t got = retry([&] { return ::read(fd, chunk, static_cast<size_t>(wanted)); });
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            return FileStatus::fromErrno(path, error);
+        }
+        if (got == 0)
+            break;
+        out.append(chunk, got);
+    }
+    ::close(fd);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArray& bytes) {
+    const int fd = retry([&] {
+        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, kPrivateFile);
+    });
+    if (fd < 0)
+        return FileStatus::fromErrno(path, errno);
+    FileStatus status = writeAll(fd, path, bytes, offset);
+    if (status && retry([&] { return ::fdatasync(fd); }) != 0)
+        status = FileStatus::fromErrno(path, errno);
+    FileStatus closed = closeChecked(fd, path);
+    return status ? closed : status;
+}
+
+FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
+    const QString temporary = path + QStringLiteral(".new");
+    const int fd = retry([&] {
+        return ::open(nativePath(temporary).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                      kPrivateFile);
+    });
+    if (fd < 0)
+        return FileStatus::fromErrno(temporary, errno);
+    FileStatus status = FileStatus::success();
+    if (::fchmod(fd, kPrivateFile) != 0)
+        status = FileStatus::fromErrno(temporary, errno);
+    if (status)
+        status = writeAll(fd, temporary, content, 0);
+    if (status && retry([&] { return ::fsync(fd); }) != 0)
+        status = FileStatus::fromErrno(temporary, errno);
+    FileStatus closed = closeChecked(fd, temporary);
+    if (status)
+        status = closed;
+    if (status)
+        status = renameOver(temporary, path);
+    if (!status)
+        ::unlink(nativePath(temporary).constData());
+    return status;
+}
+
+FileStatus SafeFile::renameOver(const QString& from, const QString& to) {
+    if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0)
+        return FileStatus::fromErrno(to, errno);
+    return syncFolder(folderOf(to));
+}
+
+FileStatus SafeFile::removeFile(const QString& path) {
+    if (::unlink(nativePath(path).constData()) != 0) {
+        if (errno == ENOENT)
+            return FileStatus::success();
+        return FileStatus::fromErrno(path, errno);
+    }
+    return syncFolder(folderOf(path));
+}
+
+FileStatus SafeFile::syncFolder(const QString& path) {
+    const int fd = retry(
+        [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (fd < 0)
+        return FileStatus::fromErrno(path, errno);
+    FileStatus status = FileStatus::success();
+    if (retry([&] { return ::fsync(fd); }) != 0)
+        status = FileStatus::fromErrno(path, errno);
+    ::close(fd);
+    return status;
+}

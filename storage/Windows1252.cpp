@@ -1,0 +1,50 @@
+#include "storage/Windows1252.h"
+
+#include <array>
+
+namespace {
+
+// 0x80 to 0x9F; the rest of the code page is the same as Latin-1. Undefined bytes map to the
+// C1 control character of the same value.
+constexpr std::array<char16_t, 32> kHighControlRange = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char encodeOne(char16_t unit) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return static_cast<char>(unit);
+    for (std::size_t i = 0; i < kHighControlRange.size(); ++i) {
+        if (kHighControlRange[i] == unit)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+} // namespace
+
+QString Windows1252::decode(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value >= 0x80 && value < 0xA0)
+            text.append(QChar(kHighControlRange[value - 0x80]));
+        else
+            text.append(QChar(value));
+    }
+    return text;
+}
+
+QByteArray Windows1252::encode(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        // A character outside the basic plane is two UTF-16 units but one character: one "?".
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        bytes.append(encodeOne(ch.unicode()));
+    }
+    return bytes;
+}
