@@ -1,0 +1,45 @@
+#include "reference/ReferenceText.h"
+
+#include "storage/SafeFile.h"
+#include "storage/Windows1252.h"
+
+QStringList splitReferenceLines(const QByteArray& bytes) {
+    const QString text = Windows1252::decode(bytes);
+    QStringList lines;
+    qsizetype lineStart = 0;
+    qsizetype at = 0;
+    const qsizetype size = text.size();
+    while (at < size) {
+        const QChar ch = text.at(at);
+        if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
+            lines.append(text.mid(lineStart, at - lineStart));
+            if (ch == QLatin1Char('\r') && at + 1 < size && text.at(at + 1) == QLatin1Char('\n'))
+                ++at;
+            ++at;
+            lineStart = at;
+        } else {
+            ++at;
+        }
+    }
+    if (lineStart < size)
+        lines.append(text.mid(lineStart));
+    return lines;
+}
+
+FileStatus readReferenceLines(const QString& path, QStringList& lines) {
+    lines.clear();
+    QByteArray bytes;
+    const FileStatus status = SafeFile::readPrefix(path, bytes);
+    if (!status)
+        return status;
+    lines = splitReferenceLines(bytes);
+    return FileStatus::success();
+}
+
+QString physicianFilePath(const QString& appPath) {
+    return appPath + QStringLiteral("/AppData/physician.txt");
+}
+
+QString cityZipFilePath(const QString& appPath) {
+    return appPath + QStringLiteral("/AppData/cmcityzip.txt");
+}
