@@ -1,0 +1,148 @@
+#include "reference/ProviderCode.h"
+#include "validation/Completeness.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kCode = QStringLiteral("123456");
+
+ResultRecord completeRecord() {
+    ResultRecord record = ResultRecord::newRecord(kCode);
+    record.set(ResultRecord::DateTaken, "03012025");
+    record.set(ResultRecord::LastName, "Smith");
+    record.set(ResultRecord::FirstName, "Ann");
+    record.set(ResultRecord::DateOfBirth, "07041950");
+    record.set(ResultRecord::StreetNumber, "12");
+    record.set(ResultRecord::StreetName, "Main St");
+    record.set(ResultRecord::City, "Springfield");
+    record.set(ResultRecord::Zip, "00011");
+    record.set(ResultRecord::PhoneAreaCode, "555");
+    record.set(ResultRecord::PhoneNumber, "123-4567");
+    record.set(ResultRecord::AnalysisDate, "03022025");
+    record.set(ResultRecord::PbResult, "12.5");
+    record.set(ResultRecord::BelowDetection, "0");
+    record.set(ResultRecord::TestType, "V");
+    return record;
+}
+
+} // namespace
+
+class tst_Completeness : public QObject {
+    Q_OBJECT
+private slots:
+    void firstGapIsReported_data() {
+        QTest::addColumn<QList<int>>("blankFields");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+
+        using R = ResultRecord;
+        QTest::newRow("date taken") << QList<int>{R::DateTaken} << "Missing Date Taken."
+                                    << "mskDateTaken";
+        QTest::newRow("last name") << QList<int>{R::LastName} << "Missing Last Name."
+                                   << "txtLastName";
+        QTest::newRow("first name") << QList<int>{R::FirstName} << "Missing First Name."
+                                    << "txtFirstName";
+        QTest::newRow("date of birth") << QList<int>{R::DateOfBirth} << "Missing Date of Birth."
+                                       << "mskDateOfBirth";
+        QTest::newRow("street number") << QList<int>{R::StreetNumber} << "Missing Street Number."
+                                       << "txtStreetNumber";
+        QTest::newRow("street name") << QList<int>{R::StreetName} << "Missing Street Name."
+                                     << "txtStreetName";
+        QTest::newRow("city") << QList<int>{R::City} << "Missing City Name."
+                              << "cboCity";
+        QTest::newRow("zip") << QList<int>{R::Zip} << "Missing Zip Code."
+                             << "cboZip";
+        QTest::newRow("phone number") << QList<int>{R::PhoneNumber} << "Missing Phone Number."
+                                      << "mskPhone";
+        QTest::newRow("analysis date") << QList<int>{R::AnalysisDate} << "Missing Analysis Date."
+                                       << "mskAnalysisDate";
+        QTest::newRow("pb result") << QList<int>{R::PbResult} << "Missing Pb Result."
+                                   << "txtPb";
+        QTest::newRow("result with blank flag")
+            << QList<int>{R::PbResult, R::BelowDetection} << "Missing Pb Result."
+            << "txtPb";
+        QTest::newRow("only the first of several")
+            << QList<int>{R::Zip, R::StreetName, R::AnalysisDate} << "Missing Street Name."
+            << "txtStreetName";
+        QList<int> all;
+        for (int field = 0; field < R::FieldCount; ++field)
+            all << field;
+        QTest::newRow("every field blank") << all << "Missing Date Taken."
+                                           << "mskDateTaken";
+    }
+    void firstGapIsReported() {
+        QFETCH(QList<int>, blankFields);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        ResultRecord record = completeRecord();
+        for (int field : blankFields)
+            record.set(static_cast<ResultRecord::Field>(field), "  ");
+        const CompletenessDecision decision = decideIsIncompleteRecord(record, kCode);
+        QVERIFY(decision.incomplete);
+        QCOMPARE(decision.title, QString("Record Incomplete Error"));
+        QCOMPARE(decision.message, message);
+        QCOMPARE(decision.focusControl, focus);
+        QVERIFY(!decision.rewriteRecord);
+    }
+
+    void untestedFieldsMayBeBlank() {
+        ResultRecord record = completeRecord();
+        for (auto field :
+             {ResultRecord::MiddleInitial, ResultRecord::Sex, ResultRecord::AptNumber,
+              ResultRecord::ParentsFirst, ResultRecord::ParentsLast, ResultRecord::PhoneAreaCode,
+              ResultRecord::RaceCode, ResultRecord::Ancestry, ResultRecord::TestType,
+              ResultRecord::Physician, ResultRecord::AnalysisMethod})
+            record.set(field, "");
+        const CompletenessDecision decision = decideIsIncompleteRecord(record, kCode);
+        QVERIFY(!decision.incomplete);
+        QVERIFY(!decision.rewriteRecord);
+    }
+
+    void lowResultPassesResultTest() {
+        ResultRecord record = completeRecord();
+        record.set(ResultRecord::PbResult, "    ");
+        record.set(ResultRecord::BelowDetection, "1");
+        QVERIFY(!decideIsIncompleteRecord(record, kCode).incomplete);
+    }
+
+    void providerCodeMustBeSet_data() {
+        QTest::addColumn<QString>("currentCode");
+        QTest::newRow("six blanks") << "      ";
+        QTest::newRow("zeros") << "000000";
+        QTest::newRow("no leading number") << "ABC123";
+    }
+    void providerCodeMustBeSet() {
+        QFETCH(QString, currentCode);
+        const CompletenessDecision decision =
+            decideIsIncompleteRecord(completeRecord(), currentCode);
+        QVERIFY(decision.incomplete);
+        QCOMPARE(decision.title, QString("Provider Code Error"));
+        QCOMPARE(decision.message, QString("Provider Code has not been set.\r\nPlease use the "
+                                           "Provider Code assigned to the you by the State of "
+                                           "Calmoria."));
+        QCOMPARE(decision.focusControl, QString("mskDateTaken"));
+    }
+
+    void recordGapBeforeProviderCode() {
+        ResultRecord record = completeRecord();
+        record.set(ResultRecord::Zip, "");
+        QCOMPARE(decideIsIncompleteRecord(record, "      ").message, QString("Missing Zip Code."));
+    }
+
+    void rewriteOnlyForAnotherProviderCode() {
+        ResultRecord record = completeRecord();
+        QVERIFY(!decideIsIncompleteRecord(record, kCode).rewriteRecord);
+        const CompletenessDecision older = decideIsIncompleteRecord(record, "654321");
+        QVERIFY(!older.incomplete);
+        QVERIFY(older.rewriteRecord);
+        // Compared as they stand: a leading zero or blank is a different code.
+        QVERIFY(decideIsIncompleteRecord(record, "0123456").rewriteRecord);
+        record.set(ResultRecord::ProviderCode, "12345");
+        QVERIFY(!decideIsIncompleteRecord(record, "12345 ").rewriteRecord);
+        QVERIFY(decideIsIncompleteRecord(record, "012345").rewriteRecord);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Completeness)
+#include "tst_Completeness.moc"
