@@ -8,20 +8,26 @@ class PrintOutcome {
 public:
     enum Kind { Printed, SavedAsPdf, Failed };
 
-    static PrintOutcome printed() { return PrintOutcome(Printed, QString()); }
-    static PrintOutcome savedAsPdf(const QString& path) { return PrintOutcome(SavedAsPdf, path); }
-    static PrintOutcome failed(const QString& reason) { return PrintOutcome(Failed, reason); }
+    static PrintOutcome printed() { return PrintOutcome(Printed, QString(), QString()); }
+    static PrintOutcome savedAsPdf(const QString& path, const QString& whyNotPrinted) {
+        return PrintOutcome(SavedAsPdf, path, whyNotPrinted);
+    }
+    static PrintOutcome failed(const QString& reason) {
+        return PrintOutcome(Failed, QString(), reason);
+    }
 
     Kind kind() const { return kind_; }
     // The PDF written instead of printing (SavedAsPdf only).
-    QString pdfPath() const { return kind_ == SavedAsPdf ? detail_ : QString(); }
-    // Why nothing was printed or saved (Failed only).
-    QString reason() const { return kind_ == Failed ? detail_ : QString(); }
+    const QString& pdfPath() const { return pdfPath_; }
+    // Why the page was not printed (SavedAsPdf) or not saved either (Failed).
+    const QString& reason() const { return reason_; }
 
 private:
-    PrintOutcome(Kind kind, const QString& detail) : kind_(kind), detail_(detail) {}
+    PrintOutcome(Kind kind, const QString& pdfPath, const QString& reason)
+        : kind_(kind), pdfPath_(pdfPath), reason_(reason) {}
     Kind kind_;
-    QString detail_;
+    QString pdfPath_;
+    QString reason_;
 };
 
 // Prints one page of fixed-pitch lines on the default printer. When there is no printer to take

@@ -83,7 +83,7 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
         return PrintOutcome::failed(whyNotPrinted + QStringLiteral(" The PDF file %1 could not be "
                                                                    "written.")
                                                         .arg(path));
-    return PrintOutcome::savedAsPdf(path);
+    return PrintOutcome::savedAsPdf(path, whyNotPrinted);
 }
 
 } // namespace

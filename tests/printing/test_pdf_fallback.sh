@@ -12,8 +12,11 @@ trap 'rm -rf "$work"' EXIT
 export CUPS_SERVER="$work/no-cups.sock"
 export QT_QPA_PLATFORM=offscreen
 fallback="$work/Printed/record/page.pdf"
-outcome=$("$tool" "Korvanel Record" "$fallback" "$work/lines.txt") || { echo "FAIL: $outcome"; exit 1; }
+outcome=$("$tool" "Korvanel Record" "$fallback" "$work/lines.txt" 2>"$work/stderr") ||
+    { echo "FAIL: $outcome"; exit 1; }
 [ "$outcome" = "pdf $fallback" ] || { echo "FAIL: expected a PDF fallback, got: $outcome"; exit 1; }
+grep -q "not printed: No default printer is installed." "$work/stderr" ||
+    { echo "FAIL: no reason given:"; cat "$work/stderr"; exit 1; }
 
 fail=0
 [ "$(stat -c %a "$fallback")" = 600 ] || { echo "FAIL: PDF mode $(stat -c %a "$fallback")"; fail=1; }

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
         return 0;
     case PrintOutcome::SavedAsPdf:
         std::printf("pdf %s\n", qPrintable(outcome.pdfPath()));
+        std::fprintf(stderr, "not printed: %s\n", qPrintable(outcome.reason()));
         return 0;
     case PrintOutcome::Failed:
         std::printf("failed %s\n", qPrintable(outcome.reason()));
