@@ -1,0 +1,3 @@
+#include "printing/Printer.h"
+
+Printer::~Printer() = default;

@@ -1,0 +1,52 @@
+#include "submission/SubmissionName.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QStringList>
+
+namespace {
+
+QString withoutSurroundingBlanks(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString SubmissionName::fileName(const QString& providerCode, const QDateTime& moment,
+                                 int counter) {
+    return QStringLiteral("Lead_%1_%2_%3.txt")
+        .arg(withoutSurroundingBlanks(providerCode),
+             QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")),
+             QStringLiteral("%1").arg(counter, 4, 10, QLatin1Char('0')));
+}
+
+QString SubmissionName::folderName() {
+    return QStringLiteral("Submit");
+}
+
+QString SubmissionName::relativeName(const QString& fileName) {
+    const QChar separator = QDir::separator();
+    return separator + folderName() + separator + fileName;
+}
+
+QString SubmissionName::reportTitle() {
+    return QStringLiteral("Electronic Submission File Created");
+}
+
+QString SubmissionName::reportText(const QString& appPath, const QString& relativeName) {
+    const QStringList lines = {
+        QStringLiteral("Electronic Submission File:"),
+        QStringLiteral("Path: ") + appPath,
+        QStringLiteral("File: ") + relativeName,
+        QStringLiteral("has been created."),
+        QString(),
+        QStringLiteral("Application will now exit."),
+    };
+    return lines.join(QStringLiteral("\r\n"));
+}

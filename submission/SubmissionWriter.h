@@ -1,0 +1,38 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Turns the data file into a submission file, once the window has saved and checked every record
+// and closed the data file. The records are never without a complete copy on the disk:
+//   1. the counter is advanced and on the disk before anything else (a failed copy skips it);
+//   2. the data file is copied to a temporary name in Submit (0600) and flushed;
+//   3. the copy is read back and compared byte for byte with the data file;
+//   4. it is renamed to its final name, which is never taken over from an older file, and the
+//      folder is flushed;
+//   5. only then is the data file removed and AppData flushed.
+// A failure at any step names the file and the system's reason and leaves the data file in place,
+// no file under the final name and no temporary file. The one exception is a failure to flush
+// AppData after the data file was removed: the submission file is then the only copy of the
+// records and stays, and the outcome names it beside the failure.
+class SubmissionWriter {
+public:
+    struct Outcome {
+        FileStatus status;
+        int counter = 0;      // the number in the name (0 when the counter was not taken)
+        QString filePath;     // the submission file, absolute
+        QString relativeName; // "/Submit/Lead_...txt", as the report shows it
+    };
+
+    explicit SubmissionWriter(const QString& appPath);
+
+    QString dataFilePath() const;
+    QString submitFolder() const;
+
+    Outcome write(const QString& providerCode, const QDateTime& moment) const;
+
+private:
+    QString appPath_;
+};
