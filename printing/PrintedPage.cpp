@@ -1,6 +1,6 @@
 #include "printing/PrintedPage.h"
 
-#include "submission/LeadingNumber.h"
+#include "validation/TextValue.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ QString letterLine(const ResultRecord& record, Field field, const QString& label
 // Results outside the analyzer's range 3.3 to 65.0 are printed with what they mean.
 QString resultLine(const ResultRecord& record) {
     const QString label = QStringLiteral("Pb Result:");
-    const double value = LeadingNumber::valueOf(record.get(ResultRecord::PbResult));
+    const double value = numericValue(record.get(ResultRecord::PbResult));
     const QString code = record.trimmed(ResultRecord::PbResult);
     if (value < 3.3)
         return codedLine(label, code, 5 - code.size(), QStringLiteral("Low Result (<3.3)"));

@@ -1,7 +1,7 @@
 #include "submission/SubmissionCounter.h"
 
 #include "storage/SafeFile.h"
-#include "submission/LeadingNumber.h"
+#include "validation/TextValue.h"
 
 #include <cmath>
 
@@ -10,7 +10,7 @@ QString SubmissionCounter::filePath(const QString& appPath) {
 }
 
 int SubmissionCounter::valueOf(const QByteArray& record) {
-    const double number = LeadingNumber::valueOf(QString::fromLatin1(record.left(RecordLength)));
+    const double number = numericValue(QString::fromLatin1(record.left(RecordLength)));
     // Six characters hold at most 999999, so the whole part always fits an int.
     const double whole = std::trunc(number);
     if (whole < 1.0)
