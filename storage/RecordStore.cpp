@@ -194,10 +194,15 @@ FileStatus RecordStore::write(int n, const ResultRecord& record) {
         status = SafeFile::writeAllAt(fd_, dataPath_, offset, bytes);
         return status ? SafeFile::syncData(fd_, dataPath_) : status;
     }
-    // The file grows: a gap before the record becomes blank records, never zero bytes.
-    if (offset > length)
-        status = writeBlanks(fd_, dataPath_, length, offset - length);
-    if (status)
+    // The file grows: a gap before the record becomes blank records, never zero bytes. Gap and
+    // record go in one write, so that a crash cannot leave the gap without the record (a gap of
+    // over a megabyte, which no window makes, is written ahead in pieces).
+    const qint64 gap = std::max<qint64>(offset - length, 0);
+    if (gap > kCopyChunk)
+        status = writeBlanks(fd_, dataPath_, length, gap);
+    if (status && gap > 0 && gap <= kCopyChunk)
+        status = SafeFile::writeAllAt(fd_, dataPath_, length, QByteArray(gap, ' ') + bytes);
+    else if (status)
         status = SafeFile::writeAllAt(fd_, dataPath_, offset, bytes);
     if (status)
         status = SafeFile::syncData(fd_, dataPath_);

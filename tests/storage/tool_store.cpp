@@ -5,12 +5,14 @@
 //   tool_store FOLDER append              appends record(count() + 1)
 //   tool_store FOLDER write N             writes record(N) as record N
 //   tool_store FOLDER delete K            deletes record K
+//   tool_store FOLDER delete K leftover   the same, with a left-over Korvanel.tmp put there first
 //
 // Exit status: 0 success, 1 the store reported a failure (printed on stderr), 2 bad arguments.
 #include "StoreTestRecords.h"
 #include "storage/RecordStore.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -44,6 +46,12 @@ int main(int argc, char** argv) {
     FileStatus status = store.open();
     if (!status)
         return report(status);
+    // After open(), which would remove it: a copy left by a delete that crashed in this run.
+    if (argc > 4 && QByteArray(argv[4]) == "leftover") {
+        QFile leftOver(store.tempPath());
+        if (!leftOver.open(QIODevice::WriteOnly) || leftOver.write(QByteArray(5000, 'j')) != 5000)
+            return 2;
+    }
 
     marker(StoreTestRecords::BeginMarker);
     if (operation == "append") {
