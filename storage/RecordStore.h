@@ -44,8 +44,9 @@ public:
     // Every write is already on the disk, so closing cannot lose a record.
     void close();
 
-    // count() for a file of this length. A trailing piece of at least half a record counts as
-    // a record (read and copied padded with blanks); a shorter one is not a record at all.
+    // count() for a file of this length. A trailing piece of more than half a record (exactly
+    // half: when that makes the count even) counts as a record, read and copied padded with
+    // blanks; a shorter one is not a record and a delete drops it.
     static int countForLength(qint64 length);
 
 private:
