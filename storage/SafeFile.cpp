@@ -30,29 +30,6 @@ template <typename Call> auto retry(Call call) {
     return result;
 }
 
-FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes, qint64 offset) {
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = retry([&] {
-            return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
-                            static_cast<off_t>(offset + done));
-        });
-        if (written < 0)
-            return FileStatus::fromErrno(path, errno);
-        if (written == 0)
-            return FileStatus::fromErrno(path, EIO);
-        done += written;
-    }
-    return FileStatus::success();
-}
-
-FileStatus closeChecked(int fd, const QString& path) {
-    // close is not retried: on Linux the descriptor is gone even when it reports EINTR.
-    if (::close(fd) != 0)
-        return FileStatus::fromErrno(path, errno);
-    return FileStatus::success();
-}
-
 } // namespace
 
 FileStatus SafeFile::makePrivateFolder(const QString& path) {
@@ -92,7 +69,7 @@ FileStatus SafeFile::createIfMissing(const QString& path) {
         ::close(fd);
         return FileStatus::fromErrno(path, error);
     }
-    FileStatus closed = closeChecked(fd, path);
+    FileStatus closed = closeDescriptor(fd, path);
     if (!closed)
         return closed;
     return syncFolder(folderOf(path));
@@ -105,10 +82,15 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
         ::close(fd);
         return FileStatus::fromErrno(path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // A folder, a device or a pipe is never read as data.
+        ::close(fd);
+        return FileStatus::fromErrno(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     }
     char chunk[65536];
     while (maxBytes < 0 || out.size() < maxBytes) {
@@ -130,16 +112,20 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
 }
 
 FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArray& bytes) {
-    const int fd = retry([&] {
-        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, kPrivateFile);
-    });
+    bool created = false;
+    const int fd = openPrivate(path, O_WRONLY, created);
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
-    FileStatus status = writeAll(fd, path, bytes, offset);
-    if (status && retry([&] { return ::fdatasync(fd); }) != 0)
-        status = FileStatus::fromErrno(path, errno);
-    FileStatus closed = closeChecked(fd, path);
-    return status ? closed : status;
+    FileStatus status = writeAllAt(fd, path, offset, bytes);
+    if (status)
+        status = syncData(fd, path);
+    FileStatus closed = closeDescriptor(fd, path);
+    if (status)
+        status = closed;
+    // A new file's name must reach the disk too, or a crash loses the file with its data.
+    if (status && created)
+        status = syncFolder(folderOf(path));
+    return status;
 }
 
 FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
@@ -154,10 +140,10 @@ FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& conte
     if (::fchmod(fd, kPrivateFile) != 0)
         status = FileStatus::fromErrno(temporary, errno);
     if (status)
-        status = writeAll(fd, temporary, content, 0);
-    if (status && retry([&] { return ::fsync(fd); }) != 0)
-        status = FileStatus::fromErrno(temporary, errno);
-    FileStatus closed = closeChecked(fd, temporary);
+        status = writeAllAt(fd, temporary, 0, content);
+    if (status)
+        status = syncAll(fd, temporary);
+    FileStatus closed = closeDescriptor(fd, temporary);
     if (status)
         status = closed;
     if (status)
@@ -187,9 +173,85 @@ FileStatus SafeFile::syncFolder(const QString& path) {
         [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
-    FileStatus status = FileStatus::success();
+    FileStatus status = syncAll(fd, path);
+    FileStatus closed = closeDescriptor(fd, path);
+    return status ? closed : status;
+}
+
+FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
+                                const QByteArray& bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = retry([&] {
+            return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                            static_cast<off_t>(offset + done));
+        });
+        if (written < 0)
+            return FileStatus::fromErrno(path, errno);
+        if (written == 0)
+            return FileStatus::fromErrno(path, EIO);
+        done += written;
+    }
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::readAt(int fd, const QString& path, qint64 offset, qint64 maxBytes,
+                            QByteArray& out) {
+    out.resize(maxBytes > 0 ? maxBytes : 0);
+    qint64 done = 0;
+    while (done < maxBytes) {
+        const ssize_t got = retry([&] {
+            return ::pread(fd, out.data() + done, static_cast<size_t>(maxBytes - done),
+                           static_cast<off_t>(offset + done));
+        });
+        if (got < 0) {
+            const int error = errno;
+            out.clear();
+            return FileStatus::fromErrno(path, error);
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    out.truncate(done);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::syncData(int fd, const QString& path) {
+    if (retry([&] { return ::fdatasync(fd); }) != 0)
+        return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::syncAll(int fd, const QString& path) {
     if (retry([&] { return ::fsync(fd); }) != 0)
-        status = FileStatus::fromErrno(path, errno);
-    ::close(fd);
-    return status;
+        return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::closeDescriptor(int fd, const QString& path) {
+    // close is not retried: on Linux the descriptor is gone even when it reports EINTR.
+    if (::close(fd) != 0)
+        return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+int SafeFile::openPrivate(const QString& path, int flags, bool& created) {
+    created = true;
+    int fd = retry([&] {
+        return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | O_CLOEXEC,
+                      kPrivateFile);
+    });
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        fd = retry([&] { return ::open(nativePath(path).constData(), flags | O_CLOEXEC); });
+    }
+    if (fd >= 0 && created && ::fchmod(fd, kPrivateFile) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(nativePath(path).constData());
+        errno = error;
+        return -1;
+    }
+    return fd;
 }

@@ -36,4 +36,26 @@ FileStatus removeFile(const QString& path);
 // Flushes the folder itself, so that a rename or removal in it survives a crash.
 FileStatus syncFolder(const QString& path);
 
+// Descriptor-level pieces for callers that keep a file open; path only names the file in the
+// status. All retry a call interrupted by a signal.
+
+// Writes all the bytes at the offset (a short write is continued, never reported as success).
+FileStatus writeAllAt(int fd, const QString& path, qint64 offset, const QByteArray& bytes);
+
+// Reads up to maxBytes at the offset, fewer only at the end of the file; never past it.
+FileStatus readAt(int fd, const QString& path, qint64 offset, qint64 maxBytes, QByteArray& out);
+
+// fdatasync: the data and the length on the disk.
+FileStatus syncData(int fd, const QString& path);
+
+// fsync: the data and all metadata on the disk.
+FileStatus syncAll(int fd, const QString& path);
+
+// Opens the file with the flags (O_RDWR, O_WRONLY...), creating it with mode 0600 whatever the
+// umask when it is missing; created tells which happened. -1 with errno on failure.
+int openPrivate(const QString& path, int flags, bool& created);
+
+// Closes the descriptor and reports a failing close (the descriptor is gone either way).
+FileStatus closeDescriptor(int fd, const QString& path);
+
 } // namespace SafeFile

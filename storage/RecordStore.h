@@ -1,0 +1,64 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "storage/ResultRecord.h"
+
+#include <QString>
+
+// The data file Korvanel.dat: result records of 198 bytes, numbered from 1, read and written by
+// number. The file is opened once and its descriptor kept until close(); every write is on the
+// disk before it reports success, and a delete replaces the file by a complete copy without the
+// record, so a crash at any moment leaves either the old or the new set of records.
+class RecordStore {
+public:
+    explicit RecordStore(const QString& appDataFolder);
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    QString dataPath() const;
+    QString tempPath() const;
+
+    // Recovers a left-over Korvanel.tmp (alone: it is the only copy and becomes Korvanel.dat;
+    // beside Korvanel.dat: an unfinished delete, removed), then opens the data file read/write,
+    // creating it empty (0600) when missing, never truncating it.
+    FileStatus open();
+    bool isOpen() const;
+
+    // The file's length / 198, rounded to the nearest whole number, a half to the even one.
+    int count() const;
+
+    // Record n (from 1). Beyond the end: a blank record. A partial last record is padded with
+    // blanks.
+    FileStatus read(int n, ResultRecord& buffer) const;
+
+    // Record n in place, or appended (a gap before it is filled with blank records). On the
+    // disk before it reports success; a failed append leaves the file at its previous length.
+    FileStatus write(int n, const ResultRecord& record);
+
+    // Removes record k: the other count() - 1 records go in order into a new Korvanel.tmp, which
+    // is flushed and renamed over Korvanel.dat; the store then holds the new file open. A
+    // failure before the rename leaves Korvanel.dat as it was and no Korvanel.tmp.
+    FileStatus remove(int k);
+
+    // Every write is already on the disk, so closing cannot lose a record.
+    void close();
+
+    // count() for a file of this length. A trailing piece of more than half a record (exactly
+    // half: when that makes the count even) counts as a record, read and copied padded with
+    // blanks; a shorter one is not a record and a delete drops it.
+    static int countForLength(qint64 length);
+
+private:
+    FileStatus lengthOf(qint64& length) const;
+    FileStatus notOpen() const;
+    FileStatus recoverLeftOverTemp();
+    FileStatus writeTemp(int k, qint64 length);
+
+    QString dataPath_;
+    QString tempPath_;
+    int fd_ = -1;
+};
+
+// After a delete: RecordCount one less but never below 1; CurrentRecord no greater than it.
+void adjustPositionAfterDelete(int& recordCount, int& currentRecord);

@@ -1,0 +1,69 @@
+// Runs one record-store operation on a folder, for tests that inject faults into it or crash it
+// with strace. The operation is framed by two marker writes to stderr, so that a trace tells
+// its system calls from those of loading the program and opening the store.
+//
+//   tool_store FOLDER append              appends record(count() + 1)
+//   tool_store FOLDER write N             writes record(N) as record N
+//   tool_store FOLDER delete K            deletes record K
+//   tool_store FOLDER delete K leftover   the same, with a left-over Korvanel.tmp put there first
+//
+// Exit status: 0 success, 1 the store reported a failure (printed on stderr), 2 bad arguments.
+#include "StoreTestRecords.h"
+#include "storage/RecordStore.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+void marker(const char* text) {
+    // The marker is only for the trace: a failed write of it changes nothing.
+    const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+    static_cast<void>(written);
+}
+
+int report(const FileStatus& status) {
+    if (status)
+        return 0;
+    std::fprintf(stderr, "%s\n", status.describe().toLocal8Bit().constData());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return 2;
+    RecordStore store(QString::fromLocal8Bit(argv[1]));
+    const QByteArray operation = argv[2];
+    const int number = argc > 3 ? std::atoi(argv[3]) : 0;
+
+    FileStatus status = store.open();
+    if (!status)
+        return report(status);
+    // After open(), which would remove it: a copy left by a delete that crashed in this run.
+    if (argc > 4 && QByteArray(argv[4]) == "leftover") {
+        QFile leftOver(store.tempPath());
+        if (!leftOver.open(QIODevice::WriteOnly) || leftOver.write(QByteArray(5000, 'j')) != 5000)
+            return 2;
+    }
+
+    marker(StoreTestRecords::BeginMarker);
+    if (operation == "append") {
+        const int n = store.count() + 1;
+        status = store.write(n, StoreTestRecords::record(n));
+    } else if (operation == "write") {
+        status = store.write(number, StoreTestRecords::record(number));
+    } else if (operation == "delete") {
+        status = store.remove(number);
+    } else {
+        return 2;
+    }
+    marker(StoreTestRecords::EndMarker);
+    return report(status);
+}
