@@ -10,7 +10,7 @@ korvanel_install_packages
 korvanel_build "$KORVANEL_ROOT/build-bench" Release -DKORVANEL_TESTS=ON
 export QT_QPA_PLATFORM=offscreen
 for bench in "$KORVANEL_ROOT"/build-bench/bench/bench_*; do
-    [ -x "$bench" ] || continue
+    [ -f "$bench" ] && [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
     "$bench"
 done
