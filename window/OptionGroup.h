@@ -4,9 +4,10 @@ class QButtonGroup;
 
 // Helpers for exclusive groups of option buttons.
 
-// Makes Tab stop only at the selected button of group; while none is selected every button of
-// the group is a Tab stop. Every button still takes the focus when clicked. Follows later
-// selections by itself.
+// Makes Tab stop only at the selected button of group, wherever it stands in the tab order;
+// every button still takes the focus when clicked. Follows later selections by itself. While
+// none is selected, Qt's own rule applies: Tab stops at the group's first button in the tab
+// order and passes over the others.
 void tabStopAtSelectedOption(QButtonGroup& group);
 
 // Clears every button of an exclusive group (a plain setChecked(false) cannot uncheck the

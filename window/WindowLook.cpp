@@ -1,13 +1,15 @@
 #include "window/WindowLook.h"
 
-QFont windowFont() {
+QFont layoutFont() {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(8);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
 
-QIcon windowIcon() {
+QIcon programIcon() {
+    // The resources of a static library are not registered by themselves.
+    Q_INIT_RESOURCE(korvanel);
     QIcon icon;
     icon.addFile(QStringLiteral(":/korvanel/icons/korvanel16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/korvanel/icons/korvanel32.png"), QSize(32, 32));

@@ -13,8 +13,8 @@ dlgProviderCode::dlgProviderCode(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
-    setWindowIcon(windowIcon());
-    setFont(windowFont());
+    setWindowIcon(programIcon());
+    setFont(layoutFont());
     setSizeGripEnabled(false);
 }
 

@@ -12,8 +12,8 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
-    setWindowIcon(windowIcon());
-    setFont(windowFont());
+    setWindowIcon(programIcon());
+    setFont(layoutFont());
     applyDesignColours();
     tabStopAtSelectedOption(*ui_->sexGroup);
     tabStopAtSelectedOption(*ui_->testTypeGroup);
