@@ -7,7 +7,8 @@
 class tst_MaskedEdit : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QTest::failOnWarning(QRegularExpression(".*")); }
+    // Any warning fails a test, except the offscreen platform noting what it cannot do.
+    void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
 
     void emptyPositionsShowHash_data() {
         QTest::addColumn<QString>("mask");
