@@ -2,7 +2,7 @@
 
 QFont layoutFont() {
     QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSize(8);
+    font.setPointSizeF(7.5);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -6,6 +6,8 @@
 #include "window/frmKorvanel.h"
 
 #include <QSignalSpy>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 namespace {
@@ -190,6 +192,59 @@ private slots:
         QCOMPARE(d.windowType(), Qt::Dialog);
         QVERIFY(!(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(d.windowIcon().availableSizes().contains(QSize(16, 16)));
+    }
+
+    // Every caption, label and list entry is shown whole in the window's font at the design
+    // sizes; a caption that does not fit on one line wraps in a command button.
+    void captionsFit() {
+        frmKorvanel main(messages, clock);
+        dlgProviderCode dialog(&main);
+        auto& f = main.form();
+        f.cboRaceCode->addItems({"Black (1)", "White (3)", "Asian - Pacific Islander (4)",
+                                 "American Indian - Alaskan Native (5)", "Other (6)",
+                                 "Unknown (7)"});
+        f.cboAncestry->addItems({"Non-Hispanic (00)", "Hispanic (20)", "Unknown (19)"});
+        QList<QWidget*> controls = main.findChildren<QWidget*>();
+        for (QWidget* w : controls) {
+            const QFontMetrics metrics(w->font());
+            QString problem;
+            if (auto label = qobject_cast<QLabel*>(w)) {
+                if (metrics.horizontalAdvance(label->text()) > label->contentsRect().width() ||
+                    metrics.height() > label->height())
+                    problem = label->text();
+            } else if (auto option = qobject_cast<QRadioButton*>(w)) {
+                QStyleOptionButton style;
+                style.initFrom(option);
+                style.text = option->text();
+                const QRect room =
+                    option->style()->subElementRect(QStyle::SE_RadioButtonContents, &style, option);
+                if (metrics.horizontalAdvance(option->text()) > room.width())
+                    problem = option->text();
+            } else if (auto button = qobject_cast<QPushButton*>(w)) {
+                QStyleOptionButton style;
+                style.initFrom(button);
+                const QRect room =
+                    button->style()->subElementRect(QStyle::SE_PushButtonContents, &style, button);
+                const QRect needed =
+                    metrics.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, button->text());
+                if (!room.contains(needed))
+                    problem = button->text();
+            } else if (auto frame = qobject_cast<QGroupBox*>(w)) {
+                if (metrics.horizontalAdvance(frame->title()) > frame->width() - 20)
+                    problem = frame->title();
+            } else if (auto combo = qobject_cast<QComboBox*>(w)) {
+                QStyleOptionComboBox style;
+                style.initFrom(combo);
+                style.editable = combo->isEditable();
+                const QRect room = combo->style()->subControlRect(
+                    QStyle::CC_ComboBox, &style, QStyle::SC_ComboBoxEditField, combo);
+                for (int i = 0; i < combo->count(); ++i) {
+                    if (metrics.horizontalAdvance(combo->itemText(i)) > room.width() - 4)
+                        problem = combo->itemText(i);
+                }
+            }
+            QVERIFY2(problem.isEmpty(), qPrintable(w->objectName() + ": " + problem));
+        }
     }
 
     void mainTabWalk() {
