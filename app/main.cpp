@@ -1,10 +1,15 @@
+#include "window/Clock.h"
+#include "window/MessageService.h"
+#include "window/frmKorvanel.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setFixedSize(607, 438);
+    QtMessageService messages;
+    SystemClock clock;
+    frmKorvanel window(messages, clock);
+    messages.setWindow(&window);
     window.show();
     return app.exec();
 }

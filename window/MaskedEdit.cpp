@@ -1,0 +1,66 @@
+#include "window/MaskedEdit.h"
+
+namespace {
+
+const QChar InputPosition = u'#';
+const QChar EmptyPosition = u'#';
+
+// Characters with a meaning in QLineEdit's input-mask syntax; as literals they need a "\".
+bool isQtMaskMetaCharacter(QChar c) {
+    return QStringLiteral("AaNnXx90DdHhBb#><!;[]{}\\").contains(c);
+}
+
+QString toQtInputMask(const QString& pattern) {
+    QString mask;
+    for (QChar c : pattern) {
+        if (c == InputPosition) {
+            mask += u'9';
+        } else {
+            if (isQtMaskMetaCharacter(c))
+                mask += u'\\';
+            mask += c;
+        }
+    }
+    return mask + u';' + EmptyPosition;
+}
+
+} // namespace
+
+MaskedEdit::MaskedEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void MaskedEdit::setMaskPattern(const QString& pattern) {
+    pattern_ = pattern;
+    setInputMask(pattern.isEmpty() ? QString() : toQtInputMask(pattern));
+    clear();
+}
+
+QString MaskedEdit::rawValue() const {
+    if (pattern_.isEmpty())
+        return text();
+    // text() keeps the literals and drops empty positions, which loses where the typed
+    // characters stand; the displayed text has one character per mask position.
+    const QString shown = displayText();
+    QString raw;
+    for (qsizetype i = 0; i < pattern_.size() && i < shown.size(); ++i) {
+        if (pattern_[i] == InputPosition && shown[i] != EmptyPosition)
+            raw += shown[i];
+    }
+    return raw;
+}
+
+void MaskedEdit::setRawValue(const QString& text) {
+    if (pattern_.isEmpty()) {
+        setText(text);
+        return;
+    }
+    QString digits;
+    for (QChar c : text) {
+        if (c.isDigit() && c.unicode() < 128)
+            digits += c;
+    }
+    // QLineEdit places the digits into the input positions in order and skips the literals.
+    if (digits.isEmpty())
+        clear();
+    else
+        setText(digits);
+}

@@ -1,0 +1,53 @@
+#include "window/frmKorvanel.h"
+
+#include "window/OptionGroup.h"
+#include "window/WindowLook.h"
+
+frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frmKorvanel>()), messages_(messages),
+      clock_(clock) {
+    ui_->setupUi(this);
+    // Fixed border, title bar with the icon's menu and the close button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    setWindowIcon(programIcon());
+    setFont(layoutFont());
+    applyDesignColours();
+    tabStopAtSelectedOption(*ui_->sexGroup);
+    tabStopAtSelectedOption(*ui_->testTypeGroup);
+    tabStopAtSelectedOption(*ui_->resultGroup);
+    watchFieldEvents();
+}
+
+frmKorvanel::~frmKorvanel() = default;
+
+void frmKorvanel::applyDesignColours() {
+    QPalette lastName = ui_->txtLastName->palette();
+    lastName.setColor(QPalette::Base, QColor(255, 255, 255));
+    ui_->txtLastName->setPalette(lastName);
+    for (QWidget* blackText :
+         {static_cast<QWidget*>(ui_->fraParents), static_cast<QWidget*>(ui_->lblParentsFirst)}) {
+        QPalette palette = blackText->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
+        blackText->setPalette(palette);
+    }
+}
+
+void frmKorvanel::watchFieldEvents() {
+    events_ = new FieldEvents(this);
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (!qobject_cast<QComboBox*>(edit->parentWidget()))
+            events_->watchLostFocus(edit);
+    }
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        events_->watchLostFocus(combo);
+        events_->watchComboClick(combo);
+    }
+    for (QRadioButton* option : findChildren<QRadioButton*>())
+        events_->watchOptionClick(option);
+    connect(events_, &FieldEvents::lostFocus, this, &frmKorvanel::lostFocus);
+    connect(events_, &FieldEvents::optionClicked, this, &frmKorvanel::optionClicked);
+    connect(events_, &FieldEvents::comboClicked, this, &frmKorvanel::comboClicked);
+}
