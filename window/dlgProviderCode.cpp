@@ -1,8 +1,10 @@
 #include "window/dlgProviderCode.h"
 
+#include "window/MaskedEdit.h"
 #include "window/WindowLook.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 
 dlgProviderCode::dlgProviderCode(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::dlgProviderCode>()) {
@@ -16,6 +18,34 @@ dlgProviderCode::dlgProviderCode(QWidget* parent)
     setWindowIcon(programIcon());
     setFont(layoutFont());
     setSizeGripEnabled(false);
+    connect(ui_->OKButton, &QPushButton::clicked, this, &dlgProviderCode::OKButton_Click);
+    connect(ui_->CancelButton, &QPushButton::clicked, this, &dlgProviderCode::CancelButton_Click);
+}
+
+int dlgProviderCode::ShowDialog() {
+    if (QWidget* main = parentWidget()) {
+        const QRect frame = main->frameGeometry();
+        const QSize own = frameGeometry().size();
+        move(frame.left() + (frame.width() - own.width()) / 2,
+             frame.top() + (frame.height() - own.height()) / 2);
+    }
+    ui_->mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
+    ui_->mskProviderCode->setRawValue(EnteredProviderCode);
+    bCanceled = true;
+    exec();
+    return bCanceled ? 2 : 1;
+}
+
+void dlgProviderCode::OKButton_Click() {
+    bCanceled = false;
+    EnteredProviderCode = ui_->mskProviderCode->rawValue();
+    accept();
+}
+
+void dlgProviderCode::CancelButton_Click() {
+    bCanceled = true;
+    EnteredProviderCode = codeInForce;
+    reject();
 }
 
 dlgProviderCode::~dlgProviderCode() = default;

@@ -1,0 +1,169 @@
+#include "window/MainWindowController.h"
+
+#include "reference/CityList.h"
+#include "reference/ProviderCode.h"
+#include "reference/ReferenceText.h"
+#include "storage/FieldCodes.h"
+#include "storage/RecordStore.h"
+#include "storage/SafeFile.h"
+#include "window/AppPaths.h"
+#include "window/FieldRules.h"
+#include "window/MaskedEdit.h"
+#include "window/MessageService.h"
+#include "window/ProviderCodeCheck.h"
+#include "window/RecordCommands.h"
+#include "window/RecordPresenter.h"
+#include "window/frmKorvanel.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+const int kNearlyFullThreshold = 250;
+
+bool FileExists(const QString& sFile) {
+    return QFileInfo::exists(sFile);
+}
+
+} // namespace
+
+MainWindowController::MainWindowController(frmKorvanel& window, const QString& appPath,
+                                           MainWindowServices services)
+    : QObject(&window), window_(window), controls_(window.form()), services_(services) {
+    state_.AppPath = appPath;
+    store_ = std::make_unique<RecordStore>(AppPaths{appPath}.appData());
+    presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_);
+    providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
+        state_, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
+    fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
+    commands_ = std::make_unique<RecordCommands>(*this, services_);
+    connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
+            &MainWindowController::runProviderCodeCheck);
+}
+
+MainWindowController::~MainWindowController() = default;
+
+void MainWindowController::reportFileFailure(const FileStatus& status) {
+    window_.messages().show(
+        QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nThe records "
+                       "already saved are unchanged. Please check the disk and try again.")
+            .arg(QDir::toNativeSeparators(status.path()), status.reason()),
+        QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+}
+
+bool MainWindowController::failStartUp(const FileStatus& status) {
+    window_.messages().show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
+                                .arg(QDir::toNativeSeparators(status.path()), status.reason()),
+                            QStringLiteral("Korvanel CM"), MessageButtons::Ok,
+                            MessageIcon::Warning);
+    emit finished(1);
+    return false;
+}
+
+void MainWindowController::runProviderCodeCheck() {
+    FileStatus status = providerCodeCheck_->run();
+    if (!status)
+        reportFileFailure(status);
+    presenter_->MandatoryFieldHighlight(controls_.txtProviderCode);
+}
+
+bool MainWindowController::StartUp() {
+    const AppPaths paths{state_.AppPath};
+    for (const QString& folder : {paths.appData(), paths.submit()}) {
+        if (!FileExists(folder)) {
+            if (FileStatus status = SafeFile::makePrivateFolder(folder); !status)
+                return failStartUp(status);
+        }
+    }
+    centreWindow();
+    controls_.mskDateTaken->setMaskPattern(QStringLiteral("##/##/####"));
+    controls_.mskDateOfBirth->setMaskPattern(QStringLiteral("##/##/####"));
+    controls_.mskAnalysisDate->setMaskPattern(QStringLiteral("##/##/####"));
+    controls_.mskPhone->setMaskPattern(QStringLiteral("(###) ###-####"));
+    fillFixedLists();
+    if (FileExists(paths.physicianFile())) {
+        if (FileStatus status = loadPhysicians(); !status)
+            return failStartUp(status);
+    }
+
+    if (FileStatus status = store_->open(); !status)
+        return failStartUp(status);
+    state_.CurrentRecord = 1;
+    state_.RecordCount = store_->count();
+    if (state_.RecordCount > kNearlyFullThreshold) {
+        window_.messages().show(QStringLiteral("The file is nearly full!\nPlease Create "
+                                               "Electronic File as soon as possible."),
+                                QStringLiteral("Record Limit Notification"), MessageButtons::Ok,
+                                MessageIcon::Warning);
+    }
+    if (state_.RecordCount == 0) {
+        state_.RecordCount = 1;
+        state_.sFirstRecord = QStringLiteral("Y");
+        state_.EditMode = QStringLiteral("new");
+        commands_->showNewRecordButtons();
+    }
+
+    QString providerCode;
+    if (FileStatus status = readProviderCodeFile(paths.providerFile(), providerCode); !status)
+        return failStartUp(status);
+    state_.CurrentProviderCode = providerCode;
+
+    window_.show();
+    if (FileStatus status = presenter_->ShowCurrentRecord(); !status)
+        return failStartUp(status);
+    if (FileExists(paths.cityFile())) {
+        if (FileStatus status = loadCities(); !status)
+            return failStartUp(status);
+    }
+
+    state_.bStartup = true;
+    runProviderCodeCheck();
+    state_.bStartup = false;
+
+    if (!state_.isFirstRecord())
+        controls_.cmdNew->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void MainWindowController::centreWindow() {
+    const QScreen* screen = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->geometry();
+    const QSize size = window_.frameGeometry().size();
+    window_.move(available.x() + (available.width() - size.width()) / 2,
+                 available.y() + (available.height() - size.height()) / 2);
+}
+
+void MainWindowController::fillFixedLists() {
+    controls_.cboRaceCode->addItems(FieldCodes::raceEntries());
+    controls_.cboAncestry->addItems(FieldCodes::ancestryEntries());
+}
+
+FileStatus MainWindowController::loadPhysicians() {
+    QStringList lines;
+    FileStatus status = readReferenceLines(AppPaths{state_.AppPath}.physicianFile(), lines);
+    if (status)
+        controls_.cboPhysician->addItems(lines);
+    return status;
+}
+
+FileStatus MainWindowController::loadCities() {
+    QStringList lines;
+    FileStatus status = readReferenceLines(AppPaths{state_.AppPath}.cityFile(), lines);
+    if (!status)
+        return status;
+    const CityList cities = CityList::fromLines(lines);
+    state_.CityZipLines = cities.cityZipLines();
+    controls_.cboCity->addItems(cities.cityEntries());
+    // The list was filled under the shown record's city, which stays as it was.
+    controls_.cboCity->setCurrentIndex(-1);
+    controls_.cboCity->setEditText(state_.CurrentCity);
+    return status;
+}

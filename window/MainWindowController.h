@@ -1,0 +1,72 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "ui_frmKorvanel.h"
+#include "window/MainWindowState.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Clock;
+class FieldRules;
+class MessageService;
+class Printer;
+class ProviderCodeCheck;
+class ProviderCodePrompt;
+class RecordCommands;
+class RecordPresenter;
+class RecordStore;
+class frmKorvanel;
+
+// The platform services the main window works through; tests give scripted ones.
+// Message boxes and the clock come with the window itself.
+struct MainWindowServices {
+    Printer& printer;
+    ProviderCodePrompt& providerCodePrompt;
+};
+
+// Gives the main window its behaviour: owns the run's state and the data file, runs start-up,
+// and connects the controls to the display, the field rules and the record commands.
+class MainWindowController : public QObject {
+    Q_OBJECT
+public:
+    MainWindowController(frmKorvanel& window, const QString& appPath, MainWindowServices services);
+    ~MainWindowController() override;
+
+    // Start-up from the folders to the focus. False when the program must end: the operator
+    // has then been told why, and finished() tells the exit status.
+    bool StartUp();
+
+    MainWindowState& state() { return state_; }
+    RecordStore& store() { return *store_; }
+    RecordPresenter& presenter() { return *presenter_; }
+    RecordCommands& commands() { return *commands_; }
+    Ui::frmKorvanel& controls() { return controls_; }
+    frmKorvanel& window() { return window_; }
+
+    // Shows one message naming the file and the system's reason.
+    void reportFileFailure(const FileStatus& status);
+    void runProviderCodeCheck();
+
+signals:
+    // The program must end now, with this exit status.
+    void finished(int exitCode);
+
+private:
+    bool failStartUp(const FileStatus& status);
+    void centreWindow();
+    void fillFixedLists();
+    FileStatus loadPhysicians();
+    FileStatus loadCities();
+
+    frmKorvanel& window_;
+    Ui::frmKorvanel& controls_;
+    MainWindowServices services_;
+    MainWindowState state_;
+    std::unique_ptr<RecordStore> store_;
+    std::unique_ptr<RecordPresenter> presenter_;
+    std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
+    std::unique_ptr<FieldRules> fieldRules_;
+    std::unique_ptr<RecordCommands> commands_;
+};

@@ -1,0 +1,237 @@
+#include "window/RecordCommands.h"
+
+#include "printing/PrintedPage.h"
+#include "printing/Printer.h"
+#include "reference/ProviderCode.h"
+#include "storage/RecordStore.h"
+#include "submission/SubmissionName.h"
+#include "submission/SubmissionWriter.h"
+#include "validation/Completeness.h"
+#include "validation/TextValue.h"
+#include "window/AppPaths.h"
+#include "window/Clock.h"
+#include "window/MainWindowController.h"
+#include "window/MaskedEdit.h"
+#include "window/MessageService.h"
+#include "window/RecordPresenter.h"
+#include "window/frmKorvanel.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+RecordCommands::RecordCommands(MainWindowController& controller, MainWindowServices& services)
+    : QObject(&controller), controller_(controller), services_(services) {
+    Ui::frmKorvanel& c = controller_.controls();
+    connect(c.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
+    connect(c.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
+    connect(c.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
+    connect(c.cmdPrevious, &QPushButton::clicked, this, &RecordCommands::cmdPrevious_Click);
+    connect(c.cmdNext, &QPushButton::clicked, this, &RecordCommands::cmdNext_Click);
+    connect(c.cmdExit, &QPushButton::clicked, this, &RecordCommands::cmdExit_Click);
+    connect(c.cmdPrint, &QPushButton::clicked, this, &RecordCommands::cmdPrint_Click);
+    connect(c.cmdWriteEFile, &QPushButton::clicked, this, &RecordCommands::cmdWriteEFile_Click);
+}
+
+bool RecordCommands::saveOrReport() {
+    FileStatus status = controller_.presenter().SaveCurrentRecord();
+    if (!status)
+        controller_.reportFileFailure(status);
+    return status.ok();
+}
+
+bool RecordCommands::showOrReport() {
+    FileStatus status = controller_.presenter().ShowCurrentRecord();
+    if (!status)
+        controller_.reportFileFailure(status);
+    return status.ok();
+}
+
+void RecordCommands::showNewRecordButtons() {
+    Ui::frmKorvanel& c = controller_.controls();
+    for (QPushButton* button : {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile})
+        button->setEnabled(false);
+    c.cmdExit->setEnabled(true);
+    c.cmdDelete->setText(QStringLiteral("Cancel"));
+}
+
+void RecordCommands::showBrowsingButtons() {
+    Ui::frmKorvanel& c = controller_.controls();
+    for (QPushButton* button :
+         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdExit})
+        button->setEnabled(true);
+    c.cmdDelete->setText(QStringLiteral("Delete"));
+}
+
+void RecordCommands::cmdNew_Click() {
+    MainWindowState& state = controller_.state();
+    if (!saveOrReport())
+        return;
+    const MainWindowState before = state;
+    state.EditMode = QStringLiteral("new");
+    state.RecordCount += 1;
+    state.RecordBuffer = ResultRecord::newRecord(state.CurrentProviderCode.trimmed());
+    state.CurrentRecord = state.RecordCount;
+    if (!showOrReport()) {
+        state = before;
+        return;
+    }
+    showNewRecordButtons();
+}
+
+void RecordCommands::cmdUpdate_Click() {
+    MainWindowState& state = controller_.state();
+    if (!saveOrReport())
+        return;
+    if (!state.isNewRecord())
+        return;
+    showOrReport();
+    showBrowsingButtons();
+    state.EditMode = QStringLiteral("notnew");
+    state.sFirstRecord = QStringLiteral("N");
+}
+
+void RecordCommands::cmdDelete_Click() {
+    MainWindowState& state = controller_.state();
+    Ui::frmKorvanel& c = controller_.controls();
+    if (state.isFirstRecord()) {
+        emit controller_.finished(0);
+        return;
+    }
+    if (state.isNewRecord()) {
+        const MainWindowState before = state;
+        state.RecordCount -= 1;
+        state.CurrentRecord = state.RecordCount;
+        if (!showOrReport()) {
+            state = before;
+            return;
+        }
+        showBrowsingButtons();
+        state.EditMode = QStringLiteral("notnew");
+        return;
+    }
+    const MessageAnswer answer = controller_.window().messages().show(
+        QStringLiteral("Delete this record?"), QStringLiteral("Delete Record Confirmation"),
+        MessageButtons::YesNo, MessageIcon::None);
+    if (answer != MessageAnswer::Yes) {
+        c.mskDateTaken->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (FileStatus status = controller_.store().remove(state.CurrentRecord); !status) {
+        controller_.reportFileFailure(status);
+        return;
+    }
+    adjustPositionAfterDelete(state.RecordCount, state.CurrentRecord);
+    showOrReport();
+}
+
+void RecordCommands::cmdNext_Click() {
+    MainWindowState& state = controller_.state();
+    if (state.CurrentRecord == state.RecordCount) {
+        controller_.window().messages().beep();
+        controller_.window().messages().show(QStringLiteral("End of file encountered!"),
+                                             QStringLiteral("Last Record"), MessageButtons::Ok,
+                                             MessageIcon::Warning);
+        return;
+    }
+    state.CurrentRecord += 1;
+    if (!showOrReport())
+        state.CurrentRecord -= 1;
+}
+
+void RecordCommands::cmdPrevious_Click() {
+    MainWindowState& state = controller_.state();
+    if (state.CurrentRecord == 1) {
+        controller_.window().messages().beep();
+        controller_.window().messages().show(QStringLiteral("Beginning of file encountered!"),
+                                             QStringLiteral("First Record"), MessageButtons::Ok,
+                                             MessageIcon::Warning);
+        return;
+    }
+    state.CurrentRecord -= 1;
+    if (!showOrReport())
+        state.CurrentRecord += 1;
+}
+
+void RecordCommands::cmdExit_Click() {
+    if (!saveOrReport())
+        return;
+    controller_.store().close();
+    emit controller_.finished(0);
+}
+
+void RecordCommands::cmdPrint_Click() {
+    MainWindowState& state = controller_.state();
+    Ui::frmKorvanel& c = controller_.controls();
+    if (!saveOrReport())
+        return;
+    const QDateTime now = controller_.window().clock().now();
+    const QStringList lines = PrintedPage::lines(state.RecordBuffer, c.cboRaceCode->currentText(),
+                                                 c.cboAncestry->currentText(), state.CurrentRecord,
+                                                 state.RecordCount, now);
+    const QString pdfPath = AppPaths{state.AppPath}.printed() + QDir::separator() +
+                            QStringLiteral("Record_%1_%2.pdf")
+                                .arg(state.CurrentRecord)
+                                .arg(now.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+    const PrintOutcome outcome = services_.printer.printPage(lines, pdfPath);
+    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
+        controller_.window().messages().show(
+            QStringLiteral("The record was saved, but it was not printed: %1\r\nThe page was "
+                           "written to this file, which can be printed elsewhere:\r\n%2")
+                .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
+            QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
+    } else if (outcome.kind() == PrintOutcome::Failed) {
+        controller_.window().messages().show(
+            QStringLiteral("The record was saved, but it could not be printed:\r\n%1")
+                .arg(outcome.reason()),
+            QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
+    }
+}
+
+bool RecordCommands::IsIncompleteRecord() {
+    MainWindowState& state = controller_.state();
+    const CompletenessDecision decision =
+        decideIsIncompleteRecord(state.RecordBuffer, state.CurrentProviderCode);
+    if (decision.incomplete) {
+        controller_.window().messages().show(decision.message, decision.title, MessageButtons::Ok,
+                                             MessageIcon::None);
+        if (auto* control = controller_.window().findChild<QWidget*>(decision.focusControl))
+            control->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    if (decision.rewriteRecord) {
+        if (!saveOrReport())
+            return true;
+    }
+    return false;
+}
+
+void RecordCommands::cmdWriteEFile_Click() {
+    MainWindowState& state = controller_.state();
+    Ui::frmKorvanel& c = controller_.controls();
+    if (!saveOrReport())
+        return;
+    for (int record = 1; record <= state.RecordCount; ++record) {
+        state.CurrentRecord = record;
+        if (!showOrReport())
+            return;
+        if (IsIncompleteRecord())
+            return;
+    }
+    RecordStore& store = controller_.store();
+    store.close();
+    const SubmissionWriter::Outcome result =
+        SubmissionWriter(state.AppPath)
+            .write(trimBlanks(c.txtProviderCode->text()), controller_.window().clock().now());
+    if (!result.status) {
+        if (FileStatus reopened = store.open(); !reopened)
+            controller_.reportFileFailure(reopened);
+        controller_.reportFileFailure(result.status);
+        return;
+    }
+    controller_.window().messages().show(
+        SubmissionName::reportText(state.AppPath, result.relativeName),
+        SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
+    emit controller_.finished(0);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+class MainWindowController;
+struct MainWindowServices;
+
+// The row of command buttons: New, Delete (or Cancel), Update, Previous, Next, Print, Create
+// Electronic File and Exit, with the two sets of button states they switch between.
+// A file that cannot be read or written is reported in one message and changes nothing: the
+// window keeps what the operator typed, so the command can be tried again.
+class RecordCommands : public QObject {
+    Q_OBJECT
+public:
+    RecordCommands(MainWindowController& controller, MainWindowServices& services);
+
+    void cmdNew_Click();
+    void cmdUpdate_Click();
+    void cmdDelete_Click();
+    void cmdPrevious_Click();
+    void cmdNext_Click();
+    void cmdExit_Click();
+    void cmdPrint_Click();
+    void cmdWriteEFile_Click();
+
+    // True when the record in RecordBuffer lacks a mandatory field or no provider code is set;
+    // the operator is told the first gap and the focus goes to its field.
+    bool IsIncompleteRecord();
+
+    void showNewRecordButtons();
+    void showBrowsingButtons();
+
+private:
+    bool saveOrReport();
+    bool showOrReport();
+
+    MainWindowController& controller_;
+    MainWindowServices& services_;
+};

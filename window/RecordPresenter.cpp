@@ -1,0 +1,197 @@
+#include "window/RecordPresenter.h"
+
+#include "Version.h"
+#include "storage/FieldCodes.h"
+#include "storage/RecordStore.h"
+#include "validation/EntryRules.h"
+#include "validation/Highlight.h"
+#include "window/ControlText.h"
+#include "window/MainWindowState.h"
+#include "window/MaskedEdit.h"
+#include "window/frmKorvanel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPalette>
+#include <QRadioButton>
+
+namespace {
+
+const QColor kHighlight(255, 255, 192);
+
+// Shows a text in an editable combo box as it stands, also when the list does not hold it.
+void showComboText(QComboBox* box, const QString& text) {
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+class FocusMoveGuard {
+public:
+    explicit FocusMoveGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~FocusMoveGuard() { --depth_; }
+    FocusMoveGuard(const FocusMoveGuard&) = delete;
+    FocusMoveGuard& operator=(const FocusMoveGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store)
+    : window_(window), c_(window.form()), state_(state), store_(store) {}
+
+QString RecordPresenter::VersionText() {
+    return QStringLiteral("v%1.%2.%3")
+        .arg(KORVANEL_VERSION_MAJOR)
+        .arg(KORVANEL_VERSION_MINOR)
+        .arg(KORVANEL_VERSION_PATCH);
+}
+
+QString RecordPresenter::windowTitle(int currentRecord, int recordCount) {
+    return QStringLiteral("Korvanel\u00AE Blood Lead Result Reporting - %1 - State of CM Universal "
+                          "Format  (Record %2 of %3)")
+        .arg(VersionText())
+        .arg(currentRecord)
+        .arg(recordCount);
+}
+
+FileStatus RecordPresenter::ShowCurrentRecord() {
+    ResultRecord record;
+    FileStatus status = store_.read(state_.CurrentRecord, record);
+    if (!status)
+        return status;
+    state_.RecordBuffer = record;
+    FocusMoveGuard guard(movingFocus_);
+    showRecord(record);
+    window_.setWindowTitle(windowTitle(state_.CurrentRecord, state_.RecordCount));
+    SetMandatoryFieldHighlights();
+    focusDateTaken();
+    return status;
+}
+
+void RecordPresenter::showRecord(const ResultRecord& record) {
+    using F = ResultRecord;
+    c_.mskDateTaken->setRawValue(record.trimmed(F::DateTaken));
+    c_.txtLastName->setText(record.trimmed(F::LastName));
+    c_.txtFirstName->setText(record.trimmed(F::FirstName));
+    c_.txtMiddleInitial->setText(record.trimmed(F::MiddleInitial));
+    c_.mskDateOfBirth->setRawValue(record.trimmed(F::DateOfBirth));
+    if (record.get(F::Sex) == QLatin1String("M"))
+        c_.optMale->setChecked(true);
+    else
+        c_.optFemale->setChecked(true);
+    c_.txtStreetNumber->setText(record.trimmed(F::StreetNumber));
+    c_.txtStreetName->setText(record.trimmed(F::StreetName));
+    c_.txtAptNumber->setText(record.trimmed(F::AptNumber));
+    showComboText(c_.cboCity, record.trimmed(F::City));
+    state_.CurrentCity = c_.cboCity->currentText();
+    showComboText(c_.cboZip, record.trimmed(F::Zip));
+    c_.txtParentsLast->setText(record.trimmed(F::ParentsLast));
+    c_.txtParentsFirst->setText(record.trimmed(F::ParentsFirst));
+    c_.mskPhone->setRawValue(
+        FieldCodes::phoneRawValue(record.get(F::PhoneAreaCode), record.get(F::PhoneNumber)));
+    window_.selectEntry(c_.cboRaceCode, FieldCodes::raceEntryIndex(record.trimmed(F::RaceCode)));
+    window_.selectEntry(c_.cboAncestry,
+                        FieldCodes::ancestryEntryIndex(record.trimmed(F::Ancestry)));
+    c_.mskAnalysisDate->setRawValue(record.trimmed(F::AnalysisDate));
+    showResult(record);
+    // Only "V" is venous; anything else shows the default, capillary.
+    if (record.get(F::TestType) == QLatin1String("V"))
+        c_.optVenous->setChecked(true);
+    else
+        c_.optCapillary->setChecked(true);
+    showComboText(c_.cboPhysician, record.trimmed(F::Physician));
+    c_.txtProviderCode->setText(state_.CurrentProviderCode);
+    c_.txtAnalysisMethod->setText(QStringLiteral("HHLA"));
+}
+
+void RecordPresenter::showResult(const ResultRecord& record) {
+    // Selecting an option that was not selected runs its click rule (which sets the result box
+    // and LowResultFlag); the text of a measured result is put in afterwards.
+    const StoredResultDisplay shown = storedResultDisplay(record);
+    state_.LowResultFlag = shown.lowResultFlag;
+    switch (shown.state) {
+    case ResultState::Low:
+        c_.optLowResult->setChecked(true);
+        c_.txtPb->setEnabled(false);
+        break;
+    case ResultState::High:
+        c_.optHighResult->setChecked(true);
+        c_.txtPb->setEnabled(false);
+        break;
+    case ResultState::Measured:
+        c_.optPbResult->setChecked(true);
+        c_.txtPb->setEnabled(true);
+        c_.txtPb->setText(record.trimmed(ResultRecord::PbResult));
+        break;
+    }
+}
+
+ResultRecord RecordPresenter::capture() const {
+    using F = ResultRecord;
+    ResultRecord record;
+    record.set(F::DateTaken, c_.mskDateTaken->rawValue());
+    record.set(F::LastName, c_.txtLastName->text());
+    record.set(F::FirstName, c_.txtFirstName->text());
+    record.set(F::MiddleInitial, c_.txtMiddleInitial->text());
+    record.set(F::DateOfBirth, c_.mskDateOfBirth->rawValue());
+    record.set(F::Sex, c_.optMale->isChecked() ? QStringLiteral("M") : QStringLiteral("F"));
+    record.set(F::StreetNumber, c_.txtStreetNumber->text());
+    record.set(F::StreetName, c_.txtStreetName->text());
+    record.set(F::AptNumber, c_.txtAptNumber->text());
+    record.set(F::City, c_.cboCity->currentText());
+    record.set(F::Zip, c_.cboZip->currentText());
+    record.set(F::ParentsFirst, c_.txtParentsFirst->text());
+    record.set(F::ParentsLast, c_.txtParentsLast->text());
+    const FieldCodes::PhoneFields phone =
+        FieldCodes::phoneFieldsFromRawValue(c_.mskPhone->rawValue());
+    record.set(F::PhoneAreaCode, phone.areaCode);
+    record.set(F::PhoneNumber, phone.number);
+    record.set(F::RaceCode, FieldCodes::raceCodeFromEntry(c_.cboRaceCode->currentText()));
+    record.set(F::Ancestry, FieldCodes::ancestryCodeFromEntry(c_.cboAncestry->currentText()));
+    record.set(F::AnalysisDate, c_.mskAnalysisDate->rawValue());
+    record.set(F::PbResult, c_.txtPb->text());
+    record.set(F::BelowDetection,
+               c_.optLowResult->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    record.set(F::TestType, c_.optVenous->isChecked() ? QStringLiteral("V") : QStringLiteral("C"));
+    record.set(F::ProviderCode, state_.CurrentProviderCode);
+    record.set(F::Physician, c_.cboPhysician->currentText());
+    record.set(F::AnalysisMethod, c_.txtAnalysisMethod->text());
+    record.set(F::LineEnd, QStringLiteral("\r\n"));
+    return record;
+}
+
+FileStatus RecordPresenter::SaveCurrentRecord() {
+    const ResultRecord record = capture();
+    FileStatus status = store_.write(state_.CurrentRecord, record);
+    if (!status)
+        return status;
+    state_.RecordBuffer = record;
+    FocusMoveGuard guard(movingFocus_);
+    focusDateTaken();
+    return status;
+}
+
+void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
+    const QPalette normal = QApplication::palette(control);
+    const QColor colour =
+        needsHighlight(controlText(control)) ? kHighlight : normal.color(QPalette::Base);
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Base, colour);
+    // A drop-down list paints its face with the button colour.
+    if (auto* box = qobject_cast<QComboBox*>(control); box && !box->isEditable())
+        palette.setColor(QPalette::Button,
+                         colour == kHighlight ? kHighlight : normal.color(QPalette::Button));
+    control->setPalette(palette);
+}
+
+void RecordPresenter::SetMandatoryFieldHighlights() {
+    for (const char* name : MandatoryControlNames)
+        MandatoryFieldHighlight(window_.findChild<QWidget*>(QLatin1String(name)));
+}
+
+void RecordPresenter::focusDateTaken() {
+    c_.mskDateTaken->setFocus(Qt::OtherFocusReason);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "storage/ResultRecord.h"
+#include "ui_frmKorvanel.h"
+
+#include <QString>
+
+class frmKorvanel;
+class RecordStore;
+struct MainWindowState;
+
+// Moves one record between the data file and the main window's controls, and marks the empty
+// mandatory fields. Neither direction validates anything.
+class RecordPresenter {
+public:
+    RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store);
+
+    // Reads record CurrentRecord into RecordBuffer and shows it: fields, options, lists, the
+    // title with the position, the highlighting; the focus ends in mskDateTaken.
+    FileStatus ShowCurrentRecord();
+    // Captures the controls into RecordBuffer and writes it as record CurrentRecord; the focus
+    // ends in mskDateTaken. On failure RecordBuffer and the window are left as they were.
+    FileStatus SaveCurrentRecord();
+
+    // The record the controls hold, stamped with CurrentProviderCode.
+    ResultRecord capture() const;
+
+    void MandatoryFieldHighlight(QWidget* control);
+    void SetMandatoryFieldHighlights();
+
+    // The title of the main window for the record position.
+    static QString windowTitle(int currentRecord, int recordCount);
+    static QString VersionText();
+
+    // True while Show or Save moves the focus itself: such moves are not the operator leaving
+    // a field, so the field rules let them pass.
+    bool isMovingFocus() const { return movingFocus_ > 0; }
+
+private:
+    void showRecord(const ResultRecord& record);
+    void showResult(const ResultRecord& record);
+    void focusDateTaken();
+
+    frmKorvanel& window_;
+    Ui::frmKorvanel& c_;
+    MainWindowState& state_;
+    RecordStore& store_;
+    int movingFocus_ = 0;
+};
