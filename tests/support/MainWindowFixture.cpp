@@ -1,0 +1,134 @@
+#include "MainWindowFixture.h"
+
+#include "window/MainWindowController.h"
+#include "window/frmKorvanel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+PrintOutcome FakePrinter::printPage(const QStringList& lines, const QString& pdfFallbackPath) {
+    pages.append(lines);
+    lastPdfPath = pdfFallbackPath;
+    return nextOutcome ? *nextOutcome : PrintOutcome::printed();
+}
+
+ProviderCodePrompt::Answer ScriptedProviderCodePrompt::ask(const QString& enteredProviderCode,
+                                                           const QString& codeInForce) {
+    ++asked;
+    lastShown = enteredProviderCode;
+    lastCodeInForce = codeInForce;
+    const std::optional<QString> answer = answers.isEmpty() ? std::nullopt : answers.dequeue();
+    if (answer)
+        return Answer{*answer, false};
+    return Answer{codeInForce, true};
+}
+
+MainWindowFixture::MainWindowFixture() = default;
+
+MainWindowFixture::~MainWindowFixture() = default;
+
+QString MainWindowFixture::appPath() const {
+    return dir_.path();
+}
+
+QString MainWindowFixture::path(const QString& relative) const {
+    return dir_.path() + QLatin1Char('/') + relative;
+}
+
+void MainWindowFixture::writeFile(const QString& relative, const QByteArray& bytes) const {
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(full));
+    file.write(bytes);
+}
+
+QByteArray MainWindowFixture::readFile(const QString& relative) const {
+    QFile file(path(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+bool MainWindowFixture::exists(const QString& relative) const {
+    return QFileInfo::exists(path(relative));
+}
+
+void MainWindowFixture::writeRecords(const QList<ResultRecord>& records) const {
+    QByteArray bytes;
+    for (const ResultRecord& record : records)
+        bytes.append(record.encode());
+    writeFile(QStringLiteral("AppData/Korvanel.dat"), bytes);
+}
+
+QList<ResultRecord> MainWindowFixture::storedRecords() const {
+    const QByteArray bytes = readFile(QStringLiteral("AppData/Korvanel.dat"));
+    QList<ResultRecord> records;
+    for (qsizetype offset = 0; offset < bytes.size(); offset += ResultRecord::Size)
+        records.append(ResultRecord::decode(bytes.mid(offset, ResultRecord::Size)));
+    return records;
+}
+
+void MainWindowFixture::setProviderFile(const QByteArray& bytes) const {
+    writeFile(QStringLiteral("AppData/provider.txt"), bytes);
+}
+
+bool MainWindowFixture::start() {
+    window_ = std::make_unique<frmKorvanel>(messages, clock);
+    controller_ =
+        new MainWindowController(*window_, appPath(), MainWindowServices{printer, prompt});
+    QObject::connect(controller_, &MainWindowController::finished,
+                     [this](int code) { exitCode = code; });
+    const bool started = controller_->StartUp();
+    if (started) {
+        window_->activateWindow();
+        if (!QTest::qWaitForWindowActive(window_.get()))
+            qWarning("the main window did not become active");
+    }
+    return started;
+}
+
+frmKorvanel& MainWindowFixture::window() {
+    return *window_;
+}
+
+Ui::frmKorvanel& MainWindowFixture::form() {
+    return window_->form();
+}
+
+MainWindowController& MainWindowFixture::controller() {
+    return *controller_;
+}
+
+MainWindowState& MainWindowFixture::state() {
+    return controller_->state();
+}
+
+ResultRecord MainWindowFixture::completeRecord(const QString& lastName) {
+    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    record.set(ResultRecord::DateTaken, QStringLiteral("11302026"));
+    record.set(ResultRecord::LastName, lastName);
+    record.set(ResultRecord::FirstName, QStringLiteral("Anna"));
+    record.set(ResultRecord::MiddleInitial, QStringLiteral("B"));
+    record.set(ResultRecord::DateOfBirth, QStringLiteral("07042019"));
+    record.set(ResultRecord::Sex, QStringLiteral("F"));
+    record.set(ResultRecord::StreetNumber, QStringLiteral("42"));
+    record.set(ResultRecord::StreetName, QStringLiteral("Main Street"));
+    record.set(ResultRecord::AptNumber, QStringLiteral("3B"));
+    record.set(ResultRecord::City, QStringLiteral("Springfield"));
+    record.set(ResultRecord::Zip, QStringLiteral("90210"));
+    record.set(ResultRecord::ParentsFirst, QStringLiteral("Carol"));
+    record.set(ResultRecord::ParentsLast, lastName);
+    record.set(ResultRecord::PhoneAreaCode, QStringLiteral("555"));
+    record.set(ResultRecord::PhoneNumber, QStringLiteral("123-4567"));
+    record.set(ResultRecord::RaceCode, QStringLiteral("3"));
+    record.set(ResultRecord::Ancestry, QStringLiteral("00"));
+    record.set(ResultRecord::AnalysisDate, QStringLiteral("12012026"));
+    record.set(ResultRecord::PbResult, QStringLiteral("12.5"));
+    record.set(ResultRecord::BelowDetection, QStringLiteral("0"));
+    record.set(ResultRecord::TestType, QStringLiteral("V"));
+    record.set(ResultRecord::Physician, QStringLiteral("Dr. Jones"));
+    return record;
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "FixedClock.h"
+#include "ScriptedMessageService.h"
+#include "printing/Printer.h"
+#include "storage/ResultRecord.h"
+#include "window/ProviderCodeCheck.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+class MainWindowController;
+class frmKorvanel;
+struct MainWindowState;
+namespace Ui {
+class frmKorvanel;
+}
+
+// A printer that keeps the pages it is given and answers with a chosen outcome.
+class FakePrinter : public Printer {
+public:
+    PrintOutcome printPage(const QStringList& lines, const QString& pdfFallbackPath) override;
+
+    QList<QStringList> pages;
+    QString lastPdfPath;
+    std::optional<PrintOutcome> nextOutcome; // printed when unset
+};
+
+// Answers the provider-code dialog from a script; with nothing queued it answers as Cancel.
+class ScriptedProviderCodePrompt : public ProviderCodePrompt {
+public:
+    Answer ask(const QString& enteredProviderCode, const QString& codeInForce) override;
+
+    // OK with this raw value in the box.
+    void answerOk(const QString& code) { answers.enqueue(code); }
+    // Cancel (or closing the dialog): the code in force comes back.
+    void answerCancel() { answers.enqueue(std::nullopt); }
+
+    QQueue<std::optional<QString>> answers;
+    int asked = 0;
+    QString lastShown;       // EnteredProviderCode when the dialog opened
+    QString lastCodeInForce; // what Cancel would give back
+};
+
+// The main window with scripted services on a program folder of its own (a temporary folder
+// that stands for AppPath). Prepare AppData files first, then start().
+class MainWindowFixture {
+public:
+    MainWindowFixture();
+    ~MainWindowFixture();
+
+    QString appPath() const;
+    // AppPath + "/" + relative, e.g. path("AppData/Korvanel.dat").
+    QString path(const QString& relative) const;
+    void writeFile(const QString& relative, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& relative) const;
+    bool exists(const QString& relative) const;
+    // Writes AppData/Korvanel.dat holding these records (creating AppData).
+    void writeRecords(const QList<ResultRecord>& records) const;
+    // The records of AppData/Korvanel.dat, each 198 bytes decoded.
+    QList<ResultRecord> storedRecords() const;
+    // Writes AppData/provider.txt.
+    void setProviderFile(const QByteArray& bytes) const;
+
+    // Builds the window and its controller and runs start-up; the window is shown and active.
+    // Returns what StartUp() returned.
+    bool start();
+
+    frmKorvanel& window();
+    Ui::frmKorvanel& form();
+    MainWindowController& controller();
+    MainWindowState& state();
+
+    // A complete record: every mandatory field filled, provider code 123456, result 12.5.
+    static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith"));
+
+    ScriptedMessageService messages;
+    FixedClock clock;
+    FakePrinter printer;
+    ScriptedProviderCodePrompt prompt;
+    // Set when the program asked to end, with its exit status.
+    std::optional<int> exitCode;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<frmKorvanel> window_;
+    MainWindowController* controller_ = nullptr;
+};
