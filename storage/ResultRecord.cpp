@@ -1,6 +1,7 @@
 #include "storage/ResultRecord.h"
 
 #include "storage/Windows1252.h"
+#include "validation/TextValue.h"
 
 namespace {
 
@@ -56,14 +57,7 @@ QString ResultRecord::get(Field field) const {
 
 QString ResultRecord::trimmed(Field field) const {
     // Only blanks are removed: a tab or other character typed into a field stays part of it.
-    const QString& value = fields_[field];
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    while (begin < end && value.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && value.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return value.mid(begin, end - begin);
+    return trimBlanks(fields_[field]);
 }
 
 void ResultRecord::blank() {

@@ -1,27 +1,19 @@
 #include "submission/SubmissionName.h"
 
+#include "validation/TextValue.h"
+
 #include <QDir>
 #include <QLocale>
 #include <QStringList>
 
 namespace {
 
-QString withoutSurroundingBlanks(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 } // namespace
 
 QString SubmissionName::fileName(const QString& providerCode, const QDateTime& moment,
                                  int counter) {
     return QStringLiteral("Lead_%1_%2_%3.txt")
-        .arg(withoutSurroundingBlanks(providerCode),
+        .arg(trimBlanks(providerCode),
              QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")),
              QStringLiteral("%1").arg(counter, 4, 10, QLatin1Char('0')));
 }
