@@ -83,7 +83,7 @@ e2e_end() {
 
 step() {
     STEP=$*
-    echo "-- $STEP"
+    echo "-- [$((SECONDS - E2E_STARTED)) s] $STEP"
 }
 
 fail() {
@@ -249,7 +249,7 @@ click() {
         y0=$ORIGIN_Y
     fi
     control_centre "$name"
-    xdotool mousemove --sync $((x0 + CX)) $((y0 + CY)) click 1 || fail "cannot click $name"
+    xdotool mousemove $((x0 + CX)) $((y0 + CY)) click 1 || fail "cannot click $name"
 }
 
 # choose_from_list INDEX: opens the drop-down list of the focused combo box and takes the entry
