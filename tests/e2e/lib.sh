@@ -40,6 +40,7 @@ e2e_begin() {
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     PROGRAM_PIDS=()
+    E2E_CLEANUPS=()
     XVFB_PID=
     STEP="setting up"
     E2E_STARTED=$SECONDS
@@ -72,6 +73,8 @@ e2e_end() {
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     done
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    local cleanup
+    for cleanup in "${E2E_CLEANUPS[@]}"; do eval "$cleanup"; done
     if [ $status -eq 0 ]; then
         echo "PASS: $JOURNEY ($((SECONDS - E2E_STARTED)) s)"
         rm -rf "$WORK"
