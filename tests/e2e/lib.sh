@@ -199,21 +199,26 @@ declare -A CONTROL=(
     [cmdDateTakenToday]="fraPerson 3120 300 285 285"
     [txtLastName]="fraPerson 1440 600 2472 285"
     [txtFirstName]="fraPerson 1440 900 1515 285"
+    [txtMiddleInitial]="fraPerson 1440 1200 555 285"
     [mskDateOfBirth]="fraPerson 1440 1500 1515 285"
     [optMale]="fraPerson 1440 1800 1050 285"
     [optFemale]="fraPerson 2760 1800 1020 285"
     [txtStreetNumber]="fraAddress 1440 300 1515 285"
     [txtStreetName]="fraAddress 1440 600 2472 285"
+    [txtAptNumber]="fraAddress 1440 900 1515 285"
     [cboCity]="fraAddress 1440 1200 2472 315"
     [cboZip]="fraAddress 1440 1500 1515 315"
     [txtParentsLast]="fraParents 1560 300 2472 285"
+    [txtParentsFirst]="fraParents 1560 600 1515 285"
     [mskPhone]="fraParents 1560 900 1515 285"
     [optCapillary]="Picture1 0 0 1155 285"
     [optVenous]="Picture1 1440 0 975 285"
     [mskAnalysisDate]="fraTestInfo 1560 600 1515 285"
     [txtPb]="fraTestInfo 1560 900 1515 285"
     [cboPhysician]="fraTestInfo 1560 1580 2472 315"
+    [txtProviderCode]="fraTestInfo 1560 1900 1515 285"
     [cmdChangeProviderCode]="fraTestInfo 3240 1900 285 285"
+    [txtAnalysisMethod]="fraTestInfo 1560 2200 1515 285"
     [cmdNew]="- 200 5820 900 600"
     [cmdDelete]="- 1250 5820 900 600"
     [cmdUpdate]="- 2300 5820 900 600"
@@ -270,6 +275,48 @@ choose_from_list() {
 visible_program_windows() { xdotool search --onlyvisible --class korvanel 2>/dev/null | wc -l; }
 popup_open() { [ "$(visible_program_windows)" -gt "$VISIBLE_BASE" ]; }
 popup_closed() { [ "$(visible_program_windows)" -le "$VISIBLE_BASE" ]; }
+
+# ---- what the window shows ----------------------------------------------------------------
+
+# background_of NAME SHOT: the colour (RRGGBB) of the control's background in a picture of the
+# main window, read just inside its right edge, where no typed text reaches.
+background_of() {
+    local name=$1 shot=$2 container left top width height
+    control_centre "$name"
+    read -r container left top width height <<<"${CONTROL[$name]}"
+    local x=$((CX + width / 30 - 5))
+    convert "$shot" -format "%[hex:p{$x,$CY}]" info: 2>/dev/null | cut -c1-6
+}
+
+# expect_highlighted NAME...: the controls show the light yellow of an empty mandatory field,
+# waiting for the window to be painted so.
+expect_highlighted() {
+    wait_for 5 all_backgrounds FFFFC0 "$@" || fail "$FIRST_OFF should be light yellow (FFFFC0); it is $FIRST_OFF_COLOUR"
+}
+
+# expect_not_highlighted NAME...: the controls show their normal background.
+expect_not_highlighted() {
+    wait_for 5 all_backgrounds not-FFFFC0 "$@" || fail "$FIRST_OFF should not be light yellow"
+}
+
+# all_backgrounds COLOUR|not-COLOUR NAME...: a fresh picture of the main window shows that
+# background in every control named.
+all_backgrounds() {
+    local want=$1 name colour shot=$WORK/window.png
+    shift
+    import -window "$WIN" "$shot" 2>/dev/null || return 1
+    for name in "$@"; do
+        colour=$(background_of "$name" "$shot")
+        FIRST_OFF=$name
+        FIRST_OFF_COLOUR=${colour:-unreadable}
+        [ -n "$colour" ] || return 1
+        if [ "${want#not-}" != "$want" ]; then
+            [ "$colour" != "${want#not-}" ] || return 1
+        else
+            [ "$colour" = "$want" ] || return 1
+        fi
+    done
+}
 
 # ---- message boxes --------------------------------------------------------------------------
 
@@ -335,11 +382,12 @@ expect_file() {
 
 # expect_bytes FILE PRINTF-TEXT: the file holds exactly these bytes.
 expect_bytes() {
-    printf "$2" >"$WORK/expected.bytes"
+    printf '%b' "$2" >"$WORK/expected.bytes"
     expect_file "$1" "$WORK/expected.bytes"
 }
 
 # Prepares the program's AppData before its start.
 prepare_appdata() {
-    mkdir -m 700 -p "$DATA"
+    mkdir -p "$DATA"
+    chmod 700 "$DATA"
 }

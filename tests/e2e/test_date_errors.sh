@@ -48,6 +48,9 @@ answer_box "Date Entry Error"
 step "leave the emptied Date Taken box and type an analysis date: no message"
 focus_main
 press Tab
+# The emptied box is marked as missing; the corrected date of birth is not.
+expect_highlighted mskDateTaken
+expect_not_highlighted mskDateOfBirth
 click mskAnalysisDate
 focus_main
 press Home

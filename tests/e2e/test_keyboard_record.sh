@@ -16,6 +16,12 @@ start_program
 find_main_window
 expect_title_end "(Record 1 of 1)"
 focus_main
+
+step "the empty mandatory fields are light yellow, the optional ones are not"
+expect_highlighted mskDateTaken txtLastName txtFirstName mskDateOfBirth \
+    txtStreetNumber txtStreetName mskPhone mskAnalysisDate txtPb
+expect_not_highlighted txtMiddleInitial txtAptNumber txtParentsLast txtParentsFirst \
+    txtProviderCode txtAnalysisMethod
 import -window "$WIN" "$SCREENS/main-empty.png" || fail "cannot take the empty window's picture"
 
 step "type the patient's dates and names"
@@ -79,6 +85,8 @@ record DateTaken=11032025 LastName=Garcia FirstName=Maria MiddleInitial=L DateOf
     ProviderCode=123456 Physician="Dr. Omar Haddad" AnalysisMethod=HHLA >"$WORK/expected.dat"
 expect_file "$DATA/Korvanel.dat" "$WORK/expected.dat"
 focus_main
+expect_not_highlighted mskDateTaken txtLastName txtFirstName mskDateOfBirth txtStreetNumber \
+    txtStreetName mskPhone mskAnalysisDate txtPb
 import -window "$WIN" "$SCREENS/main-filled.png" || fail "cannot take the filled window's picture"
 screenshot
 
