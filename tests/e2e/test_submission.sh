@@ -1,0 +1,75 @@
+# Journey: "Create Electronic File" over three records, the third without its street name: the
+# pass stops there and writes nothing. The operator types the street name, updates and creates
+# the file again: the submission file equals the data file, the counter advances, the data file
+# is gone and the program ends after its report.
+. "$(dirname "$0")/lib.sh"
+e2e_begin submission "$@"
+
+step "prepare three records, the third without its street name"
+prepare_appdata
+printf '123456' >"$DATA/provider.txt"
+complete() {
+    record DateTaken=09022025 LastName="$1" FirstName="$2" DateOfBirth=05052017 Sex=F \
+        StreetNumber=88 StreetName="$3" City=Riverton Zip=90010 ParentsLast="$1" \
+        PhoneAreaCode=555 PhoneNumber=777-8888 RaceCode=6 Ancestry=19 AnalysisDate=09032025 \
+        PbResult=4.5 BelowDetection=0 TestType=C ProviderCode=123456 AnalysisMethod=HHLA
+}
+{
+    complete Adams Beth "Pine Lane"
+    complete Brooks Carl "Hill Road"
+    complete Chen Dana ""
+} >"$DATA/Korvanel.dat"
+cp "$DATA/Korvanel.dat" "$WORK/incomplete.dat"
+
+step "start: record 1 of 3"
+start_program
+find_main_window
+expect_title_end "(Record 1 of 3)"
+
+step "Create Electronic File: \"Record Incomplete Error\" on record 3, nothing written"
+click cmdWriteEFile
+answer_box "Record Incomplete Error"
+expect_title_end "(Record 3 of 3)"
+expect_file "$DATA/Korvanel.dat" "$WORK/incomplete.dat"
+[ -z "$(ls -A "$APP/Submit")" ] || fail "Submit is not empty: $(ls "$APP/Submit")"
+file_is_missing "$DATA/nextfile.txt" || fail "the counter file was written"
+expect_program_running
+
+step "type the street name into record 3 and Update Record"
+click txtStreetName
+focus_main
+type_text "Bay Street"
+click cmdUpdate
+{
+    complete Adams Beth "Pine Lane"
+    complete Brooks Carl "Hill Road"
+    complete Chen Dana "Bay Street"
+} >"$WORK/expected.dat"
+stored_as_expected() { cmp -s "$DATA/Korvanel.dat" "$WORK/expected.dat"; }
+wait_for "$E2E_TIMEOUT" stored_as_expected || expect_file "$DATA/Korvanel.dat" "$WORK/expected.dat"
+screenshot
+
+step "Create Electronic File: the report box; the submission file equals the data file"
+before=$(date +%Y%m%d%H%M%S)
+click cmdWriteEFile
+find_window '^Electronic Submission File Created$' >/dev/null || fail "no report box appeared"
+after=$(date +%Y%m%d%H%M%S)
+shopt -s nullglob
+submitted=("$APP"/Submit/*)
+[ ${#submitted[@]} = 1 ] || fail "Submit should hold one file; it holds: ${submitted[*]##*/}"
+name=${submitted[0]##*/}
+[[ "$name" =~ ^Lead_123456_([0-9]{8})_([0-9]{6})_0001\.txt$ ]] ||
+    fail "the submission file's name is $name"
+stamp=${BASH_REMATCH[1]}${BASH_REMATCH[2]}
+[ "$stamp" -ge "$before" ] && [ "$stamp" -le "$after" ] ||
+    fail "the time in $name lies outside $before to $after"
+expect_file "${submitted[0]}" "$WORK/expected.dat"
+[ "$(stat -c %a "${submitted[0]}")" = 600 ] || fail "$name is not owner-only"
+expect_bytes "$DATA/nextfile.txt" '2     '
+file_is_missing "$DATA/Korvanel.dat" || fail "the data file is still there"
+expect_program_running
+
+step "close the report: the program ends"
+answer_box "Electronic Submission File Created"
+expect_program_ended
+file_is_missing "$DATA/Korvanel.dat" || fail "the data file came back"
