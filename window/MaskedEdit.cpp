@@ -64,3 +64,25 @@ void MaskedEdit::setRawValue(const QString& text) {
     else
         setText(digits);
 }
+
+int MaskedEdit::firstFreePosition() const {
+    // The position after the last filled input position: where typing naturally goes on.
+    const QString shown = displayText();
+    int free = 0;
+    for (qsizetype i = 0; i < pattern_.size() && i < shown.size(); ++i) {
+        if (pattern_[i] == InputPosition && shown[i] != EmptyPosition)
+            free = static_cast<int>(i) + 1;
+    }
+    while (free < pattern_.size() && pattern_[free] != InputPosition)
+        ++free;
+    return free;
+}
+
+void MaskedEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    // A click behind the typed digits would start the entry in the middle of the mask (a
+    // click into an empty date box typing into the year); the cursor goes to the first free
+    // position instead. Clicks among typed digits keep their place for corrections.
+    if (!pattern_.isEmpty() && !hasSelectedText() && cursorPosition() > firstFreePosition())
+        setCursorPosition(firstFreePosition());
+}

@@ -34,6 +34,11 @@ public:
     // take (non-digits) are dropped, positions beyond the text stay empty. "" clears the box.
     void setRawValue(const QString& text);
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
+    int firstFreePosition() const;
+
     QString pattern_;
 };

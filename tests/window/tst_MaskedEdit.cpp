@@ -91,6 +91,26 @@ private slots:
         QCOMPARE(box.rawValue(), QString("06"));
     }
 
+    // A click behind the typed digits starts typing at the first free position; a click among
+    // them keeps its place, so a digit can be corrected.
+    void clickGoesToTheFirstFreePosition() {
+        MaskedEdit box;
+        box.setMaskPattern(MaskedEdit::DateMask);
+        box.resize(120, 22);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(100, 11));
+        QCOMPARE(box.cursorPosition(), 0);
+        QTest::keyClicks(&box, "1206");
+        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(110, 11));
+        QCOMPARE(box.cursorPosition(), 6);
+        QTest::keyClicks(&box, "2026");
+        QCOMPARE(box.rawValue(), QString("12062026"));
+
+        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(2, 11));
+        QCOMPARE(box.cursorPosition(), 0);
+    }
+
     void writeThenRead_data() {
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("written");
