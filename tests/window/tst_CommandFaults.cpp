@@ -1,0 +1,347 @@
+// A file operation that fails in the middle of a command: the operator is told once which file
+// and why, the files stay as they were, the window stays as it was (typed values included) and
+// the program keeps running. Full disks are real: the program folder is a small tmpfs filled up
+// (root only). Read failures of Next and Previous are injected with strace into
+// tool_commands_driver, which drives the same window in a child process.
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/frmKorvanel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <sys/mount.h>
+#include <unistd.h>
+
+// What a case does to the window before the disk fills.
+using Setup = std::function<void(MainWindowFixture&)>;
+Q_DECLARE_METATYPE(Setup)
+
+namespace {
+
+const QString kNoSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
+
+// A small tmpfs over a fresh temporary folder, unmounted again at the end.
+class SmallDisk {
+public:
+    SmallDisk() {
+        if (::geteuid() != 0) {
+            error_ = QStringLiteral("mounting a small disk needs root");
+            return;
+        }
+        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+                    "size=256k,mode=0700") != 0) {
+            error_ = QStringLiteral("mount tmpfs: ") + QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+        mounted_ = true;
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool ok() const { return mounted_; }
+    QString error() const { return error_; }
+    QString path() const { return dir_.path(); }
+
+    // Takes every free block, so that the next file block anyone needs is refused.
+    bool fill() const {
+        const QByteArray path = QFile::encodeName(dir_.path() + QStringLiteral("/filler"));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (fd < 0)
+            return false;
+        const QByteArray block(4096, 'x');
+        while (::write(fd, block.constData(), block.size()) > 0) {
+        }
+        const bool full = errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    QString error_;
+};
+
+// What the operator sees of the window's state.
+QString windowState(MainWindowFixture& fixture) {
+    Ui::frmKorvanel& c = fixture.form();
+    QString buttons;
+    for (QPushButton* button :
+         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
+        buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    const MainWindowState& state = fixture.state();
+    return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
+        .arg(state.CurrentRecord)
+        .arg(state.RecordCount)
+        .arg(state.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
+             c.txtFirstName->text(), fixture.window().windowTitle().section('(', -1));
+}
+
+QList<ResultRecord> records(int count) {
+    QList<ResultRecord> list;
+    for (int n = 1; n <= count; ++n)
+        list.append(MainWindowFixture::completeRecord(QStringLiteral("Name%1").arg(n)));
+    return list;
+}
+
+void click(QPushButton* button) {
+    QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void type(QLineEdit* box, const QString& text) {
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+} // namespace
+
+class tst_CommandFaults : public QObject {
+    Q_OBJECT
+
+    // Twenty records end 136 bytes short of a 4096-byte block, so a twenty-first needs a new
+    // block, which a full disk refuses part-way through the record.
+    static constexpr int kRecordsFillingABlock = 20;
+
+private slots:
+    void fullDisk_data() {
+        QTest::addColumn<int>("storedRecords");
+        QTest::addColumn<QByteArray>("counterFile"); // "-" for none
+        QTest::addColumn<Setup>("setup");            // before the disk fills
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("failedFile"); // named in the message
+
+        const Setup newRecordTyped = [](MainWindowFixture& f) {
+            click(f.form().cmdNew);
+            type(f.form().txtLastName, "Typed");
+        };
+        const Setup onlyRecordDeletedThenTyped = [](MainWindowFixture& f) {
+            click(f.form().cmdDelete);
+            f.messages.messages.clear();
+            type(f.form().txtLastName, "Typed");
+        };
+        const Setup secondRecordTyped = [](MainWindowFixture& f) {
+            click(f.form().cmdNext);
+            type(f.form().txtFirstName, "Typed");
+        };
+        const Setup secondRecord = [](MainWindowFixture& f) { click(f.form().cmdNext); };
+
+        QTest::newRow("Update of a new record")
+            << kRecordsFillingABlock << QByteArray("-") << newRecordTyped << "cmdUpdate"
+            << "AppData/Korvanel.dat";
+        QTest::newRow("Exit on a new record")
+            << kRecordsFillingABlock << QByteArray("-") << newRecordTyped << "cmdExit"
+            << "AppData/Korvanel.dat";
+        QTest::newRow("Delete") << kRecordsFillingABlock << QByteArray("-") << secondRecordTyped
+                                << "cmdDelete"
+                                << "AppData/Korvanel.tmp";
+        QTest::newRow("New on the blank record of an empty file")
+            << 1 << QByteArray("-") << onlyRecordDeletedThenTyped << "cmdNew"
+            << "AppData/Korvanel.dat";
+        QTest::newRow("Print on the blank record of an empty file")
+            << 1 << QByteArray("-") << onlyRecordDeletedThenTyped << "cmdPrint"
+            << "AppData/Korvanel.dat";
+        QTest::newRow("submission: the counter file")
+            << kRecordsFillingABlock << QByteArray("-") << secondRecord << "cmdWriteEFile"
+            << "AppData/nextfile.txt";
+        QTest::newRow("submission: the copy")
+            << kRecordsFillingABlock << QByteArray("5     ") << secondRecord << "cmdWriteEFile"
+            << "Submit/.Lead_123456_20261206_093000_0005.txt.part";
+    }
+
+    void fullDisk() {
+        QFETCH(int, storedRecords);
+        QFETCH(QByteArray, counterFile);
+        QFETCH(Setup, setup);
+        QFETCH(QString, button);
+        QFETCH(QString, failedFile);
+        SmallDisk disk;
+        if (!disk.ok())
+            QSKIP(qPrintable(disk.error()));
+        {
+            MainWindowFixture fixture(disk.path());
+            fixture.setProviderFile("123456");
+            fixture.writeRecords(records(storedRecords));
+            if (counterFile != "-")
+                fixture.writeFile("AppData/nextfile.txt", counterFile);
+            QDir(disk.path()).mkdir("Submit");
+            QVERIFY(fixture.start());
+            setup(fixture);
+            QVERIFY(fixture.messages.messages.isEmpty());
+            QVERIFY(disk.fill());
+
+            const QByteArray dataBefore = fixture.readFile("AppData/Korvanel.dat");
+            const QByteArray counterBefore = fixture.readFile("AppData/nextfile.txt");
+            const QString before = windowState(fixture);
+            auto* pushed = fixture.window().findChild<QPushButton*>(button);
+            QVERIFY(pushed);
+            click(pushed);
+
+            QList<ScriptedMessageService::Message> shown = fixture.messages.messages;
+            if (button == QLatin1String("cmdDelete")) {
+                QCOMPARE(shown.value(0).title, QString("Delete Record Confirmation"));
+                shown.removeFirst();
+            }
+            QCOMPARE(shown.size(), 1);
+            const ScriptedMessageService::Message told = shown[0];
+            QCOMPARE(told.title, QString("File Error"));
+            QVERIFY2(told.text.contains(QDir::toNativeSeparators(fixture.path(failedFile))),
+                     qPrintable(told.text));
+            QVERIFY2(told.text.contains(kNoSpace), qPrintable(told.text));
+            QCOMPARE(windowState(fixture), before);
+            QVERIFY(!fixture.exitCode);
+            QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), dataBefore);
+            QVERIFY(!fixture.exists("AppData/Korvanel.tmp"));
+            QVERIFY(fixture.printer.pages.isEmpty());
+            QCOMPARE(QDir(fixture.path("Submit"))
+                         .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList());
+            if (button == QLatin1String("cmdWriteEFile") && counterFile != "-") {
+                // The number was taken before the copy failed: it is skipped, never reused.
+                QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("6     "));
+            } else {
+                QCOMPARE(fixture.readFile("AppData/nextfile.txt"), counterBefore);
+            }
+
+            // With room again the same command goes through.
+            QVERIFY(QFile::remove(disk.path() + "/filler"));
+            fixture.messages.messages.clear();
+            click(pushed);
+            if (button == QLatin1String("cmdDelete")) {
+                QCOMPARE(fixture.storedRecords().size(), storedRecords - 1);
+            } else if (button == QLatin1String("cmdWriteEFile")) {
+                QCOMPARE(fixture.exitCode, std::optional<int>(0));
+                QVERIFY(!fixture.exists("AppData/Korvanel.dat"));
+            } else if (button == QLatin1String("cmdPrint")) {
+                QCOMPARE(fixture.printer.pages.size(), 1);
+            }
+            if (button != QLatin1String("cmdWriteEFile"))
+                QVERIFY(fixture.messages.messages.isEmpty() ||
+                        fixture.messages.messages[0].title != QLatin1String("File Error"));
+        }
+    }
+
+    // A read error of the disk while moving to the neighbour record.
+    void readFailureWhileMoving_data() {
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("Next") << QStringList{"cmdNext"};
+        QTest::newRow("Previous") << QStringList{"cmdNext", "cmdPrevious"};
+    }
+    void readFailureWhileMoving() {
+        QFETCH(QStringList, buttons);
+        QTemporaryDir dir;
+        MainWindowFixture files(dir.path());
+        files.setProviderFile("123456");
+        files.writeRecords(records(3));
+        const QString dataFile = files.path("AppData/Korvanel.dat");
+        const QByteArray dataBefore = files.readFile("AppData/Korvanel.dat");
+
+        // Start-up reads record 1 and every click reads one record: the last click's read is
+        // the (buttons + 1)th read of the data file.
+        const DriverRun run =
+            runDriver(dir.path(), dataFile, "pread64", buttons.size() + 1, buttons);
+        if (!run.skipReason.isEmpty())
+            QSKIP(qPrintable(run.skipReason));
+        QVERIFY2(!run.before.isEmpty(), qPrintable(run.output));
+        QCOMPARE(run.after, run.before);
+        QCOMPARE(run.messages.size(), 1);
+        QVERIFY2(run.messages[0].startsWith("File Error|"), qPrintable(run.messages[0]));
+        QVERIFY(run.messages[0].contains(QDir::toNativeSeparators(dataFile)));
+        QVERIFY(run.messages[0].contains(QString::fromLocal8Bit(std::strerror(EIO))));
+        QVERIFY(!run.exited);
+        QCOMPARE(files.readFile("AppData/Korvanel.dat"), dataBefore);
+    }
+
+    // The shorter file has already replaced the old one when flushing the folder fails: the
+    // record is gone, so the window must move on as after a delete, or the next save would
+    // write the deleted record's values over the record that took its number.
+    void deleteThatWentThroughDespiteAFailure() {
+        QTemporaryDir dir;
+        MainWindowFixture files(dir.path());
+        files.setProviderFile("123456");
+        const QList<ResultRecord> stored = records(3);
+        files.writeRecords(stored);
+        const QString folder = files.path("AppData");
+
+        const DriverRun run =
+            runDriver(dir.path(), folder, "fsync", 1, QStringList{"cmdNext", "cmdDelete"});
+        if (!run.skipReason.isEmpty())
+            QSKIP(qPrintable(run.skipReason));
+        QCOMPARE(run.messages.size(), 2);
+        QVERIFY(run.messages[0].startsWith("Delete Record Confirmation|"));
+        QVERIFY2(run.messages[1].startsWith("File Error|"), qPrintable(run.messages[1]));
+        QVERIFY(run.messages[1].contains(QDir::toNativeSeparators(folder)));
+        QVERIFY2(run.after.startsWith("record=2 count=2 "), qPrintable(run.after));
+        QVERIFY2(run.after.contains("last=Name3 "), qPrintable(run.after));
+        QVERIFY(!run.exited);
+        QCOMPARE(files.storedRecords(), (QList<ResultRecord>{stored[0], stored[2]}));
+    }
+
+private:
+    struct DriverRun {
+        QString skipReason;
+        QString output;
+        QString before;
+        QString after;
+        QStringList messages;
+        bool exited = false;
+    };
+
+    // Runs tool_commands_driver on the folder under strace, failing the whenth call of the
+    // system call on the given path with EIO.
+    static DriverRun runDriver(const QString& appPath, const QString& tracedPath,
+                               const QString& call, int when, const QStringList& buttons) {
+        DriverRun run;
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (strace.isEmpty()) {
+            run.skipReason = QStringLiteral("strace is not installed");
+            return run;
+        }
+        QProcess driver;
+        driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        driver.start(
+            strace,
+            QStringList{"-f", "-o", "/dev/null", "-P", tracedPath, "-e", "trace=" + call, "-e",
+                        QStringLiteral("inject=%1:error=EIO:when=%2").arg(call).arg(when),
+                        QStringLiteral(KORVANEL_TOOLS_DIR "/tool_commands_driver"), appPath} +
+                buttons);
+        if (!driver.waitForFinished(120000)) {
+            run.skipReason = QStringLiteral("the driver did not finish");
+            return run;
+        }
+        run.output = QString::fromLocal8Bit(driver.readAllStandardOutput());
+        if (driver.exitCode() != 0 && !run.output.contains(QLatin1String("before: "))) {
+            run.skipReason = QStringLiteral("strace cannot trace here (ptrace not permitted?)");
+            return run;
+        }
+        for (const QString& line : run.output.split('\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith("before: "))
+                run.before = line.mid(8);
+            else if (line.startsWith("after: "))
+                run.after = line.mid(7);
+            else if (line.startsWith("message: "))
+                run.messages += line.mid(9);
+            else if (line.startsWith("exit: "))
+                run.exited = line != QLatin1String("exit: none");
+        }
+        return run;
+    }
+};
+
+QTEST_MAIN(tst_CommandFaults)
+#include "tst_CommandFaults.moc"
