@@ -3,8 +3,9 @@
 // and whether the program asked to end. tst_CommandFaults runs it under strace to make the
 // command's file operations fail.
 //
-//   tool_commands_driver APP_PATH BUTTON [BUTTON...]   e.g. cmdNext, or cmdNext cmdDelete
-// Every button but the last is clicked before the "before" line is printed.
+//   tool_commands_driver APP_PATH STEP [STEP...]   e.g. cmdNext, or txtFirstName=Ann cmdUpdate
+// A step is a button to click or CONTROL=TEXT to type into a text box. Every step but the last
+// runs before the "before" line is printed.
 // Output lines: "before: STATE", "message: TITLE|TEXT" (its line breaks shown as " / "),
 // "after: STATE", "exit: CODE|none".
 #include "support/MainWindowFixture.h"
@@ -54,6 +55,18 @@ int main(int argc, char* argv[]) {
     }
     const QStringList buttons = arguments.mid(2);
     for (const QString& name : buttons) {
+        if (name.contains(QLatin1Char('='))) {
+            auto* box =
+                fixture.window().findChild<QLineEdit*>(name.section(QLatin1Char('='), 0, 0));
+            if (!box) {
+                print(QStringLiteral("no text box ") + name);
+                return 2;
+            }
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+            QTest::keyClicks(box, name.section(QLatin1Char('='), 1));
+            continue;
+        }
         auto* button = fixture.window().findChild<QPushButton*>(name);
         if (!button) {
             print(QStringLiteral("no button ") + name);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,35 +237,58 @@ private slots:
         }
     }
 
-    // A read error of the disk while moving to the neighbour record.
-    void readFailureWhileMoving_data() {
-        QTest::addColumn<QStringList>("buttons");
-        QTest::newRow("Next") << QStringList{"cmdNext"};
-        QTest::newRow("Previous") << QStringList{"cmdNext", "cmdPrevious"};
+    // A failing system call of the disk (EIO) at the command's own file operation: reads of
+    // Next and Previous, the in-place save of the commands that save, the rename of a delete
+    // and of the submission.
+    void injectedFailure_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("tracedFile"); // relative to AppPath
+        QTest::addColumn<int>("when");           // the nth such call on that file fails
+        QTest::addColumn<QStringList>("steps");
+        // Start-up reads record 1 and writes nothing; every move reads one record.
+        const QString data = "AppData/Korvanel.dat";
+        const QString typed = "txtFirstName=Typed";
+        QTest::newRow("Next") << "pread64" << data << 2 << QStringList{"cmdNext"};
+        QTest::newRow("Previous") << "pread64" << data << 3
+                                  << QStringList{"cmdNext", "cmdPrevious"};
+        for (const char* button : {"cmdUpdate", "cmdNew", "cmdExit", "cmdPrint", "cmdWriteEFile"})
+            QTest::newRow(button) << "pwrite64" << data << 1 << QStringList{typed, button};
+        QTest::newRow("cmdDelete, the rename")
+            << "rename"
+            << "AppData/Korvanel.tmp" << 1 << QStringList{typed, "cmdDelete"};
+        QTest::newRow("cmdWriteEFile, the rename") << "renameat2"
+                                                   << "Submit/Lead_123456_20261206_093000_0001.txt"
+                                                   << 1 << QStringList{"cmdNext", "cmdWriteEFile"};
     }
-    void readFailureWhileMoving() {
-        QFETCH(QStringList, buttons);
+    void injectedFailure() {
+        QFETCH(QString, call);
+        QFETCH(QString, tracedFile);
+        QFETCH(int, when);
+        QFETCH(QStringList, steps);
         QTemporaryDir dir;
         MainWindowFixture files(dir.path());
         files.setProviderFile("123456");
         files.writeRecords(records(3));
-        const QString dataFile = files.path("AppData/Korvanel.dat");
+        QDir(dir.path()).mkdir("Submit");
         const QByteArray dataBefore = files.readFile("AppData/Korvanel.dat");
 
-        // Start-up reads record 1 and every click reads one record: the last click's read is
-        // the (buttons + 1)th read of the data file.
-        const DriverRun run =
-            runDriver(dir.path(), dataFile, "pread64", buttons.size() + 1, buttons);
+        const DriverRun run = runDriver(dir.path(), files.path(tracedFile), call, when, steps);
         if (!run.skipReason.isEmpty())
             QSKIP(qPrintable(run.skipReason));
         QVERIFY2(!run.before.isEmpty(), qPrintable(run.output));
         QCOMPARE(run.after, run.before);
-        QCOMPARE(run.messages.size(), 1);
-        QVERIFY2(run.messages[0].startsWith("File Error|"), qPrintable(run.messages[0]));
-        QVERIFY(run.messages[0].contains(QDir::toNativeSeparators(dataFile)));
-        QVERIFY(run.messages[0].contains(QString::fromLocal8Bit(std::strerror(EIO))));
+        QStringList errors = run.messages.filter(QRegularExpression("^File Error\\|"));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(run.messages.size() - errors.size(), steps.last() == "cmdDelete" ? 1 : 0);
+        QVERIFY2(errors[0].contains(QString::fromLocal8Bit(std::strerror(EIO))),
+                 qPrintable(errors[0]));
+        QVERIFY2(errors[0].contains(QDir::toNativeSeparators(dir.path())), qPrintable(errors[0]));
         QVERIFY(!run.exited);
         QCOMPARE(files.readFile("AppData/Korvanel.dat"), dataBefore);
+        QVERIFY(!files.exists("AppData/Korvanel.tmp"));
+        QCOMPARE(
+            QDir(files.path("Submit")).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
     }
 
     // The shorter file has already replaced the old one when flushing the folder fails: the
@@ -303,7 +327,7 @@ private:
     };
 
     // Runs tool_commands_driver on the folder under strace, failing the whenth call of the
-    // system call on the given path with EIO.
+    // system call on the given path with EIO (strace matches a rename by its first path).
     static DriverRun runDriver(const QString& appPath, const QString& tracedPath,
                                const QString& call, int when, const QStringList& buttons) {
         DriverRun run;

@@ -107,6 +107,30 @@ private slots:
         QCOMPARE(next.exitCode, std::optional<int>(0));
     }
 
+    // The counter never wraps: when the next number would not fit its six characters the
+    // command is refused and nothing changes.
+    void aCounterThatCannotGoOnRefusesTheSubmission() {
+        MainWindowFixture fixture;
+        fixture.writeFile("AppData/nextfile.txt", "999999");
+        const QList<ResultRecord> records = {MainWindowFixture::completeRecord("Adams"),
+                                             MainWindowFixture::completeRecord("Baker")};
+        QVERIFY(startWith(fixture, records));
+        submit(fixture);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+        QVERIFY(fixture.messages.messages[0].text.contains("999999"));
+        QVERIFY(!fixture.exitCode);
+        QVERIFY(submitted(fixture).isEmpty());
+        QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("999999"));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), bytesOf(records));
+        QCOMPARE(fixture.state().CurrentRecord, 1);
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Adams"));
+        // The data file is open again: the window carries on.
+        QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Baker"));
+        QCOMPARE(fixture.messages.messages.size(), 1);
+    }
+
     void theCommandStopsAtTheFirstIncompleteRecord() {
         MainWindowFixture fixture;
         ResultRecord third = MainWindowFixture::completeRecord("Clark");
