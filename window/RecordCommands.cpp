@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 
 RecordCommands::RecordCommands(MainWindowController& controller, MainWindowServices& services)
@@ -74,7 +75,7 @@ void RecordCommands::cmdNew_Click() {
     const MainWindowState before = state;
     state.EditMode = QStringLiteral("new");
     state.RecordCount += 1;
-    state.RecordBuffer = ResultRecord::newRecord(state.CurrentProviderCode.trimmed());
+    state.RecordBuffer = ResultRecord::newRecord(trimBlanks(state.CurrentProviderCode));
     state.CurrentRecord = state.RecordCount;
     if (!showOrReport()) {
         state = before;
@@ -196,7 +197,10 @@ void RecordCommands::cmdPrint_Click() {
     const QString pdfPath = AppPaths{state.AppPath}.printed() + QDir::separator() +
                             QStringLiteral("Record_%1_%2.pdf")
                                 .arg(state.CurrentRecord)
-                                .arg(now.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+                                .arg(QLocale::c().toString(now, QStringLiteral("yyyyMMdd_HHmmss")));
+    // The record is saved whatever becomes of the page. A page that could not be printed is
+    // written as a PDF where possible; either way the operator is told once, and the window
+    // carries on unchanged.
     const PrintOutcome outcome = services_.printer.printPage(lines, pdfPath);
     if (outcome.kind() == PrintOutcome::SavedAsPdf) {
         controller_.window().messages().show(

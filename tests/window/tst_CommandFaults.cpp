@@ -338,6 +338,13 @@ private:
         }
         QProcess driver;
         driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // The leak check of a sanitizer build cannot run under strace.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QString asanOptions = environment.value("ASAN_OPTIONS");
+        environment.insert("ASAN_OPTIONS", asanOptions.isEmpty()
+                                               ? QStringLiteral("detect_leaks=0")
+                                               : asanOptions + QStringLiteral(":detect_leaks=0"));
+        driver.setProcessEnvironment(environment);
         driver.start(
             strace,
             QStringList{"-f", "-o", "/dev/null", "-P", tracedPath, "-e", "trace=" + call, "-e",
