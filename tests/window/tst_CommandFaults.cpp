@@ -291,6 +291,35 @@ private slots:
             QStringList());
     }
 
+    // The rewrite of a record stored under an older provider code fails: the pass stops, the
+    // record keeps its old code and no submission file is made.
+    void failedRewriteStopsTheSubmission() {
+        QTemporaryDir dir;
+        MainWindowFixture files(dir.path());
+        files.setProviderFile("123456");
+        QList<ResultRecord> stored = records(3);
+        stored[0].set(ResultRecord::ProviderCode, "654321");
+        files.writeRecords(stored);
+        QDir(dir.path()).mkdir("Submit");
+        const QByteArray dataBefore = files.readFile("AppData/Korvanel.dat");
+
+        // The first write saves record 2, shown when the command starts; the second is the
+        // rewrite of record 1.
+        const DriverRun run = runDriver(dir.path(), files.path("AppData/Korvanel.dat"), "pwrite64",
+                                        2, QStringList{"cmdNext", "cmdWriteEFile"});
+        if (!run.skipReason.isEmpty())
+            QSKIP(qPrintable(run.skipReason));
+        QCOMPARE(run.after, run.before);
+        QCOMPARE(run.messages.size(), 1);
+        QVERIFY2(run.messages[0].startsWith("File Error|"), qPrintable(run.messages[0]));
+        QVERIFY(!run.exited);
+        QCOMPARE(files.readFile("AppData/Korvanel.dat"), dataBefore);
+        QCOMPARE(
+            QDir(files.path("Submit")).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+        QVERIFY(!files.exists("AppData/nextfile.txt"));
+    }
+
     // The shorter file has already replaced the old one when flushing the folder fails: the
     // record is gone, so the window must move on as after a delete, or the next save would
     // write the deleted record's values over the record that took its number.
