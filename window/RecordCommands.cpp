@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 
 RecordCommands::RecordCommands(MainWindowController& controller, MainWindowServices& services)
@@ -52,14 +53,17 @@ void RecordCommands::showNewRecordButtons() {
     Ui::frmKorvanel& c = controller_.controls();
     for (QPushButton* button : {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile})
         button->setEnabled(false);
+    c.cmdUpdate->setEnabled(true);
     c.cmdExit->setEnabled(true);
     c.cmdDelete->setText(QStringLiteral("Cancel"));
 }
 
+// Only reached once a new record has been saved or cancelled, which is when the button's
+// design caption "Delete Record" gives way to "Delete" for the rest of the run.
 void RecordCommands::showBrowsingButtons() {
     Ui::frmKorvanel& c = controller_.controls();
     for (QPushButton* button :
-         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdExit})
+         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
         button->setEnabled(true);
     c.cmdDelete->setText(QStringLiteral("Delete"));
 }
@@ -71,7 +75,7 @@ void RecordCommands::cmdNew_Click() {
     const MainWindowState before = state;
     state.EditMode = QStringLiteral("new");
     state.RecordCount += 1;
-    state.RecordBuffer = ResultRecord::newRecord(state.CurrentProviderCode.trimmed());
+    state.RecordBuffer = ResultRecord::newRecord(trimBlanks(state.CurrentProviderCode));
     state.CurrentRecord = state.RecordCount;
     if (!showOrReport()) {
         state = before;
@@ -86,6 +90,8 @@ void RecordCommands::cmdUpdate_Click() {
         return;
     if (!state.isNewRecord())
         return;
+    // The new record is stored now, so the window leaves new-record mode even if showing it
+    // again fails: the window still holds exactly what was stored.
     showOrReport();
     showBrowsingButtons();
     state.EditMode = QStringLiteral("notnew");
@@ -118,12 +124,30 @@ void RecordCommands::cmdDelete_Click() {
         c.mskDateTaken->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (FileStatus status = controller_.store().remove(state.CurrentRecord); !status) {
+    RecordStore& store = controller_.store();
+    const int storedBefore = store.count();
+    if (FileStatus status = store.remove(state.CurrentRecord); !status) {
         controller_.reportFileFailure(status);
-        return;
+        if (!recoverAfterFailedRemove(storedBefore))
+            return;
     }
     adjustPositionAfterDelete(state.RecordCount, state.CurrentRecord);
     showOrReport();
+}
+
+// A failed delete normally leaves the file as it was. It can also fail after the shorter file
+// already took the old one's place (flushing the folder, reopening): the record is then gone,
+// and the window must follow, or the next save would write the deleted record's values over
+// its neighbour. True when the record was in fact deleted.
+bool RecordCommands::recoverAfterFailedRemove(int storedBefore) {
+    RecordStore& store = controller_.store();
+    if (!store.isOpen()) {
+        if (FileStatus reopened = store.open(); !reopened) {
+            controller_.reportFileFailure(reopened);
+            return false;
+        }
+    }
+    return store.count() < storedBefore;
 }
 
 void RecordCommands::cmdNext_Click() {
@@ -173,7 +197,10 @@ void RecordCommands::cmdPrint_Click() {
     const QString pdfPath = AppPaths{state.AppPath}.printed() + QDir::separator() +
                             QStringLiteral("Record_%1_%2.pdf")
                                 .arg(state.CurrentRecord)
-                                .arg(now.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+                                .arg(QLocale::c().toString(now, QStringLiteral("yyyyMMdd_HHmmss")));
+    // The record is saved whatever becomes of the page. A page that could not be printed is
+    // written as a PDF where possible; either way the operator is told once, and the window
+    // carries on unchanged.
     const PrintOutcome outcome = services_.printer.printPage(lines, pdfPath);
     if (outcome.kind() == PrintOutcome::SavedAsPdf) {
         controller_.window().messages().show(
@@ -189,8 +216,10 @@ void RecordCommands::cmdPrint_Click() {
     }
 }
 
-bool RecordCommands::IsIncompleteRecord() {
+bool RecordCommands::IsIncompleteRecord(bool* fileFailed) {
     MainWindowState& state = controller_.state();
+    if (fileFailed)
+        *fileFailed = false;
     const CompletenessDecision decision =
         decideIsIncompleteRecord(state.RecordBuffer, state.CurrentProviderCode);
     if (decision.incomplete) {
@@ -200,38 +229,81 @@ bool RecordCommands::IsIncompleteRecord() {
             control->setFocus(Qt::OtherFocusReason);
         return true;
     }
-    if (decision.rewriteRecord) {
-        if (!saveOrReport())
-            return true;
+    // A complete record stored under an older provider code is saved again from the window,
+    // which shows it, so that it carries the code in force. A failed save stops the pass like
+    // a gap would: the record must not be handed on with the old code.
+    if (decision.rewriteRecord && !saveOrReport()) {
+        if (fileFailed)
+            *fileFailed = true;
+        return true;
     }
     return false;
 }
 
+// Every stored record is shown and checked in turn; the pass stops on the first incomplete one,
+// which stays on display for the operator to correct. When all are complete the data file
+// becomes the submission file and the program ends.
+//
+// A file failure anywhere (the save, a read, the rewrite of a record, the counter, the copy)
+// is reported once, the data file stays with every record, and the window goes back to the
+// record that was shown when the command started (its edits are saved by then), so the
+// operator can free the disk and start the command again.
 void RecordCommands::cmdWriteEFile_Click() {
     MainWindowState& state = controller_.state();
     Ui::frmKorvanel& c = controller_.controls();
     if (!saveOrReport())
         return;
+    const int startedOn = state.CurrentRecord;
     for (int record = 1; record <= state.RecordCount; ++record) {
+        const int shown = state.CurrentRecord;
         state.CurrentRecord = record;
-        if (!showOrReport())
+        FileStatus status = controller_.presenter().ShowCurrentRecord();
+        if (!status) {
+            state.CurrentRecord = shown;
+            controller_.reportFileFailure(status);
+            returnToRecord(startedOn);
             return;
-        if (IsIncompleteRecord())
+        }
+        bool fileFailed = false;
+        if (IsIncompleteRecord(&fileFailed)) {
+            if (fileFailed)
+                returnToRecord(startedOn);
             return;
+        }
     }
     RecordStore& store = controller_.store();
     store.close();
     const SubmissionWriter::Outcome result =
         SubmissionWriter(state.AppPath)
             .write(trimBlanks(c.txtProviderCode->text()), controller_.window().clock().now());
-    if (!result.status) {
-        if (FileStatus reopened = store.open(); !reopened)
-            controller_.reportFileFailure(reopened);
+    if (!result.status && result.filePath.isEmpty()) {
         controller_.reportFileFailure(result.status);
+        if (FileStatus reopened = store.open(); !reopened) {
+            controller_.reportFileFailure(reopened);
+            return;
+        }
+        returnToRecord(startedOn);
         return;
     }
+    // The submission file exists and the data file is gone; only flushing the removal failed.
+    // The records are handed on, so the operator hears of the failure and then of the file.
+    if (!result.status)
+        controller_.reportFileFailure(result.status);
     controller_.window().messages().show(
         SubmissionName::reportText(state.AppPath, result.relativeName),
         SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
     emit controller_.finished(0);
+}
+
+// Shows the record again that was shown before; when even that read fails the window keeps
+// the record it shows, and CurrentRecord stays that record's number, so a later save can never
+// write one record's values over another.
+void RecordCommands::returnToRecord(int record) {
+    MainWindowState& state = controller_.state();
+    if (state.CurrentRecord == record)
+        return;
+    const int shown = state.CurrentRecord;
+    state.CurrentRecord = record;
+    if (!controller_.presenter().ShowCurrentRecord())
+        state.CurrentRecord = shown;
 }

@@ -24,8 +24,10 @@ public:
     void cmdWriteEFile_Click();
 
     // True when the record in RecordBuffer lacks a mandatory field or no provider code is set;
-    // the operator is told the first gap and the focus goes to its field.
-    bool IsIncompleteRecord();
+    // the operator is told the first gap and the focus goes to its field. A complete record
+    // stored under another provider code is saved again with the code in force; when that save
+    // fails the failure is reported, fileFailed (if given) is set, and the result is true.
+    bool IsIncompleteRecord(bool* fileFailed = nullptr);
 
     void showNewRecordButtons();
     void showBrowsingButtons();
@@ -33,6 +35,8 @@ public:
 private:
     bool saveOrReport();
     bool showOrReport();
+    bool recoverAfterFailedRemove(int storedBefore);
+    void returnToRecord(int record);
 
     MainWindowController& controller_;
     MainWindowServices& services_;

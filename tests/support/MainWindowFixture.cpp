@@ -10,6 +10,8 @@
 PrintOutcome FakePrinter::printPage(const QStringList& lines, const QString& pdfFallbackPath) {
     pages.append(lines);
     lastPdfPath = pdfFallbackPath;
+    if (passTo)
+        return passTo->printPage(lines, pdfFallbackPath);
     return nextOutcome ? *nextOutcome : PrintOutcome::printed();
 }
 
@@ -26,14 +28,16 @@ ProviderCodePrompt::Answer ScriptedProviderCodePrompt::ask(const QString& entere
 
 MainWindowFixture::MainWindowFixture() = default;
 
+MainWindowFixture::MainWindowFixture(const QString& appPath) : appPath_(appPath) {}
+
 MainWindowFixture::~MainWindowFixture() = default;
 
 QString MainWindowFixture::appPath() const {
-    return dir_.path();
+    return appPath_.isEmpty() ? dir_.path() : appPath_;
 }
 
 QString MainWindowFixture::path(const QString& relative) const {
-    return dir_.path() + QLatin1Char('/') + relative;
+    return appPath() + QLatin1Char('/') + relative;
 }
 
 void MainWindowFixture::writeFile(const QString& relative, const QByteArray& bytes) const {

@@ -30,6 +30,7 @@ public:
     QList<QStringList> pages;
     QString lastPdfPath;
     std::optional<PrintOutcome> nextOutcome; // printed when unset
+    Printer* passTo = nullptr; // when set, the page goes on to it and its outcome is returned
 };
 
 // Answers the provider-code dialog from a script; with nothing queued it answers as Cancel.
@@ -53,6 +54,9 @@ public:
 class MainWindowFixture {
 public:
     MainWindowFixture();
+    // The window on a program folder that already exists and outlives the fixture, e.g. to
+    // start again where another fixture left its files.
+    explicit MainWindowFixture(const QString& appPath);
     ~MainWindowFixture();
 
     QString appPath() const;
@@ -89,6 +93,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString appPath_; // set when the fixture works on a given folder instead of dir_
     std::unique_ptr<frmKorvanel> window_;
     MainWindowController* controller_ = nullptr;
 };

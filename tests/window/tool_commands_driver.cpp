@@ -1,0 +1,90 @@
+// Starts the main window with scripted services on an existing program folder, clicks one
+// command button and prints what the window looked like before and after, every message shown
+// and whether the program asked to end. tst_CommandFaults runs it under strace to make the
+// command's file operations fail.
+//
+//   tool_commands_driver APP_PATH STEP [STEP...]   e.g. cmdNext, or txtFirstName=Ann cmdUpdate
+// A step is a button to click or CONTROL=TEXT to type into a text box. Every step but the last
+// runs before the "before" line is printed.
+// Output lines: "before: STATE", "message: TITLE|TEXT" (its line breaks shown as " / "),
+// "after: STATE", "exit: CODE|none".
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/frmKorvanel.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+QString describe(MainWindowFixture& fixture) {
+    Ui::frmKorvanel& c = fixture.form();
+    QString buttons;
+    for (QPushButton* button :
+         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
+        buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    const MainWindowState& state = fixture.state();
+    return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
+        .arg(state.CurrentRecord)
+        .arg(state.RecordCount)
+        .arg(state.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
+             c.txtFirstName->text(), fixture.window().windowTitle().section('(', -1));
+}
+
+void print(const QString& line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 3) {
+        std::fputs("usage: tool_commands_driver APP_PATH BUTTON [BUTTON...]\n", stderr);
+        return 2;
+    }
+    MainWindowFixture fixture(arguments[1]);
+    if (!fixture.start()) {
+        print(QStringLiteral("start failed"));
+        return 1;
+    }
+    const QStringList buttons = arguments.mid(2);
+    for (const QString& name : buttons) {
+        if (name.contains(QLatin1Char('='))) {
+            auto* box =
+                fixture.window().findChild<QLineEdit*>(name.section(QLatin1Char('='), 0, 0));
+            if (!box) {
+                print(QStringLiteral("no text box ") + name);
+                return 2;
+            }
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+            QTest::keyClicks(box, name.section(QLatin1Char('='), 1));
+            continue;
+        }
+        auto* button = fixture.window().findChild<QPushButton*>(name);
+        if (!button) {
+            print(QStringLiteral("no button ") + name);
+            return 2;
+        }
+        if (&name == &buttons.last()) {
+            fixture.messages.messages.clear();
+            print(QStringLiteral("before: ") + describe(fixture));
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    for (const ScriptedMessageService::Message& message : fixture.messages.messages)
+        print(
+            QStringLiteral("message: %1|%2")
+                .arg(message.title,
+                     QString(message.text).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
+    print(QStringLiteral("after: ") + describe(fixture));
+    print(QStringLiteral("exit: ") +
+          (fixture.exitCode ? QString::number(*fixture.exitCode) : QStringLiteral("none")));
+    return 0;
+}

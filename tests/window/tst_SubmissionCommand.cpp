@@ -1,0 +1,219 @@
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/frmKorvanel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+// "Create Electronic File" through its button on a real program folder.
+class tst_SubmissionCommand : public QObject {
+    Q_OBJECT
+
+    // 6 December 2026, 10:52:55.
+    static QDateTime moment() { return QDateTime(QDate(2026, 12, 6), QTime(10, 52, 55)); }
+
+    static bool startWith(MainWindowFixture& fixture, const QList<ResultRecord>& records) {
+        fixture.setProviderFile("123456");
+        fixture.writeRecords(records);
+        fixture.clock.set(moment());
+        return fixture.start();
+    }
+
+    static void submit(MainWindowFixture& fixture) {
+        QVERIFY(fixture.form().cmdWriteEFile->isEnabled());
+        QTest::mouseClick(fixture.form().cmdWriteEFile, Qt::LeftButton);
+    }
+
+    static QStringList submitted(const MainWindowFixture& fixture) {
+        return QDir(fixture.path("Submit"))
+            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    static QByteArray bytesOf(const QList<ResultRecord>& records) {
+        QByteArray bytes;
+        for (const ResultRecord& record : records)
+            bytes += record.encode();
+        return bytes;
+    }
+
+private slots:
+    void oneCompleteRecordBecomesTheSubmissionFile() {
+        MainWindowFixture fixture;
+        const ResultRecord record = MainWindowFixture::completeRecord();
+        QVERIFY(startWith(fixture, {record}));
+        QVERIFY(!fixture.exists("AppData/nextfile.txt"));
+        submit(fixture);
+
+        const QString name = "Lead_123456_20261206_105255_0001.txt";
+        QCOMPARE(submitted(fixture), QStringList{name});
+        const QByteArray copy = fixture.readFile("Submit/" + name);
+        QCOMPARE(copy.size(), 198);
+        QCOMPARE(copy, record.encode());
+        QCOMPARE(QFileInfo(fixture.path("Submit/" + name)).permissions() & 0x0077, 0);
+        QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("2     "));
+        QVERIFY(!fixture.exists("AppData/Korvanel.dat"));
+
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        const ScriptedMessageService::Message report = fixture.messages.messages[0];
+        const QChar separator = QDir::separator();
+        const QString expected =
+            QStringList{
+                "Electronic Submission File:",
+                "Path: " + fixture.appPath(),
+                "File: " + (separator + QString("Submit") + separator + name),
+                "has been created.",
+                "",
+                "Application will now exit.",
+            }
+                .join("\r\n");
+        QCOMPARE(report.text, expected);
+        QCOMPARE(report.title, QString("Electronic Submission File Created"));
+        QCOMPARE(report.buttons, MessageButtons::Ok);
+        QCOMPARE(report.icon, MessageIcon::None);
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+
+        // The next start begins with an empty data file and a new first record.
+        MainWindowFixture next(fixture.appPath());
+        QVERIFY(next.start());
+        QCOMPARE(next.state().EditMode, QString("new"));
+        QCOMPARE(next.state().sFirstRecord, QString("Y"));
+        QVERIFY(next.window().windowTitle().endsWith("(Record 1 of 1)"));
+        QCOMPARE(next.form().txtLastName->text(), QString());
+        QCOMPARE(next.readFile("AppData/Korvanel.dat"), QByteArray());
+        QVERIFY(!next.form().cmdWriteEFile->isEnabled());
+    }
+
+    // The counter runs on past four digits; every name is new.
+    void theCounterRunsOnPastFourDigits() {
+        MainWindowFixture fixture;
+        fixture.writeFile("AppData/nextfile.txt", "9999  ");
+        QVERIFY(startWith(fixture, {MainWindowFixture::completeRecord()}));
+        submit(fixture);
+        QCOMPARE(submitted(fixture), QStringList{"Lead_123456_20261206_105255_9999.txt"});
+        QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("10000 "));
+
+        MainWindowFixture next(fixture.appPath());
+        next.writeRecords({MainWindowFixture::completeRecord("Second")});
+        next.clock.set(moment().addSecs(60));
+        QVERIFY(next.start());
+        submit(next);
+        QCOMPARE(submitted(next), (QStringList{"Lead_123456_20261206_105255_9999.txt",
+                                               "Lead_123456_20261206_105355_10000.txt"}));
+        QCOMPARE(next.readFile("AppData/nextfile.txt"), QByteArray("10001 "));
+        QCOMPARE(next.exitCode, std::optional<int>(0));
+    }
+
+    // The counter never wraps: when the next number would not fit its six characters the
+    // command is refused and nothing changes.
+    void aCounterThatCannotGoOnRefusesTheSubmission() {
+        MainWindowFixture fixture;
+        fixture.writeFile("AppData/nextfile.txt", "999999");
+        const QList<ResultRecord> records = {MainWindowFixture::completeRecord("Adams"),
+                                             MainWindowFixture::completeRecord("Baker")};
+        QVERIFY(startWith(fixture, records));
+        submit(fixture);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+        QVERIFY(fixture.messages.messages[0].text.contains("999999"));
+        QVERIFY(!fixture.exitCode);
+        QVERIFY(submitted(fixture).isEmpty());
+        QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("999999"));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), bytesOf(records));
+        QCOMPARE(fixture.state().CurrentRecord, 1);
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Adams"));
+        // The data file is open again: the window carries on.
+        QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Baker"));
+        QCOMPARE(fixture.messages.messages.size(), 1);
+    }
+
+    void theCommandStopsAtTheFirstIncompleteRecord() {
+        MainWindowFixture fixture;
+        ResultRecord third = MainWindowFixture::completeRecord("Clark");
+        third.set(ResultRecord::StreetName, QString());
+        const QList<ResultRecord> records = {MainWindowFixture::completeRecord("Adams"),
+                                             MainWindowFixture::completeRecord("Baker"), third};
+        fixture.writeFile("AppData/nextfile.txt", "7     ");
+        QVERIFY(startWith(fixture, records));
+        QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+
+        QSignalSpy titles(&fixture.window(), &QWidget::windowTitleChanged);
+        submit(fixture);
+
+        QStringList positions;
+        for (const QList<QVariant>& title : titles)
+            positions += title[0].toString().section('(', -1);
+        QCOMPARE(positions, (QStringList{"Record 1 of 3)", "Record 2 of 3)", "Record 3 of 3)"}));
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].text, QString("Missing Street Name."));
+        QCOMPARE(fixture.messages.messages[0].title, QString("Record Incomplete Error"));
+        QCOMPARE(QApplication::focusWidget(), fixture.form().txtStreetName);
+        QCOMPARE(fixture.state().CurrentRecord, 3);
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Clark"));
+        QVERIFY(submitted(fixture).isEmpty());
+        QCOMPARE(fixture.readFile("AppData/nextfile.txt"), QByteArray("7     "));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), bytesOf(records));
+        QVERIFY(!fixture.exitCode);
+        QVERIFY(fixture.form().cmdWriteEFile->isEnabled());
+
+        // Corrected, the command goes through.
+        fixture.form().txtStreetName->setText("Elm Street");
+        submit(fixture);
+        QCOMPARE(submitted(fixture).size(), 1);
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+    }
+
+    void everyRecordCarriesTheProviderCodeInForce() {
+        MainWindowFixture fixture;
+        ResultRecord older = MainWindowFixture::completeRecord("Older");
+        older.set(ResultRecord::ProviderCode, "654321");
+        const ResultRecord current = MainWindowFixture::completeRecord("Current");
+        QVERIFY(startWith(fixture, {older, current}));
+        submit(fixture);
+
+        ResultRecord rewritten = older;
+        rewritten.set(ResultRecord::ProviderCode, "123456");
+        QCOMPARE(submitted(fixture).size(), 1);
+        QCOMPARE(fixture.readFile("Submit/" + submitted(fixture)[0]),
+                 bytesOf({rewritten, current}));
+    }
+
+    void anUnsavedEditIsSubmitted() {
+        MainWindowFixture fixture;
+        const QList<ResultRecord> records = {MainWindowFixture::completeRecord("Adams"),
+                                             MainWindowFixture::completeRecord("Baker")};
+        QVERIFY(startWith(fixture, records));
+        QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        fixture.form().txtFirstName->setFocus();
+        fixture.form().txtFirstName->selectAll();
+        QTest::keyClicks(fixture.form().txtFirstName, "Edited");
+        submit(fixture);
+
+        ResultRecord edited = records[1];
+        edited.set(ResultRecord::FirstName, "Edited");
+        QCOMPARE(submitted(fixture).size(), 1);
+        QCOMPARE(fixture.readFile("Submit/" + submitted(fixture)[0]),
+                 bytesOf({records[0], edited}));
+    }
+
+    // After the only record was deleted the window browses a blank record 1 of an empty file;
+    // the command saves it and then reports it incomplete.
+    void theBlankRecordAfterDeletingTheOnlyOneIsChecked() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, {MainWindowFixture::completeRecord()}));
+        QTest::mouseClick(fixture.form().cmdDelete, Qt::LeftButton);
+        fixture.messages.messages.clear();
+        submit(fixture);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].text, QString("Missing Date Taken."));
+        QCOMPARE(fixture.storedRecords().size(), 1);
+        QVERIFY(submitted(fixture).isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_SubmissionCommand)
+#include "tst_SubmissionCommand.moc"
