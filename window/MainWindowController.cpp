@@ -23,6 +23,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cerrno>
+
 namespace {
 
 const int kNearlyFullThreshold = 250;
@@ -75,7 +77,13 @@ void MainWindowController::runProviderCodeCheck() {
 
 bool MainWindowController::StartUp() {
     const AppPaths paths{state_.AppPath};
-    for (const QString& folder : {paths.appData(), paths.submit()}) {
+    const QStringList folders = {paths.appData(), paths.submit()};
+    // A working folder's name taken by something else stops start-up before anything is made.
+    for (const QString& folder : folders) {
+        if (FileExists(folder) && !QFileInfo(folder).isDir())
+            return failStartUp(FileStatus::fromErrno(folder, ENOTDIR));
+    }
+    for (const QString& folder : folders) {
         if (!FileExists(folder)) {
             if (FileStatus status = SafeFile::makePrivateFolder(folder); !status)
                 return failStartUp(status);
