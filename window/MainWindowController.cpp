@@ -47,6 +47,17 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     commands_ = std::make_unique<RecordCommands>(*this, services_);
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
             &MainWindowController::runProviderCodeCheck);
+    keepTypedListText();
+}
+
+void MainWindowController::keepTypedListText() {
+    // What the operator types into a list box is stored as typed: no completion from the list
+    // (typing "Spring" must not become "Springfield"), and Enter never adds it to the list,
+    // which holds the reference file's entries only, each tied to its line.
+    for (QComboBox* box : {controls_.cboCity, controls_.cboZip, controls_.cboPhysician}) {
+        box->setCompleter(nullptr);
+        box->setInsertPolicy(QComboBox::NoInsert);
+    }
 }
 
 MainWindowController::~MainWindowController() = default;

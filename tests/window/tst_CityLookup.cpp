@@ -210,6 +210,27 @@ private slots:
         QCOMPARE(entries(fixture.form().cboZip), (QStringList{"", "00011"}));
     }
 
+    void typedTextIsKeptAsTyped() {
+        MainWindowFixture fixture;
+        fixture.writeFile("AppData/physician.txt", "Dr. Jones\r\n");
+        QVERIFY(start(fixture, "Springfield,X,90210\r\n"));
+        for (QComboBox* box : {fixture.form().cboCity, fixture.form().cboPhysician}) {
+            const int entriesBefore = box->count();
+            box->setFocus();
+            box->lineEdit()->clear();
+            const QString typed = box == fixture.form().cboCity ? "spring" : "Dr. J";
+            QTest::keyClicks(box, typed);
+            QCOMPARE(box->currentText(), typed);
+            QTest::keyClick(box, Qt::Key_Return);
+            fixture.form().txtAptNumber->setFocus();
+            QCOMPARE(box->currentText(), typed);
+            QCOMPARE(box->count(), entriesBefore);
+        }
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        QCOMPARE(fixture.storedRecords()[0].trimmed(F::City), QString("spring"));
+        QCOMPARE(fixture.storedRecords()[0].trimmed(F::Physician), QString("Dr. J"));
+    }
+
     void choosingACityRecoloursTheCityBox() {
         MainWindowFixture fixture;
         QVERIFY(start(fixture, "Alpha,X,00011\r\n"));
