@@ -8,6 +8,8 @@
 #include "window/frmKorvanel.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -160,6 +162,22 @@ private slots:
         fixture.form().cmdChangeProviderCode->click();
         QCOMPARE(fixture.prompt.lastCodeInForce, QString("123456"));
         QCOMPARE(fixture.prompt.lastShown, QString("123456"));
+    }
+
+    void unreadableFileStopsTheCheckWithOneMessage() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        QVERIFY(QFile::remove(fixture.path("AppData/provider.txt")));
+        QVERIFY(QDir().mkdir(fixture.path("AppData/provider.txt")));
+        fixture.form().cmdChangeProviderCode->click();
+        QCOMPARE(fixture.prompt.asked, 0);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+        QVERIFY(fixture.messages.messages[0].text.contains(
+            QDir::toNativeSeparators(fixture.path("AppData/provider.txt"))));
+        QCOMPARE(fixture.form().txtProviderCode->text(), QString("123456"));
+        QCOMPARE(fixture.state().CurrentProviderCode, QString("123456"));
     }
 
     // The real dialog.

@@ -241,6 +241,9 @@ private slots:
         QTest::newRow("data file is a folder")
             << "AppData/Korvanel.dat" << true << "AppData/Korvanel.dat"
             << "Is a directory";
+        QTest::newRow("provider-code file is a folder")
+            << "AppData/provider.txt" << true << "AppData/provider.txt"
+            << "Is a directory";
         QTest::newRow("physician list is a folder")
             << "AppData/physician.txt" << true << "AppData/physician.txt"
             << "Is a directory";
