@@ -23,6 +23,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <cerrno>
+
 namespace {
 
 const int kNearlyFullThreshold = 250;
@@ -45,6 +47,17 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     commands_ = std::make_unique<RecordCommands>(*this, services_);
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
             &MainWindowController::runProviderCodeCheck);
+    keepTypedListText();
+}
+
+void MainWindowController::keepTypedListText() {
+    // What the operator types into a list box is stored as typed: no completion from the list
+    // (typing "Spring" must not become "Springfield"), and Enter never adds it to the list,
+    // which holds the reference file's entries only, each tied to its line.
+    for (QComboBox* box : {controls_.cboCity, controls_.cboZip, controls_.cboPhysician}) {
+        box->setCompleter(nullptr);
+        box->setInsertPolicy(QComboBox::NoInsert);
+    }
 }
 
 MainWindowController::~MainWindowController() = default;
@@ -75,7 +88,13 @@ void MainWindowController::runProviderCodeCheck() {
 
 bool MainWindowController::StartUp() {
     const AppPaths paths{state_.AppPath};
-    for (const QString& folder : {paths.appData(), paths.submit()}) {
+    const QStringList folders = {paths.appData(), paths.submit()};
+    // A working folder's name taken by something else stops start-up before anything is made.
+    for (const QString& folder : folders) {
+        if (FileExists(folder) && !QFileInfo(folder).isDir())
+            return failStartUp(FileStatus::fromErrno(folder, ENOTDIR));
+    }
+    for (const QString& folder : folders) {
         if (!FileExists(folder)) {
             if (FileStatus status = SafeFile::makePrivateFolder(folder); !status)
                 return failStartUp(status);

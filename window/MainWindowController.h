@@ -55,6 +55,7 @@ signals:
 
 private:
     bool failStartUp(const FileStatus& status);
+    void keepTypedListText();
     void centreWindow();
     void fillFixedLists();
     FileStatus loadPhysicians();

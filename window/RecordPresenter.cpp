@@ -13,12 +13,30 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleOptionComplex>
 
 namespace {
 
 const QColor kHighlight(255, 255, 192);
+const char kMarkedProperty[] = "mandatoryFieldMarked";
+
+// Styles such as Fusion paint a drop-down list's face as a button and wash its button colour out
+// to near white, so a marked list would not look marked: its text field is filled with the
+// highlight colour here, under the text, which the list draws afterwards.
+class MarkedListStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control == CC_ComboBox && widget && widget->property(kMarkedProperty).toBool())
+            painter->fillRect(subControlRect(CC_ComboBox, option, SC_ComboBoxEditField, widget),
+                              kHighlight);
+    }
+};
 
 // Shows a text in an editable combo box as it stands, also when the list does not hold it.
 void showComboText(QComboBox* box, const QString& text) {
@@ -40,7 +58,15 @@ private:
 } // namespace
 
 RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store)
-    : window_(window), c_(window.form()), state_(state), store_(store) {}
+    : window_(window), c_(window.form()), state_(state), store_(store) {
+    auto* listStyle = new MarkedListStyle;
+    listStyle->setParent(&window_);
+    for (const char* name : MandatoryControlNames) {
+        auto* box = window_.findChild<QComboBox*>(QLatin1String(name));
+        if (box && !box->isEditable())
+            box->setStyle(listStyle);
+    }
+}
 
 QString RecordPresenter::VersionText() {
     return QStringLiteral("v%1.%2.%3")
@@ -175,16 +201,23 @@ FileStatus RecordPresenter::SaveCurrentRecord() {
 }
 
 void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
+    const bool highlight = needsHighlight(controlText(control));
+    // The normal colour is the platform's, per colour group, so that a disabled box still looks
+    // disabled and the look follows the desktop's palette.
     const QPalette normal = QApplication::palette(control);
-    const QColor colour =
-        needsHighlight(controlText(control)) ? kHighlight : normal.color(QPalette::Base);
     QPalette palette = control->palette();
-    palette.setColor(QPalette::Base, colour);
+    auto paint = [&](QPalette::ColorRole role) {
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, role, highlight ? kHighlight : normal.color(group, role));
+    };
+    paint(QPalette::Base);
     // A drop-down list paints its face with the button colour.
     if (auto* box = qobject_cast<QComboBox*>(control); box && !box->isEditable())
-        palette.setColor(QPalette::Button,
-                         colour == kHighlight ? kHighlight : normal.color(QPalette::Button));
+        paint(QPalette::Button);
     control->setPalette(palette);
+    control->setProperty(kMarkedProperty, highlight);
+    control->update();
 }
 
 void RecordPresenter::SetMandatoryFieldHighlights() {

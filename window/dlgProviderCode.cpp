@@ -24,10 +24,12 @@ dlgProviderCode::dlgProviderCode(QWidget* parent)
 
 int dlgProviderCode::ShowDialog() {
     if (QWidget* main = parentWidget()) {
-        const QRect frame = main->frameGeometry();
-        const QSize own = frameGeometry().size();
-        move(frame.left() + (frame.width() - own.width()) / 2,
-             frame.top() + (frame.height() - own.height()) / 2);
+        // Centred by the inner areas: the dialog's frame is not known before it is shown, and
+        // with the same frame around both windows this centres the frames as well.
+        const QRect inner = main->geometry();
+        setGeometry(QRect(QPoint(inner.left() + (inner.width() - width()) / 2,
+                                 inner.top() + (inner.height() - height()) / 2),
+                          size()));
     }
     ui_->mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
     ui_->mskProviderCode->setRawValue(EnteredProviderCode);

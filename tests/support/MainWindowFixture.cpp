@@ -20,6 +20,8 @@ ProviderCodePrompt::Answer ScriptedProviderCodePrompt::ask(const QString& entere
     ++asked;
     lastShown = enteredProviderCode;
     lastCodeInForce = codeInForce;
+    if (whileOpen)
+        whileOpen();
     const std::optional<QString> answer = answers.isEmpty() ? std::nullopt : answers.dequeue();
     if (answer)
         return Answer{*answer, false};

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,6 +45,8 @@ public:
     void answerCancel() { answers.enqueue(std::nullopt); }
 
     QQueue<std::optional<QString>> answers;
+    // Runs while the dialog "is open", before the answer is given.
+    std::function<void()> whileOpen;
     int asked = 0;
     QString lastShown;       // EnteredProviderCode when the dialog opened
     QString lastCodeInForce; // what Cancel would give back

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Runs the real program as separate processes on a private X server:
+#  - a second copy started from the same folder shows "Korvanel CM" and ends with status 0,
+#    leaving the first copy running and the files untouched;
+#  - after the first copy is killed with SIGKILL the next start is not blocked;
+#  - a start-up that cannot open its files shows one message and ends with a non-zero status.
+# Usage: bash test_single_instance.sh BUILD_DIR (KORVANEL_EXE names the program). Exit 77: skipped.
+set -uo pipefail
+
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+: "${KORVANEL_EXE:?KORVANEL_EXE must name the program}"
+
+work=$(mktemp -d)
+xvfb_pid=
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill -9 "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# A private X server on the first free display number.
+for number in $(seq 120 220); do
+    [ -e "/tmp/.X$number-lock" ] && continue
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -S "/tmp/.X11-unix/X$number" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -S "/tmp/.X11-unix/X$number" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        export DISPLAY=":$number"
+        break
+    fi
+    xvfb_pid=
+done
+[ -n "${DISPLAY:-}" ] || { echo "SKIP: Xvfb would not start"; exit 77; }
+unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# The program in a folder of its own, as installed.
+app="$work/app"
+mkdir -p "$app/AppData"
+cp "$KORVANEL_EXE" "$app/korvanel"
+: >"$app/AppData/provider.txt"
+
+# Waits up to 20 s for a window whose title matches; prints its id.
+find_window() {
+    timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+}
+
+# Presses Return in the window (closes a message box with its OK button).
+answer_box() {
+    xdotool windowfocus --sync "$1" && xdotool key Return
+}
+
+# Waits up to 20 s for a process to end; its exit status is in $ended_status.
+wait_for_end() {
+    local pid=$1
+    for _ in $(seq 200); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            ended_status=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+snapshot() {
+    (cd "$app" && find . -printf '%p %s %m %T@\n' | sort && cat AppData/* 2>/dev/null | md5sum)
+}
+
+# First copy: no provider code yet, so it opens the provider-code dialog over its window.
+"$app/korvanel" &
+first=$!
+pids+=("$first")
+[ -n "$(find_window 'Update Provider Code')" ] || fail "the first copy did not open its provider-code dialog"
+[ -n "$(find_window 'Blood Lead Result Reporting')" ] || fail "the first copy shows no main window"
+before=$(snapshot)
+
+# Second copy from the same folder: only the message, then it ends with status 0.
+"$app/korvanel" &
+second=$!
+pids+=("$second")
+box=$(find_window '^Korvanel CM$')
+[ -n "$box" ] || fail "the second copy showed no 'Korvanel CM' message"
+main_windows=$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting' | wc -l)
+[ "$main_windows" -eq 1 ] || fail "the second copy showed a main window ($main_windows visible)"
+answer_box "$box" || fail "could not answer the message of the second copy"
+wait_for_end "$second" || fail "the second copy did not end after its message"
+[ "$ended_status" -eq 0 ] || fail "the second copy ended with status $ended_status"
+kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+[ "$(snapshot)" = "$before" ] || fail "the second copy changed the program's files"
+
+# A copy killed outright never blocks the next start.
+kill -9 "$first"
+wait "$first" 2>/dev/null
+third_started=$(date +%s)
+"$app/korvanel" &
+third=$!
+pids+=("$third")
+[ -n "$(find_window 'Update Provider Code')" ] || fail "the start after a killed copy did not come up"
+[ -z "$(xdotool search --onlyvisible --name '^Korvanel CM$')" ] ||
+    fail "the start after a killed copy was taken for a second copy"
+echo "restart after SIGKILL came up in $(($(date +%s) - third_started)) s"
+kill -9 "$third"
+wait "$third" 2>/dev/null
+
+# A working folder that cannot be made: one message naming it, then a non-zero exit status.
+broken="$work/broken"
+mkdir -p "$broken"
+cp "$KORVANEL_EXE" "$broken/korvanel"
+echo "not a folder" >"$broken/AppData"
+"$broken/korvanel" &
+failing=$!
+pids+=("$failing")
+box=$(find_window '^Korvanel CM$')
+[ -n "$box" ] || fail "a start-up that cannot make AppData showed no message"
+[ -z "$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting')" ] ||
+    fail "the main window was shown although start-up failed"
+answer_box "$box" || fail "could not answer the start-up failure message"
+wait_for_end "$failing" || fail "the program did not end after its start-up failure"
+[ "$ended_status" -ne 0 ] || fail "a failed start-up ended with status 0"
+[ ! -e "$broken/Submit" ] || fail "a failed start-up made the Submit folder"
+[ "$(cat "$broken/AppData")" = "not a folder" ] || fail "a failed start-up changed AppData"
+
+echo "PASS"

@@ -1,0 +1,427 @@
+#include "Version.h"
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/MaskedEdit.h"
+#include "window/RecordPresenter.h"
+#include "window/frmKorvanel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+using F = ResultRecord;
+
+ResultRecord with(ResultRecord record, std::initializer_list<std::pair<F::Field, QString>> values) {
+    for (const auto& [field, value] : values)
+        record.set(field, value);
+    return record;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ResultRecord)
+
+// Showing a stored record in the window and capturing it back.
+class tst_RecordDisplay : public QObject {
+    Q_OBJECT
+
+    // Starts on a file holding these records with provider code 654321 in force, a city list and
+    // a physician list, and shows record number.
+    static void showStored(MainWindowFixture& fixture, const QList<ResultRecord>& records,
+                           int number = 1) {
+        fixture.setProviderFile("654321");
+        fixture.writeFile("AppData/cmcityzip.txt", "Springfield,X,90210,90211\r\nOgdenville,Y\r\n");
+        fixture.writeFile("AppData/physician.txt", "Dr. Jones\r\nDr. Hibbert\r\n");
+        fixture.writeRecords(records);
+        QVERIFY(fixture.start());
+        if (number != 1) {
+            fixture.state().CurrentRecord = number;
+            QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        }
+    }
+
+private slots:
+    void displayThenCaptureGivesTheSameRecord_data() {
+        QTest::addColumn<ResultRecord>("record");
+        const ResultRecord full = MainWindowFixture::completeRecord();
+        QTest::newRow("complete, venous, female") << full;
+        QTest::newRow("male, capillary, other race, hispanic") << with(
+            full, {{F::Sex, "M"}, {F::TestType, "C"}, {F::RaceCode, "6"}, {F::Ancestry, "20"}});
+        QTest::newRow("every race and ancestry code")
+            << with(full, {{F::RaceCode, "1"}, {F::Ancestry, "19"}});
+        QTest::newRow("low result") << with(full, {{F::PbResult, ""}, {F::BelowDetection, "1"}});
+        QTest::newRow("high result") << with(full, {{F::PbResult, "66.0"}});
+        QTest::newRow("result at the bounds 3.3") << with(full, {{F::PbResult, "3.3"}});
+        QTest::newRow("result at the bounds 65.0") << with(full, {{F::PbResult, "65.0"}});
+        QTest::newRow("optional fields blank") << with(full, {{F::MiddleInitial, ""},
+                                                              {F::AptNumber, ""},
+                                                              {F::ParentsFirst, ""},
+                                                              {F::ParentsLast, ""},
+                                                              {F::Physician, ""}});
+        QTest::newRow("every field at full width")
+            << with(full, {{F::LastName, "Abcdefghijklmnopqrst"},
+                           {F::FirstName, "Abcdefghijkl"},
+                           {F::StreetNumber, "123456"},
+                           {F::StreetName, "Abcdefghijklmnopqrst"},
+                           {F::AptNumber, "12AB"},
+                           {F::City, "Abcdefghijklmnopqrst"},
+                           {F::ParentsFirst, "Abcdefghijkl"},
+                           {F::ParentsLast, "Abcdefghijklmnopqrst"},
+                           {F::Physician, "Dr. Abcdefghijklmnop"}});
+        QTest::newRow("Windows-1252 letters") << with(
+            full, {{F::LastName, "Nú\u00F1ez"}, {F::FirstName, "José"}, {F::City, "Cañon"}});
+        QTest::newRow("city, zip and physician outside the lists") << with(
+            full, {{F::City, "Shelbyville"}, {F::Zip, "99999"}, {F::Physician, "Dr. Nick"}});
+        QTest::newRow("city of the list with a zip it does not offer")
+            << with(full, {{F::City, "Springfield"}, {F::Zip, "12345"}});
+        QTest::newRow("blank telephone")
+            << with(full, {{F::PhoneAreaCode, ""}, {F::PhoneNumber, ""}});
+        QTest::newRow("blank dates") << with(full, {{F::DateTaken, ""}, {F::AnalysisDate, ""}});
+    }
+    void displayThenCaptureGivesTheSameRecord() {
+        QFETCH(ResultRecord, record);
+        MainWindowFixture fixture;
+        // The record after a measured one, so that the result options come from a set state.
+        showStored(fixture, {MainWindowFixture::completeRecord("First"), record}, 2);
+        const ResultRecord expected = with(record, {{F::ProviderCode, "654321"}});
+        const ResultRecord captured = fixture.controller().presenter().capture();
+        for (int field = 0; field < F::FieldCount; ++field) {
+            const auto f = static_cast<F::Field>(field);
+            QVERIFY2(captured.get(f) == expected.get(f),
+                     qPrintable(QString("field %1: '%2' instead of '%3'")
+                                    .arg(field)
+                                    .arg(captured.get(f), expected.get(f))));
+        }
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        const QByteArray bytes = fixture.readFile("AppData/Korvanel.dat");
+        QCOMPARE(bytes.mid(F::Size, F::Size), expected.encode());
+        QCOMPARE(bytes.left(F::Size), MainWindowFixture::completeRecord("First").encode());
+    }
+
+    void codesShowTheirEntries_data() {
+        QTest::addColumn<QString>("race");
+        QTest::addColumn<QString>("ancestry");
+        QTest::addColumn<QString>("raceShown");
+        QTest::addColumn<QString>("ancestryShown");
+        QTest::newRow("1, 00") << "1"
+                               << "00"
+                               << "Black (1)"
+                               << "Non-Hispanic (00)";
+        QTest::newRow("3, 20") << "3"
+                               << "20"
+                               << "White (3)"
+                               << "Hispanic (20)";
+        QTest::newRow("4, 19") << "4"
+                               << "19"
+                               << "Asian - Pacific Islander (4)"
+                               << "Unknown (19)";
+        QTest::newRow("5") << "5"
+                           << "00"
+                           << "American Indian - Alaskan Native (5)"
+                           << "Non-Hispanic (00)";
+        QTest::newRow("2 has no entry") << "2"
+                                        << "00"
+                                        << "Unknown (7)"
+                                        << "Non-Hispanic (00)";
+        QTest::newRow("7") << "7"
+                           << "20"
+                           << "Unknown (7)"
+                           << "Hispanic (20)";
+        QTest::newRow("blank") << ""
+                               << ""
+                               << "Unknown (7)"
+                               << "Unknown (19)";
+        QTest::newRow("ancestry 0 and a blank") << "6"
+                                                << "0"
+                                                << "Other (6)"
+                                                << "Unknown (19)";
+    }
+    void codesShowTheirEntries() {
+        QFETCH(QString, race);
+        QFETCH(QString, ancestry);
+        QFETCH(QString, raceShown);
+        QFETCH(QString, ancestryShown);
+        MainWindowFixture fixture;
+        showStored(fixture, {with(MainWindowFixture::completeRecord(),
+                                  {{F::RaceCode, race}, {F::Ancestry, ancestry}})});
+        QCOMPARE(fixture.form().cboRaceCode->currentText(), raceShown);
+        QCOMPARE(fixture.form().cboAncestry->currentText(), ancestryShown);
+    }
+
+    void sexAndTestTypeDefaults_data() {
+        QTest::addColumn<QString>("sex");
+        QTest::addColumn<QString>("testType");
+        QTest::addColumn<bool>("male");
+        QTest::addColumn<bool>("venous");
+        QTest::newRow("M, V") << "M"
+                              << "V" << true << true;
+        QTest::newRow("F, C") << "F"
+                              << "C" << false << false;
+        QTest::newRow("lower case m, v") << "m"
+                                         << "v" << false << false;
+        QTest::newRow("blank") << ""
+                               << "" << false << false;
+        QTest::newRow("X, Q") << "X"
+                              << "Q" << false << false;
+    }
+    void sexAndTestTypeDefaults() {
+        QFETCH(QString, sex);
+        QFETCH(QString, testType);
+        QFETCH(bool, male);
+        QFETCH(bool, venous);
+        MainWindowFixture fixture;
+        // Shown after a record with the other choice, so that every option really moves.
+        const ResultRecord before =
+            with(MainWindowFixture::completeRecord(),
+                 {{F::Sex, male ? "F" : "M"}, {F::TestType, venous ? "C" : "V"}});
+        showStored(fixture,
+                   {before, with(MainWindowFixture::completeRecord(),
+                                 {{F::Sex, sex}, {F::TestType, testType}})},
+                   2);
+        QCOMPARE(fixture.form().optMale->isChecked(), male);
+        QCOMPARE(fixture.form().optFemale->isChecked(), !male);
+        QCOMPARE(fixture.form().optVenous->isChecked(), venous);
+        QCOMPARE(fixture.form().optCapillary->isChecked(), !venous);
+    }
+
+    void resultStates_data() {
+        QTest::addColumn<QString>("pb");
+        QTest::addColumn<QString>("below");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("lowFlag");
+        QTest::newRow("3.3") << "3.3"
+                             << "0"
+                             << "optPbResult"
+                             << "3.3" << true << false;
+        QTest::newRow("3.3 low") << "3.3"
+                                 << "1"
+                                 << "optPbResult"
+                                 << "3.3" << true << false;
+        QTest::newRow("65.0") << "65.0"
+                              << "0"
+                              << "optPbResult"
+                              << "65.0" << true << false;
+        QTest::newRow("65") << "65"
+                            << "0"
+                            << "optPbResult"
+                            << "65" << true << false;
+        QTest::newRow("65.1") << "65.1"
+                              << "0"
+                              << "optHighResult"
+                              << "66.0" << false << false;
+        QTest::newRow("66.0") << "66.0"
+                              << "0"
+                              << "optHighResult"
+                              << "66.0" << false << false;
+        QTest::newRow("blank, below 1") << ""
+                                        << "1"
+                                        << "optLowResult"
+                                        << "    " << false << true;
+        QTest::newRow("3.2, below 1") << "3.2"
+                                      << "1"
+                                      << "optLowResult"
+                                      << "    " << false << true;
+        QTest::newRow("3.2, below 0") << "3.2"
+                                      << "0"
+                                      << "optPbResult"
+                                      << "3.2" << true << false;
+        QTest::newRow("blank, below 0") << ""
+                                        << "0"
+                                        << "optPbResult"
+                                        << "" << true << false;
+        QTest::newRow("not a number") << "abc"
+                                      << "0"
+                                      << "optPbResult"
+                                      << "abc" << true << false;
+    }
+    void resultStates() {
+        QFETCH(QString, pb);
+        QFETCH(QString, below);
+        QFETCH(QString, option);
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        QFETCH(bool, lowFlag);
+        // The same record shown after each of the three states, and then once more.
+        const ResultRecord shown = with(MainWindowFixture::completeRecord(),
+                                        {{F::PbResult, pb}, {F::BelowDetection, below}});
+        const ResultRecord low = with(MainWindowFixture::completeRecord(),
+                                      {{F::PbResult, ""}, {F::BelowDetection, "1"}});
+        const ResultRecord high = with(MainWindowFixture::completeRecord(), {{F::PbResult, "70"}});
+        const ResultRecord measured = MainWindowFixture::completeRecord();
+        const QList<ResultRecord> previousRecords = {low, high, measured, shown};
+        for (qsizetype i = 0; i < previousRecords.size(); ++i) {
+            const bool afterMeasured = i >= 2;
+            MainWindowFixture fixture;
+            showStored(fixture, {previousRecords[i], shown}, 2);
+            const auto& c = fixture.form();
+            QCOMPARE(c.optPbResult->isChecked(), option == "optPbResult");
+            QCOMPARE(c.optLowResult->isChecked(), option == "optLowResult");
+            QCOMPARE(c.optHighResult->isChecked(), option == "optHighResult");
+            QCOMPARE(c.txtPb->text(), text);
+            QCOMPARE(c.txtPb->isEnabled(), enabled);
+            // A result option already selected raises no click: the flag then stays as
+            // BelowDetection set it.
+            const bool keptFromBelow = option == "optPbResult" && afterMeasured;
+            QCOMPARE(fixture.state().LowResultFlag, keptFromBelow ? below == "1" : lowFlag);
+        }
+    }
+
+    void storedTelephone_data() {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("raw");
+        QTest::newRow("complete") << "555"
+                                  << "123-4567"
+                                  << "5551234567";
+        QTest::newRow("one character") << "555"
+                                       << "1"
+                                       << "";
+        QTest::newRow("one character between blanks") << "555"
+                                                      << "   7    "
+                                                      << "";
+        QTest::newRow("blank number") << "555"
+                                      << ""
+                                      << "";
+        QTest::newRow("all blank") << ""
+                                   << ""
+                                   << "";
+        QTest::newRow("no area code") << ""
+                                      << "123-4567"
+                                      << "1234567";
+    }
+    void storedTelephone() {
+        QFETCH(QString, area);
+        QFETCH(QString, number);
+        QFETCH(QString, raw);
+        MainWindowFixture fixture;
+        showStored(fixture, {with(MainWindowFixture::completeRecord(),
+                                  {{F::PhoneAreaCode, area}, {F::PhoneNumber, number}})});
+        QCOMPARE(fixture.form().mskPhone->rawValue(), raw);
+    }
+
+    void emptyTelephoneBoxStoresBlanks() {
+        MainWindowFixture fixture;
+        showStored(fixture, {MainWindowFixture::completeRecord()});
+        fixture.form().mskPhone->setRawValue(QString());
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        const ResultRecord stored = fixture.storedRecords().at(0);
+        QCOMPARE(stored.get(F::PhoneAreaCode), QString(3, ' '));
+        QCOMPARE(stored.get(F::PhoneNumber), QString(8, ' '));
+    }
+
+    void typedValuesOutsideTheListsAreSavedCutToWidth() {
+        MainWindowFixture fixture;
+        showStored(fixture, {MainWindowFixture::completeRecord()});
+        QTest::keyClick(fixture.form().cboCity->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(fixture.form().cboCity, "Very Long City Name Beyond");
+        fixture.form().cboPhysician->setEditText("Dr. Someone With A Long Name");
+        fixture.form().cboZip->setEditText("1234567");
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        const ResultRecord stored = fixture.storedRecords().at(0);
+        QCOMPARE(stored.get(F::City), QString("Very Long City Name "));
+        QCOMPARE(stored.get(F::Physician), QString("Dr. Someone With A L"));
+        QCOMPARE(stored.get(F::Zip), QString("12345"));
+        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QCOMPARE(fixture.form().cboCity->currentText(), QString("Very Long City Name"));
+        QCOMPARE(fixture.form().cboPhysician->currentText(), QString("Dr. Someone With A L"));
+        QCOMPARE(fixture.form().cboZip->currentText(), QString("12345"));
+    }
+
+    void currentProviderCodeReplacesTheStoredOne() {
+        MainWindowFixture fixture;
+        const ResultRecord record =
+            with(MainWindowFixture::completeRecord(), {{F::ProviderCode, "111111"}});
+        showStored(fixture, {record});
+        QCOMPARE(fixture.form().txtProviderCode->text(), QString("654321"));
+        QCOMPARE(fixture.form().txtAnalysisMethod->text(), QString("HHLA"));
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        QCOMPARE(fixture.storedRecords().at(0).get(F::ProviderCode), QString("654321"));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"),
+                 with(record, {{F::ProviderCode, "654321"}}).encode());
+    }
+
+    void storedAnalysisMethodIsNotShown() {
+        MainWindowFixture fixture;
+        showStored(fixture,
+                   {with(MainWindowFixture::completeRecord(), {{F::AnalysisMethod, "XXXX"}})});
+        QCOMPARE(fixture.form().txtAnalysisMethod->text(), QString("HHLA"));
+    }
+
+    void titleShowsVersionAndPosition() {
+        QCOMPARE(RecordPresenter::VersionText(), QString("v%1.%2.%3")
+                                                     .arg(KORVANEL_VERSION_MAJOR)
+                                                     .arg(KORVANEL_VERSION_MINOR)
+                                                     .arg(KORVANEL_VERSION_PATCH));
+        MainWindowFixture fixture;
+        fixture.setProviderFile("654321");
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.window().windowTitle(),
+                 QString("Korvanel\u00AE Blood Lead Result Reporting - ") +
+                     RecordPresenter::VersionText() +
+                     " - State of CM Universal Format  (Record 1 of 1)");
+        QCOMPARE(RecordPresenter::windowTitle(3, 12),
+                 QString("Korvanel\u00AE Blood Lead Result Reporting - ") +
+                     RecordPresenter::VersionText() +
+                     " - State of CM Universal Format  (Record 3 of 12)");
+    }
+
+    void titleFollowsTheRecordShown() {
+        MainWindowFixture fixture;
+        showStored(fixture,
+                   {MainWindowFixture::completeRecord("A"), MainWindowFixture::completeRecord("B"),
+                    MainWindowFixture::completeRecord("C")},
+                   3);
+        QVERIFY(fixture.window().windowTitle().endsWith("  (Record 3 of 3)"));
+        QCOMPARE(fixture.form().txtLastName->text(), QString("C"));
+        // Saving does not change the title.
+        fixture.state().CurrentRecord = 2;
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        QVERIFY(fixture.window().windowTitle().endsWith("  (Record 3 of 3)"));
+    }
+
+    void focusEndsInTheDateTakenBox() {
+        MainWindowFixture fixture;
+        showStored(fixture, {MainWindowFixture::completeRecord(),
+                             with(MainWindowFixture::completeRecord(), {{F::PbResult, "2"}})});
+        fixture.form().txtFirstName->setFocus();
+        QCOMPARE(QApplication::focusWidget(), fixture.form().txtFirstName);
+        fixture.state().CurrentRecord = 2;
+        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QCOMPARE(QApplication::focusWidget(), fixture.form().mskDateTaken);
+        fixture.form().txtStreetName->setFocus();
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        QCOMPARE(QApplication::focusWidget(), fixture.form().mskDateTaken);
+        // Moving the focus while showing raised no rule: nothing was asked.
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    void recordBeyondTheEndShowsBlank() {
+        MainWindowFixture fixture;
+        showStored(fixture, {MainWindowFixture::completeRecord()});
+        fixture.state().CurrentRecord = 2;
+        fixture.state().RecordCount = 2;
+        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        const auto& c = fixture.form();
+        QCOMPARE(c.txtLastName->text(), QString());
+        QCOMPARE(c.mskDateTaken->rawValue(), QString());
+        QCOMPARE(c.cboCity->currentText(), QString());
+        QCOMPARE(c.cboPhysician->currentText(), QString());
+        QCOMPARE(c.mskPhone->rawValue(), QString());
+        QVERIFY(c.optFemale->isChecked());
+        QVERIFY(c.optCapillary->isChecked());
+        QVERIFY(c.optPbResult->isChecked());
+        QCOMPARE(c.txtPb->text(), QString());
+        QVERIFY(c.txtPb->isEnabled());
+        QCOMPARE(c.txtProviderCode->text(), QString("654321"));
+        QCOMPARE(fixture.state().CurrentCity, QString());
+    }
+};
+
+QTEST_MAIN(tst_RecordDisplay)
+#include "tst_RecordDisplay.moc"

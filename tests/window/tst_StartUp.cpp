@@ -1,0 +1,307 @@
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/MaskedEdit.h"
+#include "window/frmKorvanel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray records(int count) {
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += MainWindowFixture::completeRecord(QStringLiteral("Patient%1").arg(i + 1)).encode();
+    return bytes;
+}
+
+// The permission bits of a path, e.g. 0700.
+int modeOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
+// Every file below folder with its bytes, for "nothing changed" checks.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDir root(folder);
+    for (const QFileInfo& entry :
+         root.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (entry.isDir()) {
+            files.insert(entry.fileName() + "/", QByteArray());
+            const auto inner = snapshot(entry.filePath());
+            for (auto it = inner.begin(); it != inner.end(); ++it)
+                files.insert(entry.fileName() + "/" + it.key(), it.value());
+        } else {
+            QFile file(entry.filePath());
+            file.open(QIODevice::ReadOnly);
+            files.insert(entry.fileName(), file.readAll());
+        }
+    }
+    return files;
+}
+
+const char kNearlyFull[] =
+    "The file is nearly full!\nPlease Create Electronic File as soon as possible.";
+
+} // namespace
+
+// Start-up of the main window from the program's folder.
+class tst_StartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartInAnEmptyFolder() {
+        MainWindowFixture fixture;
+        bool checkedWhileAsking = false;
+        fixture.prompt.whileOpen = [&] {
+            // The dialog opens over the visible window showing record 1 of 1.
+            QVERIFY(fixture.window().isVisible());
+            QVERIFY(fixture.window().windowTitle().endsWith("  (Record 1 of 1)"));
+            QCOMPARE(fixture.readFile("AppData/provider.txt"), QByteArray());
+            QVERIFY(fixture.exists("AppData/provider.txt"));
+            checkedWhileAsking = true;
+        };
+        fixture.prompt.answerOk("123456");
+        QVERIFY(fixture.start());
+        QVERIFY(checkedWhileAsking);
+        QCOMPARE(fixture.prompt.asked, 1);
+        for (const char* folder : {"AppData", "Submit"}) {
+            QVERIFY2(QFileInfo(fixture.path(folder)).isDir(), folder);
+            QCOMPARE(modeOf(fixture.path(folder)), 0700);
+        }
+        for (const char* file : {"AppData/Korvanel.dat", "AppData/provider.txt"}) {
+            QVERIFY2(QFileInfo(fixture.path(file)).isFile(), file);
+            QCOMPARE(modeOf(fixture.path(file)), 0600);
+        }
+        QCOMPARE(QFileInfo(fixture.path("AppData/Korvanel.dat")).size(), 0);
+        QCOMPARE(fixture.readFile("AppData/provider.txt"), QByteArray("123456"));
+        QCOMPARE(fixture.state().CurrentRecord, 1);
+        QCOMPARE(fixture.state().RecordCount, 1);
+        QCOMPARE(fixture.state().EditMode, QString("new"));
+        QCOMPARE(fixture.state().sFirstRecord, QString("Y"));
+        auto& c = fixture.form();
+        for (QPushButton* off : {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile})
+            QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+        for (QPushButton* on : {c.cmdExit, c.cmdUpdate, c.cmdDelete})
+            QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+        QCOMPARE(c.cmdDelete->text(), QString("Cancel"));
+        QCOMPARE(QApplication::focusWidget(), c.mskDateTaken);
+        QVERIFY(fixture.messages.messages.isEmpty());
+        QVERIFY(!fixture.exitCode);
+    }
+
+    void threeRecordsOpenOnTheFirst() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(3));
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.state().CurrentRecord, 1);
+        QCOMPARE(fixture.state().RecordCount, 3);
+        QVERIFY(!fixture.state().isNewRecord());
+        QVERIFY(!fixture.state().isFirstRecord());
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Patient1"));
+        QVERIFY(fixture.window().windowTitle().endsWith("  (Record 1 of 3)"));
+        QCOMPARE(QApplication::focusWidget(), fixture.form().cmdNew);
+        QCOMPARE(fixture.form().cmdDelete->text(), QString("Delete Record"));
+        for (QPushButton* button : fixture.window().findChildren<QPushButton*>())
+            QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
+        QCOMPARE(fixture.prompt.asked, 0);
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), records(3));
+    }
+
+    void nearlyFullNotice_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("250") << 250 << false;
+        QTest::newRow("251") << 251 << true;
+        QTest::newRow("300") << 300 << true;
+    }
+    void nearlyFullNotice() {
+        QFETCH(int, count);
+        QFETCH(bool, warned);
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(count));
+        bool windowVisibleDuringNotice = true;
+        fixture.messages.whileOpen = [&](const ScriptedMessageService::Message&) {
+            windowVisibleDuringNotice = fixture.window().isVisible();
+        };
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.state().RecordCount, count);
+        if (!warned) {
+            QVERIFY(fixture.messages.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        const auto& message = fixture.messages.messages[0];
+        QCOMPARE(message.text, QString(kNearlyFull));
+        QVERIFY(!message.text.contains('\r'));
+        QCOMPARE(message.title, QString("Record Limit Notification"));
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+        QCOMPARE(message.icon, MessageIcon::Warning);
+        QVERIFY(!windowVisibleDuringNotice);
+        QVERIFY(fixture.window().isVisible());
+    }
+
+    void recordCountRoundsToTheNearest_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("count");
+        QTest::newRow("297") << 297 << 2;
+        QTest::newRow("495") << 495 << 2;
+        QTest::newRow("396") << 396 << 2;
+        QTest::newRow("98") << 98 << 0;
+        QTest::newRow("100") << 100 << 1;
+    }
+    void recordCountRoundsToTheNearest() {
+        QFETCH(int, bytes);
+        QFETCH(int, count);
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(3).left(bytes));
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.state().RecordCount, qMax(count, 1));
+        QCOMPARE(fixture.state().isNewRecord(), count == 0);
+        QVERIFY(fixture.window().windowTitle().endsWith(
+            QString("(Record 1 of %1)").arg(qMax(count, 1))));
+    }
+
+    void fixedListsAndMasks() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        QStringList race;
+        for (int i = 0; i < fixture.form().cboRaceCode->count(); ++i)
+            race << fixture.form().cboRaceCode->itemText(i);
+        QCOMPARE(race,
+                 (QStringList{"Black (1)", "White (3)", "Asian - Pacific Islander (4)",
+                              "American Indian - Alaskan Native (5)", "Other (6)", "Unknown (7)"}));
+        QStringList ancestry;
+        for (int i = 0; i < fixture.form().cboAncestry->count(); ++i)
+            ancestry << fixture.form().cboAncestry->itemText(i);
+        QCOMPARE(ancestry, (QStringList{"Non-Hispanic (00)", "Hispanic (20)", "Unknown (19)"}));
+        QCOMPARE(fixture.form().mskDateTaken->maskPattern(), QString("##/##/####"));
+        QCOMPARE(fixture.form().mskDateOfBirth->maskPattern(), QString("##/##/####"));
+        QCOMPARE(fixture.form().mskAnalysisDate->maskPattern(), QString("##/##/####"));
+        QCOMPARE(fixture.form().mskPhone->maskPattern(), QString("(###) ###-####"));
+    }
+
+    void windowIsCentredOnTheScreen() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        const QRect screen = fixture.window().screen()->geometry();
+        const QRect frame = fixture.window().frameGeometry();
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 4);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 16);
+    }
+
+    void leftOverTemporaryFileIsRecoveredBeforeCounting() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        // Alone it is the only copy of the records.
+        fixture.writeFile("AppData/Korvanel.tmp", records(2));
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.state().RecordCount, 2);
+        QVERIFY(!fixture.exists("AppData/Korvanel.tmp"));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), records(2));
+    }
+
+    void unfinishedDeleteBesideTheDataFileIsDropped() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(3));
+        fixture.writeFile("AppData/Korvanel.tmp", records(2));
+        QVERIFY(fixture.start());
+        QCOMPARE(fixture.state().RecordCount, 3);
+        QVERIFY(!fixture.exists("AppData/Korvanel.tmp"));
+    }
+
+    void startUpFailureNamesThePathAndChangesNothing_data() {
+        QTest::addColumn<QString>("blocker"); // made a regular file or a folder
+        QTest::addColumn<bool>("asFolder");
+        QTest::addColumn<QString>("reported"); // the path named
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("AppData is a file") << "AppData" << false << "AppData"
+                                           << "Not a directory";
+        QTest::newRow("Submit is a file") << "Submit" << false << "Submit"
+                                          << "Not a directory";
+        QTest::newRow("data file is a folder")
+            << "AppData/Korvanel.dat" << true << "AppData/Korvanel.dat"
+            << "Is a directory";
+        QTest::newRow("provider-code file is a folder")
+            << "AppData/provider.txt" << true << "AppData/provider.txt"
+            << "Is a directory";
+        QTest::newRow("physician list is a folder")
+            << "AppData/physician.txt" << true << "AppData/physician.txt"
+            << "Is a directory";
+    }
+    void startUpFailureNamesThePathAndChangesNothing() {
+        QFETCH(QString, blocker);
+        QFETCH(bool, asFolder);
+        QFETCH(QString, reported);
+        QFETCH(QString, reason);
+        MainWindowFixture fixture;
+        if (blocker != "AppData") {
+            fixture.setProviderFile("123456");
+            fixture.writeFile("AppData/Korvanel.dat", records(1));
+            if (blocker != "Submit")
+                QVERIFY(QDir().mkpath(fixture.path("Submit")));
+        }
+        if (asFolder) {
+            QFile::remove(fixture.path(blocker));
+            QVERIFY(QDir().mkpath(fixture.path(blocker)));
+        } else {
+            fixture.writeFile(blocker, "not a folder");
+        }
+        const auto before = snapshot(fixture.appPath());
+        QVERIFY(!fixture.start());
+        QCOMPARE(fixture.exitCode, std::optional<int>(1));
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        const auto& message = fixture.messages.messages[0];
+        QVERIFY2(message.text.contains(QDir::toNativeSeparators(fixture.path(reported))),
+                 qPrintable(message.text));
+        QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+        QCOMPARE(message.title, QString("Korvanel CM"));
+        QCOMPARE(snapshot(fixture.appPath()), before);
+        QCOMPARE(fixture.prompt.asked, 0);
+        QVERIFY(!fixture.window().isVisible());
+    }
+
+    // Last: it runs the application's own event loop, which the close must end.
+    void closingTheWindowEndsWithoutSaving() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(1));
+        QVERIFY(fixture.start());
+        fixture.form().txtLastName->setText("Changed");
+        QTimer::singleShot(0, &fixture.window(), [&] { fixture.window().close(); });
+        bool endedByClose = true;
+        QTimer safety;
+        safety.setSingleShot(true);
+        connect(&safety, &QTimer::timeout, [&] {
+            endedByClose = false;
+            QApplication::exit(2);
+        });
+        safety.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(endedByClose);
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), records(1));
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_StartUp)
+#include "tst_StartUp.moc"
