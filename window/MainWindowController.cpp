@@ -64,8 +64,9 @@ MainWindowController::~MainWindowController() = default;
 
 void MainWindowController::reportFileFailure(const FileStatus& status) {
     window_.messages().show(
-        QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nThe records "
-                       "already saved are unchanged. Please check the disk and try again.")
+        QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nWhat is "
+                       "typed in the window is still there. Please check the disk (free space, "
+                       "a removed drive) and try again.")
             .arg(QDir::toNativeSeparators(status.path()), status.reason()),
         QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
 }
