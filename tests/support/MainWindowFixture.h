@@ -81,6 +81,9 @@ public:
     static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith"));
 
     ScriptedMessageService messages;
+    // Set before start(): the window shows real modal message boxes (answer them with a
+    // ModalBoxAnswerer); messages then records nothing.
+    bool realMessageBoxes = false;
     FixedClock clock;
     FakePrinter printer;
     ScriptedProviderCodePrompt prompt;
@@ -89,6 +92,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QtMessageService realMessages_;
     std::unique_ptr<frmKorvanel> window_;
     MainWindowController* controller_ = nullptr;
 };
