@@ -216,6 +216,43 @@ private slots:
         QCOMPARE(clicks, 1);
     }
 
+    // "Pb Result:" chosen while leaving a bad analysis date: the date message, then the option's
+    // rule, whose move of the focus into txtPb is not a second departure of the date box.
+    void optionClickedWhileLeavingABadDate_data() {
+        QTest::addColumn<bool>("real");
+        QTest::newRow("scripted") << false;
+        QTest::newRow("real box") << true;
+    }
+    void optionClickedWhileLeavingABadDate() {
+        QFETCH(bool, real);
+        MainWindowFixture fixture;
+        ResultRecord low = MainWindowFixture::completeRecord();
+        low.set(ResultRecord::PbResult, "");
+        low.set(ResultRecord::BelowDetection, "1");
+        fixture.writeRecords({low});
+        fixture.setProviderFile("123456");
+        SeenMessages seen(fixture, real);
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        QVERIFY(f.optLowResult->isChecked());
+        f.mskAnalysisDate->setRawValue("12312026");
+        f.mskAnalysisDate->setFocus();
+
+        QTest::mouseClick(f.optPbResult, Qt::LeftButton);
+
+        QTRY_VERIFY(f.optPbResult->isChecked());
+        QCOMPARE(seen.texts(),
+                 QStringList{"Analysis Date must be earlier than or equal to today."});
+        QVERIFY(f.txtPb->isEnabled());
+        QCOMPARE(f.txtPb->text(), QString());
+        QVERIFY(!fixture.state().LowResultFlag);
+        QVERIFY(seen.windowBack());
+        QTRY_COMPARE(QApplication::focusWidget(), f.txtPb);
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.texts().size(), 1);
+        QCOMPARE(f.mskAnalysisDate->rawValue(), QString("12312026"));
+    }
+
     // A good date left for a command: no message, the command runs once.
     void goodDateThenCommand() {
         MainWindowFixture fixture;
