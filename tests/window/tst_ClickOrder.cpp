@@ -139,7 +139,10 @@ private slots:
         QCOMPARE(seen.texts(), QStringList{message});
         const QList<ResultRecord> records = fixture.storedRecords();
         QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0].get(dateField(code)), stored.leftJustified(8));
+        const QByteArray bytes = fixture.readFile("AppData/Korvanel.dat");
+        QCOMPARE(bytes.size(), ResultRecord::Size);
+        QCOMPARE(bytes.mid(ResultRecord::offset(dateField(code)), 8),
+                 stored.leftJustified(8).toLatin1());
         QCOMPARE(records[0].get(ResultRecord::LastName), QString("Smith").leftJustified(20));
         QCOMPARE(f.cmdDelete->text(), QString("Delete")); // the first record is no longer new
         QVERIFY(seen.windowBack());
