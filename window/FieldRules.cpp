@@ -44,6 +44,11 @@ FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresen
 }
 
 void FieldRules::onLostFocus(QWidget* control) {
+    // A departure is the operator (or a command) moving the focus to another control. The focus
+    // moves that a rule makes while it runs (a date check sending the focus back to its box, the
+    // "Pb Result:" option putting it into txtPb) and those of record display and saving (which
+    // end in mskDateTaken) are not: checking the field again there would report the same
+    // departure twice.
     if (busy_ > 0 || presenter_.isMovingFocus())
         return;
     BusyGuard guard(busy_);
@@ -152,8 +157,11 @@ void FieldRules::txtPb_LostFocus() {
 }
 
 void FieldRules::txtLastName_LostFocus() {
-    c_.txtParentsLast->setText(
-        parentsLastAfterLastName(c_.txtLastName->text(), c_.txtParentsLast->text()));
+    const QString parentsLast =
+        parentsLastAfterLastName(c_.txtLastName->text(), c_.txtParentsLast->text());
+    // A text the operator typed there is left alone, its undo history included.
+    if (parentsLast != c_.txtParentsLast->text())
+        c_.txtParentsLast->setText(parentsLast);
     presenter_.MandatoryFieldHighlight(c_.txtLastName);
 }
 

@@ -82,7 +82,10 @@ void MainWindowFixture::setProviderFile(const QByteArray& bytes) const {
 }
 
 bool MainWindowFixture::start() {
-    window_ = std::make_unique<frmKorvanel>(messages, clock);
+    MessageService& service =
+        realMessageBoxes ? static_cast<MessageService&>(realMessages_) : messages;
+    window_ = std::make_unique<frmKorvanel>(service, clock);
+    realMessages_.setWindow(window_.get());
     controller_ =
         new MainWindowController(*window_, appPath(), MainWindowServices{printer, prompt});
     QObject::connect(controller_, &MainWindowController::finished,

@@ -88,6 +88,9 @@ public:
     static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith"));
 
     ScriptedMessageService messages;
+    // Set before start(): the window shows real modal message boxes (answer them with a
+    // ModalBoxAnswerer); messages then records nothing.
+    bool realMessageBoxes = false;
     FixedClock clock;
     FakePrinter printer;
     ScriptedProviderCodePrompt prompt;
@@ -97,6 +100,7 @@ public:
 private:
     QTemporaryDir dir_;
     QString appPath_; // set when the fixture works on a given folder instead of dir_
+    QtMessageService realMessages_;
     std::unique_ptr<frmKorvanel> window_;
     MainWindowController* controller_ = nullptr;
 };

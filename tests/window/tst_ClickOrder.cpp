@@ -1,0 +1,280 @@
+#include "support/MainWindowFixture.h"
+#include "support/ModalBoxAnswerer.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/MaskedEdit.h"
+#include "window/frmKorvanel.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+// A command button clicked with the mouse while a date box with a bad date is left: the date
+// message comes first, then the command runs once, and the command's own focus moves bring no
+// second message. Today is 6 December 2026.
+namespace {
+
+MaskedEdit* dateBox(Ui::frmKorvanel& f, int code) {
+    return code == 1 ? f.mskDateTaken : code == 2 ? f.mskDateOfBirth : f.mskAnalysisDate;
+}
+
+ResultRecord::Field dateField(int code) {
+    return code == 1   ? ResultRecord::DateTaken
+           : code == 2 ? ResultRecord::DateOfBirth
+                       : ResultRecord::AnalysisDate;
+}
+
+// The messages the operator saw, from the scripted service or from real boxes.
+class SeenMessages {
+public:
+    SeenMessages(MainWindowFixture& fixture, bool real) : fixture_(fixture) {
+        fixture.realMessageBoxes = real;
+        if (real)
+            answerer_ = std::make_unique<ModalBoxAnswerer>();
+    }
+    void onOpen(std::function<void()> action) {
+        if (answerer_)
+            answerer_->onBox = [action](QMessageBox&) { action(); };
+        else
+            fixture_.messages.whileOpen = [action](const ScriptedMessageService::Message&) {
+                action();
+            };
+    }
+    // Texts with their line breaks as given to the service.
+    QStringList texts() const {
+        QStringList shown;
+        if (answerer_) {
+            for (QString text : answerer_->texts)
+                shown << text.replace("\n", "\r\n");
+        } else {
+            for (const ScriptedMessageService::Message& message : fixture_.messages.messages)
+                shown << message.text;
+        }
+        return shown;
+    }
+    // After a real box the window comes back (the window manager's part).
+    bool windowBack() {
+        if (!answerer_)
+            return true;
+        fixture_.window().activateWindow();
+        return QTest::qWaitForWindowActive(&fixture_.window());
+    }
+
+private:
+    MainWindowFixture& fixture_;
+    std::unique_ptr<ModalBoxAnswerer> answerer_;
+};
+
+} // namespace
+
+class tst_ClickOrder : public QObject {
+    Q_OBJECT
+private slots:
+    // Any warning fails a test, except the offscreen platform noting what it cannot do.
+    void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
+
+    // Update on the first record: saved with what the check left in the box.
+    void updateClickedWhileLeavingABadDate_data() {
+        QTest::addColumn<bool>("real");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("dateTaken"); // set first (code 2 and 3 rows)
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("stored"); // the date field's raw value saved
+        for (bool real : {false, true}) {
+            const char* kind = real ? "real box: " : "scripted: ";
+            QTest::addRow("%staken invalid, kept", kind)
+                << real << 1 << "02302024"
+                << ""
+                << "Date Taken is not valid or is incomplete.\r\nEnter MM/DD/YYYY (4 digit year "
+                   "required)."
+                << "02302024";
+            QTest::addRow("%sbirth after taken, emptied", kind)
+                << real << 2 << "03022025"
+                << "03012025"
+                << "Date of Birth must be equal to or before Date Taken"
+                << "";
+            QTest::addRow("%sanalysis in the future, kept", kind)
+                << real << 3 << "12072026"
+                << ""
+                << "Analysis Date must be earlier than or equal to today."
+                << "12072026";
+            QTest::addRow("%sanalysis before taken, emptied", kind)
+                << real << 3 << "02282025"
+                << "03012025"
+                << "Analysis Date must be equal to or after Date Taken"
+                << "";
+        }
+    }
+    void updateClickedWhileLeavingABadDate() {
+        QFETCH(bool, real);
+        QFETCH(int, code);
+        QFETCH(QString, entered);
+        QFETCH(QString, dateTaken);
+        QFETCH(QString, message);
+        QFETCH(QString, stored);
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        SeenMessages seen(fixture, real);
+        QByteArray fileWhileBoxOpen = "not opened";
+        seen.onOpen([&] { fileWhileBoxOpen = fixture.readFile("AppData/Korvanel.dat"); });
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        int updates = 0;
+        connect(f.cmdUpdate, &QPushButton::clicked, &fixture.window(), [&updates] { ++updates; });
+        f.txtMiddleInitial->setFocus(); // out of mskDateTaken before it changes
+        f.mskDateTaken->setRawValue(dateTaken);
+        f.txtLastName->setText("Smith");
+        MaskedEdit* box = dateBox(f, code);
+        box->setRawValue(entered);
+        box->setFocus();
+
+        QTest::mouseClick(f.cmdUpdate, Qt::LeftButton);
+
+        QTRY_COMPARE(updates, 1);
+        QCOMPARE(fileWhileBoxOpen, QByteArray()); // the message came before the save
+        QCOMPARE(seen.texts(), QStringList{message});
+        const QList<ResultRecord> records = fixture.storedRecords();
+        QCOMPARE(records.size(), 1);
+        const QByteArray bytes = fixture.readFile("AppData/Korvanel.dat");
+        QCOMPARE(bytes.size(), ResultRecord::Size);
+        QCOMPARE(bytes.mid(ResultRecord::offset(dateField(code)), 8),
+                 stored.leftJustified(8).toLatin1());
+        QCOMPARE(records[0].get(ResultRecord::LastName), QString("Smith").leftJustified(20));
+        QCOMPARE(f.cmdDelete->text(), QString("Delete")); // the first record is no longer new
+        QVERIFY(seen.windowBack());
+        QTRY_COMPARE(QApplication::focusWidget(), f.mskDateTaken);
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.texts().size(), 1);
+        QCOMPARE(updates, 1);
+    }
+
+    // Commands that save and show records move the focus to mskDateTaken themselves; leaving the
+    // date of birth with a bad date still gives exactly one message.
+    void commandsAfterABadDateOfBirth_data() {
+        QTest::addColumn<bool>("real");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("laterMessages"); // after the date message
+        QTest::addColumn<int>("currentRecord");
+        QTest::addColumn<int>("recordCount");
+        QTest::addColumn<QString>("storedBirth"); // record 1's date of birth afterwards
+        QTest::addColumn<QString>("focusAfter");
+        for (bool real : {false, true}) {
+            const char* kind = real ? "real box: " : "scripted: ";
+            QTest::addRow("%snew", kind)
+                << real << "cmdNew" << QStringList() << 3 << 3 << "13011990"
+                << "mskDateTaken";
+            QTest::addRow("%supdate", kind)
+                << real << "cmdUpdate" << QStringList() << 1 << 2 << "13011990"
+                << "mskDateTaken";
+            // Next shows record 2 and saves nothing.
+            QTest::addRow("%snext", kind)
+                << real << "cmdNext" << QStringList() << 2 << 2 << "07042019"
+                << "mskDateTaken";
+            QTest::addRow("%sprevious at the first", kind)
+                << real << "cmdPrevious" << QStringList{"Beginning of file encountered!"} << 1 << 2
+                << "07042019"
+                << "mskDateOfBirth"; // nothing shown: the focus stays
+            QTest::addRow("%sprint", kind)
+                << real << "cmdPrint" << QStringList() << 1 << 2 << "13011990"
+                << "mskDateTaken";
+        }
+    }
+    void commandsAfterABadDateOfBirth() {
+        QFETCH(bool, real);
+        QFETCH(QString, command);
+        QFETCH(QStringList, laterMessages);
+        QFETCH(int, currentRecord);
+        QFETCH(int, recordCount);
+        QFETCH(QString, storedBirth);
+        QFETCH(QString, focusAfter);
+        MainWindowFixture fixture;
+        fixture.writeRecords({MainWindowFixture::completeRecord("Smith"),
+                              MainWindowFixture::completeRecord("Jones")});
+        fixture.setProviderFile("123456");
+        SeenMessages seen(fixture, real);
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        auto button = fixture.window().findChild<QPushButton*>(command);
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, &fixture.window(), [&clicks] { ++clicks; });
+        f.mskDateOfBirth->setRawValue("13011990");
+        f.mskDateOfBirth->setFocus();
+
+        QTest::mouseClick(button, Qt::LeftButton);
+
+        QTRY_COMPARE(clicks, 1);
+        QTRY_COMPARE(seen.texts().size(), 1 + laterMessages.size());
+        QCOMPARE(seen.texts(), QStringList{"Date of Birth Taken is not valid or is incomplete."
+                                           "\r\nEnter MM/DD/YYYY (4 digit year required)."} +
+                                   laterMessages);
+        QCOMPARE(fixture.state().CurrentRecord, currentRecord);
+        QCOMPARE(fixture.state().RecordCount, recordCount);
+        // Commands that save store the date as the window held it.
+        QCOMPARE(fixture.storedRecords().at(0).get(ResultRecord::DateOfBirth), storedBirth);
+        QVERIFY(seen.windowBack());
+        QTRY_COMPARE(QApplication::focusWidget(), fixture.window().findChild<QWidget*>(focusAfter));
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.texts().size(), 1 + laterMessages.size());
+        QCOMPARE(clicks, 1);
+    }
+
+    // "Pb Result:" chosen while leaving a bad analysis date: the date message, then the option's
+    // rule, whose move of the focus into txtPb is not a second departure of the date box.
+    void optionClickedWhileLeavingABadDate_data() {
+        QTest::addColumn<bool>("real");
+        QTest::newRow("scripted") << false;
+        QTest::newRow("real box") << true;
+    }
+    void optionClickedWhileLeavingABadDate() {
+        QFETCH(bool, real);
+        MainWindowFixture fixture;
+        ResultRecord low = MainWindowFixture::completeRecord();
+        low.set(ResultRecord::PbResult, "");
+        low.set(ResultRecord::BelowDetection, "1");
+        fixture.writeRecords({low});
+        fixture.setProviderFile("123456");
+        SeenMessages seen(fixture, real);
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        QVERIFY(f.optLowResult->isChecked());
+        f.mskAnalysisDate->setRawValue("12312026");
+        f.mskAnalysisDate->setFocus();
+
+        QTest::mouseClick(f.optPbResult, Qt::LeftButton);
+
+        QTRY_VERIFY(f.optPbResult->isChecked());
+        QCOMPARE(seen.texts(),
+                 QStringList{"Analysis Date must be earlier than or equal to today."});
+        QVERIFY(f.txtPb->isEnabled());
+        QCOMPARE(f.txtPb->text(), QString());
+        QVERIFY(!fixture.state().LowResultFlag);
+        QVERIFY(seen.windowBack());
+        QTRY_COMPARE(QApplication::focusWidget(), f.txtPb);
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.texts().size(), 1);
+        QCOMPARE(f.mskAnalysisDate->rawValue(), QString("12312026"));
+    }
+
+    // A good date left for a command: no message, the command runs once.
+    void goodDateThenCommand() {
+        MainWindowFixture fixture;
+        fixture.writeRecords({MainWindowFixture::completeRecord()});
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        f.mskAnalysisDate->setRawValue("12062026");
+        f.mskAnalysisDate->setFocus();
+        QTest::mouseClick(f.cmdUpdate, Qt::LeftButton);
+        QVERIFY(fixture.messages.messages.isEmpty());
+        QCOMPARE(fixture.storedRecords().at(0).get(ResultRecord::AnalysisDate),
+                 QString("12062026"));
+        QCOMPARE(QApplication::focusWidget(), f.mskDateTaken);
+    }
+};
+
+QTEST_MAIN(tst_ClickOrder)
+#include "tst_ClickOrder.moc"
