@@ -147,7 +147,7 @@ bool MainWindowController::StartUp() {
     state_.bStartup = false;
 
     if (!state_.isFirstRecord())
-        controls_.cmdNew->setFocus(Qt::OtherFocusReason);
+        presenter_->moveFocusTo(controls_.cmdNew);
     return true;
 }
 

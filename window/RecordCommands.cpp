@@ -121,7 +121,7 @@ void RecordCommands::cmdDelete_Click() {
         QStringLiteral("Delete this record?"), QStringLiteral("Delete Record Confirmation"),
         MessageButtons::YesNo, MessageIcon::None);
     if (answer != MessageAnswer::Yes) {
-        c.mskDateTaken->setFocus(Qt::OtherFocusReason);
+        controller_.presenter().moveFocusTo(c.mskDateTaken);
         return;
     }
     RecordStore& store = controller_.store();
@@ -226,7 +226,7 @@ bool RecordCommands::IsIncompleteRecord(bool* fileFailed) {
         controller_.window().messages().show(decision.message, decision.title, MessageButtons::Ok,
                                              MessageIcon::None);
         if (auto* control = controller_.window().findChild<QWidget*>(decision.focusControl))
-            control->setFocus(Qt::OtherFocusReason);
+            controller_.presenter().moveFocusTo(control);
         return true;
     }
     // A complete record stored under an older provider code is saved again from the window,

@@ -225,6 +225,11 @@ void RecordPresenter::SetMandatoryFieldHighlights() {
         MandatoryFieldHighlight(window_.findChild<QWidget*>(QLatin1String(name)));
 }
 
+void RecordPresenter::moveFocusTo(QWidget* control) {
+    FocusMoveGuard guard(movingFocus_);
+    control->setFocus(Qt::OtherFocusReason);
+}
+
 void RecordPresenter::focusDateTaken() {
     c_.mskDateTaken->setFocus(Qt::OtherFocusReason);
 }

@@ -33,6 +33,9 @@ public:
     static QString windowTitle(int currentRecord, int recordCount);
     static QString VersionText();
 
+    // Moves the focus as the program does after a command (not the operator leaving a field).
+    void moveFocusTo(QWidget* control);
+
     // True while Show or Save moves the focus itself: such moves are not the operator leaving
     // a field, so the field rules let them pass.
     bool isMovingFocus() const { return movingFocus_ > 0; }

@@ -222,6 +222,49 @@ private slots:
         QCOMPARE(clicks, 1);
     }
 
+    // Delete answered No puts the focus in mskDateTaken as the program's own move: the bad
+    // date of birth left for the button is reported once, not again by that move.
+    void deleteAnsweredNoAfterABadDateOfBirth() {
+        MainWindowFixture fixture;
+        fixture.writeRecords({MainWindowFixture::completeRecord("Smith")});
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        Ui::frmKorvanel& f = fixture.form();
+        fixture.messages.queueAnswer(MessageAnswer::Ok);
+        fixture.messages.queueAnswer(MessageAnswer::No);
+        f.mskDateOfBirth->setRawValue("13011990");
+        f.mskDateOfBirth->setFocus();
+
+        QTest::mouseClick(f.cmdDelete, Qt::LeftButton);
+
+        QTRY_COMPARE(fixture.messages.messages.size(), 2);
+        QCOMPARE(fixture.messages.messages[1].title, QString("Delete Record Confirmation"));
+        QCoreApplication::processEvents();
+        QCOMPARE(fixture.messages.messages.size(), 2);
+        QCOMPARE(QApplication::focusWidget(), f.mskDateTaken);
+        QCOMPARE(f.mskDateOfBirth->rawValue(), QString("13011990"));
+    }
+
+    // The completeness check sends the focus to the missing field; the bad date taken shown in
+    // the box it leaves is not checked by that move.
+    void completenessFocusIsNotADepartureOfTheDateBox() {
+        MainWindowFixture fixture;
+        ResultRecord record = MainWindowFixture::completeRecord("Smith");
+        record.set(ResultRecord::DateTaken, "13012026");
+        record.set(ResultRecord::StreetName, "");
+        fixture.writeRecords({record});
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+
+        QTest::mouseClick(fixture.form().cmdWriteEFile, Qt::LeftButton);
+
+        QTRY_COMPARE(fixture.messages.messages.size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].text, QString("Missing Street Name."));
+        QCOMPARE(QApplication::focusWidget(), fixture.form().txtStreetName);
+    }
+
     // "Pb Result:" chosen while leaving a bad analysis date: the date message, then the option's
     // rule, whose move of the focus into txtPb is not a second departure of the date box.
     void optionClickedWhileLeavingABadDate_data() {
