@@ -7,7 +7,7 @@ KORVANEL_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KORVANEL_ROOT/scripts/common.sh"
 
 korvanel_install_packages
-korvanel_build "$KORVANEL_ROOT/build-bench" Release -DKORVANEL_TESTS=ON
+korvanel_build "$KORVANEL_ROOT/build-bench" Release all -DKORVANEL_TESTS=ON
 export QT_QPA_PLATFORM=offscreen
 for bench in "$KORVANEL_ROOT"/build-bench/bench/bench_*; do
     [ -f "$bench" ] && [ -x "$bench" ] || continue

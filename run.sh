@@ -6,7 +6,8 @@ KORVANEL_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KORVANEL_ROOT/scripts/common.sh"
 
 korvanel_install_packages
-korvanel_build "$KORVANEL_ROOT/build" Release -DKORVANEL_TESTS=OFF
+# The same configuration as ./test.sh, so switching between the two never rebuilds everything.
+korvanel_build "$KORVANEL_ROOT/build" Release korvanel
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "error: no display (DISPLAY is not set); start ./run.sh from a desktop session" >&2

@@ -10,7 +10,7 @@ BUILD_DIR=${KORVANEL_BUILD_DIR:-$KORVANEL_ROOT/build}
 korvanel_install_packages
 extra=()
 [ "${CI:-}" = true ] && extra+=(-DKORVANEL_WERROR=ON)
-korvanel_build "$BUILD_DIR" "${KORVANEL_BUILD_TYPE:-RelWithDebInfo}" -DKORVANEL_TESTS=ON "${extra[@]}" \
+korvanel_build "$BUILD_DIR" "${KORVANEL_BUILD_TYPE:-Release}" all -DKORVANEL_TESTS=ON "${extra[@]}" \
     ${KORVANEL_CMAKE_ARGS:-}
 cd "$BUILD_DIR"
 ctest --output-on-failure "$@"

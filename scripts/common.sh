@@ -37,10 +37,11 @@ korvanel_install_packages() {
             apt-get install -y -qq --no-install-recommends $missing
 }
 
-# korvanel_build BUILD_DIR BUILD_TYPE [extra cmake arguments...]
+# korvanel_build BUILD_DIR BUILD_TYPE TARGET [extra cmake arguments...]
+# TARGET "all" builds everything (program, tests, benchmarks).
 korvanel_build() {
-    local dir=$1 type=$2
-    shift 2
+    local dir=$1 type=$2 target=$3
+    shift 3
     cmake -S "$KORVANEL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null &&
-        cmake --build "$dir" --parallel "$(nproc)"
+        cmake --build "$dir" --parallel "$(nproc)" --target "$target"
 }

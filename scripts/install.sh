@@ -35,7 +35,7 @@ build_release() {
     # Only what a build needs; the test tools of common.sh are not wanted on an office machine.
     KORVANEL_PACKAGES=(cmake g++ make qt6-base-dev)
     korvanel_install_packages >&2
-    korvanel_build "$KORVANEL_ROOT/build-release" Release -DKORVANEL_TESTS=OFF >&2
+    korvanel_build "$KORVANEL_ROOT/build-release" Release korvanel -DKORVANEL_TESTS=OFF >&2
     echo "$KORVANEL_ROOT/build-release/korvanel"
 }
 
