@@ -1,10 +1,12 @@
 #include "MainWindowFixture.h"
 
 #include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 PrintOutcome FakePrinter::printPage(const QStringList& lines, const QString& pdfFallbackPath) {
@@ -140,4 +142,18 @@ ResultRecord MainWindowFixture::completeRecord(const QString& lastName) {
     record.set(ResultRecord::TestType, QStringLiteral("V"));
     record.set(ResultRecord::Physician, QStringLiteral("Dr. Jones"));
     return record;
+}
+
+QString MainWindowFixture::describeWindowState() {
+    Ui::frmKorvanel& c = form();
+    QString buttons;
+    for (QPushButton* button :
+         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
+        buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    const MainWindowState& shown = state();
+    return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
+        .arg(shown.CurrentRecord)
+        .arg(shown.RecordCount)
+        .arg(shown.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
+             c.txtFirstName->text(), window().windowTitle().section('(', -1));
 }

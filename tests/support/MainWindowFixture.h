@@ -84,6 +84,10 @@ public:
     MainWindowController& controller();
     MainWindowState& state();
 
+    // What the operator sees of the window's state in one line: record numbers, edit mode,
+    // enabled buttons, the Delete caption, two typed fields and the title's position.
+    QString describeWindowState();
+
     // A complete record: every mandatory field filled, provider code 123456, result 12.5.
     static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith"));
 

@@ -20,20 +20,6 @@
 
 namespace {
 
-QString describe(MainWindowFixture& fixture) {
-    Ui::frmKorvanel& c = fixture.form();
-    QString buttons;
-    for (QPushButton* button :
-         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
-        buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    const MainWindowState& state = fixture.state();
-    return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
-        .arg(state.CurrentRecord)
-        .arg(state.RecordCount)
-        .arg(state.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
-             c.txtFirstName->text(), fixture.window().windowTitle().section('(', -1));
-}
-
 void print(const QString& line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
@@ -74,7 +60,7 @@ int main(int argc, char* argv[]) {
         }
         if (&name == &buttons.last()) {
             fixture.messages.messages.clear();
-            print(QStringLiteral("before: ") + describe(fixture));
+            print(QStringLiteral("before: ") + fixture.describeWindowState());
         }
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -83,7 +69,7 @@ int main(int argc, char* argv[]) {
             QStringLiteral("message: %1|%2")
                 .arg(message.title,
                      QString(message.text).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
-    print(QStringLiteral("after: ") + describe(fixture));
+    print(QStringLiteral("after: ") + fixture.describeWindowState());
     print(QStringLiteral("exit: ") +
           (fixture.exitCode ? QString::number(*fixture.exitCode) : QStringLiteral("none")));
     return 0;

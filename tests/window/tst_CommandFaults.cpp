@@ -77,21 +77,6 @@ private:
     QString error_;
 };
 
-// What the operator sees of the window's state.
-QString windowState(MainWindowFixture& fixture) {
-    Ui::frmKorvanel& c = fixture.form();
-    QString buttons;
-    for (QPushButton* button :
-         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
-        buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    const MainWindowState& state = fixture.state();
-    return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
-        .arg(state.CurrentRecord)
-        .arg(state.RecordCount)
-        .arg(state.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
-             c.txtFirstName->text(), fixture.window().windowTitle().section('(', -1));
-}
-
 QList<ResultRecord> records(int count) {
     QList<ResultRecord> list;
     for (int n = 1; n <= count; ++n)
@@ -188,7 +173,7 @@ private slots:
 
             const QByteArray dataBefore = fixture.readFile("AppData/Korvanel.dat");
             const QByteArray counterBefore = fixture.readFile("AppData/nextfile.txt");
-            const QString before = windowState(fixture);
+            const QString before = fixture.describeWindowState();
             auto* pushed = fixture.window().findChild<QPushButton*>(button);
             QVERIFY(pushed);
             click(pushed);
@@ -204,7 +189,7 @@ private slots:
             QVERIFY2(told.text.contains(QDir::toNativeSeparators(fixture.path(failedFile))),
                      qPrintable(told.text));
             QVERIFY2(told.text.contains(kNoSpace), qPrintable(told.text));
-            QCOMPARE(windowState(fixture), before);
+            QCOMPARE(fixture.describeWindowState(), before);
             QVERIFY(!fixture.exitCode);
             QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), dataBefore);
             QVERIFY(!fixture.exists("AppData/Korvanel.tmp"));
