@@ -27,6 +27,7 @@
 //   OPERATION-NS <n>                      the timed operation
 //   WINDOW-SIZE <width> <height>          of the main window
 //   VMHWM-KB <n>                          peak resident memory at the end
+// With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
@@ -133,6 +134,15 @@ int main(int argc, char** argv) {
     if (startUpNs >= 0)
         std::printf("STARTUP-NS %lld\n", static_cast<long long>(startUpNs));
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
+
+    // Lets a test change the disk under the running program (fill it, ...) before the command.
+    if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
+        std::printf("READY\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 4;
+    }
 
     RecordCommands& commands = controller->commands();
     Ui::frmKorvanel& form = controller->controls();
