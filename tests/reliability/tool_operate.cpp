@@ -26,6 +26,9 @@
 //                                         idle event loop after start-up, when the variable is set
 //   OPERATION-NS <n>                      the timed operation
 //   WINDOW-SIZE <width> <height>          of the main window
+//   TITLE <title>                         of the main window after start-up
+//   PROVIDER [<code shown>] DIALOG <n>    the provider code shown; times the dialog was opened
+//   CITIES <n> PHYSICIANS <n>             entries of cboCity and cboPhysician
 //   VMHWM-KB <n>                          peak resident memory at the end
 // With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
@@ -37,6 +40,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -134,6 +138,11 @@ int main(int argc, char** argv) {
     if (startUpNs >= 0)
         std::printf("STARTUP-NS %lld\n", static_cast<long long>(startUpNs));
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
+    std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
+    std::printf("PROVIDER [%s] DIALOG %d\n",
+                qPrintable(controller->controls().txtProviderCode->text()), prompt.asked);
+    std::printf("CITIES %d PHYSICIANS %d\n", controller->controls().cboCity->count(),
+                controller->controls().cboPhysician->count());
 
     // Lets a test change the disk under the running program (fill it, ...) before the command.
     if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
