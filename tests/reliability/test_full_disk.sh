@@ -15,6 +15,7 @@ disk="$work/disk"
 ro="$work/ro"
 mkdir -p "$disk" "$ro"
 cleanup() {
+    mountpoint -q "$disk/app/Submit" && umount "$disk/app/Submit"
     mountpoint -q "$ro" && umount "$ro"
     mountpoint -q "$disk" && umount "$disk"
     rm -rf "$work"
