@@ -30,6 +30,7 @@
 //   PROVIDER [<code shown>] DIALOG <n>    the provider code shown; times the dialog was opened
 //   CITIES <n> PHYSICIANS <n>             entries of cboCity and cboPhysician
 //   VMHWM-KB <n>                          peak resident memory at the end
+// With KORVANEL_OPERATE_THEN=submit|exit|update one more command follows (a retry).
 // With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
 #include "support/MainWindowFixture.h"
@@ -191,6 +192,18 @@ int main(int argc, char** argv) {
         operation == QLatin1String("print"))
         std::printf("OPERATION-NS %lld\n", static_cast<long long>(operationNs));
     printMessages(messages, printed);
+    // What the operator meets when trying again after the command: one more command.
+    const QString then = qEnvironmentVariable("KORVANEL_OPERATE_THEN");
+    if (!then.isEmpty() && !finishedCode) {
+        std::printf("THEN %s after %s\n", qPrintable(then), qPrintable(window.windowTitle()));
+        if (then == QLatin1String("submit"))
+            commands.cmdWriteEFile_Click();
+        else if (then == QLatin1String("exit"))
+            commands.cmdExit_Click();
+        else if (then == QLatin1String("update"))
+            commands.cmdUpdate_Click();
+        printMessages(messages, printed);
+    }
     if (finishedCode) {
         std::printf("FINISHED %d\n", *finishedCode);
     } else {
