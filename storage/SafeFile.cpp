@@ -77,8 +77,10 @@ FileStatus SafeFile::createIfMissing(const QString& path) {
 
 FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 maxBytes) {
     out.clear();
-    const int fd =
-        retry([&] { return ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC); });
+    // Non-blocking, so that a pipe put in place of a file cannot hold the open forever; it has
+    // no effect on reading a regular file, and anything else is refused below.
+    const int fd = retry(
+        [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
     struct stat info {};

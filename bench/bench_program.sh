@@ -1,0 +1,149 @@
+# Benchmarks of the whole program: the real main window built with scripted services
+# (tests/reliability/tool_operate) against plain baselines measured in the same run. Each figure
+# is the median of RUNS runs (default 5) and is printed with its ratio to its baseline; nothing is
+# asserted. Usage: bash bench/bench_program.sh BUILD_DIR (./bench.sh passes build-bench).
+#   start-up        10,000 records and a 32,767-line city file, process start to the first idle
+#                   event loop, against an empty window of the same size
+#   delete          record 1 of 100,000 through the Delete command, against copy + fsync
+#   submission      the pass over 1,000 and 10,000 complete records, against copy + fsync
+#   next            Next through 1,000 records, against reading them by position
+#   print           one page through the printer (PDF without a default printer), against
+#                   writing the page's bytes + fsync
+#   peak memory     VmHWM with the 10,000-record file, against the empty window
+set -euo pipefail
+build=${1:?usage: bench_program.sh BUILD_DIR}
+tools="$build/tests/tools"
+runs=${KORVANEL_BENCH_RUNS:-5}
+for tool in tool_operate tool_emptywindow tool_seedfolder tool_filebaseline; do
+    [ -x "$tools/$tool" ] || { echo "bench_program: $tools/$tool is not built (KORVANEL_TESTS=ON)"; exit 1; }
+done
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$build/test-runtime}
+# On the build's disk, not a tmpfs, so that fsync costs what it costs for the program.
+work=$(mktemp -d "$build/bench-program.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+field() { sed -n "s/^$1 //p" | head -1; }
+ms() { awk -v ns="$1" 'BEGIN { printf "%.2f ms", ns / 1e6 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
+report() { # NAME VALUE_NS BASELINE_NAME BASELINE_NS GOAL
+    printf '%-44s %12s   %-34s %12s   %7s   %s\n' "$1" "$(ms "$2")" "$3" "$(ms "$4")" "$(ratio "$2" "$4")" "$5"
+}
+
+# A folder of COUNT complete records (and CITIES city lines), kept as a template.
+template() {
+    local name=$1 count=$2 cities=${3:-0}
+    "$tools/tool_seedfolder" "$work/$name" "$count" "$cities"
+    mkdir -p "$work/$name/Submit"
+}
+fresh_copy() {
+    rm -rf "$work/run"
+    cp -a "$work/$1" "$work/run"
+}
+
+echo "machine: $(nproc) cores, $(lscpu 2>/dev/null | sed -n 's/^Model name: *//p' | head -1)," \
+    "$(free -m | awk '/^Mem:/ { print $2 }') MiB memory; $runs runs per figure, medians"
+template t10k 10000 32767
+template t100k 100000
+template t1k 1000
+
+# Start-up and peak memory.
+size=$("$tools/tool_operate" "$work/t10k" none 2>/dev/null | field WINDOW-SIZE)
+program=() baseline=() program_kb=() baseline_kb=()
+for _ in $(seq "$runs"); do
+    out=$(KORVANEL_BENCH_T0=$(date +%s%N) "$tools/tool_operate" "$work/t10k" none 2>/dev/null)
+    program+=("$(field STARTUP-NS <<<"$out")")
+    program_kb+=("$(field VMHWM-KB <<<"$out")")
+    # shellcheck disable=SC2086
+    out=$(KORVANEL_BENCH_T0=$(date +%s%N) "$tools/tool_emptywindow" $size 2>/dev/null)
+    baseline+=("$(field STARTUP-NS <<<"$out")")
+    baseline_kb+=("$(field VMHWM-KB <<<"$out")")
+done
+startup=$(printf '%s\n' "${program[@]}" | median)
+empty=$(printf '%s\n' "${baseline[@]}" | median)
+report "start-up, 10,000 records + 32,767 cities" "$startup" "empty window ${size/ /x}" "$empty" "goal <= 1.2x"
+
+# Where start-up goes: the same without the city file, and with one record and no city file.
+template t10k-nocity 10000
+template t1-nocity 1
+for name in t10k-nocity t1-nocity; do
+    program=() baseline=()
+    for _ in $(seq "$runs"); do
+        out=$(KORVANEL_BENCH_T0=$(date +%s%N) "$tools/tool_operate" "$work/$name" none 2>/dev/null)
+        program+=("$(field STARTUP-NS <<<"$out")")
+        # shellcheck disable=SC2086
+        out=$(KORVANEL_BENCH_T0=$(date +%s%N) "$tools/tool_emptywindow" $size 2>/dev/null)
+        baseline+=("$(field STARTUP-NS <<<"$out")")
+    done
+    label="start-up, 10,000 records, no city file"
+    [ "$name" = t1-nocity ] && label="start-up, 1 record, no city file"
+    report "$label" "$(printf '%s\n' "${program[@]}" | median)" "empty window ${size/ /x}" \
+        "$(printf '%s\n' "${baseline[@]}" | median)" ""
+done
+
+# Delete record 1 of 100,000.
+program=() baseline=()
+for _ in $(seq "$runs"); do
+    fresh_copy t100k
+    program+=("$("$tools/tool_operate" "$work/run" delete-timed 2>/dev/null | field OPERATION-NS)")
+    [ "$(stat -c %s "$work/run/AppData/Korvanel.dat")" = $((99999 * 198)) ] || echo "warning: delete did not delete"
+    baseline+=("$("$tools/tool_filebaseline" copy-fsync "$work/t100k/AppData/Korvanel.dat" "$work/copy" | field OPERATION-NS)")
+done
+report "delete record 1 of 100,000" "$(printf '%s\n' "${program[@]}" | median)" \
+    "copy 19.8 MB + fsync" "$(printf '%s\n' "${baseline[@]}" | median)" "goal <= 1.5x"
+
+# The submission pass.
+declare -A per_record pass_ns
+for count in 1000 10000; do
+    name=t1k
+    [ "$count" = 10000 ] && name=t10k
+    program=() baseline=()
+    for _ in $(seq "$runs"); do
+        fresh_copy "$name"
+        out=$("$tools/tool_operate" "$work/run" submit-timed 2>/dev/null)
+        grep -q '^FINISHED 0' <<<"$out" || echo "warning: the submission did not finish: $(grep MESSAGE <<<"$out" | head -1)"
+        program+=("$(field OPERATION-NS <<<"$out")")
+        baseline+=("$("$tools/tool_filebaseline" copy-fsync "$work/$name/AppData/Korvanel.dat" "$work/copy" | field OPERATION-NS)")
+    done
+    pass=$(printf '%s\n' "${program[@]}" | median)
+    pass_ns[$count]=$pass
+    per_record[$count]=$(awk -v ns="$pass" -v n="$count" 'BEGIN { print ns / n }')
+    report "submission pass, $count records" "$pass" "copy $((count * 198 / 1000)) kB + fsync" \
+        "$(printf '%s\n' "${baseline[@]}" | median)" \
+        "$(awk -v ns="${per_record[$count]}" 'BEGIN { printf "%.1f us/record", ns / 1e3 }')"
+done
+# The pass is a fixed part (counter, copy, verification, fsyncs) plus a part per record shown.
+awk -v a="${pass_ns[1000]}" -v b="${pass_ns[10000]}" -v ra="${per_record[1000]}" -v rb="${per_record[10000]}" 'BEGIN {
+    marginal = (b - a) / 9000; fixed = a - 1000 * marginal
+    printf "submission growth: %.1f us per further record, %.1f ms fixed; per-record cost at 10,000 / at 1,000 = %.2fx (1.00x: linear, below: fixed costs spread); goal: 1,000 records under 1 s\n", marginal / 1e3, fixed / 1e6, rb / ra }'
+
+# Next through 1,000 records.
+program=() baseline=()
+for _ in $(seq "$runs"); do
+    program+=("$("$tools/tool_operate" "$work/t1k" next-all 1000 2>/dev/null | field OPERATION-NS)")
+    baseline+=("$("$tools/tool_filebaseline" read-records "$work/t1k/AppData/Korvanel.dat" 1000 | field OPERATION-NS)")
+done
+report "Next through 1,000 records" "$(printf '%s\n' "${program[@]}" | median)" \
+    "read 1,000 records by position" "$(printf '%s\n' "${baseline[@]}" | median)" ""
+
+# Print one page.
+program=() baseline=()
+for _ in $(seq "$runs"); do
+    fresh_copy t1k
+    out=$("$tools/tool_operate" "$work/run" print 2>/dev/null)
+    program+=("$(field OPERATION-NS <<<"$out")")
+    pdf=$(find "$work/run" -name '*.pdf' | head -1)
+    bytes=$([ -n "$pdf" ] && stat -c %s "$pdf" || echo 4096)
+    baseline+=("$("$tools/tool_filebaseline" write-fsync "$work/page" "$bytes" | field OPERATION-NS)")
+done
+how="printed"
+[ -n "$pdf" ] && how="PDF fallback, $bytes bytes"
+report "print one page ($how)" "$(printf '%s\n' "${program[@]}" | median)" \
+    "write $bytes bytes + fsync" "$(printf '%s\n' "${baseline[@]}" | median)" ""
+
+kb=$(printf '%s\n' "${program_kb[@]}" | median)
+empty_kb=$(printf '%s\n' "${baseline_kb[@]}" | median)
+printf '%-44s %9s MiB   %-34s %9s MiB   %7s\n' "peak memory, 10,000 records + 32,767 cities" \
+    "$(awk -v k="$kb" 'BEGIN { printf "%.1f", k / 1024 }')" "empty window" \
+    "$(awk -v k="$empty_kb" 'BEGIN { printf "%.1f", k / 1024 }')" "$(ratio "$kb" "$empty_kb")"

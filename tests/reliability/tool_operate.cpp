@@ -1,0 +1,218 @@
+// Builds the real main window with scripted services on a given program folder, runs start-up
+// and then one command, the way an operator would trigger it. Used by the reliability sweep
+// (faults and crashes injected with strace, full and read-only disks, bad input files) and by the
+// whole-program benchmarks.
+//
+// Usage: tool_operate APP_PATH OPERATION [COUNT]
+// Operations:
+//   none            start-up only
+//   save-in-place   change the last name of record 1 and Update
+//   append          New (saves record 1), type a last name, Update (appends)
+//   delete          Delete record 1, answering Yes
+//   provider-write  the "..." button, answering OK with 654321
+//   submit          Create Electronic File
+//   exit            Exit (saves the record shown)
+//   next-all        Next through COUNT records (timed)
+//   print           Print the record shown through the real printer (PDF without a printer; timed)
+//   delete-timed    delete, timed
+//   submit-timed    submit, timed
+//
+// Prints, on stdout, one line each:
+//   STARTED ok|failed                     after StartUp() returned
+//   MESSAGE <title>|<text>                every message the window showed (CR LF shown as " / ")
+//   FINISHED <code>                       the window asked the program to end
+//   ALIVE                                 the event loop still ran after the operation
+//   STARTUP-NS <n>                        from KORVANEL_BENCH_T0 (ns, CLOCK_REALTIME) to the first
+//                                         idle event loop after start-up, when the variable is set
+//   OPERATION-NS <n>                      the timed operation
+//   WINDOW-SIZE <width> <height>          of the main window
+//   TITLE <title>                         of the main window after start-up
+//   PROVIDER [<code shown>] DIALOG <n>    the provider code shown; times the dialog was opened
+//   CITIES <n> PHYSICIANS <n>             entries of cboCity and cboPhysician
+//   VMHWM-KB <n>                          peak resident memory at the end
+// With KORVANEL_OPERATE_THEN=submit|exit|update one more command follows (a retry).
+// With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
+// The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
+#include "support/MainWindowFixture.h"
+#include "window/MainWindowController.h"
+#include "window/QtPrinter.h"
+#include "window/RecordCommands.h"
+#include "window/frmKorvanel.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+void marker(const char* text) {
+    const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+    (void)written;
+}
+
+qint64 realtimeNs() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+long peakResidentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void printMessages(ScriptedMessageService& messages, qsizetype& printed) {
+    for (; printed < messages.messages.size(); ++printed) {
+        const ScriptedMessageService::Message& message = messages.messages.at(printed);
+        QString text = message.text;
+        text.replace(QLatin1String("\r\n"), QLatin1String(" / "));
+        text.replace(QLatin1Char('\n'), QLatin1String(" / "));
+        std::printf("MESSAGE %s|%s\n", qPrintable(message.title), qPrintable(text));
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const qint64 processStart = qEnvironmentVariableIsSet("KORVANEL_BENCH_T0")
+                                    ? qEnvironmentVariable("KORVANEL_BENCH_T0").toLongLong()
+                                    : 0;
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tool_operate APP_PATH OPERATION [COUNT]\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const QString appPath = QString::fromLocal8Bit(argv[1]);
+    const QString operation = QString::fromLatin1(argv[2]);
+    const int count = argc > 3 ? QString::fromLatin1(argv[3]).toInt() : 0;
+
+    ScriptedMessageService messages;
+    FixedClock clock;
+    FakePrinter fakePrinter;
+    QtPrinter realPrinter;
+    ScriptedProviderCodePrompt prompt;
+    if (operation == QLatin1String("provider-write"))
+        prompt.answerOk(QStringLiteral("654321"));
+    // Start-up with no code set opens the dialog: the sweep's folders give one, but a bad
+    // provider file must not stop the run either, so the answer is Cancel then.
+    Printer& printer = operation == QLatin1String("print") ? static_cast<Printer&>(realPrinter)
+                                                           : static_cast<Printer&>(fakePrinter);
+
+    frmKorvanel window(messages, clock);
+    auto* controller =
+        new MainWindowController(window, appPath, MainWindowServices{printer, prompt});
+    std::optional<int> finishedCode;
+    QObject::connect(controller, &MainWindowController::finished,
+                     [&finishedCode](int code) { finishedCode = code; });
+    qsizetype printed = 0;
+
+    // Start-up counts as done at the first moment the event loop would wait for input.
+    qint64 startUpNs = -1;
+    const bool started = controller->StartUp();
+    std::printf("STARTED %s\n", started ? "ok" : "failed");
+    printMessages(messages, printed);
+    if (!started)
+        return 3;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &app, [&] {
+                         if (startUpNs < 0 && processStart > 0)
+                             startUpNs = realtimeNs() - processStart;
+                         app.quit();
+                     });
+    app.exec();
+    if (startUpNs >= 0)
+        std::printf("STARTUP-NS %lld\n", static_cast<long long>(startUpNs));
+    std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
+    std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
+    std::printf("PROVIDER [%s] DIALOG %d\n",
+                qPrintable(controller->controls().txtProviderCode->text()), prompt.asked);
+    std::printf("CITIES %d PHYSICIANS %d\n", controller->controls().cboCity->count(),
+                controller->controls().cboPhysician->count());
+
+    // Lets a test change the disk under the running program (fill it, ...) before the command.
+    if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
+        std::printf("READY\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 4;
+    }
+
+    RecordCommands& commands = controller->commands();
+    Ui::frmKorvanel& form = controller->controls();
+    if (operation == QLatin1String("append"))
+        commands.cmdNew_Click();
+    printMessages(messages, printed);
+
+    QElapsedTimer timer;
+    marker("KORVANEL-OPERATION-BEGIN\n");
+    timer.start();
+    if (operation == QLatin1String("save-in-place")) {
+        form.txtLastName->setText(QStringLiteral("Changed"));
+        commands.cmdUpdate_Click();
+    } else if (operation == QLatin1String("append")) {
+        form.txtLastName->setText(QStringLiteral("Appended"));
+        commands.cmdUpdate_Click();
+    } else if (operation.startsWith(QLatin1String("delete"))) {
+        commands.cmdDelete_Click();
+    } else if (operation == QLatin1String("provider-write")) {
+        form.cmdChangeProviderCode->click();
+    } else if (operation.startsWith(QLatin1String("submit"))) {
+        commands.cmdWriteEFile_Click();
+    } else if (operation == QLatin1String("exit")) {
+        commands.cmdExit_Click();
+    } else if (operation == QLatin1String("next-all")) {
+        for (int i = 1; i < count; ++i)
+            commands.cmdNext_Click();
+    } else if (operation == QLatin1String("print")) {
+        commands.cmdPrint_Click();
+    } else if (operation != QLatin1String("none")) {
+        std::fprintf(stderr, "unknown operation %s\n", argv[2]);
+        return 2;
+    }
+    const qint64 operationNs = timer.nsecsElapsed();
+    marker("KORVANEL-OPERATION-END\n");
+    if (operation.endsWith(QLatin1String("-timed")) || operation == QLatin1String("next-all") ||
+        operation == QLatin1String("print"))
+        std::printf("OPERATION-NS %lld\n", static_cast<long long>(operationNs));
+    printMessages(messages, printed);
+    // What the operator meets when trying again after the command: one more command.
+    const QString then = qEnvironmentVariable("KORVANEL_OPERATE_THEN");
+    if (!then.isEmpty() && !finishedCode) {
+        std::printf("THEN %s after %s\n", qPrintable(then), qPrintable(window.windowTitle()));
+        if (then == QLatin1String("submit"))
+            commands.cmdWriteEFile_Click();
+        else if (then == QLatin1String("exit"))
+            commands.cmdExit_Click();
+        else if (then == QLatin1String("update"))
+            commands.cmdUpdate_Click();
+        printMessages(messages, printed);
+    }
+    if (finishedCode) {
+        std::printf("FINISHED %d\n", *finishedCode);
+    } else {
+        // The program still runs when its event loop takes events after the command.
+        QTimer::singleShot(0, &app, [] { std::printf("ALIVE\n"); });
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        app.exec();
+    }
+    std::printf("VMHWM-KB %ld\n", peakResidentKb());
+    std::fflush(stdout);
+    return 0;
+}
