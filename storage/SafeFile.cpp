@@ -92,7 +92,10 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
     if (!S_ISREG(info.st_mode)) {
         // A folder, a device or a pipe is never read as data.
         ::close(fd);
-        return FileStatus::fromErrno(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        if (S_ISDIR(info.st_mode))
+            return FileStatus::fromErrno(path, EISDIR);
+        return FileStatus::failure(path, QStringLiteral("Not a regular file (a pipe or a device "
+                                                        "stands in its place)"));
     }
     char chunk[65536];
     while (maxBytes < 0 || out.size() < maxBytes) {
