@@ -24,14 +24,12 @@ char encodeOne(char16_t unit) {
 } // namespace
 
 QString Windows1252::decode(const QByteArray& bytes) {
-    QString text;
-    text.reserve(bytes.size());
+    // One pass into a string of the final size: the city file has tens of thousands of lines.
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (char byte : bytes) {
         const auto value = static_cast<unsigned char>(byte);
-        if (value >= 0x80 && value < 0xA0)
-            text.append(QChar(kHighControlRange[value - 0x80]));
-        else
-            text.append(QChar(value));
+        *out++ = (value >= 0x80 && value < 0xA0) ? kHighControlRange[value - 0x80] : value;
     }
     return text;
 }

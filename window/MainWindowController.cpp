@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringListModel>
 #include <QWidget>
 
 #include <cerrno>
@@ -181,7 +182,9 @@ FileStatus MainWindowController::loadCities() {
         return status;
     const CityList cities = CityList::fromLines(lines);
     state_.CityZipLines = cities.cityZipLines();
-    controls_.cboCity->addItems(cities.cityEntries());
+    // A plain string model holds a state's tens of thousands of cities far faster than one item
+    // object per entry.
+    controls_.cboCity->setModel(new QStringListModel(cities.cityEntries(), controls_.cboCity));
     // The list was filled under the shown record's city, which stays as it was.
     controls_.cboCity->setCurrentIndex(-1);
     controls_.cboCity->setEditText(state_.CurrentCity);
