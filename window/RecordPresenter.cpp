@@ -61,8 +61,9 @@ RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, Re
     : window_(window), c_(window.form()), state_(state), store_(store) {
     auto* listStyle = new MarkedListStyle;
     listStyle->setParent(&window_);
-    for (const char* name : MandatoryControlNames) {
-        auto* box = window_.findChild<QComboBox*>(QLatin1String(name));
+    for (std::size_t i = 0; i < MandatoryControlNames.size(); ++i) {
+        mandatory_[i] = window_.findChild<QWidget*>(QLatin1String(MandatoryControlNames[i]));
+        auto* box = qobject_cast<QComboBox*>(mandatory_[i]);
         if (box && !box->isEditable())
             box->setStyle(listStyle);
     }
@@ -221,8 +222,8 @@ void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
 }
 
 void RecordPresenter::SetMandatoryFieldHighlights() {
-    for (const char* name : MandatoryControlNames)
-        MandatoryFieldHighlight(window_.findChild<QWidget*>(QLatin1String(name)));
+    for (QWidget* control : mandatory_)
+        MandatoryFieldHighlight(control);
 }
 
 void RecordPresenter::moveFocusTo(QWidget* control) {

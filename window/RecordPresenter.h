@@ -3,8 +3,11 @@
 #include "storage/FileStatus.h"
 #include "storage/ResultRecord.h"
 #include "ui_frmKorvanel.h"
+#include "validation/Highlight.h"
 
 #include <QString>
+
+#include <array>
 
 class frmKorvanel;
 class RecordStore;
@@ -50,4 +53,6 @@ private:
     MainWindowState& state_;
     RecordStore& store_;
     int movingFocus_ = 0;
+    // The mandatory controls in the order they are coloured.
+    std::array<QWidget*, MandatoryControlNames.size()> mandatory_{};
 };
