@@ -1,4 +1,4 @@
-#include "window/AppPaths.h"
+#include "storage/AppPaths.h"
 #include "window/Clock.h"
 #include "window/MainWindowController.h"
 #include "window/MessageService.h"

@@ -51,10 +51,6 @@ ProviderCodeDecision decideProviderCodeOnCancel(const QString& currentCode) {
     return decideProviderCode(QString(), currentCode);
 }
 
-QString providerCodeFilePath(const QString& appPath) {
-    return appPath + QStringLiteral("/AppData/provider.txt");
-}
-
 FileStatus readProviderCodeFile(const QString& path, QString& code) {
     code = QLatin1String(UnsetProviderCode);
     FileStatus status = SafeFile::createIfMissing(path);

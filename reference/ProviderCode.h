@@ -50,9 +50,6 @@ ProviderCodeDecision decideProviderCode(const QString& enteredCode, const QStrin
 // six digits long is never reported as a length error when the operator merely cancels.
 ProviderCodeDecision decideProviderCodeOnCancel(const QString& currentCode);
 
-// AppData/provider.txt below the program's folder (appPath without a trailing separator).
-QString providerCodeFilePath(const QString& appPath);
-
 // Reads the code: creates the file empty (0600) when it is missing, then takes its first six
 // bytes as Windows-1252 text padded with blanks to six characters. On failure code is six blanks.
 FileStatus readProviderCodeFile(const QString& path, QString& code);

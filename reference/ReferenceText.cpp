@@ -35,11 +35,3 @@ FileStatus readReferenceLines(const QString& path, QStringList& lines) {
     lines = splitReferenceLines(bytes);
     return FileStatus::success();
 }
-
-QString physicianFilePath(const QString& appPath) {
-    return appPath + QStringLiteral("/AppData/physician.txt");
-}
-
-QString cityZipFilePath(const QString& appPath) {
-    return appPath + QStringLiteral("/AppData/cmcityzip.txt");
-}

@@ -16,8 +16,3 @@ QStringList splitReferenceLines(const QByteArray& bytes);
 
 // Reads the whole file into lines. On failure lines is empty and the status names the file.
 FileStatus readReferenceLines(const QString& path, QStringList& lines);
-
-// AppData/physician.txt and AppData/cmcityzip.txt below the program's folder (appPath without a
-// trailing separator).
-QString physicianFilePath(const QString& appPath);
-QString cityZipFilePath(const QString& appPath);

@@ -15,13 +15,11 @@
 
 namespace {
 
+using SafeFile::nativePath;
+
 constexpr qint64 kRecordSize = ResultRecord::Size;
 // Large enough that a delete of a big file costs little more than a plain copy of it.
 constexpr qint64 kCopyChunk = qint64(1) << 20;
-
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
 
 bool pathExists(const QString& path, int& error) {
     struct stat info {};

@@ -10,24 +10,14 @@
 
 namespace {
 
+using SafeFile::nativePath;
+using SafeFile::retryInterrupted;
+
 constexpr mode_t kPrivateFile = 0600;
 constexpr mode_t kPrivateFolder = 0700;
 
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 QString folderOf(const QString& path) {
     return QFileInfo(path).absolutePath();
-}
-
-// Retries a system call interrupted by a signal.
-template <typename Call> auto retry(Call call) {
-    decltype(call()) result;
-    do {
-        result = call();
-    } while (result < 0 && errno == EINTR);
-    return result;
 }
 
 } // namespace
@@ -50,7 +40,7 @@ FileStatus SafeFile::makePrivateFolder(const QString& path) {
 }
 
 FileStatus SafeFile::createIfMissing(const QString& path) {
-    const int fd = retry([&] {
+    const int fd = retryInterrupted([&] {
         return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                       kPrivateFile);
     });
@@ -64,7 +54,7 @@ FileStatus SafeFile::createIfMissing(const QString& path) {
         ::close(fd);
         return FileStatus::fromErrno(path, error);
     }
-    if (retry([&] { return ::fsync(fd); }) != 0) {
+    if (retryInterrupted([&] { return ::fsync(fd); }) != 0) {
         const int error = errno;
         ::close(fd);
         return FileStatus::fromErrno(path, error);
@@ -79,7 +69,7 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
     out.clear();
     // Non-blocking, so that a pipe put in place of a file cannot hold the open forever; it has
     // no effect on reading a regular file, and anything else is refused below.
-    const int fd = retry(
+    const int fd = retryInterrupted(
         [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
@@ -102,7 +92,8 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
         qint64 wanted = sizeof(chunk);
         if (maxBytes >= 0)
             wanted = qMin<qint64>(wanted, maxBytes - out.size());
-        const ssize_t got = retry([&] { return ::read(fd, chunk, static_cast<size_t>(wanted)); });
+        const ssize_t got =
+            retryInterrupted([&] { return ::read(fd, chunk, static_cast<size_t>(wanted)); });
         if (got < 0) {
             const int error = errno;
             ::close(fd);
@@ -135,7 +126,7 @@ FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArra
 
 FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
     const QString temporary = path + QStringLiteral(".new");
-    const int fd = retry([&] {
+    const int fd = retryInterrupted([&] {
         return ::open(nativePath(temporary).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                       kPrivateFile);
     });
@@ -174,7 +165,7 @@ FileStatus SafeFile::removeFile(const QString& path) {
 }
 
 FileStatus SafeFile::syncFolder(const QString& path) {
-    const int fd = retry(
+    const int fd = retryInterrupted(
         [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
     if (fd < 0)
         return FileStatus::fromErrno(path, errno);
@@ -187,7 +178,7 @@ FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
                                 const QByteArray& bytes) {
     qint64 done = 0;
     while (done < bytes.size()) {
-        const ssize_t written = retry([&] {
+        const ssize_t written = retryInterrupted([&] {
             return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
                             static_cast<off_t>(offset + done));
         });
@@ -205,7 +196,7 @@ FileStatus SafeFile::readAt(int fd, const QString& path, qint64 offset, qint64 m
     out.resize(maxBytes > 0 ? maxBytes : 0);
     qint64 done = 0;
     while (done < maxBytes) {
-        const ssize_t got = retry([&] {
+        const ssize_t got = retryInterrupted([&] {
             return ::pread(fd, out.data() + done, static_cast<size_t>(maxBytes - done),
                            static_cast<off_t>(offset + done));
         });
@@ -223,13 +214,13 @@ FileStatus SafeFile::readAt(int fd, const QString& path, qint64 offset, qint64 m
 }
 
 FileStatus SafeFile::syncData(int fd, const QString& path) {
-    if (retry([&] { return ::fdatasync(fd); }) != 0)
+    if (retryInterrupted([&] { return ::fdatasync(fd); }) != 0)
         return FileStatus::fromErrno(path, errno);
     return FileStatus::success();
 }
 
 FileStatus SafeFile::syncAll(int fd, const QString& path) {
-    if (retry([&] { return ::fsync(fd); }) != 0)
+    if (retryInterrupted([&] { return ::fsync(fd); }) != 0)
         return FileStatus::fromErrno(path, errno);
     return FileStatus::success();
 }
@@ -243,13 +234,14 @@ FileStatus SafeFile::closeDescriptor(int fd, const QString& path) {
 
 int SafeFile::openPrivate(const QString& path, int flags, bool& created) {
     created = true;
-    int fd = retry([&] {
+    int fd = retryInterrupted([&] {
         return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | O_CLOEXEC,
                       kPrivateFile);
     });
     if (fd < 0 && errno == EEXIST) {
         created = false;
-        fd = retry([&] { return ::open(nativePath(path).constData(), flags | O_CLOEXEC); });
+        fd = retryInterrupted(
+            [&] { return ::open(nativePath(path).constData(), flags | O_CLOEXEC); });
     }
     if (fd >= 0 && created && ::fchmod(fd, kPrivateFile) != 0) {
         const int error = errno;

@@ -3,12 +3,29 @@
 #include "storage/FileStatus.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+
+#include <cerrno>
 
 // Crash-safe file primitives on the POSIX calls, so that a failure is never reported as
 // success and a crash never leaves a file torn or missing. Files created are 0600 and folders
 // 0700 whatever the umask: they hold patient data.
 namespace SafeFile {
+
+// The path as the system calls take it.
+inline QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// Runs a system call again while a signal interrupts it.
+template <typename Call> auto retryInterrupted(Call call) {
+    decltype(call()) result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
 
 // Creates the folder (last level only) with mode 0700 when it is missing.
 FileStatus makePrivateFolder(const QString& path);

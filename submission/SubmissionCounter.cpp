@@ -5,10 +5,6 @@
 
 #include <cmath>
 
-QString SubmissionCounter::filePath(const QString& appPath) {
-    return appPath + QStringLiteral("/AppData/nextfile.txt");
-}
-
 int SubmissionCounter::valueOf(const QByteArray& record) {
     const double number = numericValue(QString::fromLatin1(record.left(RecordLength)));
     // Six characters hold at most 999999, so the whole part always fits an int.

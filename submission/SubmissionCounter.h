@@ -16,9 +16,6 @@ namespace SubmissionCounter {
 constexpr int RecordLength = 6;
 constexpr int Largest = 999999;
 
-// AppPath + "/AppData/nextfile.txt".
-QString filePath(const QString& appPath);
-
 // The counter that record 1 stands for: its leading number, any fraction dropped; a record
 // with no number, 0 or a negative number gives 1.
 int valueOf(const QByteArray& record);

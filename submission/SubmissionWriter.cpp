@@ -1,5 +1,6 @@
 #include "submission/SubmissionWriter.h"
 
+#include "storage/AppPaths.h"
 #include "storage/SafeFile.h"
 #include "submission/SubmissionCounter.h"
 #include "submission/SubmissionName.h"
@@ -14,22 +15,13 @@
 
 namespace {
 
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-template <typename Call> auto retry(Call call) {
-    decltype(call()) result;
-    do {
-        result = call();
-    } while (result < 0 && errno == EINTR);
-    return result;
-}
+using SafeFile::nativePath;
+using SafeFile::retryInterrupted;
 
 // Creates the file, which must not exist yet, with mode 0600, writes the bytes and returns once
 // they are on the disk. Whatever it created is removed again when a step fails.
 FileStatus writeNewFile(const QString& path, const QByteArray& bytes) {
-    const int fd = retry([&] {
+    const int fd = retryInterrupted([&] {
         return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     });
     if (fd < 0)
@@ -39,7 +31,7 @@ FileStatus writeNewFile(const QString& path, const QByteArray& bytes) {
         error = errno;
     qint64 done = 0;
     while (error == 0 && done < bytes.size()) {
-        const ssize_t written = retry([&] {
+        const ssize_t written = retryInterrupted([&] {
             return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         });
         if (written < 0)
@@ -49,7 +41,7 @@ FileStatus writeNewFile(const QString& path, const QByteArray& bytes) {
         else
             done += written;
     }
-    if (error == 0 && retry([&] { return ::fsync(fd); }) != 0)
+    if (error == 0 && retryInterrupted([&] { return ::fsync(fd); }) != 0)
         error = errno;
     // close is not retried: on Linux the descriptor is gone even when it reports EINTR.
     if (::close(fd) != 0 && error == 0)
@@ -91,11 +83,11 @@ void withdraw(const QString& path, const QString& folder) {
 SubmissionWriter::SubmissionWriter(const QString& appPath) : appPath_(appPath) {}
 
 QString SubmissionWriter::dataFilePath() const {
-    return appPath_ + QStringLiteral("/AppData/Korvanel.dat");
+    return AppPaths{appPath_}.dataFile();
 }
 
 QString SubmissionWriter::submitFolder() const {
-    return appPath_ + QLatin1Char('/') + SubmissionName::folderName();
+    return AppPaths{appPath_}.submit();
 }
 
 SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
@@ -107,7 +99,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     // The number is taken and on the disk before the copy starts: a copy that fails later
     // leaves it skipped, never used twice.
     int counter = 0;
-    outcome.status = SubmissionCounter::advance(SubmissionCounter::filePath(appPath_), counter);
+    outcome.status = SubmissionCounter::advance(AppPaths{appPath_}.counterFile(), counter);
     if (!outcome.status)
         return outcome;
     outcome.counter = counter;
@@ -160,6 +152,6 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     }
     outcome.filePath = finalPath;
     outcome.relativeName = SubmissionName::relativeName(fileName);
-    outcome.status = SafeFile::syncFolder(appPath_ + QStringLiteral("/AppData"));
+    outcome.status = SafeFile::syncFolder(AppPaths{appPath_}.appData());
     return outcome;
 }

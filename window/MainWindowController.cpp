@@ -6,7 +6,7 @@
 #include "storage/FieldCodes.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
-#include "window/AppPaths.h"
+#include "storage/AppPaths.h"
 #include "window/FieldRules.h"
 #include "window/MaskedEdit.h"
 #include "window/MessageService.h"

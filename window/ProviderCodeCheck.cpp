@@ -2,7 +2,7 @@
 
 #include "reference/ProviderCode.h"
 #include "validation/TextValue.h"
-#include "window/AppPaths.h"
+#include "storage/AppPaths.h"
 #include "window/MainWindowState.h"
 #include "window/MessageService.h"
 #include "window/dlgProviderCode.h"

@@ -8,7 +8,7 @@
 #include "submission/SubmissionWriter.h"
 #include "validation/Completeness.h"
 #include "validation/TextValue.h"
-#include "window/AppPaths.h"
+#include "storage/AppPaths.h"
 #include "window/Clock.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"

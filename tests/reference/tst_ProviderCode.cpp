@@ -1,4 +1,5 @@
 #include "reference/ProviderCode.h"
+#include "storage/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,7 +125,7 @@ private slots:
     void missingFileIsCreatedEmpty() {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("AppData"));
-        const QString path = providerCodeFilePath(dir.path());
+        const QString path = AppPaths{dir.path()}.providerFile();
         QCOMPARE(path, dir.path() + "/AppData/provider.txt");
         QString code = "stale";
         const FileStatus status = readProviderCodeFile(path, code);

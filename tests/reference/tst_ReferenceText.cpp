@@ -1,4 +1,5 @@
 #include "reference/ReferenceText.h"
+#include "storage/AppPaths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -34,7 +35,7 @@ private slots:
     void readsFile() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString path = physicianFilePath(dir.path());
+        const QString path = AppPaths{dir.path()}.physicianFile();
         QVERIFY(QDir(dir.path()).mkdir("AppData"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -49,7 +50,7 @@ private slots:
     void missingFileIsReported() {
         QTemporaryDir dir;
         QStringList lines{"stale"};
-        const QString path = cityZipFilePath(dir.path());
+        const QString path = AppPaths{dir.path()}.cityFile();
         const FileStatus status = readReferenceLines(path, lines);
         QVERIFY(!status.ok());
         QCOMPARE(status.path(), path);

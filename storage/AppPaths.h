@@ -14,6 +14,7 @@ struct AppPaths {
         return path;
     }
     QString appData() const { return join({"AppData"}); }
+    QString dataFile() const { return join({"AppData", "Korvanel.dat"}); }
     QString submit() const { return join({"Submit"}); }
     QString printed() const { return join({"Printed"}); }
     QString physicianFile() const { return join({"AppData", "physician.txt"}); }
