@@ -105,16 +105,8 @@ screenshot() {
 
 # ---- waiting --------------------------------------------------------------------------------
 
-# wait_for SECONDS COMMAND...: polls the command until it succeeds or the time is up.
-wait_for() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
+# wait_for SECONDS COMMAND...
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait_for.sh"
 
 file_size_is() { [ -f "$1" ] && [ "$(stat -c %s "$1")" = "$2" ]; }
 file_is_missing() { [ ! -e "$1" ]; }

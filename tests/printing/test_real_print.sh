@@ -10,16 +10,7 @@ fi
 [ -x "$tool" ] || { echo "FAIL: $tool not built"; exit 1; }
 . "$(dirname "$0")/page_lines.sh"
 
-# Polls a condition for up to the given number of seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "$0")/../support/wait_for.sh"
 
 cups=$(mktemp -d)
 cleanup() {

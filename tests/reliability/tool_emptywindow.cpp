@@ -2,6 +2,8 @@
 // window of the main window's size and ends at its first idle event loop.
 // Usage: tool_emptywindow WIDTH HEIGHT
 // Prints STARTUP-NS (from KORVANEL_BENCH_T0, ns of CLOCK_REALTIME) and VMHWM-KB.
+#include "support/ProcessFigures.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFile>
@@ -9,27 +11,6 @@
 
 #include <cstdio>
 #include <ctime>
-
-namespace {
-
-qint64 realtimeNs() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-long peakResidentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const qint64 processStart = qEnvironmentVariable("KORVANEL_BENCH_T0").toLongLong();

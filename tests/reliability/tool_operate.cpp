@@ -34,6 +34,7 @@
 // With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
 #include "support/MainWindowFixture.h"
+#include "support/ProcessFigures.h"
 #include "window/MainWindowController.h"
 #include "window/QtPrinter.h"
 #include "window/RecordCommands.h"
@@ -57,23 +58,6 @@ namespace {
 void marker(const char* text) {
     const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
     (void)written;
-}
-
-qint64 realtimeNs() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-long peakResidentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
 }
 
 void printMessages(ScriptedMessageService& messages, qsizetype& printed) {

@@ -1,6 +1,7 @@
 # A private CUPS daemon with the cups-pdf printer as its default, for the tests that print for
 # real. Sourced, not run. It has its own configuration, spool, state and socket, so it disturbs
 # no CUPS that may already run here.
+. "$(dirname "${BASH_SOURCE[0]}")/wait_for.sh"
 
 # Prints why a real print cannot run here (and returns 0), or nothing (and returns 1).
 private_cups_unavailable() {
@@ -56,15 +57,11 @@ CONF
     /usr/sbin/cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" >"$cups/log/stdout" 2>&1 &
     PRIVATE_CUPSD_PID=$!
     export CUPS_SERVER=$cups/cups.sock
-    local deadline=$((SECONDS + 30))
-    until private_cups_running; do
-        if [ $SECONDS -ge $deadline ]; then
-            echo "cupsd did not start"
-            cat "$cups/log/stdout" "$cups/log/error_log" 2>/dev/null
-            return 1
-        fi
-        sleep 0.1
-    done
+    wait_for 30 private_cups_running || {
+        echo "cupsd did not start"
+        cat "$cups/log/stdout" "$cups/log/error_log" 2>/dev/null
+        return 1
+    }
     # pdftocairo keeps the text readable (no Type 3 fonts); letter paper as an office uses.
     lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd \
         -o pdftops-renderer-default=pdftocairo -o media-default=letter 2>/dev/null &&
