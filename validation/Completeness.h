@@ -22,6 +22,8 @@ struct CompletenessDecision {
     bool rewriteRecord = false;
 };
 
+namespace Completeness {
+
 // Tests, in order, date taken, last name, first name, date of birth, street number, street name,
 // city, zip, phone number (PhoneNumber only, not the area code), analysis date, the result, and
 // finally whether currentProviderCode is set. Only the first gap is reported. A blank PbResult
@@ -29,3 +31,5 @@ struct CompletenessDecision {
 // missing result.
 CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
                                               const QString& currentProviderCode);
+
+} // namespace Completeness
