@@ -97,7 +97,7 @@ FileStatus SafeFile::createExclusive(const QString& path, int& fd) {
                       kPrivateFile);
     });
     if (fd < 0)
-        return FileStatus::fromErrno(path, errno);
+        return openFailure(path, errno);
     return makePrivate(fd, path);
 }
 

@@ -111,6 +111,15 @@ private slots:
         QTest::newRow("six blanks") << "      ";
         QTest::newRow("zeros") << "000000";
         QTest::newRow("no leading number") << "ABC123";
+        QTest::newRow("slash") << "12/456";
+        QTest::newRow("NUL") << QString::fromLatin1("12\0"
+                                                    "456",
+                                                    6);
+        QTest::newRow("CR") << "12345\r";
+        QTest::newRow("sign") << "-12345";
+        QTest::newRow("point") << ".12345";
+        QTest::newRow("leading blank") << " 12345";
+        QTest::newRow("Latin-1") << QString::fromLatin1("\xe9\xe9\xe9\xe9\xe9\xe9");
     }
     void providerCodeMustBeSet() {
         QFETCH(QString, currentCode);
