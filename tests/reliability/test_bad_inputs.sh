@@ -122,6 +122,15 @@ for target in AppData/Korvanel.dat AppData/provider.txt AppData/nextfile.txt App
     fi
 done
 
+# The folders themselves may be links to folders elsewhere (another disk): they are used.
+fresh 3
+mv "$app/AppData" "$work/linked-AppData" && ln -s "$work/linked-AppData" "$app/AppData"
+mv "$app/Submit" "$work/linked-Submit" && ln -s "$work/linked-Submit" "$app/Submit"
+run "AppData and Submit as links to folders (submit)" submit '^MESSAGE Electronic Submission File Created'
+[ "$(find "$work/linked-Submit" -name 'Lead_*.txt' -size 594c | wc -l)" = 1 ] ||
+    fail "AppData and Submit as links: no submission file in the linked folder"
+rm -rf "$work/linked-AppData" "$work/linked-Submit"
+
 # Provider codes: the first six bytes are the code. Only digits, without their trailing blanks,
 # count as a code; anything else is no code: the dialog opens (the tool answers Cancel).
 for row in '12345:0' '1234567:0' '123456\r\n:0' '12\000456:1' 'abcdef:1' '12 456:1' '12/456:1' \
