@@ -64,7 +64,7 @@ int main() {
     });
     const double load = medianMs([&] {
         QStringList lines;
-        readReferenceLines(path, lines);
+        ReferenceText::readLines(path, lines);
         const CityList cities = CityList::fromLines(lines);
         sink += cities.count();
     });

@@ -1,6 +1,7 @@
 #include "printing/PrintedPage.h"
 
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
+#include "validation/EntryRules.h"
 
 namespace {
 
@@ -56,14 +57,14 @@ QString letterLine(const ResultRecord& record, Field field, const QString& label
     return plainLine(label, record.get(field));
 }
 
-// Results outside the analyzer's range 3.3 to 65.0 are printed with what they mean.
+// Results outside the analyzer's range are printed with what they mean.
 QString resultLine(const ResultRecord& record) {
     const QString label = QStringLiteral("Pb Result:");
-    const double value = numericValue(record.get(ResultRecord::PbResult));
+    const double value = TextValue::numericValue(record.get(ResultRecord::PbResult));
     const QString code = record.trimmed(ResultRecord::PbResult);
-    if (value < 3.3)
+    if (value < LowResultBound)
         return codedLine(label, code, 5 - code.size(), QStringLiteral("Low Result (<3.3)"));
-    if (value > 65.0)
+    if (value > HighResultBound)
         return codedLine(label, code, 5 - code.size(), QStringLiteral("High Result (>65.0)"));
     return plainLine(label, record.get(ResultRecord::PbResult));
 }

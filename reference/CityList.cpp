@@ -1,6 +1,6 @@
 #include "reference/CityList.h"
 
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
 CityList CityList::fromLines(const QStringList& fileLines) {
     CityList cities;
@@ -16,26 +16,14 @@ CityList CityList::fromLines(const QStringList& fileLines) {
     return cities;
 }
 
-CityChoice chooseCity(const QString& chosenLine, const QString& currentCity,
-                      const QString& cityBoxText) {
+CityChoice CityLookup::chooseCity(const QString& chosenLine, const QString& currentCity) {
     CityChoice choice;
     const QStringList fields = chosenLine.split(QLatin1Char(','));
-    if (fields.first() != trimBlanks(currentCity)) {
+    if (fields.first() != TextValue::trimBlanks(currentCity)) {
         choice.rebuildZipList = true;
         choice.zipEntries.append(QString());
         for (qsizetype i = 2; i < fields.size(); ++i)
             choice.zipEntries.append(fields.at(i));
     }
-    choice.currentCity = trimBlanks(cityBoxText);
     return choice;
-}
-
-CityChoice chooseCity(const CityList& cities, int selectedIndex, const QString& currentCity,
-                      const QString& cityBoxText) {
-    if (selectedIndex < 0 || selectedIndex >= cities.count()) {
-        CityChoice choice;
-        choice.currentCity = trimBlanks(cityBoxText);
-        return choice;
-    }
-    return chooseCity(cities.cityZipLines().at(selectedIndex), currentCity, cityBoxText);
 }

@@ -31,18 +31,14 @@ struct CityChoice {
     // keeps its entries and its selection.
     bool rebuildZipList = false;
     QStringList zipEntries;
-    // The new CurrentCity: the text of cboCity without leading and trailing blanks.
-    QString currentCity;
 };
 
-// The choice of the city whose line is chosenLine while CurrentCity is currentCity and cboCity
-// shows cityBoxText. The zip list is rebuilt when the line's first field differs (exactly, case
-// included) from the trimmed currentCity; it then holds an empty entry and every field from the
-// third on, unchanged ("CITYNAME,00011" gives only the empty entry).
-CityChoice chooseCity(const QString& chosenLine, const QString& currentCity,
-                      const QString& cityBoxText);
+namespace CityLookup {
 
-// The same for entry selectedIndex of the list; an index of -1 (nothing selected) or out of range
-// never rebuilds the zip list but still sets CurrentCity.
-CityChoice chooseCity(const CityList& cities, int selectedIndex, const QString& currentCity,
-                      const QString& cityBoxText);
+// The choice of the city whose line is chosenLine while CurrentCity is currentCity. The zip list
+// is rebuilt when the line's first field differs (exactly, case included) from the trimmed
+// currentCity; it then holds an empty entry and every field from the third on, unchanged
+// ("CITYNAME,00011" gives only the empty entry).
+CityChoice chooseCity(const QString& chosenLine, const QString& currentCity);
+
+} // namespace CityLookup

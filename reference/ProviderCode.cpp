@@ -1,8 +1,8 @@
 #include "reference/ProviderCode.h"
 
 #include "storage/SafeFile.h"
+#include "storage/TextValue.h"
 #include "storage/Windows1252.h"
-#include "validation/TextValue.h"
 
 namespace {
 
@@ -14,44 +14,52 @@ QString withAdvice(const char* firstLine) {
 
 } // namespace
 
-QString providerCodeNotSetMessage() {
+QString ProviderCode::notSetMessage() {
     return withAdvice("Provider Code has not been set.");
 }
 
-QString providerCodeLengthMessage() {
+QString ProviderCode::lengthMessage() {
     return withAdvice("Provider Code must be 6 digits.");
 }
 
-bool isProviderCodeSet(const QString& code) {
-    return numericValue(code) != 0.0;
+bool ProviderCode::isSet(const QString& code) {
+    const QString digits = TextValue::trimTrailingBlanks(code);
+    bool nonZero = false;
+    for (QChar ch : digits) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+        nonZero = nonZero || ch != QLatin1Char('0');
+    }
+    return nonZero;
 }
 
-QString sixCharacterCode(const QString& code) {
+QString ProviderCode::sixCharacterCode(const QString& code) {
     return code.leftJustified(kCodeLength, QLatin1Char(' '), true);
 }
 
-ProviderCodeDecision decideProviderCode(const QString& enteredCode, const QString& currentCode) {
-    ProviderCodeDecision decision;
+ProviderCode::Decision ProviderCode::decide(const QString& enteredCode,
+                                            const QString& currentCode) {
+    Decision decision;
     decision.newCode = sixCharacterCode(currentCode);
-    if (isProviderCodeSet(enteredCode)) {
+    if (isSet(enteredCode)) {
         if (enteredCode.size() == kCodeLength)
             decision.newCode = enteredCode;
         else
-            decision.message = providerCodeLengthMessage();
+            decision.message = lengthMessage();
         return decision;
     }
-    if (!isProviderCodeSet(currentCode)) {
+    if (!isSet(currentCode)) {
         decision.newCode = QLatin1String(UnsetProviderCode);
-        decision.message = providerCodeNotSetMessage();
+        decision.message = notSetMessage();
     }
     return decision;
 }
 
-ProviderCodeDecision decideProviderCodeOnCancel(const QString& currentCode) {
-    return decideProviderCode(QString(), currentCode);
+ProviderCode::Decision ProviderCode::decideOnCancel(const QString& currentCode) {
+    return decide(QString(), currentCode);
 }
 
-FileStatus readProviderCodeFile(const QString& path, QString& code) {
+FileStatus ProviderCode::readFile(const QString& path, QString& code) {
     code = QLatin1String(UnsetProviderCode);
     FileStatus status = SafeFile::createIfMissing(path);
     if (!status)
@@ -64,7 +72,7 @@ FileStatus readProviderCodeFile(const QString& path, QString& code) {
     return FileStatus::success();
 }
 
-FileStatus writeProviderCodeFile(const QString& path, const QString& code) {
+FileStatus ProviderCode::writeFile(const QString& path, const QString& code) {
     // A character outside the basic plane encodes as one byte from two text units: pad the bytes,
     // not the text, so that exactly six bytes are written.
     QByteArray bytes = Windows1252::encode(code).left(kCodeLength);

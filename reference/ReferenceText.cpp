@@ -3,7 +3,7 @@
 #include "storage/SafeFile.h"
 #include "storage/Windows1252.h"
 
-QStringList splitReferenceLines(const QByteArray& bytes) {
+QStringList ReferenceText::splitLines(const QByteArray& bytes) {
     const QString text = Windows1252::decode(bytes);
     QStringList lines;
     qsizetype lineStart = 0;
@@ -26,12 +26,12 @@ QStringList splitReferenceLines(const QByteArray& bytes) {
     return lines;
 }
 
-FileStatus readReferenceLines(const QString& path, QStringList& lines) {
+FileStatus ReferenceText::readLines(const QString& path, QStringList& lines) {
     lines.clear();
     QByteArray bytes;
     const FileStatus status = SafeFile::readPrefix(path, bytes);
     if (!status)
         return status;
-    lines = splitReferenceLines(bytes);
+    lines = splitLines(bytes);
     return FileStatus::success();
 }

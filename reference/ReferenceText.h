@@ -11,8 +11,12 @@
 // the last line, so a final line break adds no empty line. Lines are kept exactly as read: nothing
 // is trimmed and empty lines are kept.
 
+namespace ReferenceText {
+
 // The lines of the bytes of a reference file.
-QStringList splitReferenceLines(const QByteArray& bytes);
+QStringList splitLines(const QByteArray& bytes);
 
 // Reads the whole file into lines. On failure lines is empty and the status names the file.
-FileStatus readReferenceLines(const QString& path, QStringList& lines);
+FileStatus readLines(const QString& path, QStringList& lines);
+
+} // namespace ReferenceText

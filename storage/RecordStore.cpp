@@ -1,33 +1,20 @@
 #include "storage/RecordStore.h"
 
+#include "storage/AppPaths.h"
 #include "storage/SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-using SafeFile::nativePath;
 
 constexpr qint64 kRecordSize = ResultRecord::Size;
 // Large enough that a delete of a big file costs little more than a plain copy of it.
 constexpr qint64 kCopyChunk = qint64(1) << 20;
-
-bool pathExists(const QString& path, int& error) {
-    struct stat info {};
-    if (::lstat(nativePath(path).constData(), &info) == 0)
-        return true;
-    error = errno == ENOENT ? 0 : errno;
-    return false;
-}
 
 FileStatus invalidRecordNumber(const QString& path, int n) {
     return FileStatus::failure(path, QStringLiteral("There is no record number %1").arg(n));
@@ -67,8 +54,8 @@ FileStatus writeBlanks(int fd, const QString& path, qint64 offset, qint64 count)
 } // namespace
 
 RecordStore::RecordStore(const QString& appDataFolder)
-    : dataPath_(QDir(appDataFolder).filePath(QStringLiteral("Korvanel.dat"))),
-      tempPath_(QDir(appDataFolder).filePath(QStringLiteral("Korvanel.tmp"))) {}
+    : dataPath_(QDir(appDataFolder).filePath(AppPaths::dataFileName())),
+      tempPath_(QDir(appDataFolder).filePath(AppPaths::tempFileName())) {}
 
 RecordStore::~RecordStore() {
     close();
@@ -88,14 +75,15 @@ FileStatus RecordStore::open() {
     if (!status)
         return status;
     bool created = false;
-    const int fd = SafeFile::openPrivate(dataPath_, O_RDWR, created);
-    if (fd < 0)
-        return FileStatus::fromErrno(dataPath_, errno);
+    int fd = -1;
+    status = SafeFile::openOrCreate(dataPath_, O_RDWR, fd, created);
+    if (!status)
+        return status;
     if (created) {
         // The new file's name on the disk, so that what is saved into it is found again.
         status = SafeFile::syncFolder(QFileInfo(dataPath_).absolutePath());
         if (!status) {
-            ::close(fd);
+            SafeFile::closeDescriptor(fd, dataPath_);
             return status;
         }
     }
@@ -104,21 +92,28 @@ FileStatus RecordStore::open() {
 }
 
 FileStatus RecordStore::recoverLeftOverTemp() {
-    int error = 0;
-    if (!pathExists(tempPath_, error))
-        return error ? FileStatus::fromErrno(tempPath_, error) : FileStatus::success();
-    if (pathExists(dataPath_, error)) {
-        // A delete that stopped before its rename: the data file still holds every record.
-        return SafeFile::removeFile(tempPath_);
+    SafeFile::Entry temp;
+    SafeFile::Entry data;
+    FileStatus status = SafeFile::inspect(tempPath_, temp);
+    if (status && temp.exists)
+        status = SafeFile::inspect(dataPath_, data);
+    if (!status || !temp.exists)
+        return status;
+    // The copy is the only one when the data file is gone, or was emptied before the copy took
+    // its place while the copy holds a whole record. Anything but a regular data file (a link,
+    // a folder) is refused when it is opened, and the copy stays for the operator.
+    const bool copyIsTheOnlyOne =
+        !data.exists || (data.regular && data.length == 0 && temp.length >= kRecordSize);
+    if (!copyIsTheOnlyOne) {
+        if (data.regular)
+            return SafeFile::removeFile(tempPath_);
+        return FileStatus::success();
     }
-    if (error)
-        return FileStatus::fromErrno(dataPath_, error);
-    // The data file was removed before the copy took its place: the copy is the only one.
-    bool created = false;
-    const int fd = SafeFile::openPrivate(tempPath_, O_RDONLY, created);
-    if (fd < 0)
-        return FileStatus::fromErrno(tempPath_, errno);
-    FileStatus status = SafeFile::syncAll(fd, tempPath_);
+    int fd = -1;
+    status = SafeFile::openRegular(tempPath_, O_RDONLY, fd);
+    if (!status)
+        return status;
+    status = SafeFile::syncAll(fd, tempPath_);
     FileStatus closed = SafeFile::closeDescriptor(fd, tempPath_);
     if (!status)
         return status;
@@ -141,22 +136,20 @@ int RecordStore::countForLength(qint64 length) {
     return static_cast<int>(std::min<qint64>(whole, INT_MAX));
 }
 
-int RecordStore::count() const {
+FileStatus RecordStore::count(int& records) const {
+    records = 0;
     qint64 length = 0;
-    if (!lengthOf(length))
-        return 0;
-    return countForLength(length);
+    FileStatus status = lengthOf(length);
+    if (status)
+        records = countForLength(length);
+    return status;
 }
 
 FileStatus RecordStore::lengthOf(qint64& length) const {
     length = 0;
     if (fd_ < 0)
         return notOpen();
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
-        return FileStatus::fromErrno(dataPath_, errno);
-    length = info.st_size;
-    return FileStatus::success();
+    return SafeFile::lengthOf(fd_, dataPath_, length);
 }
 
 FileStatus RecordStore::notOpen() const {
@@ -204,30 +197,24 @@ FileStatus RecordStore::write(int n, const ResultRecord& record) {
         status = SafeFile::writeAllAt(fd_, dataPath_, offset, bytes);
     if (status)
         status = SafeFile::syncData(fd_, dataPath_);
-    if (!status) {
-        // No torn record stays behind: the file goes back to its previous length.
-        if (::ftruncate(fd_, length) == 0)
-            ::fdatasync(fd_);
-    }
+    // No torn record stays behind: the file goes back to its previous length.
+    if (!status)
+        SafeFile::truncateTo(fd_, dataPath_, length);
     return status;
 }
 
 FileStatus RecordStore::writeTemp(int k, qint64 length) {
     // A left-over copy is replaced whole, never appended to, and never followed as a link.
     FileStatus status = SafeFile::removeFile(tempPath_);
+    int temp = -1;
+    if (status)
+        status = SafeFile::createExclusive(tempPath_, temp);
     if (!status)
         return status;
-    const int temp = ::open(nativePath(tempPath_).constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (temp < 0)
-        return FileStatus::fromErrno(tempPath_, errno);
-    if (::fchmod(temp, 0600) != 0)
-        status = FileStatus::fromErrno(tempPath_, errno);
 
     const qint64 records = countForLength(length);
     const qint64 before = std::min<qint64>(k - 1, records) * kRecordSize;
-    if (status)
-        status = copyRange(fd_, dataPath_, 0, before, temp, tempPath_, 0);
+    status = copyRange(fd_, dataPath_, 0, before, temp, tempPath_, 0);
     if (status && k < records)
         status = copyRange(fd_, dataPath_, k * kRecordSize, records * kRecordSize, temp, tempPath_,
                            before);
@@ -237,7 +224,7 @@ FileStatus RecordStore::writeTemp(int k, qint64 length) {
     if (status)
         status = closed;
     if (!status)
-        ::unlink(nativePath(tempPath_).constData());
+        SafeFile::discard(tempPath_);
     return status;
 }
 
@@ -254,29 +241,22 @@ FileStatus RecordStore::remove(int k) {
         return status;
 
     // The rename replaces the data file in one step: there is always a complete Korvanel.dat.
-    if (::rename(nativePath(tempPath_).constData(), nativePath(dataPath_).constData()) != 0) {
-        status = FileStatus::fromErrno(dataPath_, errno);
-        ::unlink(nativePath(tempPath_).constData());
-    } else {
-        status = SafeFile::syncFolder(QFileInfo(dataPath_).absolutePath());
-    }
+    status = SafeFile::renameOver(tempPath_, dataPath_);
+    if (!status)
+        SafeFile::discard(tempPath_);
 
     // Whatever the rename reported, the descriptor must follow the file now under the name, or
     // later writes would go to a file no longer in the folder.
-    struct stat named {};
-    struct stat held {};
-    if (::stat(nativePath(dataPath_).constData(), &named) != 0) {
-        const int error = errno;
-        close();
-        return status ? FileStatus::fromErrno(dataPath_, error) : status;
-    }
-    if (::fstat(fd_, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+    bool same = false;
+    FileStatus followed = SafeFile::holdsFileAt(fd_, dataPath_, same);
+    if (followed && same)
         return status;
-    const int fresh = ::open(nativePath(dataPath_).constData(), O_RDWR | O_CLOEXEC);
-    if (fresh < 0) {
-        const int error = errno;
+    int fresh = -1;
+    if (followed)
+        followed = SafeFile::openRegular(dataPath_, O_RDWR, fresh);
+    if (!followed) {
         close();
-        return status ? FileStatus::fromErrno(dataPath_, error) : status;
+        return status ? followed : status;
     }
     const int old = fd_;
     fd_ = fresh;
@@ -287,7 +267,7 @@ FileStatus RecordStore::remove(int k) {
 void RecordStore::close() {
     if (fd_ < 0)
         return;
-    ::close(fd_);
+    SafeFile::closeDescriptor(fd_, dataPath_);
     fd_ = -1;
 }
 

@@ -19,14 +19,16 @@ public:
     QString dataPath() const;
     QString tempPath() const;
 
-    // Recovers a left-over Korvanel.tmp (alone: it is the only copy and becomes Korvanel.dat;
-    // beside Korvanel.dat: an unfinished delete, removed), then opens the data file read/write,
-    // creating it empty (0600) when missing, never truncating it.
+    // Recovers a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
+    // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when it is the only
+    // copy: the data file is missing, or empty while the tmp holds a whole record. Beside a data
+    // file with records it is the rest of an unfinished delete and is removed.
     FileStatus open();
     bool isOpen() const;
 
-    // The file's length / 198, rounded to the nearest whole number, a half to the even one.
-    int count() const;
+    // The file's length / 198, rounded to the nearest whole number, a half to the even one. A
+    // failed size read is a failure, never 0 records.
+    FileStatus count(int& records) const;
 
     // Record n (from 1). Beyond the end: a blank record. A partial last record is padded with
     // blanks.

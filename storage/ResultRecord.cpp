@@ -1,7 +1,7 @@
 #include "storage/ResultRecord.h"
 
+#include "storage/TextValue.h"
 #include "storage/Windows1252.h"
-#include "validation/TextValue.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ QString ResultRecord::get(Field field) const {
 
 QString ResultRecord::trimmed(Field field) const {
     // Only blanks are removed: a tab or other character typed into a field stays part of it.
-    return trimBlanks(fields_[field]);
+    return TextValue::trimBlanks(fields_[field]);
 }
 
 void ResultRecord::blank() {

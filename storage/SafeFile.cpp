@@ -1,9 +1,9 @@
 #include "storage/SafeFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,12 +15,91 @@ using SafeFile::retryInterrupted;
 
 constexpr mode_t kPrivateFile = 0600;
 constexpr mode_t kPrivateFolder = 0700;
+// Never through a final link. Non-blocking, so that a pipe in place of a file cannot hold the
+// open for ever; it changes nothing for a regular file, and anything else is refused.
+constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 QString folderOf(const QString& path) {
     return QFileInfo(path).absolutePath();
 }
 
+// The failed open's reason, or what stands in the file's place when that explains it better.
+FileStatus openFailure(const QString& path, int error) {
+    struct stat info {};
+    if (::lstat(nativePath(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return SafeFile::notRegularFile(path, info.st_mode);
+    return FileStatus::fromErrno(path, error);
+}
+
+FileStatus refuseUnlessRegular(int& fd, const QString& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        fd = -1;
+        return FileStatus::fromErrno(path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return SafeFile::notRegularFile(path, info.st_mode);
+    }
+    return FileStatus::success();
+}
+
+// Makes a file just created owner-only whatever the umask; removes it when that fails.
+FileStatus makePrivate(int& fd, const QString& path) {
+    if (::fchmod(fd, kPrivateFile) == 0)
+        return FileStatus::success();
+    const int error = errno;
+    ::close(fd);
+    fd = -1;
+    ::unlink(nativePath(path).constData());
+    return FileStatus::fromErrno(path, error);
+}
+
 } // namespace
+
+FileStatus SafeFile::notRegularFile(const QString& path, unsigned mode) {
+    if (S_ISDIR(mode))
+        return FileStatus::fromErrno(path, EISDIR);
+    if (S_ISLNK(mode))
+        return FileStatus::failure(path, QStringLiteral("Not a regular file (a link stands in its "
+                                                        "place; it is not followed)"));
+    return FileStatus::failure(path, QStringLiteral("Not a regular file (a pipe or a device "
+                                                    "stands in its place)"));
+}
+
+FileStatus SafeFile::openRegular(const QString& path, int flags, int& fd) {
+    fd = retryInterrupted([&] { return ::open(nativePath(path).constData(), flags | kOpenFlags); });
+    if (fd < 0)
+        return openFailure(path, errno);
+    return refuseUnlessRegular(fd, path);
+}
+
+FileStatus SafeFile::openOrCreate(const QString& path, int flags, int& fd, bool& created) {
+    created = true;
+    fd = retryInterrupted([&] {
+        return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | kOpenFlags,
+                      kPrivateFile);
+    });
+    if (fd >= 0)
+        return makePrivate(fd, path);
+    if (errno != EEXIST)
+        return openFailure(path, errno);
+    created = false;
+    return openRegular(path, flags, fd);
+}
+
+FileStatus SafeFile::createExclusive(const QString& path, int& fd) {
+    fd = retryInterrupted([&] {
+        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
+                      kPrivateFile);
+    });
+    if (fd < 0)
+        return openFailure(path, errno);
+    return makePrivate(fd, path);
+}
 
 FileStatus SafeFile::makePrivateFolder(const QString& path) {
     if (::mkdir(nativePath(path).constData(), kPrivateFolder) == 0) {
@@ -31,6 +110,7 @@ FileStatus SafeFile::makePrivateFolder(const QString& path) {
     }
     if (errno != EEXIST)
         return FileStatus::fromErrno(path, errno);
+    // The folders themselves may be links to folders elsewhere (another disk).
     struct stat info {};
     if (::stat(nativePath(path).constData(), &info) != 0)
         return FileStatus::fromErrno(path, errno);
@@ -40,53 +120,35 @@ FileStatus SafeFile::makePrivateFolder(const QString& path) {
 }
 
 FileStatus SafeFile::createIfMissing(const QString& path) {
-    const int fd = retryInterrupted([&] {
-        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+    int fd = retryInterrupted([&] {
+        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
                       kPrivateFile);
     });
     if (fd < 0) {
-        if (errno == EEXIST)
-            return FileStatus::success();
-        return FileStatus::fromErrno(path, errno);
+        if (errno != EEXIST)
+            return FileStatus::fromErrno(path, errno);
+        // Something already stands under the name: only a regular file counts as the file.
+        struct stat info {};
+        if (::lstat(nativePath(path).constData(), &info) != 0)
+            return FileStatus::fromErrno(path, errno);
+        return S_ISREG(info.st_mode) ? FileStatus::success() : notRegularFile(path, info.st_mode);
     }
-    if (::fchmod(fd, kPrivateFile) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return FileStatus::fromErrno(path, error);
-    }
-    if (retryInterrupted([&] { return ::fsync(fd); }) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return FileStatus::fromErrno(path, error);
-    }
+    FileStatus status = makePrivate(fd, path);
+    if (!status)
+        return status;
+    status = syncAll(fd, path);
     FileStatus closed = closeDescriptor(fd, path);
-    if (!closed)
-        return closed;
-    return syncFolder(folderOf(path));
+    if (status)
+        status = closed;
+    return status ? syncFolder(folderOf(path)) : status;
 }
 
 FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 maxBytes) {
     out.clear();
-    // Non-blocking, so that a pipe put in place of a file cannot hold the open forever; it has
-    // no effect on reading a regular file, and anything else is refused below.
-    const int fd = retryInterrupted(
-        [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
-    if (fd < 0)
-        return FileStatus::fromErrno(path, errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return FileStatus::fromErrno(path, error);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // A folder, a device or a pipe is never read as data.
-        ::close(fd);
-        if (S_ISDIR(info.st_mode))
-            return FileStatus::fromErrno(path, EISDIR);
-        return FileStatus::failure(path, QStringLiteral("Not a regular file (a pipe or a device "
-                                                        "stands in its place)"));
-    }
+    int fd = -1;
+    FileStatus status = openRegular(path, O_RDONLY, fd);
+    if (!status)
+        return status;
     char chunk[65536];
     while (maxBytes < 0 || out.size() < maxBytes) {
         qint64 wanted = sizeof(chunk);
@@ -109,10 +171,11 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
 
 FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArray& bytes) {
     bool created = false;
-    const int fd = openPrivate(path, O_WRONLY, created);
-    if (fd < 0)
-        return FileStatus::fromErrno(path, errno);
-    FileStatus status = writeAllAt(fd, path, offset, bytes);
+    int fd = -1;
+    FileStatus status = openOrCreate(path, O_WRONLY, fd, created);
+    if (!status)
+        return status;
+    status = writeAllAt(fd, path, offset, bytes);
     if (status)
         status = syncData(fd, path);
     FileStatus closed = closeDescriptor(fd, path);
@@ -124,28 +187,43 @@ FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArra
     return status;
 }
 
-FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
-    const QString temporary = path + QStringLiteral(".new");
-    const int fd = retryInterrupted([&] {
-        return ::open(nativePath(temporary).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                      kPrivateFile);
-    });
-    if (fd < 0)
-        return FileStatus::fromErrno(temporary, errno);
-    FileStatus status = FileStatus::success();
-    if (::fchmod(fd, kPrivateFile) != 0)
-        status = FileStatus::fromErrno(temporary, errno);
+FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) {
+    int fd = -1;
+    FileStatus status = createExclusive(path, fd);
+    if (!status)
+        return status;
+    // Written in order from the start, as one stream.
+    qint64 done = 0;
+    while (status && done < bytes.size()) {
+        const ssize_t written = retryInterrupted([&] {
+            return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        });
+        if (written < 0)
+            status = FileStatus::fromErrno(path, errno);
+        else if (written == 0)
+            status = FileStatus::fromErrno(path, EIO);
+        else
+            done += written;
+    }
     if (status)
-        status = writeAllAt(fd, temporary, 0, content);
-    if (status)
-        status = syncAll(fd, temporary);
-    FileStatus closed = closeDescriptor(fd, temporary);
+        status = syncAll(fd, path);
+    FileStatus closed = closeDescriptor(fd, path);
     if (status)
         status = closed;
+    if (!status)
+        discard(path);
+    return status;
+}
+
+FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
+    const QString temporary = path + QStringLiteral(".new");
+    // A copy left by an earlier crash is replaced, never written through.
+    discard(temporary);
+    FileStatus status = writeNewFile(temporary, content);
     if (status)
         status = renameOver(temporary, path);
     if (!status)
-        ::unlink(nativePath(temporary).constData());
+        discard(temporary);
     return status;
 }
 
@@ -153,6 +231,23 @@ FileStatus SafeFile::renameOver(const QString& from, const QString& to) {
     if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0)
         return FileStatus::fromErrno(to, errno);
     return syncFolder(folderOf(to));
+}
+
+FileStatus SafeFile::publishNew(const QString& from, const QString& to) {
+    if (::renameat2(AT_FDCWD, nativePath(from).constData(), AT_FDCWD, nativePath(to).constData(),
+                    RENAME_NOREPLACE) == 0)
+        return FileStatus::success();
+    if (errno != EINVAL && errno != ENOSYS)
+        return FileStatus::fromErrno(to, errno);
+    // A file system without the no-replace rename: a hard link fails on an existing name too.
+    if (::link(nativePath(from).constData(), nativePath(to).constData()) != 0)
+        return FileStatus::fromErrno(to, errno);
+    if (::unlink(nativePath(from).constData()) != 0) {
+        const int error = errno;
+        ::unlink(nativePath(to).constData());
+        return FileStatus::fromErrno(from, error);
+    }
+    return FileStatus::success();
 }
 
 FileStatus SafeFile::removeFile(const QString& path) {
@@ -164,6 +259,16 @@ FileStatus SafeFile::removeFile(const QString& path) {
     return syncFolder(folderOf(path));
 }
 
+FileStatus SafeFile::unlinkName(const QString& path) {
+    if (::unlink(nativePath(path).constData()) != 0)
+        return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+void SafeFile::discard(const QString& path) {
+    ::unlink(nativePath(path).constData());
+}
+
 FileStatus SafeFile::syncFolder(const QString& path) {
     const int fd = retryInterrupted(
         [&] { return ::open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
@@ -172,6 +277,20 @@ FileStatus SafeFile::syncFolder(const QString& path) {
     FileStatus status = syncAll(fd, path);
     FileStatus closed = closeDescriptor(fd, path);
     return status ? closed : status;
+}
+
+FileStatus SafeFile::inspect(const QString& path, Entry& entry) {
+    entry = Entry();
+    struct stat info {};
+    if (::lstat(nativePath(path).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return FileStatus::success();
+        return FileStatus::fromErrno(path, errno);
+    }
+    entry.exists = true;
+    entry.regular = S_ISREG(info.st_mode);
+    entry.length = entry.regular ? info.st_size : 0;
+    return FileStatus::success();
 }
 
 FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
@@ -213,6 +332,33 @@ FileStatus SafeFile::readAt(int fd, const QString& path, qint64 offset, qint64 m
     return FileStatus::success();
 }
 
+FileStatus SafeFile::lengthOf(int fd, const QString& path, qint64& length) {
+    length = 0;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return FileStatus::fromErrno(path, errno);
+    length = info.st_size;
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::truncateTo(int fd, const QString& path, qint64 length) {
+    if (retryInterrupted([&] { return ::ftruncate(fd, static_cast<off_t>(length)); }) != 0)
+        return FileStatus::fromErrno(path, errno);
+    return syncData(fd, path);
+}
+
+FileStatus SafeFile::holdsFileAt(int fd, const QString& path, bool& same) {
+    same = false;
+    struct stat named {};
+    struct stat held {};
+    if (::lstat(nativePath(path).constData(), &named) != 0)
+        return FileStatus::fromErrno(path, errno);
+    if (::fstat(fd, &held) != 0)
+        return FileStatus::fromErrno(path, errno);
+    same = held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    return FileStatus::success();
+}
+
 FileStatus SafeFile::syncData(int fd, const QString& path) {
     if (retryInterrupted([&] { return ::fdatasync(fd); }) != 0)
         return FileStatus::fromErrno(path, errno);
@@ -230,25 +376,4 @@ FileStatus SafeFile::closeDescriptor(int fd, const QString& path) {
     if (::close(fd) != 0)
         return FileStatus::fromErrno(path, errno);
     return FileStatus::success();
-}
-
-int SafeFile::openPrivate(const QString& path, int flags, bool& created) {
-    created = true;
-    int fd = retryInterrupted([&] {
-        return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | O_CLOEXEC,
-                      kPrivateFile);
-    });
-    if (fd < 0 && errno == EEXIST) {
-        created = false;
-        fd = retryInterrupted(
-            [&] { return ::open(nativePath(path).constData(), flags | O_CLOEXEC); });
-    }
-    if (fd >= 0 && created && ::fchmod(fd, kPrivateFile) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(nativePath(path).constData());
-        errno = error;
-        return -1;
-    }
-    return fd;
 }

@@ -8,9 +8,11 @@
 
 #include <cerrno>
 
-// Crash-safe file primitives on the POSIX calls, so that a failure is never reported as
+// The program's one file layer, on the POSIX calls, so that a failure is never reported as
 // success and a crash never leaves a file torn or missing. Files created are 0600 and folders
-// 0700 whatever the umask: they hold patient data.
+// 0700 whatever the umask: they hold patient data. A file is only ever opened when it is a
+// regular file standing under its own name: a final symbolic link is never followed, and a
+// link, folder, pipe or device in its place is refused with a message naming it.
 namespace SafeFile {
 
 // The path as the system calls take it.
@@ -27,51 +29,75 @@ template <typename Call> auto retryInterrupted(Call call) {
     return result;
 }
 
+// Why what stands at path is not taken as a file: a link, a folder, a pipe or a device.
+FileStatus notRegularFile(const QString& path, unsigned mode);
+
+// Opening. fd is -1 after a failure.
+
+// Opens the existing regular file with the flags (O_RDONLY, O_RDWR, O_WRONLY).
+FileStatus openRegular(const QString& path, int flags, int& fd);
+// The same, creating the file 0600 when missing; created tells which happened.
+FileStatus openOrCreate(const QString& path, int flags, int& fd, bool& created);
+// Creates a new file 0600 for writing; anything under the name, a link included, is a failure.
+FileStatus createExclusive(const QString& path, int& fd);
+
+// Whole files.
+
 // Creates the folder (last level only) with mode 0700 when it is missing.
 FileStatus makePrivateFolder(const QString& path);
-
 // Creates an empty file with mode 0600 when it is missing; an existing file is left alone.
 FileStatus createIfMissing(const QString& path);
-
 // Reads at most maxBytes from the start of the file (all of it when maxBytes < 0).
 FileStatus readPrefix(const QString& path, QByteArray& out, qint64 maxBytes = -1);
-
-// Writes the bytes at the offset (creating the file 0600 when missing), keeps every other byte
-// of the file, and returns only once the data is on the disk (fdatasync).
+// Writes the bytes at the offset (creating the file when missing), keeps every other byte, and
+// returns once the data is on the disk.
 FileStatus writeAt(const QString& path, qint64 offset, const QByteArray& bytes);
-
-// Replaces the file's whole content: writes a temporary file beside it, flushes it, renames it
-// over the target and flushes the folder. A failure leaves the old content in place.
+// Creates the file, which must not exist, writes all the bytes and flushes them; whatever it
+// created is removed again when a step fails.
+FileStatus writeNewFile(const QString& path, const QByteArray& bytes);
+// Replaces the file's whole content through a new file beside it, renamed over it; a failure
+// leaves the old content in place.
 FileStatus replaceContent(const QString& path, const QByteArray& content);
-
-// Renames from over to and flushes the folder of to.
+// Renames from over to, then flushes the folder of to.
 FileStatus renameOver(const QString& from, const QString& to);
-
-// Removes the file and flushes its folder. A missing file is not an error.
+// Gives from the new name to, never replacing a file already there (RENAME_NOREPLACE, or a
+// hard link where the file system lacks it). The caller flushes the folder.
+FileStatus publishNew(const QString& from, const QString& to);
+// Removes the name (a link itself, never its target) and flushes the folder. Missing is fine.
 FileStatus removeFile(const QString& path);
-
+// Removes the name only; the caller flushes the folder. Missing is a failure here.
+FileStatus unlinkName(const QString& path);
+// Removes the name without flushing or reporting: the clean-up after a failure already told.
+void discard(const QString& path);
 // Flushes the folder itself, so that a rename or removal in it survives a crash.
 FileStatus syncFolder(const QString& path);
+
+// What stands at path, without following a final link: exists is false when nothing does;
+// regular and length describe a regular file.
+struct Entry {
+    bool exists = false;
+    bool regular = false;
+    qint64 length = 0;
+};
+FileStatus inspect(const QString& path, Entry& entry);
 
 // Descriptor-level pieces for callers that keep a file open; path only names the file in the
 // status. All retry a call interrupted by a signal.
 
 // Writes all the bytes at the offset (a short write is continued, never reported as success).
 FileStatus writeAllAt(int fd, const QString& path, qint64 offset, const QByteArray& bytes);
-
 // Reads up to maxBytes at the offset, fewer only at the end of the file; never past it.
 FileStatus readAt(int fd, const QString& path, qint64 offset, qint64 maxBytes, QByteArray& out);
-
+// The file's length; a failure is never taken as an empty file.
+FileStatus lengthOf(int fd, const QString& path, qint64& length);
+// Cuts the file back to the length and flushes it.
+FileStatus truncateTo(int fd, const QString& path, qint64 length);
+// Whether the descriptor still holds the file that now stands under path.
+FileStatus holdsFileAt(int fd, const QString& path, bool& same);
 // fdatasync: the data and the length on the disk.
 FileStatus syncData(int fd, const QString& path);
-
 // fsync: the data and all metadata on the disk.
 FileStatus syncAll(int fd, const QString& path);
-
-// Opens the file with the flags (O_RDWR, O_WRONLY...), creating it with mode 0600 whatever the
-// umask when it is missing; created tells which happened. -1 with errno on failure.
-int openPrivate(const QString& path, int flags, bool& created);
-
 // Closes the descriptor and reports a failing close (the descriptor is gone either way).
 FileStatus closeDescriptor(int fd, const QString& path);
 

@@ -1,12 +1,12 @@
 #include "submission/SubmissionCounter.h"
 
 #include "storage/SafeFile.h"
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
 #include <cmath>
 
 int SubmissionCounter::valueOf(const QByteArray& record) {
-    const double number = numericValue(QString::fromLatin1(record.left(RecordLength)));
+    const double number = TextValue::numericValue(QString::fromLatin1(record.left(RecordLength)));
     // Six characters hold at most 999999, so the whole part always fits an int.
     const double whole = std::trunc(number);
     if (whole < 1.0)

@@ -1,30 +1,23 @@
 #include "submission/SubmissionName.h"
 
-#include "validation/TextValue.h"
+#include "storage/AppPaths.h"
+#include "storage/TextValue.h"
 
 #include <QDir>
 #include <QLocale>
 #include <QStringList>
 
-namespace {
-
-} // namespace
-
 QString SubmissionName::fileName(const QString& providerCode, const QDateTime& moment,
                                  int counter) {
     return QStringLiteral("Lead_%1_%2_%3.txt")
-        .arg(trimBlanks(providerCode),
+        .arg(TextValue::trimBlanks(providerCode),
              QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")),
              QStringLiteral("%1").arg(counter, 4, 10, QLatin1Char('0')));
 }
 
-QString SubmissionName::folderName() {
-    return QStringLiteral("Submit");
-}
-
 QString SubmissionName::relativeName(const QString& fileName) {
     const QChar separator = QDir::separator();
-    return separator + folderName() + separator + fileName;
+    return separator + AppPaths::submitFolderName() + separator + fileName;
 }
 
 QString SubmissionName::reportTitle() {

@@ -9,12 +9,11 @@
 namespace SubmissionName {
 
 // "Lead_" + code without surrounding blanks + "_" + yyyyMMdd_HHmmss + "_" + counter with at
-// least four digits + ".txt".
+// least four digits + ".txt". Only for a code that ProviderCode::isSet passes.
 QString fileName(const QString& providerCode, const QDateTime& moment, int counter);
 
-// The folder's name under AppPath, and the name relative to AppPath with the platform's
-// separator in front: "/Submit/Lead_123456_20261206_105255_0001.txt".
-QString folderName();
+// The name relative to AppPath with the platform's separator in front:
+// "/Submit/Lead_123456_20261206_105255_0001.txt".
 QString relativeName(const QString& fileName);
 
 // The report shown once the file exists.

@@ -19,17 +19,20 @@
 // records and stays, and the outcome names it beside the failure.
 class SubmissionWriter {
 public:
+    enum class Result {
+        Done,                // the records are in the submission file, the data file is gone
+        Failed,              // nothing changed but the counter; the data file keeps every record
+        HandedOnFlushFailed, // as Done, but the removal of the data file may not survive a crash
+    };
     struct Outcome {
-        FileStatus status;
+        Result result = Result::Failed;
+        FileStatus status;    // the failure of Failed and HandedOnFlushFailed
         int counter = 0;      // the number in the name (0 when the counter was not taken)
-        QString filePath;     // the submission file, absolute
-        QString relativeName; // "/Submit/Lead_...txt", as the report shows it
+        QString filePath;     // the submission file, absolute (not for Failed)
+        QString relativeName; // "/Submit/Lead_...txt", as the report shows it (not for Failed)
     };
 
     explicit SubmissionWriter(const QString& appPath);
-
-    QString dataFilePath() const;
-    QString submitFolder() const;
 
     Outcome write(const QString& providerCode, const QDateTime& moment) const;
 

@@ -1,7 +1,7 @@
 #include "validation/Completeness.h"
 
 #include "reference/ProviderCode.h"
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
 #include <array>
 
@@ -37,17 +37,17 @@ CompletenessDecision gap(const char* title, const QString& message, const char* 
 
 } // namespace
 
-CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
-                                              const QString& currentProviderCode) {
+CompletenessDecision Completeness::decideIsIncompleteRecord(const ResultRecord& record,
+                                                            const QString& currentProviderCode) {
     for (const MandatoryField& mandatory : kMandatoryFields) {
-        if (isBlank(record.get(mandatory.field)))
+        if (TextValue::isBlank(record.get(mandatory.field)))
             return gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control);
     }
     const bool lowResult = record.get(ResultRecord::BelowDetection) == QLatin1String("1");
-    if (isBlank(record.get(ResultRecord::PbResult)) && !lowResult)
+    if (TextValue::isBlank(record.get(ResultRecord::PbResult)) && !lowResult)
         return gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb");
-    if (!isProviderCodeSet(currentProviderCode))
-        return gap(ProviderCodeErrorTitle, providerCodeNotSetMessage(), "mskDateTaken");
+    if (!ProviderCode::isSet(currentProviderCode))
+        return gap(ProviderCodeErrorTitle, ProviderCode::notSetMessage(), "mskDateTaken");
 
     CompletenessDecision decision;
     decision.rewriteRecord = record.get(ResultRecord::ProviderCode) != currentProviderCode;

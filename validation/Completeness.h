@@ -22,10 +22,12 @@ struct CompletenessDecision {
     bool rewriteRecord = false;
 };
 
-// Tests, in order, date taken, last name, first name, date of birth, street number, street name,
-// city, zip, phone number (PhoneNumber only, not the area code), analysis date, the result, and
-// finally whether currentProviderCode is set. Only the first gap is reported. A blank PbResult
-// passes only as a Low Result (BelowDetection "1"); any other flag, the blank one included, is a
-// missing result.
+namespace Completeness {
+
+// The first gap of the record, its mandatory fields in window order, then a code in force that is
+// not set. The telephone needs only its number, not the area code; a blank result passes only as
+// a Low Result (BelowDetection "1").
 CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
                                               const QString& currentProviderCode);
+
+} // namespace Completeness

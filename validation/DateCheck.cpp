@@ -89,7 +89,7 @@ DateCheckDecision messageDecision(const QString& message, bool emptyBox) {
 
 } // namespace
 
-int dateNumber(const QString& raw) {
+int DateCheck::dateNumber(const QString& raw) {
     const DatePieces pieces = splitByPosition(raw);
     // At most eight characters, so the value always fits.
     const QString digits = pieces.year + pieces.month + pieces.day;
@@ -102,12 +102,12 @@ int dateNumber(const QString& raw) {
     return value;
 }
 
-QString dateRawValue(const QDate& day) {
+QString DateCheck::dateRawValue(const QDate& day) {
     return day.toString(QStringLiteral("MMddyyyy"));
 }
 
-DateCheckDecision decideValidateDate(const QString& strCheckDate, int nWhichDate,
-                                     const DateBoxValues& boxes, const QDate& today) {
+DateCheckDecision DateCheck::decideValidateDate(const QString& strCheckDate, int nWhichDate,
+                                                const DateBoxValues& boxes, const QDate& today) {
     if (nWhichDate < DateTakenCode || nWhichDate > AnalysisDateCode)
         return {};
     if (strCheckDate.isEmpty())

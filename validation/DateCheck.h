@@ -10,7 +10,7 @@
 
 inline constexpr char DateEntryErrorTitle[] = "Date Entry Error";
 
-// Which date is under test (the which-date code).
+// Which date is under test.
 enum WhichDate : int { DateTakenCode = 1, DateOfBirthCode = 2, AnalysisDateCode = 3 };
 
 // The current raw values of the three date boxes.
@@ -29,6 +29,8 @@ struct DateCheckDecision {
     // The focus goes back to the box under test (after every message).
     bool focusBox = false;
 };
+
+namespace DateCheck {
 
 // The date number of a raw value: last four, first two, then third and fourth characters read as
 // one decimal integer (yyyymmdd for a complete entry). Short raw values are split by the same
@@ -52,3 +54,5 @@ QString dateRawValue(const QDate& day);
 // that date is not read. Codes other than 1-3 give no message.
 DateCheckDecision decideValidateDate(const QString& strCheckDate, int nWhichDate,
                                      const DateBoxValues& boxes, const QDate& today);
+
+} // namespace DateCheck

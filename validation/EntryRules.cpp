@@ -1,9 +1,9 @@
 #include "validation/EntryRules.h"
 
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
-ResultBoxDecision decideResultBox(const QString& pbText, bool lowResultFlag) {
-    const double value = numericValue(pbText);
+ResultBoxDecision EntryRules::decideResultBox(const QString& pbText, bool lowResultFlag) {
+    const double value = TextValue::numericValue(pbText);
     ResultBoxDecision decision;
     decision.beep = value > BeepBound;
     if (lowResultFlag && value < LowResultBound)
@@ -15,8 +15,9 @@ ResultBoxDecision decideResultBox(const QString& pbText, bool lowResultFlag) {
     return decision;
 }
 
-StoredResultDisplay storedResultDisplay(const QString& pbResult, const QString& belowDetection) {
-    const double value = numericValue(trimBlanks(pbResult));
+StoredResultDisplay EntryRules::storedResultDisplay(const QString& pbResult,
+                                                    const QString& belowDetection) {
+    const double value = TextValue::numericValue(TextValue::trimBlanks(pbResult));
     StoredResultDisplay display;
     display.lowResultFlag = belowDetection == QLatin1String("1");
     if (value < LowResultBound && display.lowResultFlag)
@@ -28,11 +29,12 @@ StoredResultDisplay storedResultDisplay(const QString& pbResult, const QString& 
     return display;
 }
 
-StoredResultDisplay storedResultDisplay(const ResultRecord& record) {
+StoredResultDisplay EntryRules::storedResultDisplay(const ResultRecord& record) {
     return storedResultDisplay(record.get(ResultRecord::PbResult),
                                record.get(ResultRecord::BelowDetection));
 }
 
-QString parentsLastAfterLastName(const QString& lastNameText, const QString& parentsLastText) {
+QString EntryRules::parentsLastAfterLastName(const QString& lastNameText,
+                                             const QString& parentsLastText) {
     return parentsLastText.isEmpty() ? lastNameText : parentsLastText;
 }

@@ -18,6 +18,7 @@ enum class ResultState {
 inline constexpr char LowResultText[] = "    ";
 inline constexpr char HighResultText[] = "66.0";
 
+// The analyzer's range: below it a result is Low, above it High, in the window and on the page.
 inline constexpr double LowResultBound = 3.3;
 inline constexpr double HighResultBound = 65.0;
 inline constexpr double BeepBound = 15.0;
@@ -28,16 +29,18 @@ struct ResultBoxDecision {
     ResultState state = ResultState::Measured;
 };
 
-// Leaving the result box with pbText while LowResultFlag is lowResultFlag: Low when the flag is
-// set and the value lies below 3.3; otherwise High above 65.0; otherwise Measured with the text
-// kept as typed (a text that is no number has the value 0 and stays measured).
-ResultBoxDecision decideResultBox(const QString& pbText, bool lowResultFlag);
-
 struct StoredResultDisplay {
     ResultState state = ResultState::Measured;
     // LowResultFlag after the display: BelowDetection is exactly "1".
     bool lowResultFlag = false;
 };
+
+namespace EntryRules {
+
+// Leaving the result box with pbText while LowResultFlag is lowResultFlag: Low when the flag is
+// set and the value lies below 3.3; otherwise High above 65.0; otherwise Measured with the text
+// kept as typed (a text that is no number has the value 0 and stays measured).
+ResultBoxDecision decideResultBox(const QString& pbText, bool lowResultFlag);
 
 // The state a stored record is shown in, from its PbResult and BelowDetection: Low when the value
 // lies below 3.3 and BelowDetection is exactly "1"; otherwise High above 65.0; otherwise Measured
@@ -48,3 +51,5 @@ StoredResultDisplay storedResultDisplay(const ResultRecord& record);
 // The text of txtParentsLast after the operator leaves txtLastName: the last name, unchanged, when
 // txtParentsLast is the empty string; otherwise (a text of blanks included) its own text.
 QString parentsLastAfterLastName(const QString& lastNameText, const QString& parentsLastText);
+
+} // namespace EntryRules

@@ -1,9 +1,10 @@
 #include "validation/Highlight.h"
 
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
+#include "validation/EntryRules.h"
 
-bool needsHighlight(const QString& controlText) {
-    if (controlText == QLatin1String("    "))
+bool Highlight::needsHighlight(const QString& controlText) {
+    if (controlText == QLatin1String(LowResultText))
         return false;
-    return isBlank(controlText);
+    return TextValue::isBlank(controlText);
 }

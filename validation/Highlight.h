@@ -15,7 +15,11 @@ inline constexpr std::array<const char*, 15> MandatoryControlNames = {
     "mskPhone",          "mskAnalysisDate", "txtPb",        "txtProviderCode",
     "txtAnalysisMethod", "cboRaceCode",     "cboAncestry"};
 
+namespace Highlight {
+
 // Whether a mandatory control showing this text (a masked box: its raw value) gets the highlight
 // colour. Exactly four blanks is what "Low Result" leaves in the result box and counts as filled;
 // any other blank text is highlighted; anything else is not.
 bool needsHighlight(const QString& controlText);
+
+} // namespace Highlight

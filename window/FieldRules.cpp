@@ -1,9 +1,9 @@
 #include "window/FieldRules.h"
 
 #include "reference/CityList.h"
+#include "storage/TextValue.h"
 #include "validation/DateCheck.h"
 #include "validation/EntryRules.h"
-#include "validation/TextValue.h"
 #include "window/Clock.h"
 #include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
@@ -101,11 +101,11 @@ void FieldRules::ValidateDate(const QString& strCheckDate, int nWhichDate) {
     MaskedEdit* box = dateBox(nWhichDate);
     if (!box)
         return;
-    const DateCheckDecision decision =
-        decideValidateDate(strCheckDate, nWhichDate,
-                           DateBoxValues{c_.mskDateTaken->rawValue(), c_.mskDateOfBirth->rawValue(),
-                                         c_.mskAnalysisDate->rawValue()},
-                           clock_.now().date());
+    const DateCheckDecision decision = DateCheck::decideValidateDate(
+        strCheckDate, nWhichDate,
+        DateBoxValues{c_.mskDateTaken->rawValue(), c_.mskDateOfBirth->rawValue(),
+                      c_.mskAnalysisDate->rawValue()},
+        clock_.now().date());
     if (!decision.showMessage)
         return;
     messages_.show(decision.message, QLatin1String(DateEntryErrorTitle), MessageButtons::Ok,
@@ -123,11 +123,11 @@ void FieldRules::mskDate_LostFocus(MaskedEdit* box) {
 }
 
 void FieldRules::cmdDateTakenToday_Click() {
-    c_.mskDateTaken->setRawValue(dateRawValue(clock_.now().date()));
+    c_.mskDateTaken->setRawValue(DateCheck::dateRawValue(clock_.now().date()));
 }
 
 void FieldRules::cmdAnalysisDateToday_Click() {
-    c_.mskAnalysisDate->setRawValue(dateRawValue(clock_.now().date()));
+    c_.mskAnalysisDate->setRawValue(DateCheck::dateRawValue(clock_.now().date()));
 }
 
 void FieldRules::select(QRadioButton* option) {
@@ -136,7 +136,8 @@ void FieldRules::select(QRadioButton* option) {
 }
 
 void FieldRules::txtPb_LostFocus() {
-    const ResultBoxDecision decision = decideResultBox(c_.txtPb->text(), state_.LowResultFlag);
+    const ResultBoxDecision decision =
+        EntryRules::decideResultBox(c_.txtPb->text(), state_.LowResultFlag);
     if (decision.beep)
         messages_.beep();
     switch (decision.state) {
@@ -158,7 +159,7 @@ void FieldRules::txtPb_LostFocus() {
 
 void FieldRules::txtLastName_LostFocus() {
     const QString parentsLast =
-        parentsLastAfterLastName(c_.txtLastName->text(), c_.txtParentsLast->text());
+        EntryRules::parentsLastAfterLastName(c_.txtLastName->text(), c_.txtParentsLast->text());
     // A text the operator typed there is left alone, its undo history included.
     if (parentsLast != c_.txtParentsLast->text())
         c_.txtParentsLast->setText(parentsLast);
@@ -190,14 +191,14 @@ void FieldRules::optHighResult_Click() {
 void FieldRules::cboCity_Click() {
     const int index = c_.cboCity->currentIndex();
     if (index >= 0 && index < state_.CityZipLines.size()) {
-        const CityChoice choice = chooseCity(state_.CityZipLines.at(index), state_.CurrentCity,
-                                             c_.cboCity->currentText());
+        const CityChoice choice =
+            CityLookup::chooseCity(state_.CityZipLines.at(index), state_.CurrentCity);
         if (choice.rebuildZipList) {
             c_.cboZip->clear();
             c_.cboZip->addItems(choice.zipEntries);
             c_.cboZip->setCurrentIndex(0);
         }
     }
-    state_.CurrentCity = trimBlanks(c_.cboCity->currentText());
+    state_.CurrentCity = TextValue::trimBlanks(c_.cboCity->currentText());
     presenter_.MandatoryFieldHighlight(c_.cboCity);
 }

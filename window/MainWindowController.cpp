@@ -3,10 +3,10 @@
 #include "reference/CityList.h"
 #include "reference/ProviderCode.h"
 #include "reference/ReferenceText.h"
-#include "storage/FieldCodes.h"
+#include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
-#include "storage/AppPaths.h"
+#include "validation/FieldCodes.h"
 #include "window/FieldRules.h"
 #include "window/MaskedEdit.h"
 #include "window/MessageService.h"
@@ -64,11 +64,13 @@ void MainWindowController::keepTypedListText() {
 MainWindowController::~MainWindowController() = default;
 
 void MainWindowController::reportFileFailure(const FileStatus& status) {
+    // Advice only where it fits the error; otherwise the system's reason says it all.
+    const QString advice = status.advice();
     window_.messages().show(
         QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nWhat is "
-                       "typed in the window is still there. Please check the disk (free space, "
-                       "a removed drive) and try again.")
-            .arg(QDir::toNativeSeparators(status.path()), status.reason()),
+                       "typed in the window is still there.%3")
+            .arg(QDir::toNativeSeparators(status.path()), status.reason(),
+                 advice.isEmpty() ? QString() : QLatin1Char(' ') + advice),
         QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
 }
 
@@ -116,7 +118,8 @@ bool MainWindowController::StartUp() {
     if (FileStatus status = store_->open(); !status)
         return failStartUp(status);
     state_.CurrentRecord = 1;
-    state_.RecordCount = store_->count();
+    if (FileStatus status = store_->count(state_.RecordCount); !status)
+        return failStartUp(status);
     if (state_.RecordCount > kNearlyFullThreshold) {
         window_.messages().show(QStringLiteral("The file is nearly full!\nPlease Create "
                                                "Electronic File as soon as possible."),
@@ -131,7 +134,7 @@ bool MainWindowController::StartUp() {
     }
 
     QString providerCode;
-    if (FileStatus status = readProviderCodeFile(paths.providerFile(), providerCode); !status)
+    if (FileStatus status = ProviderCode::readFile(paths.providerFile(), providerCode); !status)
         return failStartUp(status);
     state_.CurrentProviderCode = providerCode;
 
@@ -169,7 +172,7 @@ void MainWindowController::fillFixedLists() {
 
 FileStatus MainWindowController::loadPhysicians() {
     QStringList lines;
-    FileStatus status = readReferenceLines(AppPaths{state_.AppPath}.physicianFile(), lines);
+    FileStatus status = ReferenceText::readLines(AppPaths{state_.AppPath}.physicianFile(), lines);
     if (status)
         controls_.cboPhysician->addItems(lines);
     return status;
@@ -177,7 +180,7 @@ FileStatus MainWindowController::loadPhysicians() {
 
 FileStatus MainWindowController::loadCities() {
     QStringList lines;
-    FileStatus status = readReferenceLines(AppPaths{state_.AppPath}.cityFile(), lines);
+    FileStatus status = ReferenceText::readLines(AppPaths{state_.AppPath}.cityFile(), lines);
     if (!status)
         return status;
     const CityList cities = CityList::fromLines(lines);

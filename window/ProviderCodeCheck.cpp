@@ -1,8 +1,8 @@
 #include "window/ProviderCodeCheck.h"
 
 #include "reference/ProviderCode.h"
-#include "validation/TextValue.h"
 #include "storage/AppPaths.h"
+#include "storage/TextValue.h"
 #include "window/MainWindowState.h"
 #include "window/MessageService.h"
 #include "window/dlgProviderCode.h"
@@ -28,27 +28,27 @@ QString ProviderCodeCheck::providerFilePath() const {
 
 FileStatus ProviderCodeCheck::run() {
     QString stored;
-    FileStatus status = readProviderCodeFile(providerFilePath(), stored);
+    FileStatus status = ProviderCode::readFile(providerFilePath(), stored);
     if (!status)
         return status;
     state_.CurrentProviderCode = stored;
-    if (isProviderCodeSet(state_.CurrentProviderCode) && state_.bStartup)
+    if (ProviderCode::isSet(state_.CurrentProviderCode) && state_.bStartup)
         return status;
 
     // Cancel gives back the code in force, which the check then stores again unchanged.
     const ProviderCodePrompt::Answer answer =
         prompt_.ask(state_.CurrentProviderCode, txtProviderCode_->text());
-    const ProviderCodeDecision decision =
+    const ProviderCode::Decision decision =
         answer.bCanceled
-            ? decideProviderCodeOnCancel(state_.CurrentProviderCode)
-            : decideProviderCode(answer.EnteredProviderCode, state_.CurrentProviderCode);
+            ? ProviderCode::decideOnCancel(state_.CurrentProviderCode)
+            : ProviderCode::decide(answer.EnteredProviderCode, state_.CurrentProviderCode);
     if (decision.showMessage())
         messages_.show(decision.message, QLatin1String(ProviderCodeErrorTitle), MessageButtons::Ok,
                        MessageIcon::None);
-    status = writeProviderCodeFile(providerFilePath(), decision.newCode);
+    status = ProviderCode::writeFile(providerFilePath(), decision.newCode);
     if (!status)
         return status;
     state_.CurrentProviderCode = decision.newCode;
-    txtProviderCode_->setText(trimBlanks(decision.newCode));
+    txtProviderCode_->setText(TextValue::trimBlanks(decision.newCode));
     return status;
 }

@@ -3,12 +3,13 @@
 #include "printing/PrintedPage.h"
 #include "storage/SafeFile.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -60,29 +61,32 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
                       const QString& whyNotPrinted) {
     if (path.isEmpty())
         return PrintOutcome::failed(whyNotPrinted);
+    const QString notWritten =
+        whyNotPrinted + QStringLiteral(" The PDF file %1 could not be written.").arg(path);
+
+    // The page is made in memory, with the page and resolution a PDF printer would use, and
+    // only then written to the disk as a new owner-only file that replaces any older one.
+    QByteArray pdfBytes;
+    QBuffer buffer(&pdfBytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        const QPrinter layout(QPrinter::HighResolution);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(layout.resolution());
+        pdf.setPageLayout(layout.pageLayout());
+        pdf.setTitle(documentName);
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return PrintOutcome::failed(notWritten);
+        drawLines(painter, lines);
+        if (!painter.end())
+            return PrintOutcome::failed(notWritten);
+    }
     FileStatus status = makePrivateFolders(QFileInfo(path).absolutePath());
-    // Created owner-only before Qt writes into it, so the page is never readable by others.
     if (status)
-        status = SafeFile::createIfMissing(path);
+        status = SafeFile::replaceContent(path, pdfBytes);
     if (!status)
         return PrintOutcome::failed(whyNotPrinted + QLatin1Char(' ') + status.describe());
-
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
-    pdf.setDocName(documentName);
-    QPainter painter;
-    if (!painter.begin(&pdf))
-        return PrintOutcome::failed(whyNotPrinted + QStringLiteral(" The PDF file %1 could not be "
-                                                                   "written.")
-                                                        .arg(path));
-    drawLines(painter, lines);
-    const bool ended = painter.end();
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!ended || pdf.printerState() == QPrinter::Error)
-        return PrintOutcome::failed(whyNotPrinted + QStringLiteral(" The PDF file %1 could not be "
-                                                                   "written.")
-                                                        .arg(path));
     return PrintOutcome::savedAsPdf(path, whyNotPrinted);
 }
 

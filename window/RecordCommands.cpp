@@ -3,12 +3,12 @@
 #include "printing/PrintedPage.h"
 #include "printing/Printer.h"
 #include "reference/ProviderCode.h"
+#include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
+#include "storage/TextValue.h"
 #include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
 #include "validation/Completeness.h"
-#include "validation/TextValue.h"
-#include "storage/AppPaths.h"
 #include "window/Clock.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
@@ -75,7 +75,7 @@ void RecordCommands::cmdNew_Click() {
     const MainWindowState before = state;
     state.EditMode = QStringLiteral("new");
     state.RecordCount += 1;
-    state.RecordBuffer = ResultRecord::newRecord(trimBlanks(state.CurrentProviderCode));
+    state.RecordBuffer = ResultRecord::newRecord(TextValue::trimBlanks(state.CurrentProviderCode));
     state.CurrentRecord = state.RecordCount;
     if (!showOrReport()) {
         state = before;
@@ -125,7 +125,11 @@ void RecordCommands::cmdDelete_Click() {
         return;
     }
     RecordStore& store = controller_.store();
-    const int storedBefore = store.count();
+    int storedBefore = 0;
+    if (FileStatus counted = store.count(storedBefore); !counted) {
+        controller_.reportFileFailure(counted);
+        return;
+    }
     if (FileStatus status = store.remove(state.CurrentRecord); !status) {
         controller_.reportFileFailure(status);
         if (!recoverAfterFailedRemove(storedBefore))
@@ -147,7 +151,14 @@ bool RecordCommands::recoverAfterFailedRemove(int storedBefore) {
             return false;
         }
     }
-    return store.count() < storedBefore;
+    int storedNow = 0;
+    if (FileStatus counted = store.count(storedNow); !counted) {
+        // Whether the record is gone is unknown: nothing may be saved over a record that moved.
+        controller_.reportFileFailure(counted);
+        store.close();
+        return false;
+    }
+    return storedNow < storedBefore;
 }
 
 void RecordCommands::cmdNext_Click() {
@@ -194,10 +205,7 @@ void RecordCommands::cmdPrint_Click() {
     const QStringList lines = PrintedPage::lines(state.RecordBuffer, c.cboRaceCode->currentText(),
                                                  c.cboAncestry->currentText(), state.CurrentRecord,
                                                  state.RecordCount, now);
-    const QString pdfPath = AppPaths{state.AppPath}.printed() + QDir::separator() +
-                            QStringLiteral("Record_%1_%2.pdf")
-                                .arg(state.CurrentRecord)
-                                .arg(QLocale::c().toString(now, QStringLiteral("yyyyMMdd_HHmmss")));
+    const QString pdfPath = AppPaths{state.AppPath}.printedPage(state.CurrentRecord, now);
     // The record is saved whatever becomes of the page. A page that could not be printed is
     // written as a PDF where possible; either way the operator is told once, and the window
     // carries on unchanged.
@@ -221,7 +229,7 @@ bool RecordCommands::IsIncompleteRecord(bool* fileFailed) {
     if (fileFailed)
         *fileFailed = false;
     const CompletenessDecision decision =
-        decideIsIncompleteRecord(state.RecordBuffer, state.CurrentProviderCode);
+        Completeness::decideIsIncompleteRecord(state.RecordBuffer, state.CurrentProviderCode);
     if (decision.incomplete) {
         controller_.window().messages().show(decision.message, decision.title, MessageButtons::Ok,
                                              MessageIcon::None);
@@ -275,8 +283,9 @@ void RecordCommands::cmdWriteEFile_Click() {
     store.close();
     const SubmissionWriter::Outcome result =
         SubmissionWriter(state.AppPath)
-            .write(trimBlanks(c.txtProviderCode->text()), controller_.window().clock().now());
-    if (!result.status && result.filePath.isEmpty()) {
+            .write(TextValue::trimBlanks(c.txtProviderCode->text()),
+                   controller_.window().clock().now());
+    if (result.result == SubmissionWriter::Result::Failed) {
         controller_.reportFileFailure(result.status);
         if (FileStatus reopened = store.open(); !reopened) {
             controller_.reportFileFailure(reopened);
@@ -287,7 +296,7 @@ void RecordCommands::cmdWriteEFile_Click() {
     }
     // The submission file exists and the data file is gone; only flushing the removal failed.
     // The records are handed on, so the operator hears of the failure and then of the file.
-    if (!result.status)
+    if (result.result == SubmissionWriter::Result::HandedOnFlushFailed)
         controller_.reportFileFailure(result.status);
     controller_.window().messages().show(
         SubmissionName::reportText(state.AppPath, result.relativeName),

@@ -1,9 +1,9 @@
 #include "window/RecordPresenter.h"
 
 #include "Version.h"
-#include "storage/FieldCodes.h"
 #include "storage/RecordStore.h"
 #include "validation/EntryRules.h"
+#include "validation/FieldCodes.h"
 #include "validation/Highlight.h"
 #include "window/ControlText.h"
 #include "window/MainWindowState.h"
@@ -137,7 +137,7 @@ void RecordPresenter::showRecord(const ResultRecord& record) {
 void RecordPresenter::showResult(const ResultRecord& record) {
     // Selecting an option that was not selected runs its click rule (which sets the result box
     // and LowResultFlag); the text of a measured result is put in afterwards.
-    const StoredResultDisplay shown = storedResultDisplay(record);
+    const StoredResultDisplay shown = EntryRules::storedResultDisplay(record);
     state_.LowResultFlag = shown.lowResultFlag;
     switch (shown.state) {
     case ResultState::Low:
@@ -202,7 +202,7 @@ FileStatus RecordPresenter::SaveCurrentRecord() {
 }
 
 void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
-    const bool highlight = needsHighlight(controlText(control));
+    const bool highlight = Highlight::needsHighlight(controlText(control));
     // The normal colour is the platform's, per colour group, so that a disabled box still looks
     // disabled and the look follows the desktop's palette.
     const QPalette normal = QApplication::palette(control);

@@ -13,79 +13,51 @@ private slots:
         QCOMPARE(cities.cityZipLines(),
                  (QStringList{"CITYNAME,X,00011,00012", "CITYNAME,00011", " Other Town ,Y,00020"}));
         // Two lines for the same city keep their own zip codes.
-        QCOMPARE(chooseCity(cities, 0, "", "CITYNAME").zipEntries,
+        QCOMPARE(CityLookup::chooseCity(cities.cityZipLines()[0], "").zipEntries,
                  (QStringList{"", "00011", "00012"}));
-        QCOMPARE(chooseCity(cities, 1, "", "CITYNAME").zipEntries, QStringList{""});
+        QCOMPARE(CityLookup::chooseCity(cities.cityZipLines()[1], "").zipEntries, QStringList{""});
         // The entry after the skipped lines still finds its own line.
-        QCOMPARE(chooseCity(cities, 2, "", " Other Town ").zipEntries, (QStringList{"", "00020"}));
+        QCOMPARE(CityLookup::chooseCity(cities.cityZipLines()[2], "").zipEntries,
+                 (QStringList{"", "00020"}));
     }
 
     void emptyFieldsAreKept() {
         const CityList cities = CityList::fromLines({",", "A,,,00011,"});
         QCOMPARE(cities.cityEntries(), (QStringList{"", "A"}));
-        QCOMPARE(chooseCity(cities, 1, "", "A").zipEntries, (QStringList{"", "", "00011", ""}));
+        QCOMPARE(CityLookup::chooseCity(cities.cityZipLines()[1], "").zipEntries,
+                 (QStringList{"", "", "00011", ""}));
     }
 
     void choosingACity_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("currentCity");
-        QTest::addColumn<QString>("boxText");
         QTest::addColumn<bool>("rebuild");
         QTest::addColumn<QStringList>("zips");
-        QTest::addColumn<QString>("newCurrentCity");
-        QTest::newRow("another city")
-            << "CITYNAME,X,00011,00012"
-            << "OTHER"
-            << "CITYNAME" << true << QStringList{"", "00011", "00012"} << "CITYNAME";
-        QTest::newRow("no current city")
-            << "CITYNAME,X,00011"
-            << ""
-            << "CITYNAME" << true << QStringList{"", "00011"} << "CITYNAME";
-        QTest::newRow("second field never offered")
-            << "CITYNAME,00011"
-            << ""
-            << "CITYNAME" << true << QStringList{""} << "CITYNAME";
-        QTest::newRow("the current city keeps the zip")
-            << "CITYNAME,X,00011"
-            << "CITYNAME"
-            << "CITYNAME" << false << QStringList{} << "CITYNAME";
-        QTest::newRow("current city compared trimmed")
-            << "CITYNAME,X,00011"
-            << "  CITYNAME "
-            << "CITYNAME" << false << QStringList{} << "CITYNAME";
-        QTest::newRow("case counts")
-            << "CITYNAME,X,00011"
-            << "Cityname"
-            << "CITYNAME" << true << QStringList{"", "00011"} << "CITYNAME";
-        QTest::newRow("line's blanks count")
-            << " CITYNAME,X,00011"
-            << "CITYNAME"
-            << " CITYNAME" << true << QStringList{"", "00011"} << "CITYNAME";
-        QTest::newRow("zips unchanged")
-            << "A,X, 00011 ,00012 "
-            << ""
-            << "A" << true << QStringList{"", " 00011 ", "00012 "} << "A";
+        QTest::newRow("another city") << "CITYNAME,X,00011,00012"
+                                      << "OTHER" << true << QStringList{"", "00011", "00012"};
+        QTest::newRow("no current city") << "CITYNAME,X,00011"
+                                         << "" << true << QStringList{"", "00011"};
+        QTest::newRow("second field never offered") << "CITYNAME,00011"
+                                                    << "" << true << QStringList{""};
+        QTest::newRow("the current city keeps the zip") << "CITYNAME,X,00011"
+                                                        << "CITYNAME" << false << QStringList{};
+        QTest::newRow("current city compared trimmed") << "CITYNAME,X,00011"
+                                                       << "  CITYNAME " << false << QStringList{};
+        QTest::newRow("case counts") << "CITYNAME,X,00011"
+                                     << "Cityname" << true << QStringList{"", "00011"};
+        QTest::newRow("line's blanks count") << " CITYNAME,X,00011"
+                                             << "CITYNAME" << true << QStringList{"", "00011"};
+        QTest::newRow("zips unchanged") << "A,X, 00011 ,00012 "
+                                        << "" << true << QStringList{"", " 00011 ", "00012 "};
     }
     void choosingACity() {
         QFETCH(QString, line);
         QFETCH(QString, currentCity);
-        QFETCH(QString, boxText);
         QFETCH(bool, rebuild);
         QFETCH(QStringList, zips);
-        QFETCH(QString, newCurrentCity);
-        const CityChoice choice = chooseCity(line, currentCity, boxText);
+        const CityChoice choice = CityLookup::chooseCity(line, currentCity);
         QCOMPARE(choice.rebuildZipList, rebuild);
         QCOMPARE(choice.zipEntries, zips);
-        QCOMPARE(choice.currentCity, newCurrentCity);
-    }
-
-    void noSelectionOnlySetsCurrentCity() {
-        const CityList cities = CityList::fromLines({"A,X,00011"});
-        for (int index : {-1, 1, 100}) {
-            const CityChoice choice = chooseCity(cities, index, "B", " typed ");
-            QVERIFY(!choice.rebuildZipList);
-            QCOMPARE(choice.currentCity, QString("typed"));
-        }
     }
 
     void longFileLoadsWhole() {
@@ -95,7 +67,8 @@ private slots:
         const CityList cities = CityList::fromLines(lines);
         QCOMPARE(cities.count(), 40000);
         QCOMPARE(cities.cityEntries().last(), QString("CITY39999"));
-        QCOMPARE(chooseCity(cities, 39999, "", "CITY39999").zipEntries, (QStringList{"", "39999"}));
+        QCOMPARE(CityLookup::chooseCity(cities.cityZipLines()[39999], "").zipEntries,
+                 (QStringList{"", "39999"}));
     }
 };
 

@@ -39,16 +39,37 @@ private slots:
         QTest::addColumn<bool>("set");
         QTest::newRow("six digits") << "123456" << true;
         QTest::newRow("leading zeros") << "000123" << true;
-        QTest::newRow("leading blanks") << "  1234" << true;
+        QTest::newRow("trailing blank") << "12345 " << true;
+        QTest::newRow("one digit") << "7     " << true;
+        QTest::newRow("leading blanks") << "  1234" << false;
         QTest::newRow("zeros") << "000000" << false;
+        QTest::newRow("zeros and blanks") << "000   " << false;
         QTest::newRow("six blanks") << "      " << false;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("no leading number") << "A12345" << false;
+        // Whatever a hand-edited file holds goes into every record and the submission's name.
+        QTest::newRow("slash") << "12/456" << false;
+        QTest::newRow("NUL") << QString::fromLatin1("12\0"
+                                                    "456",
+                                                    6)
+                             << false;
+        QTest::newRow("CR LF") << "12345\r" << false;
+        QTest::newRow("tab") << "12345\t" << false;
+        QTest::newRow("blank inside") << "12 456" << false;
+        QTest::newRow("minus") << "-12345" << false;
+        QTest::newRow("plus") << "+12345" << false;
+        QTest::newRow("point") << ".12345" << false;
+        QTest::newRow("decimal") << "1234.5" << false;
+        QTest::newRow("letter after digits") << "12345x" << false;
+        QTest::newRow("Latin-1 letters")
+            << QString::fromLatin1("\xe9\xe9\xe9\xe9\xe9\xe9") << false;
+        QTest::newRow("Arabic-Indic digits")
+            << QString::fromUtf8("\u0661\u0662\u0663\u0664\u0665\u0666") << false;
     }
     void isSet() {
         QFETCH(QString, code);
         QFETCH(bool, set);
-        QCOMPARE(isProviderCodeSet(code), set);
+        QCOMPARE(ProviderCode::isSet(code), set);
     }
 
     void okAnswer_data() {
@@ -97,27 +118,35 @@ private slots:
                                                     << "1234"
                                                     << "1234  "
                                                     << "";
+        QTest::newRow("nothing, slash in force") << ""
+                                                 << "12/456" << kSixBlanks << kNotSet;
+        QTest::newRow("nothing, sign in force") << ""
+                                                << "-12345" << kSixBlanks << kNotSet;
     }
     void okAnswer() {
         QFETCH(QString, entered);
         QFETCH(QString, current);
         QFETCH(QString, newCode);
         QFETCH(QString, message);
-        const ProviderCodeDecision decision = decideProviderCode(entered, current);
+        const ProviderCode::Decision decision = ProviderCode::decide(entered, current);
         QCOMPARE(decision.newCode, newCode);
         QCOMPARE(decision.message, message);
         QCOMPARE(decision.showMessage(), !message.isEmpty());
     }
 
     void cancelAnswer() {
-        ProviderCodeDecision decision = decideProviderCodeOnCancel("654321");
+        ProviderCode::Decision decision = ProviderCode::decideOnCancel("654321");
         QCOMPARE(decision.newCode, QString("654321"));
         QVERIFY(!decision.showMessage());
-        // A stored code that is not six digits long is kept without a length message.
-        decision = decideProviderCodeOnCancel("12345\n");
-        QCOMPARE(decision.newCode, QString("12345\n"));
+        // A stored code of fewer digits is kept without a length message.
+        decision = ProviderCode::decideOnCancel("12345 ");
+        QCOMPARE(decision.newCode, QString("12345 "));
         QVERIFY(!decision.showMessage());
-        decision = decideProviderCodeOnCancel(kSixBlanks);
+        // A stored code with a line break in it is no code: it is not kept.
+        decision = ProviderCode::decideOnCancel("12345\n");
+        QCOMPARE(decision.newCode, kSixBlanks);
+        QCOMPARE(decision.message, kNotSet);
+        decision = ProviderCode::decideOnCancel(kSixBlanks);
         QCOMPARE(decision.newCode, kSixBlanks);
         QCOMPARE(decision.message, kNotSet);
     }
@@ -128,7 +157,7 @@ private slots:
         const QString path = AppPaths{dir.path()}.providerFile();
         QCOMPARE(path, dir.path() + "/AppData/provider.txt");
         QString code = "stale";
-        const FileStatus status = readProviderCodeFile(path, code);
+        const FileStatus status = ProviderCode::readFile(path, code);
         QVERIFY2(status.ok(), qPrintable(status.describe()));
         QCOMPARE(code, kSixBlanks);
         QVERIFY(QFile::exists(path));
@@ -155,7 +184,7 @@ private slots:
         const QString path = dir.filePath("provider.txt");
         putFile(path, bytes);
         QString read;
-        QVERIFY(readProviderCodeFile(path, read).ok());
+        QVERIFY(ProviderCode::readFile(path, read).ok());
         QCOMPARE(read, code);
     }
 
@@ -178,7 +207,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("provider.txt");
         putFile(path, before);
-        const FileStatus status = writeProviderCodeFile(path, code);
+        const FileStatus status = ProviderCode::writeFile(path, code);
         QVERIFY2(status.ok(), qPrintable(status.describe()));
         QCOMPARE(fileBytes(path), after);
     }
@@ -187,10 +216,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("missing-folder/provider.txt");
         QString code;
-        const FileStatus status = readProviderCodeFile(path, code);
+        const FileStatus status = ProviderCode::readFile(path, code);
         QVERIFY(!status.ok());
         QCOMPARE(code, kSixBlanks);
-        QVERIFY(!writeProviderCodeFile(path, "123456").ok());
+        QVERIFY(!ProviderCode::writeFile(path, "123456").ok());
     }
 };
 

@@ -29,7 +29,7 @@ private slots:
     void splitLines() {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, lines);
-        QCOMPARE(splitReferenceLines(bytes), lines);
+        QCOMPARE(ReferenceText::splitLines(bytes), lines);
     }
 
     void readsFile() {
@@ -42,7 +42,7 @@ private slots:
         file.write("Dr. A\r\n Dr. B\r\n");
         file.close();
         QStringList lines;
-        const FileStatus status = readReferenceLines(path, lines);
+        const FileStatus status = ReferenceText::readLines(path, lines);
         QVERIFY2(status.ok(), qPrintable(status.describe()));
         QCOMPARE(lines, (QStringList{"Dr. A", " Dr. B"}));
     }
@@ -51,7 +51,7 @@ private slots:
         QTemporaryDir dir;
         QStringList lines{"stale"};
         const QString path = AppPaths{dir.path()}.cityFile();
-        const FileStatus status = readReferenceLines(path, lines);
+        const FileStatus status = ReferenceText::readLines(path, lines);
         QVERIFY(!status.ok());
         QCOMPARE(status.path(), path);
         QVERIFY(lines.isEmpty());

@@ -101,12 +101,44 @@ for target in AppData/Korvanel.dat AppData/Korvanel.tmp AppData/provider.txt App
     done
 done
 
-# Provider codes: the first six bytes are the code; a code with no leading number is not set
-# (the dialog opens; the tool answers Cancel).
-for code in '12345' '1234567' '123456\r\n' '12\000456' 'abcdef' '12 456'; do
+# A link in place of one of the program's files, pointing at a file elsewhere: refused with a
+# message naming the file; nothing is read or written through it, and the file elsewhere keeps
+# its bytes.
+for target in AppData/Korvanel.dat AppData/provider.txt AppData/nextfile.txt AppData/physician.txt \
+    AppData/cmcityzip.txt; do
+    fresh 3
+    elsewhere="$work/elsewhere-$(basename "$target")"
+    if [ -e "$app/$target" ]; then mv "$app/$target" "$elsewhere"; else printf '7     ' >"$elsewhere"; fi
+    cp "$elsewhere" "$work/elsewhere-before"
+    ln -s "$elsewhere" "$app/$target"
+    operation=exit
+    [ "$target" = AppData/nextfile.txt ] && operation=submit
+    run "link as $target ($operation)" "$operation" \
+        "^MESSAGE .*$app/$target.*a link stands in its place"
+    cmp -s "$work/elsewhere-before" "$elsewhere" || fail "link as $target: the file elsewhere changed"
+    [ -L "$app/$target" ] || fail "link as $target: the link was replaced"
+    if [ "$target" != AppData/Korvanel.dat ]; then
+        [ "$(stat -c %s "$data")" = 594 ] || fail "link as $target: data file now $(stat -c %s "$data") bytes"
+    fi
+done
+
+# The folders themselves may be links to folders elsewhere (another disk): they are used.
+fresh 3
+mv "$app/AppData" "$work/linked-AppData" && ln -s "$work/linked-AppData" "$app/AppData"
+mv "$app/Submit" "$work/linked-Submit" && ln -s "$work/linked-Submit" "$app/Submit"
+run "AppData and Submit as links to folders (submit)" submit '^MESSAGE Electronic Submission File Created'
+[ "$(find "$work/linked-Submit" -name 'Lead_*.txt' -size 594c | wc -l)" = 1 ] ||
+    fail "AppData and Submit as links: no submission file in the linked folder"
+rm -rf "$work/linked-AppData" "$work/linked-Submit"
+
+# Provider codes: the first six bytes are the code. Only digits, without their trailing blanks,
+# count as a code; anything else is no code: the dialog opens (the tool answers Cancel).
+for row in '12345:0' '1234567:0' '123456\r\n:0' '12\000456:1' 'abcdef:1' '12 456:1' '12/456:1' \
+    '-12345:1' '.12345:1' '12345\r\n:1' '\351\351\351\351\351\351:1'; do
+    code=${row%:*}
     fresh 3
     printf "$code" >"$app/AppData/provider.txt"
-    run "provider.txt holding '$code'" none '^PROVIDER'
+    run "provider.txt holding '$code'" none "^PROVIDER .* DIALOG ${row##*:}\$"
 done
 
 # Counters: the name takes the number at the start; the tool's clock is 2026-12-06 09:30:00.

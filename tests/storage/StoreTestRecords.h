@@ -1,6 +1,7 @@
 #pragma once
 
 // Records and markers shared by the store tests and the helper program they run.
+#include "storage/RecordStore.h"
 #include "storage/ResultRecord.h"
 
 #include <QString>
@@ -21,6 +22,12 @@ inline ResultRecord record(int n) {
     result.set(ResultRecord::BelowDetection, QStringLiteral("0"));
     result.set(ResultRecord::TestType, QStringLiteral("V"));
     return result;
+}
+
+// The store's record count, -1 when counting failed.
+inline int storedCount(const RecordStore& store) {
+    int records = 0;
+    return store.count(records) ? records : -1;
 }
 
 } // namespace StoreTestRecords

@@ -2,7 +2,8 @@
 // with strace. The operation is framed by two marker writes to stderr, so that a trace tells
 // its system calls from those of loading the program and opening the store.
 //
-//   tool_store FOLDER append              appends record(count() + 1)
+//   tool_store FOLDER append              appends record(count + 1)
+//   tool_store FOLDER count               prints the number of records
 //   tool_store FOLDER write N             writes record(N) as record N
 //   tool_store FOLDER delete K            deletes record K
 //   tool_store FOLDER delete K leftover   the same, with a left-over Korvanel.tmp put there first
@@ -54,9 +55,15 @@ int main(int argc, char** argv) {
     }
 
     marker(StoreTestRecords::BeginMarker);
+    int stored = 0;
     if (operation == "append") {
-        const int n = store.count() + 1;
-        status = store.write(n, StoreTestRecords::record(n));
+        status = store.count(stored);
+        if (status)
+            status = store.write(stored + 1, StoreTestRecords::record(stored + 1));
+    } else if (operation == "count") {
+        status = store.count(stored);
+        if (status)
+            std::printf("%d records\n", stored);
     } else if (operation == "write") {
         status = store.write(number, StoreTestRecords::record(number));
     } else if (operation == "delete") {

@@ -2,13 +2,16 @@
 
 #include "StoreTestRecords.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
 
 using StoreTestRecords::record;
+using StoreTestRecords::storedCount;
 
 namespace {
 
@@ -73,11 +76,11 @@ private slots:
         QCOMPARE(store.dataPath(), datPath());
         QCOMPARE(store.tempPath(), tmpPath());
         QVERIFY(!store.isOpen());
-        QCOMPARE(store.count(), 0);
+        QCOMPARE(storedCount(store), -1); // a closed store has no count, not 0 records
         FileStatus status = store.open();
         QVERIFY2(status, qPrintable(status.describe()));
         QVERIFY(store.isOpen());
-        QCOMPARE(store.count(), 0);
+        QCOMPARE(storedCount(store), 0);
         QVERIFY(QFile::exists(datPath()));
         QCOMPARE(QFile(datPath()).size(), 0);
     }
@@ -86,7 +89,7 @@ private slots:
         writeFile(datPath(), recordsBytes({1, 2}));
         RecordStore store(folder_->path());
         QVERIFY(store.open());
-        QCOMPARE(store.count(), 2);
+        QCOMPARE(storedCount(store), 2);
         QCOMPARE(readFile(datPath()), recordsBytes({1, 2}));
     }
 
@@ -118,7 +121,7 @@ private slots:
         writeFile(datPath(), QByteArray(length, 'x'));
         RecordStore store(folder_->path());
         QVERIFY(store.open());
-        QCOMPARE(store.count(), records);
+        QCOMPARE(storedCount(store), records);
     }
 
     void readBeyondEndIsBlank() {
@@ -140,7 +143,7 @@ private slots:
         writeFile(datPath(), recordsBytes({1, 2, 3, 4, 5}) + partial);
         RecordStore store(folder_->path());
         QVERIFY(store.open());
-        QCOMPARE(store.count(), 6);
+        QCOMPARE(storedCount(store), 6);
         ResultRecord buffer;
         QVERIFY(store.read(6, buffer));
         QCOMPARE(buffer.encode(), partial + QByteArray(99, ' '));
@@ -171,7 +174,7 @@ private slots:
         QCOMPARE(QFile(datPath()).size(), 990);
         QVERIFY(store.write(6, record(6)));
         QCOMPARE(QFile(datPath()).size(), 1188);
-        QCOMPARE(store.count(), 6);
+        QCOMPARE(storedCount(store), 6);
         QCOMPARE(readFile(datPath()), recordsBytes({1, 2, 33, 4, 5, 6}));
     }
 
@@ -182,7 +185,7 @@ private slots:
         QVERIFY(store.write(4, record(4)));
         QCOMPARE(readFile(datPath()),
                  recordsBytes({1}) + QByteArray(2 * 198, ' ') + recordsBytes({4}));
-        QCOMPARE(store.count(), 4);
+        QCOMPARE(storedCount(store), 4);
     }
 
     void writeOverPartialRecordCompletesIt() {
@@ -202,7 +205,7 @@ private slots:
         QCOMPARE(readFile(datPath()), recordsBytes({1, 3}));
         QVERIFY(!QFile::exists(tmpPath()));
         QVERIFY(store.isOpen());
-        QCOMPARE(store.count(), 2);
+        QCOMPARE(storedCount(store), 2);
         int recordCount = 3;
         int currentRecord = 2;
         adjustPositionAfterDelete(recordCount, currentRecord);
@@ -237,7 +240,7 @@ private slots:
         QVERIFY(store.open());
         QVERIFY(store.remove(1));
         QCOMPARE(readFile(datPath()), QByteArray());
-        QCOMPARE(store.count(), 0);
+        QCOMPARE(storedCount(store), 0);
         int recordCount = 1;
         int currentRecord = 1;
         adjustPositionAfterDelete(recordCount, currentRecord);
@@ -286,7 +289,7 @@ private slots:
         writeFile(tmpPath(), recordsBytes({1, 3}));
         RecordStore store(folder_->path());
         QVERIFY(store.open());
-        QCOMPARE(store.count(), 2);
+        QCOMPARE(storedCount(store), 2);
         QCOMPARE(readFile(datPath()), recordsBytes({1, 3}));
         QVERIFY(!QFile::exists(tmpPath()));
     }
@@ -296,9 +299,83 @@ private slots:
         writeFile(tmpPath(), recordsBytes({1}));
         RecordStore store(folder_->path());
         QVERIFY(store.open());
-        QCOMPARE(store.count(), 3);
+        QCOMPARE(storedCount(store), 3);
         QCOMPARE(readFile(datPath()), recordsBytes({1, 2, 3}));
         QVERIFY(!QFile::exists(tmpPath()));
+    }
+
+    // A Korvanel.tmp found at open: it takes the data file's place when it is the only copy of
+    // the records, and is otherwise the rest of an unfinished delete.
+    void leftOverTempAtOpen_data() {
+        QTest::addColumn<QByteArray>("data"); // "<none>": no data file
+        QTest::addColumn<QByteArray>("temp");
+        QTest::addColumn<QByteArray>("opened");
+        const QByteArray none("<none>");
+        const QByteArray two = recordsBytes({1, 3});
+        QTest::newRow("no data file") << none << two << two;
+        QTest::newRow("empty data file, records in the tmp") << QByteArray() << two << two;
+        QTest::newRow("empty data file, one record in the tmp")
+            << QByteArray() << recordsBytes({4}) << recordsBytes({4});
+        QTest::newRow("empty data file, no whole record in the tmp")
+            << QByteArray() << recordsBytes({4}).left(197) << QByteArray();
+        QTest::newRow("empty data file, empty tmp") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("data file with records")
+            << recordsBytes({1, 2, 3}) << recordsBytes({1}) << recordsBytes({1, 2, 3});
+        QTest::newRow("data file shorter than the tmp")
+            << recordsBytes({1}) << two << recordsBytes({1});
+    }
+    void leftOverTempAtOpen() {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, temp);
+        QFETCH(QByteArray, opened);
+        if (data != "<none>")
+            writeFile(datPath(), data);
+        writeFile(tmpPath(), temp);
+        RecordStore store(folder_->path());
+        const FileStatus status = store.open();
+        QVERIFY2(status, qPrintable(status.describe()));
+        QCOMPARE(readFile(datPath()), opened);
+        QCOMPARE(storedCount(store), int(opened.size() / 198));
+        QVERIFY(!QFile::exists(tmpPath()));
+    }
+
+    // Anything but a regular file as Korvanel.dat is refused with a message naming the file,
+    // and nothing is read or written through it.
+    void dataFileThatIsNoFileIsRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("dangling link") << "dangling";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("link beside a tmp holding records") << "link+tmp";
+    }
+    void dataFileThatIsNoFileIsRefused() {
+        QFETCH(QString, kind);
+        const QString elsewhere = folder_->filePath("elsewhere.txt");
+        const QByteArray elsewhereBytes = recordsBytes({7});
+        writeFile(elsewhere, elsewhereBytes);
+        if (kind.startsWith("link"))
+            QVERIFY(QFile::link(elsewhere, datPath()));
+        else if (kind == "dangling")
+            QVERIFY(QFile::link(folder_->filePath("nowhere"), datPath()));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(datPath()).constData(), 0600), 0);
+        else
+            QVERIFY(QDir(folder_->path()).mkdir("Korvanel.dat"));
+        if (kind.endsWith("+tmp"))
+            writeFile(tmpPath(), recordsBytes({1, 2}));
+
+        RecordStore store(folder_->path());
+        const FileStatus status = store.open();
+        QVERIFY(!status);
+        QVERIFY(!store.isOpen());
+        QCOMPARE(status.path(), datPath());
+        QVERIFY2(status.reason().startsWith(kind == "folder" ? "Is a directory" : "Not a regular"),
+                 qPrintable(status.reason()));
+        QCOMPARE(readFile(elsewhere), elsewhereBytes);
+        QCOMPARE(QFileInfo(datPath()).isSymLink(), kind != "fifo" && kind != "folder");
+        // The tmp may hold the only copy of the records: it stays.
+        QCOMPARE(readFile(tmpPath()), kind.endsWith("+tmp") ? recordsBytes({1, 2}) : "<missing>");
     }
 
     void filesAreOwnerOnlyWhateverTheUmask_data() {

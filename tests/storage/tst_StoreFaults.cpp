@@ -16,6 +16,7 @@
 #include <vector>
 
 using StoreTestRecords::record;
+using StoreTestRecords::storedCount;
 
 namespace {
 
@@ -260,8 +261,8 @@ private slots:
 
                 RecordStore store(folder.path());
                 QVERIFY(store.open());
-                QCOMPARE(store.count(), expected.size() / ResultRecord::Size);
-                for (int n = 1; n <= store.count(); ++n) {
+                QCOMPARE(storedCount(store), expected.size() / ResultRecord::Size);
+                for (int n = 1; n <= storedCount(store); ++n) {
                     ResultRecord buffer;
                     QVERIFY(store.read(n, buffer));
                     QCOMPARE(buffer.encode(),
@@ -271,6 +272,38 @@ private slots:
             if (isDelete && dryRun.operationCalls[size_t(index)].name == "rename")
                 renamed = true;
         }
+    }
+
+    // A size read that fails is a reported failure, never 0 records: nothing is counted, written
+    // or deleted on it.
+    void failedSizeReadIsReported_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("count") << QStringList{"count"};
+        QTest::newRow("append") << QStringList{"append"};
+        QTest::newRow("delete") << QStringList{"delete", "2"};
+    }
+    void failedSizeReadIsReported() {
+        QFETCH(QStringList, arguments);
+        const Scenario scenario{{1, 2, 3}, {}, arguments};
+        // The markers are writes: traced too, so that the operation's first size read is found.
+        const QString calls = QStringLiteral("newfstatat,write");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        Trace dryRun;
+        QCOMPARE(runTraced(folder.path(), scenario, calls, QString(), dryRun), 0);
+        int sizeRead = 0;
+        while (sizeRead < int(dryRun.operationCalls.size()) &&
+               dryRun.operationCalls[size_t(sizeRead)].name != QLatin1String("newfstatat"))
+            ++sizeRead;
+        QVERIFY(sizeRead < int(dryRun.operationCalls.size()));
+        Trace trace;
+        QString injection;
+        const int exitCode = injectAt(folder.path(), scenario, calls, dryRun, sizeRead,
+                                      QStringLiteral("error=EIO"), trace, injection);
+        QVERIFY2(trace.injectedIndex == sizeRead, qPrintable("not injected: " + injection));
+        QCOMPARE(exitCode, 1);
+        QCOMPARE(readFile(folder.filePath("Korvanel.dat")), recordsBytes({1, 2, 3}));
+        QVERIFY(!QFile::exists(folder.filePath("Korvanel.tmp")));
     }
 
     void crashLeavesOldOrNewRecords_data() { addScenarioRows(false); }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,7 @@ private slots:
         const SubmissionWriter::Outcome outcome =
             SubmissionWriter(appPath_).write(" 123456", kMoment);
         QVERIFY2(outcome.status.ok(), qPrintable(outcome.status.describe()));
+        QCOMPARE(outcome.result, SubmissionWriter::Result::Done);
         QCOMPARE(outcome.counter, 1);
         QCOMPARE(outcome.relativeName, "/Submit/" + kFirstName);
         QCOMPARE(outcome.filePath, submit_ + "/" + kFirstName);
@@ -170,6 +172,62 @@ private slots:
         QCOMPARE(outcome.status.path(), counterFile_);
         QCOMPARE(contentOf(counterFile_), QByteArray("999999"));
         verifyNothingLost(original, {});
+    }
+
+    // The code becomes part of the file's path: only digits may get there. Nothing changes.
+    void codeThatIsNotSetMakesNoFile_data() {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("slash") << "12/456";
+        QTest::newRow("dot dot") << "..";
+        QTest::newRow("NUL") << QString::fromLatin1("12\0"
+                                                    "456",
+                                                    6);
+        QTest::newRow("CR") << "12345\r";
+        QTest::newRow("sign") << "-12345";
+        QTest::newRow("Latin-1") << QString::fromLatin1("\xe9\xe9\xe9\xe9\xe9\xe9");
+        QTest::newRow("blanks") << "      ";
+        QTest::newRow("zeros") << "000000";
+    }
+    void codeThatIsNotSetMakesNoFile() {
+        QFETCH(QString, code);
+        const QByteArray original = records(1);
+        writeDataFile(original);
+        QVERIFY(SafeFile::replaceContent(counterFile_, "7     ").ok());
+        const SubmissionWriter::Outcome outcome = SubmissionWriter(appPath_).write(code, kMoment);
+        QCOMPARE(outcome.result, SubmissionWriter::Result::Failed);
+        QVERIFY(!outcome.status.ok());
+        QVERIFY(outcome.filePath.isEmpty());
+        QCOMPARE(contentOf(counterFile_), QByteArray("7     "));
+        verifyNothingLost(original, {});
+        QCOMPARE(QDir(appPath_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"AppData", "Submit"}));
+    }
+
+    // A link in place of the counter or the data file is never read or written through.
+    void linksAreNotFollowed_data() {
+        QTest::addColumn<QString>("linked");
+        QTest::newRow("nextfile.txt") << "AppData/nextfile.txt";
+        QTest::newRow("Korvanel.dat") << "AppData/Korvanel.dat";
+    }
+    void linksAreNotFollowed() {
+        QFETCH(QString, linked);
+        const QByteArray original = records(1);
+        writeDataFile(original);
+        QVERIFY(SafeFile::replaceContent(counterFile_, "7     ").ok());
+        const QString elsewhere = appPath_ + "/elsewhere.txt";
+        const QString path = appPath_ + "/" + linked;
+        QVERIFY(QFile::rename(path, elsewhere));
+        QVERIFY(QFile::link(elsewhere, path));
+        const QByteArray elsewhereBefore = contentOf(elsewhere);
+
+        const SubmissionWriter::Outcome outcome =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QCOMPARE(outcome.result, SubmissionWriter::Result::Failed);
+        QCOMPARE(outcome.status.path(), path);
+        QVERIFY2(outcome.status.reason().contains("link"), qPrintable(outcome.status.reason()));
+        QCOMPARE(contentOf(elsewhere), elsewhereBefore);
+        QVERIFY(QFileInfo(path).isSymLink());
+        QCOMPARE(submitEntries(), QStringList());
     }
 
     void readOnlySubmitFolderLeavesTheDataFile() {

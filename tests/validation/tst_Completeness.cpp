@@ -78,7 +78,7 @@ private slots:
         ResultRecord record = completeRecord();
         for (int field : blankFields)
             record.set(static_cast<ResultRecord::Field>(field), "  ");
-        const CompletenessDecision decision = decideIsIncompleteRecord(record, kCode);
+        const CompletenessDecision decision = Completeness::decideIsIncompleteRecord(record, kCode);
         QVERIFY(decision.incomplete);
         QCOMPARE(decision.title, QString("Record Incomplete Error"));
         QCOMPARE(decision.message, message);
@@ -94,7 +94,7 @@ private slots:
               ResultRecord::RaceCode, ResultRecord::Ancestry, ResultRecord::TestType,
               ResultRecord::Physician, ResultRecord::AnalysisMethod})
             record.set(field, "");
-        const CompletenessDecision decision = decideIsIncompleteRecord(record, kCode);
+        const CompletenessDecision decision = Completeness::decideIsIncompleteRecord(record, kCode);
         QVERIFY(!decision.incomplete);
         QVERIFY(!decision.rewriteRecord);
     }
@@ -103,7 +103,7 @@ private slots:
         ResultRecord record = completeRecord();
         record.set(ResultRecord::PbResult, "    ");
         record.set(ResultRecord::BelowDetection, "1");
-        QVERIFY(!decideIsIncompleteRecord(record, kCode).incomplete);
+        QVERIFY(!Completeness::decideIsIncompleteRecord(record, kCode).incomplete);
     }
 
     void providerCodeMustBeSet_data() {
@@ -111,11 +111,20 @@ private slots:
         QTest::newRow("six blanks") << "      ";
         QTest::newRow("zeros") << "000000";
         QTest::newRow("no leading number") << "ABC123";
+        QTest::newRow("slash") << "12/456";
+        QTest::newRow("NUL") << QString::fromLatin1("12\0"
+                                                    "456",
+                                                    6);
+        QTest::newRow("CR") << "12345\r";
+        QTest::newRow("sign") << "-12345";
+        QTest::newRow("point") << ".12345";
+        QTest::newRow("leading blank") << " 12345";
+        QTest::newRow("Latin-1") << QString::fromLatin1("\xe9\xe9\xe9\xe9\xe9\xe9");
     }
     void providerCodeMustBeSet() {
         QFETCH(QString, currentCode);
         const CompletenessDecision decision =
-            decideIsIncompleteRecord(completeRecord(), currentCode);
+            Completeness::decideIsIncompleteRecord(completeRecord(), currentCode);
         QVERIFY(decision.incomplete);
         QCOMPARE(decision.title, QString("Provider Code Error"));
         QCOMPARE(decision.message, QString("Provider Code has not been set.\r\nPlease use the "
@@ -127,20 +136,21 @@ private slots:
     void recordGapBeforeProviderCode() {
         ResultRecord record = completeRecord();
         record.set(ResultRecord::Zip, "");
-        QCOMPARE(decideIsIncompleteRecord(record, "      ").message, QString("Missing Zip Code."));
+        QCOMPARE(Completeness::decideIsIncompleteRecord(record, "      ").message,
+                 QString("Missing Zip Code."));
     }
 
     void rewriteOnlyForAnotherProviderCode() {
         ResultRecord record = completeRecord();
-        QVERIFY(!decideIsIncompleteRecord(record, kCode).rewriteRecord);
-        const CompletenessDecision older = decideIsIncompleteRecord(record, "654321");
+        QVERIFY(!Completeness::decideIsIncompleteRecord(record, kCode).rewriteRecord);
+        const CompletenessDecision older = Completeness::decideIsIncompleteRecord(record, "654321");
         QVERIFY(!older.incomplete);
         QVERIFY(older.rewriteRecord);
         // Compared as they stand: a leading zero or blank is a different code.
-        QVERIFY(decideIsIncompleteRecord(record, "0123456").rewriteRecord);
+        QVERIFY(Completeness::decideIsIncompleteRecord(record, "0123456").rewriteRecord);
         record.set(ResultRecord::ProviderCode, "12345");
-        QVERIFY(!decideIsIncompleteRecord(record, "12345 ").rewriteRecord);
-        QVERIFY(decideIsIncompleteRecord(record, "012345").rewriteRecord);
+        QVERIFY(!Completeness::decideIsIncompleteRecord(record, "12345 ").rewriteRecord);
+        QVERIFY(Completeness::decideIsIncompleteRecord(record, "012345").rewriteRecord);
     }
 };
 

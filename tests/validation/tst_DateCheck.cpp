@@ -210,8 +210,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, emptyBox);
 
-        const DateCheckDecision decision =
-            decideValidateDate(entry, which, {dateTaken, dateOfBirth, analysisDate}, kToday);
+        const DateCheckDecision decision = DateCheck::decideValidateDate(
+            entry, which, {dateTaken, dateOfBirth, analysisDate}, kToday);
         QCOMPARE(decision.message, message);
         QCOMPARE(decision.showMessage, !message.isEmpty());
         QCOMPARE(decision.focusBox, !message.isEmpty());
@@ -229,12 +229,12 @@ private slots:
     void dateNumber() {
         QFETCH(QString, raw);
         QFETCH(int, number);
-        QCOMPARE(::dateNumber(raw), number);
+        QCOMPARE(DateCheck::dateNumber(raw), number);
     }
 
     void todayAsRawValue() {
-        QCOMPARE(dateRawValue(QDate(2026, 12, 6)), QString("12062026"));
-        QCOMPARE(dateRawValue(QDate(1999, 1, 2)), QString("01021999"));
+        QCOMPARE(DateCheck::dateRawValue(QDate(2026, 12, 6)), QString("12062026"));
+        QCOMPARE(DateCheck::dateRawValue(QDate(1999, 1, 2)), QString("01021999"));
         QCOMPARE(QString(DateEntryErrorTitle), QString("Date Entry Error"));
     }
 };

@@ -1,6 +1,6 @@
+#include "storage/TextValue.h"
 #include "validation/EntryRules.h"
 #include "validation/Highlight.h"
-#include "validation/TextValue.h"
 
 #include <QTest>
 
@@ -34,7 +34,7 @@ private slots:
     void numericValue() {
         QFETCH(QString, text);
         QFETCH(double, value);
-        QCOMPARE(::numericValue(text), value);
+        QCOMPARE(TextValue::numericValue(text), value);
     }
 
     void blankAndHighlight_data() {
@@ -53,8 +53,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, blank);
         QFETCH(bool, highlighted);
-        QCOMPARE(isBlank(text), blank);
-        QCOMPARE(needsHighlight(text), highlighted);
+        QCOMPARE(TextValue::isBlank(text), blank);
+        QCOMPARE(Highlight::needsHighlight(text), highlighted);
     }
 
     void mandatoryControlsInOrder() {
@@ -86,7 +86,7 @@ private slots:
         QFETCH(bool, lowResultFlag);
         QFETCH(bool, beep);
         QFETCH(ResultState, state);
-        const ResultBoxDecision decision = decideResultBox(text, lowResultFlag);
+        const ResultBoxDecision decision = EntryRules::decideResultBox(text, lowResultFlag);
         QCOMPARE(decision.beep, beep);
         QCOMPARE(decision.state, state);
     }
@@ -123,17 +123,17 @@ private slots:
         ResultRecord record;
         record.set(ResultRecord::PbResult, pbResult);
         record.set(ResultRecord::BelowDetection, belowDetection);
-        const StoredResultDisplay display = storedResultDisplay(record);
+        const StoredResultDisplay display = EntryRules::storedResultDisplay(record);
         QCOMPARE(display.state, state);
         QCOMPARE(display.lowResultFlag, lowResultFlag);
     }
 
     void parentsLastName() {
-        QCOMPARE(parentsLastAfterLastName("Smith", ""), QString("Smith"));
-        QCOMPARE(parentsLastAfterLastName("Smith", "Jones"), QString("Jones"));
-        QCOMPARE(parentsLastAfterLastName("Smith", " "), QString(" "));
-        QCOMPARE(parentsLastAfterLastName(" Smith ", ""), QString(" Smith "));
-        QCOMPARE(parentsLastAfterLastName("", ""), QString(""));
+        QCOMPARE(EntryRules::parentsLastAfterLastName("Smith", ""), QString("Smith"));
+        QCOMPARE(EntryRules::parentsLastAfterLastName("Smith", "Jones"), QString("Jones"));
+        QCOMPARE(EntryRules::parentsLastAfterLastName("Smith", " "), QString(" "));
+        QCOMPARE(EntryRules::parentsLastAfterLastName(" Smith ", ""), QString(" Smith "));
+        QCOMPARE(EntryRules::parentsLastAfterLastName("", ""), QString(""));
     }
 };
 

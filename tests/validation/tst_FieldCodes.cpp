@@ -1,5 +1,5 @@
-#include "storage/FieldCodes.h"
 #include "storage/ResultRecord.h"
+#include "validation/FieldCodes.h"
 
 #include <QTest>
 

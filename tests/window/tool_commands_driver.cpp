@@ -36,6 +36,8 @@ int main(int argc, char* argv[]) {
     }
     MainWindowFixture fixture(arguments[1]);
     if (!fixture.start()) {
+        for (const ScriptedMessageService::Message& message : fixture.messages.messages)
+            print(QStringLiteral("message: %1|%2").arg(message.title, message.text));
         print(QStringLiteral("start failed"));
         return 1;
     }

@@ -238,6 +238,9 @@ private slots:
                                   << QStringList{"cmdNext", "cmdPrevious"};
         for (const char* button : {"cmdUpdate", "cmdNew", "cmdExit", "cmdPrint", "cmdWriteEFile"})
             QTest::newRow(button) << "pwrite64" << data << 1 << QStringList{typed, button};
+        // Start-up reads the size twice (checking the file, counting); a delete counts first.
+        QTest::newRow("cmdDelete, the size read")
+            << "newfstatat" << data << 3 << QStringList{typed, "cmdDelete"};
         QTest::newRow("cmdDelete, the rename")
             << "rename"
             << "AppData/Korvanel.tmp" << 1 << QStringList{typed, "cmdDelete"};
@@ -274,6 +277,26 @@ private slots:
         QCOMPARE(
             QDir(files.path("Submit")).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList());
+    }
+
+    // A failed size read at start-up is a file failure, never an empty file: start-up stops
+    // with its message instead of showing a new record 1 that the next save would write over
+    // the stored record 1.
+    void startUpStopsOnAFailedSizeRead() {
+        QTemporaryDir dir;
+        MainWindowFixture files(dir.path());
+        files.setProviderFile("123456");
+        files.writeRecords(records(3));
+        const QByteArray dataBefore = files.readFile("AppData/Korvanel.dat");
+        const QString data = files.path("AppData/Korvanel.dat");
+        const DriverRun run = runDriver(dir.path(), data, "newfstatat", 2, {"cmdExit"});
+        if (run.output.isEmpty())
+            QSKIP(qPrintable(run.skipReason));
+        QVERIFY2(run.output.contains("start failed"), qPrintable(run.output));
+        QVERIFY2(run.output.contains(QString::fromLocal8Bit(std::strerror(EIO))),
+                 qPrintable(run.output));
+        QVERIFY2(run.output.contains(QDir::toNativeSeparators(data)), qPrintable(run.output));
+        QCOMPARE(files.readFile("AppData/Korvanel.dat"), dataBefore);
     }
 
     // The rewrite of a record stored under an older provider code fails: the pass stops, the

@@ -7,17 +7,13 @@
 // lists and the telephone box. The window fills its lists from the entry lists below, in order.
 namespace FieldCodes {
 
-// "Black (1)", "White (3)", "Asian - Pacific Islander (4)",
-// "American Indian - Alaskan Native (5)", "Other (6)", "Unknown (7)". There is no code 2.
+// The entries of the race and ancestry lists, each ending in its code in brackets.
 const QStringList& raceEntries();
-// "Non-Hispanic (00)", "Hispanic (20)", "Unknown (19)".
 const QStringList& ancestryEntries();
 
-// The list entry to select for a stored RaceCode (blanks around it ignored): "1" 0, "3" 1, "4" 2,
-// "5" 3, "6" 4; any other value, "7", "2" and blank included, the Unknown entry 5.
+// The entry to select for a stored code (blanks around it ignored); a code without an entry,
+// a blank one included, selects the Unknown entry.
 int raceEntryIndex(const QString& storedCode);
-// The list entry to select for a stored Ancestry (blanks around it ignored): "00" 0, "20" 1;
-// any other value, "19" and blank included, the Unknown entry 2.
 int ancestryEntryIndex(const QString& storedCode);
 
 // The code stored for a list text: the one character after its first "(" ("Other (6)" gives

@@ -1,4 +1,4 @@
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ bool isDigit(QChar ch) {
 
 } // namespace
 
-bool isBlank(const QString& text) {
+bool TextValue::isBlank(const QString& text) {
     for (QChar ch : text) {
         if (ch != kBlank)
             return false;
@@ -18,7 +18,7 @@ bool isBlank(const QString& text) {
     return true;
 }
 
-QString trimBlanks(const QString& text) {
+QString TextValue::trimBlanks(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin) == kBlank)
@@ -28,7 +28,14 @@ QString trimBlanks(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-double numericValue(const QString& text) {
+QString TextValue::trimTrailingBlanks(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == kBlank)
+        --end;
+    return text.left(end);
+}
+
+double TextValue::numericValue(const QString& text) {
     qsizetype at = 0;
     while (at < text.size() && text.at(at) == kBlank)
         ++at;

@@ -1,6 +1,6 @@
-#include "storage/FieldCodes.h"
+#include "validation/FieldCodes.h"
 
-#include "validation/TextValue.h"
+#include "storage/TextValue.h"
 
 namespace {
 
@@ -37,12 +37,12 @@ const QStringList& FieldCodes::ancestryEntries() {
 int FieldCodes::raceEntryIndex(const QString& storedCode) {
     static const QStringList codes = {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("4"),
                                       QStringLiteral("5"), QStringLiteral("6")};
-    const qsizetype index = codes.indexOf(trimBlanks(storedCode));
+    const qsizetype index = codes.indexOf(TextValue::trimBlanks(storedCode));
     return index < 0 ? 5 : static_cast<int>(index);
 }
 
 int FieldCodes::ancestryEntryIndex(const QString& storedCode) {
-    const QString code = trimBlanks(storedCode);
+    const QString code = TextValue::trimBlanks(storedCode);
     if (code == QLatin1String("00"))
         return 0;
     if (code == QLatin1String("20"))
@@ -59,17 +59,17 @@ QString FieldCodes::ancestryCodeFromEntry(const QString& listText) {
 }
 
 QString FieldCodes::phoneRawValue(const QString& storedAreaCode, const QString& storedNumber) {
-    const QString number = trimBlanks(storedNumber);
+    const QString number = TextValue::trimBlanks(storedNumber);
     if (number.size() <= 1)
         return QString();
-    return trimBlanks(storedAreaCode) + number.left(3) + number.right(4);
+    return TextValue::trimBlanks(storedAreaCode) + number.left(3) + number.right(4);
 }
 
 FieldCodes::PhoneFields FieldCodes::phoneFieldsFromRawValue(const QString& raw) {
     PhoneFields fields;
     fields.areaCode = raw.left(3);
     // mid() past the end gives an empty text and right() of a short text the whole text.
-    const QString number = trimBlanks(raw.mid(3, 3) + QLatin1Char('-') + raw.right(4));
+    const QString number = TextValue::trimBlanks(raw.mid(3, 3) + QLatin1Char('-') + raw.right(4));
     fields.number = number.size() <= 1 ? QString() : number;
     return fields;
 }
