@@ -138,20 +138,25 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
         return outcome;
     }
 
-    outcome.status = SafeFile::syncFolder(folder);
-    if (!outcome.status) {
-        withdraw(finalPath, folder);
-        return outcome;
-    }
-
-    // Only now, with the copy complete under its name on the disk, may the data file go.
-    if (::unlink(nativePath(dataFile).constData()) != 0) {
-        outcome.status = FileStatus::fromErrno(dataFile, errno);
+    bool dataFileRemoved = false;
+    outcome.status = removeDataFile(dataFileRemoved);
+    if (!dataFileRemoved) {
         withdraw(finalPath, folder);
         return outcome;
     }
     outcome.filePath = finalPath;
     outcome.relativeName = SubmissionName::relativeName(fileName);
-    outcome.status = SafeFile::syncFolder(AppPaths{appPath_}.appData());
     return outcome;
+}
+
+FileStatus SubmissionWriter::removeDataFile(bool& dataFileRemoved) const {
+    dataFileRemoved = false;
+    if (FileStatus status = SafeFile::syncFolder(submitFolder()); !status)
+        return status;
+    // Only now, with the copy complete under its name on the disk, may the data file go.
+    const QString dataFile = dataFilePath();
+    if (::unlink(nativePath(dataFile).constData()) != 0)
+        return FileStatus::fromErrno(dataFile, errno);
+    dataFileRemoved = true;
+    return SafeFile::syncFolder(AppPaths{appPath_}.appData());
 }
