@@ -76,21 +76,26 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
         return outcome;
     }
 
-    outcome.status = SafeFile::syncFolder(folder);
-    if (!outcome.status) {
-        withdraw(finalPath, folder);
-        return outcome;
-    }
-
-    // Only now, with the copy complete under its name on the disk, may the data file go.
-    outcome.status = SafeFile::unlinkName(dataFile);
-    if (!outcome.status) {
+    bool dataFileRemoved = false;
+    outcome.status = removeDataFile(dataFileRemoved);
+    if (!dataFileRemoved) {
         withdraw(finalPath, folder);
         return outcome;
     }
     outcome.filePath = finalPath;
     outcome.relativeName = SubmissionName::relativeName(fileName);
-    outcome.status = SafeFile::syncFolder(paths.appData());
     outcome.result = outcome.status ? Result::Done : Result::HandedOnFlushFailed;
     return outcome;
+}
+
+FileStatus SubmissionWriter::removeDataFile(bool& dataFileRemoved) const {
+    const AppPaths paths{appPath_};
+    dataFileRemoved = false;
+    if (FileStatus status = SafeFile::syncFolder(paths.submit()); !status)
+        return status;
+    // Only now, with the copy complete under its name on the disk, may the data file go.
+    if (FileStatus status = SafeFile::unlinkName(paths.dataFile()); !status)
+        return status;
+    dataFileRemoved = true;
+    return SafeFile::syncFolder(paths.appData());
 }

@@ -36,6 +36,12 @@ public:
 
     Outcome write(const QString& providerCode, const QDateTime& moment) const;
 
+    // The last steps, once a complete copy of the data file stands under its final name in
+    // Submit: Submit is flushed, so that the name survives a crash, then the data file is
+    // removed and AppData flushed. dataFileRemoved tells whether the data file is gone (it is
+    // when only the last flush failed).
+    FileStatus removeDataFile(bool& dataFileRemoved) const;
+
 private:
     QString appPath_;
 };

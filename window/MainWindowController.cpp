@@ -8,6 +8,7 @@
 #include "storage/SafeFile.h"
 #include "validation/FieldCodes.h"
 #include "window/FieldRules.h"
+#include "window/InterruptedSubmissionPrompt.h"
 #include "window/MaskedEdit.h"
 #include "window/MessageService.h"
 #include "window/ProviderCodeCheck.h"
@@ -120,6 +121,14 @@ bool MainWindowController::StartUp() {
     state_.CurrentRecord = 1;
     if (FileStatus status = store_->count(state_.RecordCount); !status)
         return failStartUp(status);
+    const InterruptedSubmissionAnswer interrupted = offerToFinishInterruptedSubmission(
+        window_.messages(), *store_, state_.AppPath, state_.RecordCount);
+    if (!interrupted.failure && !store_->isOpen())
+        return failStartUp(interrupted.failure);
+    if (!interrupted.failure)
+        reportFileFailure(interrupted.failure);
+    if (interrupted.emptied)
+        state_.RecordCount = 0;
     if (state_.RecordCount > kNearlyFullThreshold) {
         window_.messages().show(QStringLiteral("The file is nearly full!\nPlease Create "
                                                "Electronic File as soon as possible."),

@@ -1,7 +1,10 @@
 # Journey: "Create Electronic File" over three records, the third without its street name: the
 # pass stops there and writes nothing. The operator types the street name, updates and creates
 # the file again: the submission file equals the data file, the counter advances, the data file
-# is gone and the program ends after its report.
+# is gone and the program ends after its report. Then the records are put back into the data file,
+# as a crash between publishing the file and removing the data file leaves them: the next start
+# asks to finish that submission, Yes (the default) empties the data file, and the window shows
+# an empty first record.
 . "$(dirname "$0")/lib.sh"
 e2e_begin submission "$@"
 
@@ -73,3 +76,22 @@ step "close the report: the program ends"
 answer_box "Electronic Submission File Created"
 expect_program_ended
 file_is_missing "$DATA/Korvanel.dat" || fail "the data file came back"
+
+step "records in the data file and in the newest submission file: the start asks to finish"
+cp "${submitted[0]}" "$DATA/Korvanel.dat"
+chmod 600 "$DATA/Korvanel.dat"
+start_program
+answer_box "Unfinished Electronic File"
+find_main_window
+expect_title_end "(Record 1 of 1)"
+expect_bytes "$DATA/Korvanel.dat" ''
+expect_file "${submitted[0]}" "$WORK/expected.dat"
+expect_bytes "$DATA/nextfile.txt" '2     '
+screenshot "$JOURNEY-finished"
+
+step "Exit saves the record shown: an empty first record"
+click cmdExit
+expect_program_ended
+wait_for "$E2E_TIMEOUT" file_size_is "$DATA/Korvanel.dat" 198 || fail "Exit saved no record"
+[ -z "$(head -c 49 "$DATA/Korvanel.dat" | tr -d ' ')" ] ||
+    fail "the record shown was not empty: $(head -c 49 "$DATA/Korvanel.dat")"

@@ -32,6 +32,8 @@
 //   VMHWM-KB <n>                          peak resident memory at the end
 // With KORVANEL_OPERATE_THEN=submit|exit|update one more command follows (a retry).
 // With KORVANEL_OPERATE_GATE set it prints READY after start-up and waits for a line on stdin.
+// With KORVANEL_OPERATE_ANSWER=no the first message box is answered No (start-up's question
+// about an unfinished submission); Yes/No boxes are otherwise answered Yes.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
 #include "support/MainWindowFixture.h"
 #include "support/ProcessFigures.h"
@@ -87,6 +89,8 @@ int main(int argc, char** argv) {
     const int count = argc > 3 ? QString::fromLatin1(argv[3]).toInt() : 0;
 
     ScriptedMessageService messages;
+    if (qEnvironmentVariable("KORVANEL_OPERATE_ANSWER") == QLatin1String("no"))
+        messages.queueAnswer(MessageAnswer::No);
     FixedClock clock;
     FakePrinter fakePrinter;
     QtPrinter realPrinter;

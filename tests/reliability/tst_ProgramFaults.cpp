@@ -8,7 +8,11 @@
 //     every record decodes to the old or the new version);
 //   - no file stands under a final submission name unless it is complete;
 //   - after a failure the operator was told in a message naming the file, and the program still
-//     runs.
+//     runs;
+//   - after a crash of the submission the program is started again and, where the data file
+//     equals the submission file, asked to finish the submission (Yes): every record then stands
+//     in exactly one place, the data file or one complete submission file. At one such point
+//     the answer is No first, which must leave both copies as they are.
 #include "storage/RecordStore.h"
 #include "storage/ResultRecord.h"
 
@@ -117,6 +121,19 @@ Trace parseTrace(const QString& logPath, const QString& appPath) {
     return trace;
 }
 
+// "unlink AppData/Korvanel.dat": the call and the first program file it names.
+QString callOnFile(const TracedCall& call, const QString& appPath) {
+    const qsizetype start = call.line.indexOf(appPath + QLatin1Char('/'));
+    if (start < 0)
+        return call.name;
+    const qsizetype from = start + appPath.size() + 1;
+    qsizetype end = from;
+    while (end < call.line.size() && call.line[end] != QLatin1Char('"') &&
+           call.line[end] != QLatin1Char('>'))
+        ++end;
+    return call.name + QLatin1Char(' ') + call.line.mid(from, end - from);
+}
+
 struct RunResult {
     int exitCode = -1; // -1: did not exit normally (killed)
     QStringList output;
@@ -140,6 +157,10 @@ class tst_ProgramFaults : public QObject {
     int faults_ = 0;
     int crashes_ = 0;
     int recordsLost_ = 0;
+    int recordsDuplicated_ = 0;
+    int restarts_ = 0;
+    int interruptedSubmissions_ = 0; // crashes that left the records in both places
+    bool answeredNo_ = false;
 
     void seed(const QString& appPath) {
         QDir(appPath).removeRecursively();
@@ -319,6 +340,96 @@ class tst_ProgramFaults : public QObject {
         return QString();
     }
 
+    // Starts the program again after a crash, answering start-up's question with answer.
+    QStringList restart(const QString& appPath, const QString& answer) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("KORVANEL_OPERATE_ANSWER", answer);
+        process.setProcessEnvironment(environment);
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(tool_, {appPath, "none"});
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+        }
+        ++restarts_;
+        return QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+    }
+
+    // How many of the seeded records stand in no place, and in more than one: the data file
+    // and the complete submission files are the places.
+    static void countPlaces(const QString& appPath, const QByteArray& oldBytes, int& lost,
+                            int& duplicated) {
+        QList<QByteArray> places = {readFile(appPath + "/AppData/Korvanel.dat")};
+        for (const QString& name : finalSubmissionFiles(appPath))
+            places << readFile(appPath + "/Submit/" + name);
+        lost = duplicated = 0;
+        for (qsizetype offset = 0; offset < oldBytes.size(); offset += ResultRecord::Size) {
+            const QByteArray record = oldBytes.mid(offset, ResultRecord::Size);
+            int copies = 0;
+            for (const QByteArray& place : places) {
+                for (qsizetype at = 0; at + ResultRecord::Size <= place.size();
+                     at += ResultRecord::Size)
+                    copies += place.mid(at, ResultRecord::Size) == record ? 1 : 0;
+            }
+            lost += copies == 0 ? 1 : 0;
+            duplicated += copies > 1 ? 1 : 0;
+        }
+    }
+
+    // After a crash of the submission: the next start finishes an interrupted submission, so
+    // that no record stays in two places. Returns the broken promise, or an empty text.
+    QString checkRestart(const QString& appPath, const QByteArray& oldBytes, QString& summary) {
+        const QString dataPath = appPath + "/AppData/Korvanel.dat";
+        const QStringList submitted = finalSubmissionFiles(appPath);
+        const QByteArray data = readFile(dataPath);
+        const bool interrupted = submitted.size() == 1 && !data.isEmpty() &&
+                                 readFile(appPath + "/Submit/" + submitted.first()) == data;
+        interruptedSubmissions_ += interrupted ? 1 : 0;
+        const QString question = QStringLiteral("MESSAGE Unfinished Electronic File|");
+        QString afterNo;
+        if (interrupted && !answeredNo_) {
+            // No keeps everything: the operator may have restored the records on purpose.
+            answeredNo_ = true;
+            const QStringList output = restart(appPath, QStringLiteral("no"));
+            if (output.filter(question).size() != 1)
+                afterNo = "No: the question was not asked: " + output.join(" | ");
+            else if (readFile(dataPath) != data || finalSubmissionFiles(appPath) != submitted ||
+                     readFile(appPath + "/Submit/" + submitted.first()) != data)
+                afterNo = QStringLiteral("No: the files changed");
+        }
+        const QStringList output = restart(appPath, QStringLiteral("yes"));
+        if (!output.contains(QStringLiteral("STARTED ok")))
+            return "the restart failed: " + output.join(" | ");
+        int lost = 0;
+        int duplicated = 0;
+        countPlaces(appPath, oldBytes, lost, duplicated);
+        recordsLost_ += lost;
+        recordsDuplicated_ += duplicated;
+        summary = QStringLiteral("%1, after the restart lost %2, duplicated %3")
+                      .arg(interrupted ? "both copies" : "one copy")
+                      .arg(lost)
+                      .arg(duplicated);
+        if (!afterNo.isEmpty())
+            return afterNo;
+        const bool asked = !output.filter(question).isEmpty();
+        if (asked != interrupted)
+            return QStringLiteral("the restart %1 asked to finish the submission")
+                .arg(asked ? "wrongly" : "never");
+        if (!output.filter(QStringLiteral("MESSAGE File Error|")).isEmpty())
+            return "the restart reported a file error: " + output.join(" | ");
+        if (lost > 0 || duplicated > 0)
+            return QStringLiteral("after the restart %1 records lost, %2 in two places")
+                .arg(lost)
+                .arg(duplicated);
+        // The counter already points past the number of any file that was published.
+        const QByteArray counter = readFile(appPath + "/AppData/nextfile.txt");
+        if (!finalSubmissionFiles(appPath).isEmpty() && counter != "2     ")
+            return "a submission file beside the counter '" + QString::fromLatin1(counter) + "'";
+        return QString();
+    }
+
 private slots:
     void initTestCase() {
         tool_ = QStringLiteral(KORVANEL_TOOLS_DIR "/tool_operate");
@@ -336,8 +447,11 @@ private slots:
     }
 
     void cleanupTestCase() {
-        qInfo("sweep: %d runs, %d injected failures, %d crashes, %d records lost", runs_, faults_,
-              crashes_, recordsLost_);
+        qInfo("sweep: %d runs, %d injected failures, %d crashes, %d records lost, %d records "
+              "duplicated; %d restarts after a crash of the submission, %d of which found the "
+              "records in both places",
+              runs_, faults_, crashes_, recordsLost_, recordsDuplicated_, restarts_,
+              interruptedSubmissions_);
     }
 
     void everyCallFailedOrCrashed_data() {
@@ -386,6 +500,16 @@ private slots:
                 if (!why.isEmpty())
                     broken << injection + " (" + dry.trace.operationCalls[size_t(index)].line +
                                   "): " + why;
+                if (crash && why.isEmpty() && operation == QLatin1String("submit")) {
+                    QString summary;
+                    const QString afterRestart = checkRestart(appPath, oldBytes, summary);
+                    if (!afterRestart.isEmpty())
+                        broken << injection + " (" + dry.trace.operationCalls[size_t(index)].line +
+                                      "), restarted: " + afterRestart;
+                    qInfo("crash at call %d, %s: %s", index + 1,
+                          qPrintable(callOnFile(dry.trace.operationCalls[size_t(index)], appPath)),
+                          qPrintable(summary));
+                }
                 // Only a failing close may pass unreported: every descriptor the program
                 // writes through is flushed (and checked) before it is closed.
                 const TracedCall& call = dry.trace.operationCalls[size_t(index)];
@@ -400,6 +524,10 @@ private slots:
             qPrintable(
                 QStringLiteral("%1 of %2 injections missed").arg(missed.size()).arg(calls * 3)));
         QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+        if (operation == QLatin1String("submit")) {
+            QVERIFY2(interruptedSubmissions_ > 0, "no crash left the records in both places");
+            QVERIFY(answeredNo_);
+        }
     }
 };
 

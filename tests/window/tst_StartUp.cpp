@@ -280,6 +280,100 @@ private slots:
         QVERIFY(!fixture.window().isVisible());
     }
 
+    // A crash after the submission file got its name and before the data file was removed
+    // leaves the records in both; start-up asks whether to finish that submission, and only
+    // when the data file equals the newest submission file.
+    void interruptedSubmission_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("newest"); // Submit/..._0002.txt; ..._0001.txt holds 2 others
+        QTest::addColumn<QByteArray>("older");
+        QTest::addColumn<bool>("yes"); // the answer to the question
+        QTest::addColumn<bool>("asked");
+        QByteArray oneByteOff = records(3);
+        oneByteOff[20] = 'X';
+        QTest::newRow("newest holds them, Yes") << 3 << records(3) << records(2) << true << true;
+        QTest::newRow("newest holds them, No") << 3 << records(3) << records(2) << false << true;
+        QTest::newRow("one record, Yes") << 1 << records(1) << records(2) << true << true;
+        // Emptied first: the nearly-full notice does not come.
+        QTest::newRow("251 records, Yes") << 251 << records(251) << records(2) << true << true;
+        QTest::newRow("only an older file holds them")
+            << 3 << records(2) << records(3) << true << false;
+        QTest::newRow("newest differs by one byte")
+            << 3 << oneByteOff << records(2) << true << false;
+        QTest::newRow("newest has one byte more")
+            << 3 << records(3) + "X" << records(2) << true << false;
+        QTest::newRow("empty data file, empty newest file")
+            << 0 << QByteArray() << records(2) << true << false;
+    }
+    void interruptedSubmission() {
+        QFETCH(int, count);
+        QFETCH(QByteArray, newest);
+        QFETCH(QByteArray, older);
+        QFETCH(bool, yes);
+        QFETCH(bool, asked);
+        const QString newestName = "Lead_123456_20261201_101010_0002.txt";
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(count));
+        fixture.writeFile("AppData/nextfile.txt", "3     ");
+        // Newer by its time but older by its counter.
+        fixture.writeFile("Submit/Lead_123456_20261202_090000_0001.txt", older);
+        fixture.writeFile("Submit/" + newestName, newest);
+        const auto before = snapshot(fixture.appPath());
+        fixture.messages.queueAnswer(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        QVERIFY(fixture.start());
+
+        const bool emptied = asked && yes;
+        QStringList titles;
+        for (const auto& message : fixture.messages.messages)
+            titles << message.title;
+        QCOMPARE(titles.contains("Unfinished Electronic File"), asked);
+        QCOMPARE(titles.contains("Record Limit Notification"), count > 250 && !emptied);
+        QCOMPARE(titles.contains("File Error"), false);
+        if (asked) {
+            const auto& question = fixture.messages.messages[0];
+            QCOMPARE(question.title, QString("Unfinished Electronic File"));
+            QCOMPARE(question.buttons, MessageButtons::YesNo);
+            QCOMPARE(question.icon, MessageIcon::Warning);
+            const QString text =
+                count == 1 ? QString("The record in the data file is already in the electronic "
+                                     "file %1; the program stopped before it could remove it. "
+                                     "Remove it from the data file now?")
+                                 .arg(newestName)
+                           : QString("The %1 records in the data file are already in the "
+                                     "electronic file %2; the program stopped before it could "
+                                     "remove them. Remove them from the data file now?")
+                                 .arg(count)
+                                 .arg(newestName);
+            QCOMPARE(question.text, text);
+        }
+        if (!emptied) {
+            QCOMPARE(snapshot(fixture.appPath()), before);
+            QCOMPARE(fixture.state().RecordCount, qMax(count, 1));
+            return;
+        }
+        // The submission is finished: only the data file changed, and it is empty. The
+        // counter stays past the file's number.
+        auto expected = before;
+        expected["AppData/Korvanel.dat"] = QByteArray();
+        QCOMPARE(snapshot(fixture.appPath()), expected);
+        QCOMPARE(modeOf(fixture.path("AppData/Korvanel.dat")), 0600);
+        // The window of a start on an empty data file: a blank record 1 of 1 in new-record mode.
+        MainWindowFixture empty;
+        empty.setProviderFile("123456");
+        QVERIFY(empty.start());
+        QCOMPARE(fixture.describeWindowState(), empty.describeWindowState());
+        QCOMPARE(fixture.window().focusWidget(), fixture.form().mskDateTaken);
+        // The first record's Cancel ends the program at once.
+        fixture.form().cmdDelete->click();
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+        // The store holds the new, empty data file open: a save lands in it.
+        fixture.form().txtLastName->setText("Next");
+        fixture.form().cmdUpdate->click();
+        QCOMPARE(fixture.storedRecords().size(), 1);
+        QCOMPARE(fixture.storedRecords()[0].get(ResultRecord::LastName).trimmed(), QString("Next"));
+    }
+
     // Last: it runs the application's own event loop, which the close must end.
     void closingTheWindowEndsWithoutSaving() {
         MainWindowFixture fixture;

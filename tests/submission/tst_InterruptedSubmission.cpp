@@ -1,0 +1,179 @@
+#include "storage/ResultRecord.h"
+#include "storage/SafeFile.h"
+#include "submission/InterruptedSubmission.h"
+#include "submission/SubmissionWriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray records(int count, const QString& prefix = QStringLiteral("Patient")) {
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) {
+        ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+        record.set(ResultRecord::LastName, QStringLiteral("%1 %2").arg(prefix).arg(i));
+        bytes += record.encode();
+    }
+    return bytes;
+}
+
+QByteArray contentOf(const QString& path) {
+    QByteArray bytes;
+    if (!SafeFile::readPrefix(path, bytes))
+        return QByteArray("<missing>");
+    return bytes;
+}
+
+} // namespace
+
+// Finding a submission that stopped between publishing its file and removing the data file,
+// and finishing it.
+class tst_InterruptedSubmission : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* folder_ = nullptr;
+    QString appPath_;
+
+    QString path(const QString& relative) const { return appPath_ + "/" + relative; }
+    void write(const QString& relative, const QByteArray& bytes) {
+        QVERIFY(SafeFile::replaceContent(path(relative), bytes).ok());
+    }
+
+private slots:
+    void init() {
+        folder_ = new QTemporaryDir;
+        QVERIFY(folder_->isValid());
+        appPath_ = folder_->path();
+        QVERIFY(SafeFile::makePrivateFolder(path("AppData")).ok());
+        QVERIFY(SafeFile::makePrivateFolder(path("Submit")).ok());
+    }
+    void cleanup() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    void newestByName_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("newest");
+        QTest::newRow("none") << QStringList{} << QString();
+        QTest::newRow("the counter before the time")
+            << QStringList{"Lead_123456_20261206_105255_0002.txt",
+                           "Lead_123456_20270101_000000_0001.txt"}
+            << "Lead_123456_20261206_105255_0002.txt";
+        QTest::newRow("the counter as a number, not as text")
+            << QStringList{"Lead_123456_20261206_105255_10000.txt",
+                           "Lead_123456_20261206_105255_9999.txt"}
+            << "Lead_123456_20261206_105255_10000.txt";
+        QTest::newRow("same counter after a reset: the later date")
+            << QStringList{"Lead_123456_20270101_000000_0001.txt",
+                           "Lead_123456_20261231_235959_0001.txt"}
+            << "Lead_123456_20270101_000000_0001.txt";
+        QTest::newRow("same counter and day: the later second")
+            << QStringList{"Lead_123456_20261206_105256_0001.txt",
+                           "Lead_123456_20261206_105255_0001.txt"}
+            << "Lead_123456_20261206_105256_0001.txt";
+        QTest::newRow("another provider code counts alike")
+            << QStringList{"Lead_123456_20261206_105255_0002.txt",
+                           "Lead_654321_20261206_105255_0003.txt"}
+            << "Lead_654321_20261206_105255_0003.txt";
+        QTest::newRow("names that are no submission file")
+            << QStringList{"Lead_123456_20261206_105255_0001.txt",
+                           "Lead_123456_20261206_105255_0009.txt.bak",
+                           ".Lead_123456_20261206_105255_0009.txt.part",
+                           "lead_123456_20261206_105255_0009.txt",
+                           "Lead_123456_2026126_105255_0009.txt",
+                           "Lead_123456_20261206_105255_009.txt",
+                           "Lead_notes.txt"}
+            << "Lead_123456_20261206_105255_0001.txt";
+    }
+    void newestByName() {
+        QFETCH(QStringList, names);
+        QFETCH(QString, newest);
+        QCOMPARE(InterruptedSubmission::newestFileName(names), newest);
+    }
+
+    void found_data() {
+        QTest::addColumn<QByteArray>("data");   // AppData/Korvanel.dat
+        QTest::addColumn<QByteArray>("newest"); // Submit/Lead_..._0002.txt
+        QTest::addColumn<QByteArray>("older");  // Submit/Lead_..._0001.txt, a later time
+        QTest::addColumn<bool>("found");
+        QByteArray oneByteOff = records(3);
+        oneByteOff[ResultRecord::Size + 30] = 'X';
+        QTest::newRow("the newest file holds the data file")
+            << records(3) << records(3) << records(2, "Other") << true;
+        QTest::newRow("only the older file holds it")
+            << records(3) << records(2, "Other") << records(3) << false;
+        QTest::newRow("one byte differs") << records(3) << oneByteOff << records(3) << false;
+        QTest::newRow("the newest is one record longer")
+            << records(3) << records(4) << records(2, "Other") << false;
+        QTest::newRow("the newest is one record shorter")
+            << records(3) << records(2) << records(2, "Other") << false;
+        QTest::newRow("both empty") << QByteArray() << QByteArray() << records(1) << false;
+    }
+    void found() {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, newest);
+        QFETCH(QByteArray, older);
+        QFETCH(bool, found);
+        write("AppData/Korvanel.dat", data);
+        write("Submit/Lead_123456_20261201_101010_0002.txt", newest);
+        write("Submit/Lead_123456_20261202_090000_0001.txt", older);
+        QString name = "unset";
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, found ? QString("Lead_123456_20261201_101010_0002.txt") : QString());
+    }
+
+    void nothingToFindWithoutBothFiles() {
+        QString name = "unset";
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
+        write("AppData/Korvanel.dat", records(1));
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
+        QVERIFY(QDir(path("Submit")).removeRecursively());
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
+    }
+
+    // Finishing removes the data file only, after Submit is on the disk. The counter already
+    // points past the file's number, so the next submission never takes that number again.
+    void finishing_data() {
+        QTest::addColumn<bool>("submitFolder");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("finished") << true << true;
+        QTest::newRow("Submit cannot be flushed: the data file stays") << false << false;
+    }
+    void finishing() {
+        QFETCH(bool, submitFolder);
+        QFETCH(bool, removed);
+        const QString file = "Submit/Lead_123456_20261201_101010_0001.txt";
+        write("AppData/Korvanel.dat", records(3));
+        write(file, records(3));
+        write("AppData/nextfile.txt", "2     ");
+        if (!submitFolder)
+            QVERIFY(QDir(path("Submit")).removeRecursively());
+        bool dataFileRemoved = !removed;
+        const FileStatus status = InterruptedSubmission::finish(appPath_, dataFileRemoved);
+        QCOMPARE(dataFileRemoved, removed);
+        QCOMPARE(status.ok(), removed);
+        QCOMPARE(contentOf(path("AppData/Korvanel.dat")),
+                 removed ? QByteArray("<missing>") : records(3));
+        QCOMPARE(contentOf(path("AppData/nextfile.txt")), QByteArray("2     "));
+        if (!removed) {
+            QCOMPARE(status.path(), path("Submit"));
+            return;
+        }
+        QCOMPARE(contentOf(path(file)), records(3));
+        write("AppData/Korvanel.dat", records(1));
+        const SubmissionWriter::Outcome next = SubmissionWriter(appPath_).write(
+            "123456", QDateTime(QDate(2026, 12, 1), QTime(10, 10, 10)));
+        QVERIFY2(next.status.ok(), qPrintable(next.status.describe()));
+        QCOMPARE(next.counter, 2);
+        QCOMPARE(contentOf(path(file)), records(3));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_InterruptedSubmission)
+#include "tst_InterruptedSubmission.moc"
