@@ -290,9 +290,3 @@ void RecordStore::close() {
     ::close(fd_);
     fd_ = -1;
 }
-
-void adjustPositionAfterDelete(int& recordCount, int& currentRecord) {
-    recordCount = std::max(recordCount - 1, 1);
-    if (currentRecord > recordCount)
-        currentRecord = recordCount;
-}

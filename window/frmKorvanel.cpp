@@ -1,5 +1,6 @@
 #include "window/frmKorvanel.h"
 
+#include "ui_frmKorvanel.h"
 #include "window/OptionGroup.h"
 #include "window/WindowLook.h"
 

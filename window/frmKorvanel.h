@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ui_frmKorvanel.h"
 #include "window/FieldEvents.h"
 
 #include <QWidget>
@@ -9,6 +8,11 @@
 
 class Clock;
 class MessageService;
+class QAbstractButton;
+class QComboBox;
+namespace Ui {
+class frmKorvanel;
+}
 
 // The main data-entry window: its controls as designed (window/frmKorvanel.ui) and its events.
 // It holds no record logic; the code that handles the events works on form() and the injected
@@ -31,6 +35,7 @@ public:
     frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent = nullptr);
     ~frmKorvanel() override;
 
+    // The controls; their declarations come with "ui_frmKorvanel.h".
     Ui::frmKorvanel& form() { return *ui_; }
     MessageService& messages() { return messages_; }
     Clock& clock() { return clock_; }

@@ -53,7 +53,7 @@ class tst_PrintCommand : public QObject {
     static void verifyWindowUnchanged(MainWindowFixture& fixture) {
         QCOMPARE(fixture.state().CurrentRecord, 2);
         QCOMPARE(fixture.state().RecordCount, 3);
-        QVERIFY(fixture.state().EditMode != QLatin1String("new"));
+        QVERIFY(fixture.state().EditMode != Editing::NewRecord);
         QCOMPARE(fixture.form().txtFirstName->text(), QString("Edited"));
         QVERIFY(fixture.form().cmdPrint->isEnabled());
         QVERIFY(!fixture.exitCode);
