@@ -31,8 +31,8 @@ namespace {
 
 const int kNearlyFullThreshold = 250;
 
-bool FileExists(const QString& sFile) {
-    return QFileInfo::exists(sFile);
+bool FileExists(const QString& path) {
+    return QFileInfo::exists(path);
 }
 
 } // namespace

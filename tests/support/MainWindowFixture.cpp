@@ -1,7 +1,6 @@
 #include "MainWindowFixture.h"
 
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
 #include "ui_frmKorvanel.h"
+#include "window/MainWindowState.h"
 #include "window/ProviderCodeCheck.h"
 
 #include <QByteArray>
@@ -19,7 +20,6 @@
 
 class MainWindowController;
 class frmKorvanel;
-struct MainWindowState;
 
 // A printer that keeps the pages it is given and answers with a chosen outcome.
 class FakePrinter : public Printer {

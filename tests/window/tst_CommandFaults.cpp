@@ -5,7 +5,6 @@
 // tool_commands_driver, which drives the same window in a child process.
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QDir>

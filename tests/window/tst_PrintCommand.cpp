@@ -1,7 +1,6 @@
 #include "printing/PrintedPage.h"
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/QtPrinter.h"
 #include "window/frmKorvanel.h"
 
