@@ -54,7 +54,7 @@ bool RecordCommands::showOrReport(int record, int recordCount) {
 }
 
 bool RecordCommands::showStoredRecordOrReport() {
-    return presenter_.showsStoredRecord() || showOrReport(state_.CurrentRecord, state_.RecordCount);
+    return presenter_.recordShown() || showOrReport(state_.CurrentRecord, state_.RecordCount);
 }
 
 void RecordCommands::showNewRecordButtons() {
@@ -194,7 +194,7 @@ void RecordCommands::cmdPrevious_Click() {
 void RecordCommands::cmdExit_Click() {
     // With the data file closed after a failed delete, or a deleted record's values on display,
     // there is nothing that could be saved: Exit still ends the program.
-    const bool nothingToSave = !store_.isOpen() || !presenter_.showsStoredRecord();
+    const bool nothingToSave = !store_.isOpen() || !presenter_.recordShown();
     if (!nothingToSave && !saveOrReport())
         return;
     store_.close();

@@ -83,7 +83,7 @@ FileStatus RecordPresenter::showRecord(int n, int recordCount) {
     state_.CurrentRecord = n;
     state_.RecordCount = recordCount;
     state_.RecordBuffer = record;
-    showsStoredRecord_ = true;
+    recordShown_ = true;
     DepthGuard guard(movingFocus_);
     showFields(record);
     window_.setWindowTitle(windowTitle(n, recordCount));
@@ -189,7 +189,7 @@ ResultRecord RecordPresenter::capture() const {
 }
 
 FileStatus RecordPresenter::SaveCurrentRecord() {
-    if (!showsStoredRecord_) {
+    if (!recordShown_) {
         return FileStatus::failure(store_.dataPath(),
                                    QStringLiteral("The record shown was deleted; it is not saved"));
     }

@@ -36,8 +36,9 @@ public:
 
     // The values shown no longer belong to record CurrentRecord (it was deleted and the record
     // that took its number could not be read): nothing is saved until a record is shown.
-    void forgetShownRecord() { showsStoredRecord_ = false; }
-    bool showsStoredRecord() const { return showsStoredRecord_; }
+    void forgetShownRecord() { recordShown_ = false; }
+    // False from forgetShownRecord() until showRecord() succeeds.
+    bool recordShown() const { return recordShown_; }
 
     // The record the controls hold, stamped with CurrentProviderCode.
     ResultRecord capture() const;
@@ -66,7 +67,7 @@ private:
     MainWindowState& state_;
     RecordStore& store_;
     int movingFocus_ = 0;
-    bool showsStoredRecord_ = false;
+    bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.
     std::array<QWidget*, MandatoryControlNames.size()> mandatory_{};
 };
