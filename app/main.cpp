@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -49,11 +50,11 @@ int main(int argc, char* argv[]) {
     messages.setWindow(&window);
     QtPrinter printer;
     DialogProviderCodePrompt providerCodePrompt(&window);
-    MainWindowController controller(window, appPath,
-                                    MainWindowServices{printer, providerCodePrompt});
-    QObject::connect(&controller, &MainWindowController::finished, &app,
+    const auto controller = std::make_unique<MainWindowController>(
+        window, appPath, MainWindowServices{printer, providerCodePrompt});
+    QObject::connect(controller.get(), &MainWindowController::finished, &app,
                      [](int exitCode) { QCoreApplication::exit(exitCode); });
-    if (!controller.StartUp())
+    if (!controller->StartUp())
         return 1;
     return app.exec();
 }

@@ -270,9 +270,3 @@ void RecordStore::close() {
     SafeFile::closeDescriptor(fd_, dataPath_);
     fd_ = -1;
 }
-
-void adjustPositionAfterDelete(int& recordCount, int& currentRecord) {
-    recordCount = std::max(recordCount - 1, 1);
-    if (currentRecord > recordCount)
-        currentRecord = recordCount;
-}

@@ -61,6 +61,3 @@ private:
     QString tempPath_;
     int fd_ = -1;
 };
-
-// After a delete: RecordCount one less but never below 1; CurrentRecord no greater than it.
-void adjustPositionAfterDelete(int& recordCount, int& currentRecord);

@@ -8,31 +8,16 @@ class QAbstractButton;
 class QComboBox;
 class QWidget;
 
-// The field events of one window, in the order its handlers rely on:
+// The field events of one window.
 //
-// lostFocus(field): a watched text box, combo box or masked edit box lost the focus to another
-//   control of the same window, moved there by the operator (Tab, mouse) or by the program
-//   (setFocus). Not raised when the window itself is deactivated (a message box or dialog
-//   opens: the focus returns to the same control when it closes) nor when a combo box opens
-//   its popup list: both move the focus to another window. Realised on
-//   QApplication::focusChanged(old, now), which Qt emits after the focus moved, filtered to
-//   both widgets lying in this window.
-//   While a lostFocus handler runs, moving the focus away from the control that has only just
-//   received it (the handler sending the focus back to its own field) raises no lostFocus of
-//   that control: it never held the focus in the operator's eyes.
-//
-// Order against mouse clicks: a button takes the focus on the mouse press, before its click is
-//   raised on the release, so the field's lostFocus always runs first. When the lostFocus
-//   handler opens a modal box (a window of its own), the operator's release lands on the
-//   blocked window and is lost, which would swallow the click. This class sees the box open
-//   (the window receives QEvent::WindowBlocked) and, when the press then reaches the button,
-//   takes the press itself and runs the button's click at once, exactly once; a release that
-//   still arrives later is dropped.
-//
-// optionClicked(option): a watched option button became selected, by the operator or by the
-//   program (setChecked(true)); not when it was selected already, not when it is cleared.
-//
-// comboClicked(combo): the operator chose an entry of a watched combo box's list
+// lostFocus(field): a watched field lost the focus to another control of the same window. A
+//   message box or a combo's popup taking the focus is no departure: the focus comes back. A
+//   handler sending the focus back to its own field raises nothing more.
+// A button takes the focus on the mouse press, so the field's lostFocus runs before the click.
+//   When that handler opens a modal box, the box swallows the release; the press then runs the
+//   button's click itself, exactly once.
+// optionClicked(option): an option button became selected, by the operator or the program.
+// comboClicked(combo): the operator chose an entry of a combo box's list
 //   (QComboBox::activated), or the program selected an entry through selectEntry().
 class FieldEvents : public QObject {
     Q_OBJECT

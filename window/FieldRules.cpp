@@ -2,9 +2,10 @@
 
 #include "reference/CityList.h"
 #include "storage/TextValue.h"
-#include "validation/DateCheck.h"
+#include "ui_frmKorvanel.h"
 #include "validation/EntryRules.h"
 #include "window/Clock.h"
+#include "window/DepthGuard.h"
 #include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/MessageService.h"
@@ -16,24 +17,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-class BusyGuard {
-public:
-    explicit BusyGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~BusyGuard() { --depth_; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    int& depth_;
-};
-
-} // namespace
-
 FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresenter& presenter)
-    : QObject(&window), c_(window.form()), state_(state), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()) {
+    : c_(window.form()), state_(state), presenter_(presenter), messages_(window.messages()),
+      clock_(window.clock()) {
     connect(&window, &frmKorvanel::lostFocus, this, &FieldRules::onLostFocus);
     connect(&window, &frmKorvanel::optionClicked, this, &FieldRules::onOptionClicked);
     connect(&window, &frmKorvanel::comboClicked, this, &FieldRules::onListClicked);
@@ -44,14 +30,11 @@ FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresen
 }
 
 void FieldRules::onLostFocus(QWidget* control) {
-    // A departure is the operator (or a command) moving the focus to another control. The focus
-    // moves that a rule makes while it runs (a date check sending the focus back to its box, the
-    // "Pb Result:" option putting it into txtPb) and those of record display and saving (which
-    // end in mskDateTaken) are not: checking the field again there would report the same
-    // departure twice.
+    // A date check sending the focus back to its box, or the Pb Result option putting it into
+    // txtPb, is no departure; nor is the focus that display and saving leave in mskDateTaken.
     if (busy_ > 0 || presenter_.isMovingFocus())
         return;
-    BusyGuard guard(busy_);
+    DepthGuard guard(busy_);
     if (control == c_.mskDateTaken || control == c_.mskDateOfBirth ||
         control == c_.mskAnalysisDate) {
         mskDate_LostFocus(static_cast<MaskedEdit*>(control));
@@ -67,7 +50,7 @@ void FieldRules::onLostFocus(QWidget* control) {
 }
 
 void FieldRules::onOptionClicked(QAbstractButton* option) {
-    BusyGuard guard(busy_);
+    DepthGuard guard(busy_);
     if (option == c_.optPbResult)
         optPbResult_Click();
     else if (option == c_.optLowResult)
@@ -77,32 +60,31 @@ void FieldRules::onOptionClicked(QAbstractButton* option) {
 }
 
 void FieldRules::onListClicked(QComboBox* list) {
-    BusyGuard guard(busy_);
+    DepthGuard guard(busy_);
     if (list == c_.cboCity)
         cboCity_Click();
     else if (list == c_.cboZip || list == c_.cboRaceCode || list == c_.cboAncestry)
         presenter_.MandatoryFieldHighlight(list);
 }
 
-MaskedEdit* FieldRules::dateBox(int nWhichDate) const {
-    switch (nWhichDate) {
-    case 1:
+MaskedEdit* FieldRules::dateBox(WhichDate whichDate) const {
+    switch (whichDate) {
+    case DateTakenCode:
         return c_.mskDateTaken;
-    case 2:
+    case DateOfBirthCode:
         return c_.mskDateOfBirth;
-    case 3:
+    case AnalysisDateCode:
         return c_.mskAnalysisDate;
-    default:
-        return nullptr;
     }
+    return nullptr;
 }
 
-void FieldRules::ValidateDate(const QString& strCheckDate, int nWhichDate) {
-    MaskedEdit* box = dateBox(nWhichDate);
+void FieldRules::ValidateDate(const QString& checkDate, WhichDate whichDate) {
+    MaskedEdit* box = dateBox(whichDate);
     if (!box)
         return;
     const DateCheckDecision decision = DateCheck::decideValidateDate(
-        strCheckDate, nWhichDate,
+        checkDate, whichDate,
         DateBoxValues{c_.mskDateTaken->rawValue(), c_.mskDateOfBirth->rawValue(),
                       c_.mskAnalysisDate->rawValue()},
         clock_.now().date());
@@ -117,7 +99,9 @@ void FieldRules::ValidateDate(const QString& strCheckDate, int nWhichDate) {
 }
 
 void FieldRules::mskDate_LostFocus(MaskedEdit* box) {
-    const int which = box == c_.mskDateTaken ? 1 : box == c_.mskDateOfBirth ? 2 : 3;
+    const WhichDate which = box == c_.mskDateTaken     ? DateTakenCode
+                            : box == c_.mskDateOfBirth ? DateOfBirthCode
+                                                       : AnalysisDateCode;
     ValidateDate(box->rawValue(), which);
     presenter_.MandatoryFieldHighlight(box);
 }
@@ -175,14 +159,14 @@ void FieldRules::optPbResult_Click() {
 }
 
 void FieldRules::optLowResult_Click() {
-    c_.txtPb->setText(QStringLiteral("    "));
+    c_.txtPb->setText(QLatin1String(LowResultText));
     c_.txtPb->setEnabled(false);
     state_.LowResultFlag = true;
     presenter_.MandatoryFieldHighlight(c_.txtPb);
 }
 
 void FieldRules::optHighResult_Click() {
-    c_.txtPb->setText(QStringLiteral("66.0"));
+    c_.txtPb->setText(QLatin1String(HighResultText));
     c_.txtPb->setEnabled(false);
     state_.LowResultFlag = false;
     presenter_.MandatoryFieldHighlight(c_.txtPb);

@@ -6,6 +6,7 @@
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
+#include "ui_frmKorvanel.h"
 #include "validation/FieldCodes.h"
 #include "window/FieldRules.h"
 #include "window/InterruptedSubmissionPrompt.h"
@@ -31,22 +32,26 @@ namespace {
 
 const int kNearlyFullThreshold = 250;
 
-bool FileExists(const QString& sFile) {
-    return QFileInfo::exists(sFile);
+bool FileExists(const QString& path) {
+    return QFileInfo::exists(path);
 }
 
 } // namespace
 
 MainWindowController::MainWindowController(frmKorvanel& window, const QString& appPath,
                                            MainWindowServices services)
-    : QObject(&window), window_(window), controls_(window.form()), services_(services) {
+    : window_(window), controls_(window.form()), services_(services) {
     state_.AppPath = appPath;
     store_ = std::make_unique<RecordStore>(AppPaths{appPath}.appData());
     presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_);
     providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
         state_, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
     fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
-    commands_ = std::make_unique<RecordCommands>(*this, services_);
+    commands_ =
+        std::make_unique<RecordCommands>(window, state_, *store_, *presenter_, services_.printer);
+    connect(commands_.get(), &RecordCommands::finished, this, &MainWindowController::finished);
+    connect(commands_.get(), &RecordCommands::fileFailed, this,
+            &MainWindowController::reportFileFailure);
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
             &MainWindowController::runProviderCodeCheck);
     keepTypedListText();
@@ -106,10 +111,10 @@ bool MainWindowController::StartUp() {
         }
     }
     centreWindow();
-    controls_.mskDateTaken->setMaskPattern(QStringLiteral("##/##/####"));
-    controls_.mskDateOfBirth->setMaskPattern(QStringLiteral("##/##/####"));
-    controls_.mskAnalysisDate->setMaskPattern(QStringLiteral("##/##/####"));
-    controls_.mskPhone->setMaskPattern(QStringLiteral("(###) ###-####"));
+    controls_.mskDateTaken->setMaskPattern(MaskedEdit::DateMask);
+    controls_.mskDateOfBirth->setMaskPattern(MaskedEdit::DateMask);
+    controls_.mskAnalysisDate->setMaskPattern(MaskedEdit::DateMask);
+    controls_.mskPhone->setMaskPattern(MaskedEdit::PhoneMask);
     fillFixedLists();
     if (FileExists(paths.physicianFile())) {
         if (FileStatus status = loadPhysicians(); !status)
@@ -137,8 +142,8 @@ bool MainWindowController::StartUp() {
     }
     if (state_.RecordCount == 0) {
         state_.RecordCount = 1;
-        state_.sFirstRecord = QStringLiteral("Y");
-        state_.EditMode = QStringLiteral("new");
+        state_.FirstRecord = true;
+        state_.EditMode = Editing::NewRecord;
         commands_->showNewRecordButtons();
     }
 
@@ -155,11 +160,11 @@ bool MainWindowController::StartUp() {
             return failStartUp(status);
     }
 
-    state_.bStartup = true;
+    state_.Startup = true;
     runProviderCodeCheck();
-    state_.bStartup = false;
+    state_.Startup = false;
 
-    if (!state_.isFirstRecord())
+    if (!state_.FirstRecord)
         presenter_->moveFocusTo(controls_.cmdNew);
     return true;
 }

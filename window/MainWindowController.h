@@ -1,7 +1,6 @@
 #pragma once
 
 #include "storage/FileStatus.h"
-#include "ui_frmKorvanel.h"
 #include "window/MainWindowState.h"
 
 #include <QObject>
@@ -18,6 +17,9 @@ class RecordCommands;
 class RecordPresenter;
 class RecordStore;
 class frmKorvanel;
+namespace Ui {
+class frmKorvanel;
+}
 
 // The platform services the main window works through; tests give scripted ones.
 // Message boxes and the clock come with the window itself.
@@ -27,7 +29,8 @@ struct MainWindowServices {
 };
 
 // Gives the main window its behaviour: owns the run's state and the data file, runs start-up,
-// and connects the controls to the display, the field rules and the record commands.
+// and connects the controls to the display, the field rules and the record commands. Its
+// creator owns it and keeps the window alive longer.
 class MainWindowController : public QObject {
     Q_OBJECT
 public:
@@ -42,8 +45,6 @@ public:
     RecordStore& store() { return *store_; }
     RecordPresenter& presenter() { return *presenter_; }
     RecordCommands& commands() { return *commands_; }
-    Ui::frmKorvanel& controls() { return controls_; }
-    frmKorvanel& window() { return window_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);

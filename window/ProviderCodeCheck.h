@@ -9,15 +9,14 @@ class QLineEdit;
 class QWidget;
 struct MainWindowState;
 
-// Asks the operator for a provider code in the modal dialog and returns what the dialog left in
-// EnteredProviderCode. Tests answer it from a script.
+// Asks the operator for a provider code in the modal dialog. Tests answer it from a script.
 class ProviderCodePrompt {
 public:
     virtual ~ProviderCodePrompt() = default;
     struct Answer {
-        QString EnteredProviderCode;
+        QString enteredCode;
         // Closed with Cancel or by its title bar: the code in force stays.
-        bool bCanceled = false;
+        bool cancelled = false;
     };
     // enteredProviderCode is shown in the box; codeInForce is what Cancel gives back.
     virtual Answer ask(const QString& enteredProviderCode, const QString& codeInForce) = 0;
@@ -33,7 +32,7 @@ private:
     QWidget* mainWindow_;
 };
 
-// The click of cmdChangeProviderCode, also run by start-up with bStartup set: reads the code
+// The click of cmdChangeProviderCode, also run by start-up with Startup set: reads the code
 // from provider.txt, asks for it when it is not set (or always, on a click), decides, writes it
 // back and shows it.
 class ProviderCodeCheck {
@@ -43,8 +42,6 @@ public:
 
     // A failure names provider.txt; the code in force is then left as it was.
     FileStatus run();
-
-    QString providerFilePath() const;
 
 private:
     MainWindowState& state_;

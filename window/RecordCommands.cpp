@@ -2,250 +2,266 @@
 
 #include "printing/PrintedPage.h"
 #include "printing/Printer.h"
-#include "reference/ProviderCode.h"
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/TextValue.h"
 #include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
+#include "ui_frmKorvanel.h"
 #include "validation/Completeness.h"
 #include "window/Clock.h"
-#include "window/MainWindowController.h"
-#include "window/MaskedEdit.h"
+#include "window/MainWindowState.h"
 #include "window/MessageService.h"
+#include "window/RecordNavigation.h"
 #include "window/RecordPresenter.h"
 #include "window/frmKorvanel.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 
-RecordCommands::RecordCommands(MainWindowController& controller, MainWindowServices& services)
-    : QObject(&controller), controller_(controller), services_(services) {
-    Ui::frmKorvanel& c = controller_.controls();
-    connect(c.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
-    connect(c.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
-    connect(c.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
-    connect(c.cmdPrevious, &QPushButton::clicked, this, &RecordCommands::cmdPrevious_Click);
-    connect(c.cmdNext, &QPushButton::clicked, this, &RecordCommands::cmdNext_Click);
-    connect(c.cmdExit, &QPushButton::clicked, this, &RecordCommands::cmdExit_Click);
-    connect(c.cmdPrint, &QPushButton::clicked, this, &RecordCommands::cmdPrint_Click);
-    connect(c.cmdWriteEFile, &QPushButton::clicked, this, &RecordCommands::cmdWriteEFile_Click);
+namespace {
+
+// The advice that fits the failure, as a sentence to append; none where none fits.
+QString adviceSentence(const FileStatus& status) {
+    const QString advice = status.advice();
+    return advice.isEmpty() ? QString() : QLatin1Char(' ') + advice;
 }
 
+} // namespace
+
+RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
+                               RecordPresenter& presenter, Printer& printer)
+    : window_(window), c_(window.form()), state_(state), store_(store), presenter_(presenter),
+      messages_(window.messages()), clock_(window.clock()), printer_(printer) {
+    connect(c_.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
+    connect(c_.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
+    connect(c_.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
+    connect(c_.cmdPrevious, &QPushButton::clicked, this, &RecordCommands::cmdPrevious_Click);
+    connect(c_.cmdNext, &QPushButton::clicked, this, &RecordCommands::cmdNext_Click);
+    connect(c_.cmdExit, &QPushButton::clicked, this, &RecordCommands::cmdExit_Click);
+    connect(c_.cmdPrint, &QPushButton::clicked, this, &RecordCommands::cmdPrint_Click);
+    connect(c_.cmdWriteEFile, &QPushButton::clicked, this, &RecordCommands::cmdWriteEFile_Click);
+}
+
+// Nothing is saved over a record whose values the window did not read from it: after a delete
+// whose neighbour could not be read, that record is read again first.
 bool RecordCommands::saveOrReport() {
-    FileStatus status = controller_.presenter().SaveCurrentRecord();
+    if (!showStoredRecordOrReport())
+        return false;
+    FileStatus status = presenter_.SaveCurrentRecord();
     if (!status)
-        controller_.reportFileFailure(status);
+        emit fileFailed(status);
     return status.ok();
 }
 
-bool RecordCommands::showOrReport() {
-    FileStatus status = controller_.presenter().ShowCurrentRecord();
+bool RecordCommands::showOrReport(int record, int recordCount) {
+    FileStatus status = presenter_.showRecord(record, recordCount);
     if (!status)
-        controller_.reportFileFailure(status);
+        emit fileFailed(status);
     return status.ok();
+}
+
+bool RecordCommands::showStoredRecordOrReport() {
+    return presenter_.recordShown() || showOrReport(state_.CurrentRecord, state_.RecordCount);
 }
 
 void RecordCommands::showNewRecordButtons() {
-    Ui::frmKorvanel& c = controller_.controls();
-    for (QPushButton* button : {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile})
+    for (QPushButton* button :
+         {c_.cmdNew, c_.cmdPrevious, c_.cmdNext, c_.cmdPrint, c_.cmdWriteEFile})
         button->setEnabled(false);
-    c.cmdUpdate->setEnabled(true);
-    c.cmdExit->setEnabled(true);
-    c.cmdDelete->setText(QStringLiteral("Cancel"));
+    c_.cmdUpdate->setEnabled(true);
+    c_.cmdExit->setEnabled(true);
+    c_.cmdDelete->setText(QStringLiteral("Cancel"));
 }
 
-// Only reached once a new record has been saved or cancelled, which is when the button's
-// design caption "Delete Record" gives way to "Delete" for the rest of the run.
+// Only reached once a new record has been saved or cancelled, which is when the button's first
+// caption "Delete Record" gives way to "Delete" for the rest of the run.
 void RecordCommands::showBrowsingButtons() {
-    Ui::frmKorvanel& c = controller_.controls();
-    for (QPushButton* button :
-         {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
+    for (QPushButton* button : {c_.cmdNew, c_.cmdPrevious, c_.cmdNext, c_.cmdPrint,
+                                c_.cmdWriteEFile, c_.cmdUpdate, c_.cmdExit})
         button->setEnabled(true);
-    c.cmdDelete->setText(QStringLiteral("Delete"));
+    c_.cmdDelete->setText(QStringLiteral("Delete"));
 }
 
 void RecordCommands::cmdNew_Click() {
-    MainWindowState& state = controller_.state();
     if (!saveOrReport())
         return;
-    const MainWindowState before = state;
-    state.EditMode = QStringLiteral("new");
-    state.RecordCount += 1;
-    state.RecordBuffer = ResultRecord::newRecord(TextValue::trimBlanks(state.CurrentProviderCode));
-    state.CurrentRecord = state.RecordCount;
-    if (!showOrReport()) {
-        state = before;
+    // The record after the last is blank: RecordCount now counts it.
+    if (!showOrReport(state_.RecordCount + 1, state_.RecordCount + 1))
         return;
-    }
+    state_.EditMode = Editing::NewRecord;
     showNewRecordButtons();
 }
 
 void RecordCommands::cmdUpdate_Click() {
-    MainWindowState& state = controller_.state();
     if (!saveOrReport())
         return;
-    if (!state.isNewRecord())
+    if (state_.EditMode != Editing::NewRecord)
         return;
     // The new record is stored now, so the window leaves new-record mode even if showing it
     // again fails: the window still holds exactly what was stored.
-    showOrReport();
+    showOrReport(state_.CurrentRecord, state_.RecordCount);
     showBrowsingButtons();
-    state.EditMode = QStringLiteral("notnew");
-    state.sFirstRecord = QStringLiteral("N");
+    state_.EditMode = Editing::StoredRecord;
+    state_.FirstRecord = false;
 }
 
 void RecordCommands::cmdDelete_Click() {
-    MainWindowState& state = controller_.state();
-    Ui::frmKorvanel& c = controller_.controls();
-    if (state.isFirstRecord()) {
-        emit controller_.finished(0);
+    if (state_.FirstRecord) {
+        emit finished(0);
         return;
     }
-    if (state.isNewRecord()) {
-        const MainWindowState before = state;
-        state.RecordCount -= 1;
-        state.CurrentRecord = state.RecordCount;
-        if (!showOrReport()) {
-            state = before;
+    if (state_.EditMode == Editing::NewRecord) {
+        if (!showOrReport(state_.RecordCount - 1, state_.RecordCount - 1))
             return;
-        }
         showBrowsingButtons();
-        state.EditMode = QStringLiteral("notnew");
+        state_.EditMode = Editing::StoredRecord;
         return;
     }
-    const MessageAnswer answer = controller_.window().messages().show(
-        QStringLiteral("Delete this record?"), QStringLiteral("Delete Record Confirmation"),
-        MessageButtons::YesNo, MessageIcon::None);
+    // The operator confirms the delete of the record that is really under this number.
+    if (!showStoredRecordOrReport())
+        return;
+    const MessageAnswer answer = messages_.show(QStringLiteral("Delete this record?"),
+                                                QStringLiteral("Delete Record Confirmation"),
+                                                MessageButtons::YesNo, MessageIcon::None);
     if (answer != MessageAnswer::Yes) {
-        controller_.presenter().moveFocusTo(c.mskDateTaken);
+        presenter_.moveFocusTo(c_.mskDateTaken);
         return;
     }
-    RecordStore& store = controller_.store();
     int storedBefore = 0;
-    if (FileStatus counted = store.count(storedBefore); !counted) {
-        controller_.reportFileFailure(counted);
+    if (FileStatus counted = store_.count(storedBefore); !counted) {
+        emit fileFailed(counted);
         return;
     }
-    if (FileStatus status = store.remove(state.CurrentRecord); !status) {
-        controller_.reportFileFailure(status);
-        if (!recoverAfterFailedRemove(storedBefore))
+    if (FileStatus status = store_.remove(state_.CurrentRecord); !status) {
+        if (!recoverAfterFailedRemove(status, storedBefore))
             return;
     }
-    adjustPositionAfterDelete(state.RecordCount, state.CurrentRecord);
-    showOrReport();
+    // The record is gone whatever follows: the window's position follows the file, and the
+    // values still shown are no record's until the one now under this number is read.
+    adjustPositionAfterDelete(state_.RecordCount, state_.CurrentRecord);
+    presenter_.forgetShownRecord();
+    if (FileStatus status = presenter_.ShowCurrentRecord(); !status)
+        showUnreadableAfterDelete(status);
 }
 
 // A failed delete normally leaves the file as it was. It can also fail after the shorter file
 // already took the old one's place (flushing the folder, reopening): the record is then gone,
-// and the window must follow, or the next save would write the deleted record's values over
-// its neighbour. True when the record was in fact deleted.
-bool RecordCommands::recoverAfterFailedRemove(int storedBefore) {
-    RecordStore& store = controller_.store();
-    if (!store.isOpen()) {
-        if (FileStatus reopened = store.open(); !reopened) {
-            controller_.reportFileFailure(reopened);
+// and the window must follow. True when the record was in fact deleted.
+bool RecordCommands::recoverAfterFailedRemove(const FileStatus& failure, int storedBefore) {
+    if (!store_.isOpen()) {
+        if (FileStatus reopened = store_.open(); !reopened) {
+            // The values shown may be those of a record that is gone.
+            presenter_.forgetShownRecord();
+            showDeleteFailureWithFileClosed(failure, reopened);
             return false;
         }
     }
+    emit fileFailed(failure);
     int storedNow = 0;
-    if (FileStatus counted = store.count(storedNow); !counted) {
+    if (FileStatus counted = store_.count(storedNow); !counted) {
         // Whether the record is gone is unknown: nothing may be saved over a record that moved.
-        controller_.reportFileFailure(counted);
-        store.close();
+        presenter_.forgetShownRecord();
+        emit fileFailed(counted);
+        store_.close();
         return false;
     }
     return storedNow < storedBefore;
 }
 
+void RecordCommands::showUnreadableAfterDelete(const FileStatus& status) {
+    messages_.show(
+        QStringLiteral("The record was deleted, but the record now numbered %1 could not be "
+                       "read:\r\n%2\r\n%3\r\n\r\nThe window still shows the deleted record, which "
+                       "is not saved again. Record %1 is read again before anything is saved.%4")
+            .arg(QString::number(state_.CurrentRecord), QDir::toNativeSeparators(status.path()),
+                 status.reason(), adviceSentence(status)),
+        QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+}
+
+void RecordCommands::showDeleteFailureWithFileClosed(const FileStatus& failure,
+                                                     const FileStatus& reopened) {
+    messages_.show(
+        QStringLiteral("The delete did not finish:\r\n%1\r\n%2\r\n\r\nThe data file could not be "
+                       "opened again:\r\n%3\r\n%4\r\n\r\nNothing can be saved now. Exit ends the "
+                       "program without saving.%5")
+            .arg(QDir::toNativeSeparators(failure.path()), failure.reason(),
+                 QDir::toNativeSeparators(reopened.path()), reopened.reason(),
+                 adviceSentence(reopened)),
+        QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+}
+
 void RecordCommands::cmdNext_Click() {
-    MainWindowState& state = controller_.state();
-    if (state.CurrentRecord == state.RecordCount) {
-        controller_.window().messages().beep();
-        controller_.window().messages().show(QStringLiteral("End of file encountered!"),
-                                             QStringLiteral("Last Record"), MessageButtons::Ok,
-                                             MessageIcon::Warning);
+    if (state_.CurrentRecord == state_.RecordCount) {
+        messages_.beep();
+        messages_.show(QStringLiteral("End of file encountered!"), QStringLiteral("Last Record"),
+                       MessageButtons::Ok, MessageIcon::Warning);
         return;
     }
-    state.CurrentRecord += 1;
-    if (!showOrReport())
-        state.CurrentRecord -= 1;
+    showOrReport(state_.CurrentRecord + 1, state_.RecordCount);
 }
 
 void RecordCommands::cmdPrevious_Click() {
-    MainWindowState& state = controller_.state();
-    if (state.CurrentRecord == 1) {
-        controller_.window().messages().beep();
-        controller_.window().messages().show(QStringLiteral("Beginning of file encountered!"),
-                                             QStringLiteral("First Record"), MessageButtons::Ok,
-                                             MessageIcon::Warning);
+    if (state_.CurrentRecord == 1) {
+        messages_.beep();
+        messages_.show(QStringLiteral("Beginning of file encountered!"),
+                       QStringLiteral("First Record"), MessageButtons::Ok, MessageIcon::Warning);
         return;
     }
-    state.CurrentRecord -= 1;
-    if (!showOrReport())
-        state.CurrentRecord += 1;
+    showOrReport(state_.CurrentRecord - 1, state_.RecordCount);
 }
 
 void RecordCommands::cmdExit_Click() {
-    if (!saveOrReport())
+    // With the data file closed after a failed delete, or a deleted record's values on display,
+    // there is nothing that could be saved: Exit still ends the program.
+    const bool nothingToSave = !store_.isOpen() || !presenter_.recordShown();
+    if (!nothingToSave && !saveOrReport())
         return;
-    controller_.store().close();
-    emit controller_.finished(0);
+    store_.close();
+    emit finished(0);
 }
 
 void RecordCommands::cmdPrint_Click() {
-    MainWindowState& state = controller_.state();
-    Ui::frmKorvanel& c = controller_.controls();
     if (!saveOrReport())
         return;
-    const QDateTime now = controller_.window().clock().now();
-    const QStringList lines = PrintedPage::lines(state.RecordBuffer, c.cboRaceCode->currentText(),
-                                                 c.cboAncestry->currentText(), state.CurrentRecord,
-                                                 state.RecordCount, now);
-    const QString pdfPath = AppPaths{state.AppPath}.printedPage(state.CurrentRecord, now);
+    const QDateTime now = clock_.now();
+    const QStringList lines = PrintedPage::lines(state_.RecordBuffer, c_.cboRaceCode->currentText(),
+                                                 c_.cboAncestry->currentText(),
+                                                 state_.CurrentRecord, state_.RecordCount, now);
+    const QString pdfPath = AppPaths{state_.AppPath}.printedPage(state_.CurrentRecord, now);
     // The record is saved whatever becomes of the page. A page that could not be printed is
     // written as a PDF where possible; either way the operator is told once, and the window
     // carries on unchanged.
-    const PrintOutcome outcome = services_.printer.printPage(lines, pdfPath);
+    const PrintOutcome outcome = printer_.printPage(lines, pdfPath);
     if (outcome.kind() == PrintOutcome::SavedAsPdf) {
-        controller_.window().messages().show(
+        messages_.show(
             QStringLiteral("The record was saved, but it was not printed: %1\r\nThe page was "
                            "written to this file, which can be printed elsewhere:\r\n%2")
                 .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
             QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
     } else if (outcome.kind() == PrintOutcome::Failed) {
-        controller_.window().messages().show(
-            QStringLiteral("The record was saved, but it could not be printed:\r\n%1")
-                .arg(outcome.reason()),
-            QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
+        messages_.show(QStringLiteral("The record was saved, but it could not be printed:\r\n%1")
+                           .arg(outcome.reason()),
+                       QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
     }
 }
 
-bool RecordCommands::IsIncompleteRecord(bool* fileFailed) {
-    MainWindowState& state = controller_.state();
-    if (fileFailed)
-        *fileFailed = false;
+RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
     const CompletenessDecision decision =
-        Completeness::decideIsIncompleteRecord(state.RecordBuffer, state.CurrentProviderCode);
+        Completeness::decideIsIncompleteRecord(state_.RecordBuffer, state_.CurrentProviderCode);
     if (decision.incomplete) {
-        controller_.window().messages().show(decision.message, decision.title, MessageButtons::Ok,
-                                             MessageIcon::None);
-        if (auto* control = controller_.window().findChild<QWidget*>(decision.focusControl))
-            controller_.presenter().moveFocusTo(control);
-        return true;
+        messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
+        if (auto* control = window_.findChild<QWidget*>(decision.focusControl))
+            presenter_.moveFocusTo(control);
+        return RecordCheck::Incomplete;
     }
     // A complete record stored under an older provider code is saved again from the window,
     // which shows it, so that it carries the code in force. A failed save stops the pass like
     // a gap would: the record must not be handed on with the old code.
-    if (decision.rewriteRecord && !saveOrReport()) {
-        if (fileFailed)
-            *fileFailed = true;
-        return true;
-    }
-    return false;
+    if (decision.rewriteRecord && !saveOrReport())
+        return RecordCheck::SaveFailed;
+    return RecordCheck::Complete;
 }
 
 // Every stored record is shown and checked in turn; the pass stops on the first incomplete one,
@@ -257,38 +273,28 @@ bool RecordCommands::IsIncompleteRecord(bool* fileFailed) {
 // record that was shown when the command started (its edits are saved by then), so the
 // operator can free the disk and start the command again.
 void RecordCommands::cmdWriteEFile_Click() {
-    MainWindowState& state = controller_.state();
-    Ui::frmKorvanel& c = controller_.controls();
     if (!saveOrReport())
         return;
-    const int startedOn = state.CurrentRecord;
-    for (int record = 1; record <= state.RecordCount; ++record) {
-        const int shown = state.CurrentRecord;
-        state.CurrentRecord = record;
-        FileStatus status = controller_.presenter().ShowCurrentRecord();
-        if (!status) {
-            state.CurrentRecord = shown;
-            controller_.reportFileFailure(status);
+    const int startedOn = state_.CurrentRecord;
+    for (int record = 1; record <= state_.RecordCount; ++record) {
+        if (!showOrReport(record, state_.RecordCount)) {
             returnToRecord(startedOn);
             return;
         }
-        bool fileFailed = false;
-        if (IsIncompleteRecord(&fileFailed)) {
-            if (fileFailed)
-                returnToRecord(startedOn);
+        const RecordCheck check = checkShownRecord();
+        if (check == RecordCheck::SaveFailed)
+            returnToRecord(startedOn);
+        if (check != RecordCheck::Complete)
             return;
-        }
     }
-    RecordStore& store = controller_.store();
-    store.close();
+    store_.close();
     const SubmissionWriter::Outcome result =
-        SubmissionWriter(state.AppPath)
-            .write(TextValue::trimBlanks(c.txtProviderCode->text()),
-                   controller_.window().clock().now());
+        SubmissionWriter(state_.AppPath)
+            .write(TextValue::trimBlanks(state_.CurrentProviderCode), clock_.now());
     if (result.result == SubmissionWriter::Result::Failed) {
-        controller_.reportFileFailure(result.status);
-        if (FileStatus reopened = store.open(); !reopened) {
-            controller_.reportFileFailure(reopened);
+        emit fileFailed(result.status);
+        if (FileStatus reopened = store_.open(); !reopened) {
+            emit fileFailed(reopened);
             return;
         }
         returnToRecord(startedOn);
@@ -297,22 +303,15 @@ void RecordCommands::cmdWriteEFile_Click() {
     // The submission file exists and the data file is gone; only flushing the removal failed.
     // The records are handed on, so the operator hears of the failure and then of the file.
     if (result.result == SubmissionWriter::Result::HandedOnFlushFailed)
-        controller_.reportFileFailure(result.status);
-    controller_.window().messages().show(
-        SubmissionName::reportText(state.AppPath, result.relativeName),
-        SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
-    emit controller_.finished(0);
+        emit fileFailed(result.status);
+    messages_.show(SubmissionName::reportText(state_.AppPath, result.relativeName),
+                   SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
+    emit finished(0);
 }
 
-// Shows the record again that was shown before; when even that read fails the window keeps
-// the record it shows, and CurrentRecord stays that record's number, so a later save can never
-// write one record's values over another.
+// Shows again the record that was shown before; when even that read fails the window keeps
+// the record it shows, under that record's own number.
 void RecordCommands::returnToRecord(int record) {
-    MainWindowState& state = controller_.state();
-    if (state.CurrentRecord == record)
-        return;
-    const int shown = state.CurrentRecord;
-    state.CurrentRecord = record;
-    if (!controller_.presenter().ShowCurrentRecord())
-        state.CurrentRecord = shown;
+    if (state_.CurrentRecord != record)
+        presenter_.showRecord(record, state_.RecordCount);
 }

@@ -1,18 +1,29 @@
 #pragma once
 
+#include "storage/FileStatus.h"
+
 #include <QObject>
 
-class MainWindowController;
-struct MainWindowServices;
+class Clock;
+class MessageService;
+class Printer;
+class RecordPresenter;
+class RecordStore;
+class frmKorvanel;
+struct MainWindowState;
+namespace Ui {
+class frmKorvanel;
+}
 
 // The row of command buttons: New, Delete (or Cancel), Update, Previous, Next, Print, Create
 // Electronic File and Exit, with the two sets of button states they switch between.
-// A file that cannot be read or written is reported in one message and changes nothing: the
+// A file that cannot be read or written is reported once (fileFailed) and changes nothing: the
 // window keeps what the operator typed, so the command can be tried again.
 class RecordCommands : public QObject {
     Q_OBJECT
 public:
-    RecordCommands(MainWindowController& controller, MainWindowServices& services);
+    RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
+                   RecordPresenter& presenter, Printer& printer);
 
     void cmdNew_Click();
     void cmdUpdate_Click();
@@ -23,21 +34,37 @@ public:
     void cmdPrint_Click();
     void cmdWriteEFile_Click();
 
-    // True when the record in RecordBuffer lacks a mandatory field or no provider code is set;
-    // the operator is told the first gap and the focus goes to its field. A complete record
-    // stored under another provider code is saved again with the code in force; when that save
-    // fails the failure is reported, fileFailed (if given) is set, and the result is true.
-    bool IsIncompleteRecord(bool* fileFailed = nullptr);
+    // True when the record in RecordBuffer lacks a mandatory field or no provider code is set
+    // (the operator is told the first gap and the focus goes to its field), or when a complete
+    // record stored under another provider code could not be saved again with the code in force.
+    bool IsIncompleteRecord() { return checkShownRecord() != RecordCheck::Complete; }
 
     void showNewRecordButtons();
     void showBrowsingButtons();
 
-private:
-    bool saveOrReport();
-    bool showOrReport();
-    bool recoverAfterFailedRemove(int storedBefore);
-    void returnToRecord(int record);
+signals:
+    // The program must end now, with this exit status.
+    void finished(int exitCode);
+    // A file could not be read or written; the operator is to be told.
+    void fileFailed(const FileStatus& status);
 
-    MainWindowController& controller_;
-    MainWindowServices& services_;
+private:
+    enum class RecordCheck { Complete, Incomplete, SaveFailed };
+    RecordCheck checkShownRecord();
+    bool saveOrReport();
+    bool showOrReport(int record, int recordCount);
+    bool showStoredRecordOrReport();
+    bool recoverAfterFailedRemove(const FileStatus& failure, int storedBefore);
+    void returnToRecord(int record);
+    void showDeleteFailureWithFileClosed(const FileStatus& failure, const FileStatus& reopened);
+    void showUnreadableAfterDelete(const FileStatus& status);
+
+    frmKorvanel& window_;
+    Ui::frmKorvanel& c_;
+    MainWindowState& state_;
+    RecordStore& store_;
+    RecordPresenter& presenter_;
+    MessageService& messages_;
+    Clock& clock_;
+    Printer& printer_;
 };

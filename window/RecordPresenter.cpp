@@ -2,10 +2,12 @@
 
 #include "Version.h"
 #include "storage/RecordStore.h"
+#include "ui_frmKorvanel.h"
 #include "validation/EntryRules.h"
 #include "validation/FieldCodes.h"
 #include "validation/Highlight.h"
 #include "window/ControlText.h"
+#include "window/DepthGuard.h"
 #include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
@@ -44,17 +46,6 @@ void showComboText(QComboBox* box, const QString& text) {
     box->setEditText(text);
 }
 
-class FocusMoveGuard {
-public:
-    explicit FocusMoveGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~FocusMoveGuard() { --depth_; }
-    FocusMoveGuard(const FocusMoveGuard&) = delete;
-    FocusMoveGuard& operator=(const FocusMoveGuard&) = delete;
-
-private:
-    int& depth_;
-};
-
 } // namespace
 
 RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store)
@@ -84,21 +75,28 @@ QString RecordPresenter::windowTitle(int currentRecord, int recordCount) {
         .arg(recordCount);
 }
 
-FileStatus RecordPresenter::ShowCurrentRecord() {
+FileStatus RecordPresenter::showRecord(int n, int recordCount) {
     ResultRecord record;
-    FileStatus status = store_.read(state_.CurrentRecord, record);
+    FileStatus status = store_.read(n, record);
     if (!status)
         return status;
+    state_.CurrentRecord = n;
+    state_.RecordCount = recordCount;
     state_.RecordBuffer = record;
-    FocusMoveGuard guard(movingFocus_);
-    showRecord(record);
-    window_.setWindowTitle(windowTitle(state_.CurrentRecord, state_.RecordCount));
+    recordShown_ = true;
+    DepthGuard guard(movingFocus_);
+    showFields(record);
+    window_.setWindowTitle(windowTitle(n, recordCount));
     SetMandatoryFieldHighlights();
     focusDateTaken();
     return status;
 }
 
-void RecordPresenter::showRecord(const ResultRecord& record) {
+FileStatus RecordPresenter::ShowCurrentRecord() {
+    return showRecord(state_.CurrentRecord, state_.RecordCount);
+}
+
+void RecordPresenter::showFields(const ResultRecord& record) {
     using F = ResultRecord;
     c_.mskDateTaken->setRawValue(record.trimmed(F::DateTaken));
     c_.txtLastName->setText(record.trimmed(F::LastName));
@@ -191,12 +189,16 @@ ResultRecord RecordPresenter::capture() const {
 }
 
 FileStatus RecordPresenter::SaveCurrentRecord() {
+    if (!recordShown_) {
+        return FileStatus::failure(store_.dataPath(),
+                                   QStringLiteral("The record shown was deleted; it is not saved"));
+    }
     const ResultRecord record = capture();
     FileStatus status = store_.write(state_.CurrentRecord, record);
     if (!status)
         return status;
     state_.RecordBuffer = record;
-    FocusMoveGuard guard(movingFocus_);
+    DepthGuard guard(movingFocus_);
     focusDateTaken();
     return status;
 }
@@ -227,7 +229,7 @@ void RecordPresenter::SetMandatoryFieldHighlights() {
 }
 
 void RecordPresenter::moveFocusTo(QWidget* control) {
-    FocusMoveGuard guard(movingFocus_);
+    DepthGuard guard(movingFocus_);
     control->setFocus(Qt::OtherFocusReason);
 }
 

@@ -2,16 +2,19 @@
 
 #include "storage/FileStatus.h"
 #include "storage/ResultRecord.h"
-#include "ui_frmKorvanel.h"
 #include "validation/Highlight.h"
 
 #include <QString>
 
 #include <array>
 
-class frmKorvanel;
+class QWidget;
 class RecordStore;
+class frmKorvanel;
 struct MainWindowState;
+namespace Ui {
+class frmKorvanel;
+}
 
 // Moves one record between the data file and the main window's controls, and marks the empty
 // mandatory fields. Neither direction validates anything.
@@ -19,12 +22,23 @@ class RecordPresenter {
 public:
     RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store);
 
-    // Reads record CurrentRecord into RecordBuffer and shows it: fields, options, lists, the
-    // title with the position, the highlighting; the focus ends in mskDateTaken.
+    // The one way to move to a record: reads record n first, and only when that succeeds makes
+    // it CurrentRecord (of recordCount) and RecordBuffer and shows it: fields, options, lists,
+    // the title with the position, the highlighting; the focus ends in mskDateTaken. On failure
+    // the state and the window stay as they were.
+    FileStatus showRecord(int n, int recordCount);
+    // Shows record CurrentRecord again, read from the file.
     FileStatus ShowCurrentRecord();
     // Captures the controls into RecordBuffer and writes it as record CurrentRecord; the focus
     // ends in mskDateTaken. On failure RecordBuffer and the window are left as they were.
+    // Refused while the window shows values that were not read from that record.
     FileStatus SaveCurrentRecord();
+
+    // The values shown no longer belong to record CurrentRecord (it was deleted and the record
+    // that took its number could not be read): nothing is saved until a record is shown.
+    void forgetShownRecord() { recordShown_ = false; }
+    // False from forgetShownRecord() until showRecord() succeeds.
+    bool recordShown() const { return recordShown_; }
 
     // The record the controls hold, stamped with CurrentProviderCode.
     ResultRecord capture() const;
@@ -44,7 +58,7 @@ public:
     bool isMovingFocus() const { return movingFocus_ > 0; }
 
 private:
-    void showRecord(const ResultRecord& record);
+    void showFields(const ResultRecord& record);
     void showResult(const ResultRecord& record);
     void focusDateTaken();
 
@@ -53,6 +67,7 @@ private:
     MainWindowState& state_;
     RecordStore& store_;
     int movingFocus_ = 0;
+    bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.
     std::array<QWidget*, MandatoryControlNames.size()> mandatory_{};
 };

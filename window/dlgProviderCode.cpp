@@ -1,5 +1,6 @@
 #include "window/dlgProviderCode.h"
 
+#include "ui_dlgProviderCode.h"
 #include "window/MaskedEdit.h"
 #include "window/WindowLook.h"
 
@@ -22,7 +23,7 @@ dlgProviderCode::dlgProviderCode(QWidget* parent)
     connect(ui_->CancelButton, &QPushButton::clicked, this, &dlgProviderCode::CancelButton_Click);
 }
 
-int dlgProviderCode::ShowDialog() {
+bool dlgProviderCode::ShowDialog() {
     if (QWidget* main = parentWidget()) {
         // Centred by the inner areas: the dialog's frame is not known before it is shown, and
         // with the same frame around both windows this centres the frames as well.
@@ -32,21 +33,21 @@ int dlgProviderCode::ShowDialog() {
                           size()));
     }
     ui_->mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
-    ui_->mskProviderCode->setRawValue(EnteredProviderCode);
-    bCanceled = true;
+    ui_->mskProviderCode->setRawValue(enteredProviderCode_);
+    cancelled_ = true;
     exec();
-    return bCanceled ? 2 : 1;
+    return !cancelled_;
 }
 
 void dlgProviderCode::OKButton_Click() {
-    bCanceled = false;
-    EnteredProviderCode = ui_->mskProviderCode->rawValue();
+    cancelled_ = false;
+    enteredProviderCode_ = ui_->mskProviderCode->rawValue();
     accept();
 }
 
 void dlgProviderCode::CancelButton_Click() {
-    bCanceled = true;
-    EnteredProviderCode = codeInForce;
+    cancelled_ = true;
+    enteredProviderCode_ = codeInForce_;
     reject();
 }
 

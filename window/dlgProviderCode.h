@@ -1,35 +1,38 @@
 #pragma once
 
-#include "ui_dlgProviderCode.h"
-
 #include <QDialog>
 
 #include <memory>
 
-// The modal dialog in which the operator enters the provider code: form().mskProviderCode,
-// form().OKButton, form().CancelButton as designed (window/dlgProviderCode.ui). Neither
-// button is the default or cancel button: Enter presses nothing and Esc neither presses
-// Cancel nor closes the dialog. Closing it through its title bar leaves EnteredProviderCode as
-// it was, like Cancel.
+namespace Ui {
+class dlgProviderCode;
+}
+
+// The modal dialog in which the operator enters the provider code. Neither button is the
+// default or cancel button: Enter presses nothing, and Esc neither presses Cancel nor closes
+// the dialog.
 class dlgProviderCode : public QDialog {
     Q_OBJECT
 public:
     explicit dlgProviderCode(QWidget* parent = nullptr);
     ~dlgProviderCode() override;
 
+    // The controls; their declarations come with "ui_dlgProviderCode.h".
     Ui::dlgProviderCode& form() { return *ui_; }
 
-    // Handed between the main window and the dialog: the code shown when the dialog opens, the
-    // operator's answer once it has closed.
-    QString EnteredProviderCode;
-    // What Cancel gives back: the code in force, as the main window shows it.
-    QString codeInForce;
-    // True unless the dialog was closed with OK.
-    bool bCanceled = true;
+    // The code shown in the box when the dialog opens.
+    void setEnteredProviderCode(const QString& code) { enteredProviderCode_ = code; }
+    // What Cancel hands back.
+    void setCodeInForce(const QString& code) { codeInForce_ = code; }
 
-    // Centres the dialog over its parent, shows EnteredProviderCode in the box and runs the
-    // dialog modally; returns 2 when it was cancelled, 1 for OK.
-    int ShowDialog();
+    // Centres the dialog over its parent and runs it modally; true when it was closed with OK.
+    bool ShowDialog();
+
+    // Once closed: the typed code (OK), the code in force (Cancel), or the code shown when it
+    // opened (closed by its title bar).
+    QString enteredProviderCode() const { return enteredProviderCode_; }
+    // True unless the dialog was closed with OK.
+    bool cancelled() const { return cancelled_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -38,6 +41,8 @@ private:
     void OKButton_Click();
     void CancelButton_Click();
 
-private:
     std::unique_ptr<Ui::dlgProviderCode> ui_;
+    QString enteredProviderCode_;
+    QString codeInForce_;
+    bool cancelled_ = true;
 };

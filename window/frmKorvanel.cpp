@@ -1,5 +1,6 @@
 #include "window/frmKorvanel.h"
 
+#include "ui_frmKorvanel.h"
 #include "window/OptionGroup.h"
 #include "window/WindowLook.h"
 
@@ -14,7 +15,7 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
     setFixedSize(size());
     setWindowIcon(programIcon());
     setFont(layoutFont());
-    applyDesignColours();
+    applyFixedColours();
     tabStopAtSelectedOption(*ui_->sexGroup);
     tabStopAtSelectedOption(*ui_->testTypeGroup);
     tabStopAtSelectedOption(*ui_->resultGroup);
@@ -23,7 +24,7 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
 
 frmKorvanel::~frmKorvanel() = default;
 
-void frmKorvanel::applyDesignColours() {
+void frmKorvanel::applyFixedColours() {
     QPalette lastName = ui_->txtLastName->palette();
     lastName.setColor(QPalette::Base, QColor(255, 255, 255));
     ui_->txtLastName->setPalette(lastName);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ui_frmKorvanel.h"
 #include "window/FieldEvents.h"
 
 #include <QWidget>
@@ -9,28 +8,21 @@
 
 class Clock;
 class MessageService;
+class QAbstractButton;
+class QComboBox;
+namespace Ui {
+class frmKorvanel;
+}
 
-// The main data-entry window: its controls as designed (window/frmKorvanel.ui) and its events.
-// It holds no record logic; the code that handles the events works on form() and the injected
-// services.
-//
-// Controls: form().txtLastName, form().mskDateTaken, form().cboCity, form().cmdNew ... carry
-// the design's names as member and object names; the option groups are form().sexGroup,
-// form().testTypeGroup and form().resultGroup (clear one with clearOptionGroup()).
-//
-// Events (see FieldEvents for the order and what raises them):
-//   lostFocus(QWidget* field)        every text box, combo box and masked edit box
-//   optionClicked(QAbstractButton*)  every option button, when it becomes selected
-//   comboClicked(QComboBox*)         every combo box; program selections via selectEntry()
-//   command buttons: their own QPushButton::clicked, e.g. form().cmdNew->clicked
-// Handlers compare the pointer: connect(&w, &frmKorvanel::lostFocus, [&](QWidget* f) {
-//     if (f == w.form().txtLastName) txtLastName_LostFocus(); });
+// The main data-entry window: its controls (window/frmKorvanel.ui) and the field events of every
+// text box, combo box, masked edit box and option button (see FieldEvents). No record logic.
 class frmKorvanel : public QWidget {
     Q_OBJECT
 public:
     frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent = nullptr);
     ~frmKorvanel() override;
 
+    // The controls; their declarations come with "ui_frmKorvanel.h".
     Ui::frmKorvanel& form() { return *ui_; }
     MessageService& messages() { return messages_; }
     Clock& clock() { return clock_; }
@@ -44,7 +36,7 @@ signals:
     void comboClicked(QComboBox* combo);
 
 private:
-    void applyDesignColours();
+    void applyFixedColours();
     void watchFieldEvents();
 
     std::unique_ptr<Ui::frmKorvanel> ui_;

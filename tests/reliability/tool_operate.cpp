@@ -103,10 +103,10 @@ int main(int argc, char** argv) {
                                                            : static_cast<Printer&>(fakePrinter);
 
     frmKorvanel window(messages, clock);
-    auto* controller =
-        new MainWindowController(window, appPath, MainWindowServices{printer, prompt});
+    const auto controller = std::make_unique<MainWindowController>(
+        window, appPath, MainWindowServices{printer, prompt});
     std::optional<int> finishedCode;
-    QObject::connect(controller, &MainWindowController::finished,
+    QObject::connect(controller.get(), &MainWindowController::finished,
                      [&finishedCode](int code) { finishedCode = code; });
     qsizetype printed = 0;
 
@@ -128,10 +128,10 @@ int main(int argc, char** argv) {
         std::printf("STARTUP-NS %lld\n", static_cast<long long>(startUpNs));
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
     std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
-    std::printf("PROVIDER [%s] DIALOG %d\n",
-                qPrintable(controller->controls().txtProviderCode->text()), prompt.asked);
-    std::printf("CITIES %d PHYSICIANS %d\n", controller->controls().cboCity->count(),
-                controller->controls().cboPhysician->count());
+    std::printf("PROVIDER [%s] DIALOG %d\n", qPrintable(window.form().txtProviderCode->text()),
+                prompt.asked);
+    std::printf("CITIES %d PHYSICIANS %d\n", window.form().cboCity->count(),
+                window.form().cboPhysician->count());
 
     // Lets a test change the disk under the running program (fill it, ...) before the command.
     if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     }
 
     RecordCommands& commands = controller->commands();
-    Ui::frmKorvanel& form = controller->controls();
+    Ui::frmKorvanel& form = window.form();
     if (operation == QLatin1String("append"))
         commands.cmdNew_Click();
     printMessages(messages, printed);

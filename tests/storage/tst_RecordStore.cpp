@@ -1,4 +1,5 @@
 #include "storage/RecordStore.h"
+#include "window/RecordNavigation.h"
 
 #include "StoreTestRecords.h"
 

@@ -1,7 +1,6 @@
 #include "MainWindowFixture.h"
 
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QDir>
@@ -88,9 +87,9 @@ bool MainWindowFixture::start() {
         realMessageBoxes ? static_cast<MessageService&>(realMessages_) : messages;
     window_ = std::make_unique<frmKorvanel>(service, clock);
     realMessages_.setWindow(window_.get());
-    controller_ =
-        new MainWindowController(*window_, appPath(), MainWindowServices{printer, prompt});
-    QObject::connect(controller_, &MainWindowController::finished,
+    controller_ = std::make_unique<MainWindowController>(*window_, appPath(),
+                                                         MainWindowServices{printer, prompt});
+    QObject::connect(controller_.get(), &MainWindowController::finished,
                      [this](int code) { exitCode = code; });
     const bool started = controller_->StartUp();
     if (started) {
@@ -154,6 +153,7 @@ QString MainWindowFixture::describeWindowState() {
     return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
         .arg(shown.CurrentRecord)
         .arg(shown.RecordCount)
-        .arg(shown.EditMode, buttons, c.cmdDelete->text(), c.txtLastName->text(),
-             c.txtFirstName->text(), window().windowTitle().section('(', -1));
+        .arg(shown.EditMode == Editing::NewRecord ? "new" : "notnew", buttons, c.cmdDelete->text(),
+             c.txtLastName->text(), c.txtFirstName->text(),
+             window().windowTitle().section('(', -1));
 }

@@ -4,6 +4,8 @@
 #include "ScriptedMessageService.h"
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
+#include "ui_frmKorvanel.h"
+#include "window/MainWindowState.h"
 #include "window/ProviderCodeCheck.h"
 
 #include <QByteArray>
@@ -18,10 +20,6 @@
 
 class MainWindowController;
 class frmKorvanel;
-struct MainWindowState;
-namespace Ui {
-class frmKorvanel;
-}
 
 // A printer that keeps the pages it is given and answers with a chosen outcome.
 class FakePrinter : public Printer {
@@ -106,5 +104,5 @@ private:
     QString appPath_; // set when the fixture works on a given folder instead of dir_
     QtMessageService realMessages_;
     std::unique_ptr<frmKorvanel> window_;
-    MainWindowController* controller_ = nullptr;
+    std::unique_ptr<MainWindowController> controller_;
 };

@@ -10,7 +10,6 @@
 // "after: STATE", "exit: CODE|none".
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QApplication>

@@ -4,6 +4,8 @@
 
 #include "support/FixedClock.h"
 #include "support/ScriptedMessageService.h"
+#include "ui_dlgProviderCode.h"
+#include "ui_frmKorvanel.h"
 #include "window/MaskedEdit.h"
 #include "window/dlgProviderCode.h"
 #include "window/frmKorvanel.h"

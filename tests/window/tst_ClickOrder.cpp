@@ -1,7 +1,6 @@
 #include "support/MainWindowFixture.h"
 #include "support/ModalBoxAnswerer.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
 

@@ -5,7 +5,6 @@
 // tool_commands_driver, which drives the same window in a child process.
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QDir>
@@ -353,6 +352,65 @@ private slots:
         QCOMPARE(files.storedRecords(), (QList<ResultRecord>{stored[0], stored[2]}));
     }
 
+    // After a delete, no save writes values that were not read from the record it writes to:
+    // when the record that took the deleted one's number cannot be read (pread64), or the data
+    // file cannot be opened again (openat), the deleted record's values still on display are
+    // never saved, and Exit still ends the program.
+    void noSaveOfADeletedRecord_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("when"); // "5+": that call and every later one fails
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("fileErrors"); // told during the last step
+        QTest::addColumn<bool>("exits");
+        QTest::addColumn<QString>("lastName"); // shown at the end; "" when the read fails
+        // Reads: record 1 at start-up, record 2 on Next, two while deleting, then the re-read.
+        const QStringList deleted{"cmdNext", "cmdDelete"};
+        for (const char* button : {"cmdUpdate", "cmdNew", "cmdPrint", "cmdWriteEFile"})
+            QTest::newRow(button) << "pread64"
+                                  << "5+" << deleted + QStringList{button} << 1 << false << "";
+        QTest::newRow("cmdExit") << "pread64"
+                                 << "5+" << deleted + QStringList{"cmdExit"} << 0 << true << "";
+        QTest::newRow("cmdUpdate, the record reads again")
+            << "pread64"
+            << "5" << deleted + QStringList{"cmdUpdate"} << 0 << false << "Name3";
+        // Opens: start-up tries to create, then opens; the delete reopens, then open() again.
+        QTest::newRow("reopen fails: one message") << "openat"
+                                                   << "3+" << deleted << 1 << false << "";
+        QTest::newRow("reopen fails: cmdExit")
+            << "openat"
+            << "3+" << deleted + QStringList{"cmdExit"} << 0 << true << "";
+    }
+    void noSaveOfADeletedRecord() {
+        QFETCH(QString, call);
+        QFETCH(QString, when);
+        QFETCH(QStringList, steps);
+        QFETCH(int, fileErrors);
+        QFETCH(bool, exits);
+        QFETCH(QString, lastName);
+        QTemporaryDir dir;
+        MainWindowFixture files(dir.path());
+        files.setProviderFile("123456");
+        const QList<ResultRecord> stored = records(3);
+        files.writeRecords(stored);
+        QDir(dir.path()).mkdir("Submit");
+
+        const DriverRun run =
+            runDriver(dir.path(), files.path("AppData/Korvanel.dat"), call, when, steps);
+        if (!run.skipReason.isEmpty())
+            QSKIP(qPrintable(run.skipReason));
+        QVERIFY2(!run.after.isEmpty(), qPrintable(run.output));
+        const QStringList errors = run.messages.filter(QRegularExpression("^File Error\\|"));
+        QCOMPARE(errors.size(), fileErrors);
+        QCOMPARE(run.messages.size() - errors.size(), steps.last() == "cmdDelete" ? 1 : 0);
+        QCOMPARE(run.exited, exits);
+        if (!lastName.isEmpty())
+            QVERIFY2(run.after.contains("last=" + lastName + " "), qPrintable(run.after));
+        QCOMPARE(files.storedRecords(), (QList<ResultRecord>{stored[0], stored[2]}));
+        QCOMPARE(
+            QDir(files.path("Submit")).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
 private:
     struct DriverRun {
         QString skipReason;
@@ -367,6 +425,11 @@ private:
     // system call on the given path with EIO (strace matches a rename by its first path).
     static DriverRun runDriver(const QString& appPath, const QString& tracedPath,
                                const QString& call, int when, const QStringList& buttons) {
+        return runDriver(appPath, tracedPath, call, QString::number(when), buttons);
+    }
+    static DriverRun runDriver(const QString& appPath, const QString& tracedPath,
+                               const QString& call, const QString& when,
+                               const QStringList& buttons) {
         DriverRun run;
         const QString strace = QStandardPaths::findExecutable("strace");
         if (strace.isEmpty()) {

@@ -1,6 +1,5 @@
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/RecordCommands.h"
 #include "window/frmKorvanel.h"
 

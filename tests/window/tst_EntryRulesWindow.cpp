@@ -1,7 +1,6 @@
 #include "support/MainWindowFixture.h"
 #include "validation/Highlight.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/RecordCommands.h"
 #include "window/RecordPresenter.h"

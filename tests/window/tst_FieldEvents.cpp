@@ -1,6 +1,8 @@
 #include "support/FixedClock.h"
 #include "support/ModalBoxAnswerer.h"
 #include "support/ScriptedMessageService.h"
+#include "ui_dlgProviderCode.h"
+#include "ui_frmKorvanel.h"
 #include "window/OptionGroup.h"
 #include "window/dlgProviderCode.h"
 #include "window/frmKorvanel.h"

@@ -1,7 +1,6 @@
 #include "printing/PrintedPage.h"
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/QtPrinter.h"
 #include "window/frmKorvanel.h"
 
@@ -53,7 +52,7 @@ class tst_PrintCommand : public QObject {
     static void verifyWindowUnchanged(MainWindowFixture& fixture) {
         QCOMPARE(fixture.state().CurrentRecord, 2);
         QCOMPARE(fixture.state().RecordCount, 3);
-        QVERIFY(fixture.state().EditMode != QLatin1String("new"));
+        QVERIFY(fixture.state().EditMode != Editing::NewRecord);
         QCOMPARE(fixture.form().txtFirstName->text(), QString("Edited"));
         QVERIFY(fixture.form().cmdPrint->isEnabled());
         QVERIFY(!fixture.exitCode);

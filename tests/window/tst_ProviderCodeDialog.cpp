@@ -1,8 +1,7 @@
 #include "support/MainWindowFixture.h"
+#include "ui_dlgProviderCode.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
-#include "window/ProviderCodeCheck.h"
 #include "window/RecordPresenter.h"
 #include "window/dlgProviderCode.h"
 #include "window/frmKorvanel.h"
@@ -215,7 +214,7 @@ private slots:
         main.resize(600, 400);
         main.show();
         dlgProviderCode dialog(&main);
-        dialog.EnteredProviderCode = entered;
+        dialog.setEnteredProviderCode(entered);
         QString mask;
         QString shown;
         whenDialogOpens([&](dlgProviderCode& open) {
@@ -247,8 +246,8 @@ private slots:
         main.resize(600, 400);
         main.show();
         dlgProviderCode dialog(&main);
-        dialog.EnteredProviderCode = "111111";
-        dialog.codeInForce = "111111";
+        dialog.setEnteredProviderCode("111111");
+        dialog.setCodeInForce("111111");
         whenDialogOpens([&](dlgProviderCode& open) {
             MaskedEdit* box = open.form().mskProviderCode;
             box->setFocus();
@@ -258,9 +257,9 @@ private slots:
             QTest::keyClicks(box, typed);
             QTest::mouseClick(open.form().OKButton, Qt::LeftButton);
         });
-        QCOMPARE(dialog.ShowDialog(), 1);
-        QVERIFY(!dialog.bCanceled);
-        QCOMPARE(dialog.EnteredProviderCode, entered);
+        QCOMPARE(dialog.ShowDialog(), true);
+        QVERIFY(!dialog.cancelled());
+        QCOMPARE(dialog.enteredProviderCode(), entered);
     }
 
     void cancelHandsBackTheCodeInForceNotTheTypedOne() {
@@ -268,15 +267,15 @@ private slots:
         main.resize(600, 400);
         main.show();
         dlgProviderCode dialog(&main);
-        dialog.EnteredProviderCode = "111111";
-        dialog.codeInForce = "222222";
+        dialog.setEnteredProviderCode("111111");
+        dialog.setCodeInForce("222222");
         whenDialogOpens([&](dlgProviderCode& open) {
             open.form().mskProviderCode->setRawValue("333333");
             QTest::mouseClick(open.form().CancelButton, Qt::LeftButton);
         });
-        QCOMPARE(dialog.ShowDialog(), 2);
-        QVERIFY(dialog.bCanceled);
-        QCOMPARE(dialog.EnteredProviderCode, QString("222222"));
+        QCOMPARE(dialog.ShowDialog(), false);
+        QVERIFY(dialog.cancelled());
+        QCOMPARE(dialog.enteredProviderCode(), QString("222222"));
     }
 
     void closingByTheTitleBarLeavesTheEntryUnchanged() {
@@ -284,15 +283,15 @@ private slots:
         main.resize(600, 400);
         main.show();
         dlgProviderCode dialog(&main);
-        dialog.EnteredProviderCode = "111111";
-        dialog.codeInForce = "222222";
+        dialog.setEnteredProviderCode("111111");
+        dialog.setCodeInForce("222222");
         whenDialogOpens([&](dlgProviderCode& open) {
             open.form().mskProviderCode->setRawValue("333333");
             open.close();
         });
-        QCOMPARE(dialog.ShowDialog(), 2);
-        QVERIFY(dialog.bCanceled);
-        QCOMPARE(dialog.EnteredProviderCode, QString("111111"));
+        QCOMPARE(dialog.ShowDialog(), false);
+        QVERIFY(dialog.cancelled());
+        QCOMPARE(dialog.enteredProviderCode(), QString("111111"));
     }
 
     void escapeDoesNotCloseTheDialog() {
@@ -326,8 +325,8 @@ private slots:
         });
         const ProviderCodePrompt::Answer answer = prompt.ask("123456", "123456");
         QCOMPARE(shownInBox, QString("123456"));
-        QCOMPARE(answer.EnteredProviderCode, QString("246810"));
-        QVERIFY(!answer.bCanceled);
+        QCOMPARE(answer.enteredCode, QString("246810"));
+        QVERIFY(!answer.cancelled);
         // The dialog is gone once the answer is in.
         QVERIFY(fixture.window().findChildren<dlgProviderCode*>().isEmpty());
     }

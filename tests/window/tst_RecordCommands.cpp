@@ -1,7 +1,6 @@
 #include "storage/RecordStore.h"
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
 
@@ -73,7 +72,7 @@ private slots:
         QCOMPARE(titlePosition(fixture), QString("(Record 6 of 6)"));
         QCOMPARE(fixture.state().CurrentRecord, 6);
         QCOMPARE(fixture.state().RecordCount, 6);
-        QCOMPARE(fixture.state().EditMode, QString("new"));
+        QCOMPARE(fixture.state().EditMode, Editing::NewRecord);
         QCOMPARE(buttonStates(fixture), QString("0000011 Cancel"));
 
         Ui::frmKorvanel& c = fixture.form();
@@ -106,7 +105,7 @@ private slots:
         QCOMPARE(fixture.state().RecordCount, 5);
         QCOMPARE(fixture.form().txtLastName->text(), QString("Evans"));
         QCOMPARE(buttonStates(fixture), QString("1111111 Delete"));
-        QVERIFY(fixture.state().EditMode != QLatin1String("new"));
+        QVERIFY(fixture.state().EditMode != Editing::NewRecord);
         QCOMPARE(fixture.storedRecords(), fiveRecords());
         QVERIFY(fixture.messages.messages.isEmpty());
         QVERIFY(!fixture.exitCode);
@@ -167,8 +166,8 @@ private slots:
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored[0].trimmed(ResultRecord::LastName), QString("First"));
         QCOMPARE(buttonStates(fixture), QString("1111111 Delete"));
-        QCOMPARE(fixture.state().sFirstRecord, QString("N"));
-        QCOMPARE(fixture.state().EditMode, QString("notnew"));
+        QCOMPARE(fixture.state().FirstRecord, false);
+        QCOMPARE(fixture.state().EditMode, Editing::StoredRecord);
         QCOMPARE(titlePosition(fixture), QString("(Record 1 of 1)"));
         QCOMPARE(fixture.form().txtLastName->text(), QString("First"));
         QVERIFY(focusIn(fixture.form().mskDateTaken));

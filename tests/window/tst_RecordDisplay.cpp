@@ -1,7 +1,6 @@
 #include "Version.h"
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/RecordPresenter.h"
 #include "window/frmKorvanel.h"

@@ -1,6 +1,5 @@
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
 
@@ -90,8 +89,8 @@ private slots:
         QCOMPARE(fixture.readFile("AppData/provider.txt"), QByteArray("123456"));
         QCOMPARE(fixture.state().CurrentRecord, 1);
         QCOMPARE(fixture.state().RecordCount, 1);
-        QCOMPARE(fixture.state().EditMode, QString("new"));
-        QCOMPARE(fixture.state().sFirstRecord, QString("Y"));
+        QCOMPARE(fixture.state().EditMode, Editing::NewRecord);
+        QCOMPARE(fixture.state().FirstRecord, true);
         auto& c = fixture.form();
         for (QPushButton* off : {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile})
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
@@ -110,8 +109,8 @@ private slots:
         QVERIFY(fixture.start());
         QCOMPARE(fixture.state().CurrentRecord, 1);
         QCOMPARE(fixture.state().RecordCount, 3);
-        QVERIFY(!fixture.state().isNewRecord());
-        QVERIFY(!fixture.state().isFirstRecord());
+        QVERIFY(fixture.state().EditMode != Editing::NewRecord);
+        QVERIFY(!fixture.state().FirstRecord);
         QCOMPARE(fixture.form().txtLastName->text(), QString("Patient1"));
         QVERIFY(fixture.window().windowTitle().endsWith("  (Record 1 of 3)"));
         QCOMPARE(QApplication::focusWidget(), fixture.form().cmdNew);
@@ -173,7 +172,7 @@ private slots:
         fixture.writeFile("AppData/Korvanel.dat", records(3).left(bytes));
         QVERIFY(fixture.start());
         QCOMPARE(fixture.state().RecordCount, qMax(count, 1));
-        QCOMPARE(fixture.state().isNewRecord(), count == 0);
+        QCOMPARE(fixture.state().EditMode == Editing::NewRecord, count == 0);
         QVERIFY(fixture.window().windowTitle().endsWith(
             QString("(Record 1 of %1)").arg(qMax(count, 1))));
     }

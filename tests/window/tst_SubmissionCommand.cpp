@@ -1,6 +1,5 @@
 #include "support/MainWindowFixture.h"
 #include "window/MainWindowController.h"
-#include "window/MainWindowState.h"
 #include "window/frmKorvanel.h"
 
 #include <QApplication>
@@ -79,8 +78,8 @@ private slots:
         // The next start begins with an empty data file and a new first record.
         MainWindowFixture next(fixture.appPath());
         QVERIFY(next.start());
-        QCOMPARE(next.state().EditMode, QString("new"));
-        QCOMPARE(next.state().sFirstRecord, QString("Y"));
+        QCOMPARE(next.state().EditMode, Editing::NewRecord);
+        QCOMPARE(next.state().FirstRecord, true);
         QVERIFY(next.window().windowTitle().endsWith("(Record 1 of 1)"));
         QCOMPARE(next.form().txtLastName->text(), QString());
         QCOMPARE(next.readFile("AppData/Korvanel.dat"), QByteArray());

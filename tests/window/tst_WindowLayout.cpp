@@ -1,5 +1,7 @@
 #include "support/FixedClock.h"
 #include "support/ScriptedMessageService.h"
+#include "ui_dlgProviderCode.h"
+#include "ui_frmKorvanel.h"
 #include "window/DesignTables.h"
 #include "window/MaskedEdit.h"
 #include "window/dlgProviderCode.h"
