@@ -37,18 +37,27 @@ CompletenessDecision gap(const char* title, const QString& message, const char* 
 
 } // namespace
 
-CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
-                                              const QString& currentProviderCode) {
+QList<CompletenessDecision> decideEveryGap(const ResultRecord& record,
+                                           const QString& currentProviderCode) {
+    QList<CompletenessDecision> gaps;
     for (const MandatoryField& mandatory : kMandatoryFields) {
         if (isBlank(record.get(mandatory.field)))
-            return gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control);
+            gaps.append(
+                gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control));
     }
     const bool lowResult = record.get(ResultRecord::BelowDetection) == QLatin1String("1");
     if (isBlank(record.get(ResultRecord::PbResult)) && !lowResult)
-        return gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb");
+        gaps.append(gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb"));
     if (!isProviderCodeSet(currentProviderCode))
-        return gap(ProviderCodeErrorTitle, providerCodeNotSetMessage(), "mskDateTaken");
+        gaps.append(gap(ProviderCodeErrorTitle, providerCodeNotSetMessage(), "mskDateTaken"));
+    return gaps;
+}
 
+CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
+                                              const QString& currentProviderCode) {
+    const QList<CompletenessDecision> gaps = decideEveryGap(record, currentProviderCode);
+    if (!gaps.isEmpty())
+        return gaps.first();
     CompletenessDecision decision;
     decision.rewriteRecord = record.get(ResultRecord::ProviderCode) != currentProviderCode;
     return decision;

@@ -9,6 +9,10 @@
 #include <memory>
 
 class Clock;
+class DuplicateIndex;
+class DuplicateWarning;
+class MainMenu;
+class RecordMenuCommands;
 class FieldRules;
 class MessageService;
 class Printer;
@@ -44,6 +48,7 @@ public:
     RecordCommands& commands() { return *commands_; }
     Ui::frmKorvanel& controls() { return controls_; }
     frmKorvanel& window() { return window_; }
+    MainMenu& menu() { return *menu_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
@@ -58,6 +63,7 @@ private:
     void keepTypedListText();
     void centreWindow();
     void fillFixedLists();
+    void buildRecordsMenu();
     FileStatus loadPhysicians();
     FileStatus loadCities();
 
@@ -70,4 +76,8 @@ private:
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
     std::unique_ptr<FieldRules> fieldRules_;
     std::unique_ptr<RecordCommands> commands_;
+    std::unique_ptr<DuplicateIndex> duplicates_;
+    MainMenu* menu_ = nullptr;
+    RecordMenuCommands* recordMenu_ = nullptr;
+    DuplicateWarning* duplicateWarning_ = nullptr;
 };

@@ -3,12 +3,12 @@
 #include "printing/PrintedPage.h"
 #include "printing/Printer.h"
 #include "reference/ProviderCode.h"
+#include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
 #include "validation/Completeness.h"
 #include "validation/TextValue.h"
-#include "storage/AppPaths.h"
 #include "window/Clock.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
@@ -92,10 +92,12 @@ void RecordCommands::cmdUpdate_Click() {
         return;
     // The new record is stored now, so the window leaves new-record mode even if showing it
     // again fails: the window still holds exactly what was stored.
+    const ResultRecord saved = state.RecordBuffer;
     showOrReport();
     showBrowsingButtons();
     state.EditMode = QStringLiteral("notnew");
     state.sFirstRecord = QStringLiteral("N");
+    emit newRecordSaved(state.CurrentRecord, saved);
 }
 
 void RecordCommands::cmdDelete_Click() {

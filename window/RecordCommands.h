@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/ResultRecord.h"
+
 #include <QObject>
 
 class MainWindowController;
@@ -31,6 +33,10 @@ public:
 
     void showNewRecordButtons();
     void showBrowsingButtons();
+
+signals:
+    // Update stored a new record for the first time, as record recordNumber.
+    void newRecordSaved(int recordNumber, const ResultRecord& record);
 
 private:
     bool saveOrReport();

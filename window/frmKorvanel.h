@@ -9,6 +9,7 @@
 
 class Clock;
 class MessageService;
+class QMenuBar;
 
 // The main data-entry window: its controls as designed (window/frmKorvanel.ui) and its events.
 // It holds no record logic; the code that handles the events works on form() and the injected
@@ -34,6 +35,10 @@ public:
     Ui::frmKorvanel& form() { return *ui_; }
     MessageService& messages() { return messages_; }
     Clock& clock() { return clock_; }
+
+    // Puts the menu bar above the form: the window grows by the bar's height and every control
+    // moves down by it, so the form below keeps its size and its controls their places.
+    void installMenuBar(QMenuBar* bar);
 
     // Selects entry index of combo as the program and raises its comboClicked.
     void selectEntry(QComboBox* combo, int index) { events_->selectEntry(combo, index); }

@@ -1,0 +1,19 @@
+#include "storage/StoredRecords.h"
+
+#include "storage/RecordStore.h"
+
+FileStatus readStoredRecords(const RecordStore& store, QList<ResultRecord>& records) {
+    records.clear();
+    const int count = store.count();
+    records.reserve(count);
+    ResultRecord record;
+    for (int n = 1; n <= count; ++n) {
+        FileStatus status = store.read(n, record);
+        if (!status) {
+            records.clear();
+            return status;
+        }
+        records.append(record);
+    }
+    return FileStatus::success();
+}

@@ -1,0 +1,102 @@
+#include "validation/RecordList.h"
+
+#include "validation/Completeness.h"
+#include "validation/EntryRules.h"
+#include "validation/TextValue.h"
+
+#include <limits>
+
+namespace {
+
+// YYYYMMDD from MMDDYYYY; anything shorter sorts by what it holds, after the full dates.
+QString dateOrder(const QString& stored) {
+    if (stored.size() != 8)
+        return QStringLiteral("~") + stored;
+    return stored.mid(4, 4) + stored.left(4);
+}
+
+} // namespace
+
+QString displayDate(const QString& storedDate) {
+    const QString date = trimBlanks(storedDate);
+    QString shown = date.left(2);
+    if (date.size() > 2)
+        shown += QLatin1Char('/') + date.mid(2, 2);
+    if (date.size() > 4)
+        shown += QLatin1Char('/') + date.mid(4);
+    return shown;
+}
+
+QString displayResult(const ResultRecord& record) {
+    switch (storedResultDisplay(record).state) {
+    case ResultState::Low:
+        return QStringLiteral("Low");
+    case ResultState::High:
+        return QStringLiteral("High");
+    case ResultState::Measured:
+        break;
+    }
+    return record.trimmed(ResultRecord::PbResult);
+}
+
+QString recordStatus(const ResultRecord& record, const QString& currentProviderCode) {
+    const CompletenessDecision decision = decideIsIncompleteRecord(record, currentProviderCode);
+    if (!decision.incomplete)
+        return QStringLiteral("Complete");
+    QString message = decision.message;
+    message.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return message;
+}
+
+RecordListRow recordListRow(int number, const ResultRecord& record,
+                            const QString& currentProviderCode) {
+    using F = ResultRecord;
+    RecordListRow row;
+    row.number = number;
+    row.lastName = record.trimmed(F::LastName);
+    row.firstName = record.trimmed(F::FirstName);
+    row.dateOfBirthDigits = record.trimmed(F::DateOfBirth);
+    row.dateTakenDigits = record.trimmed(F::DateTaken);
+    row.dateOfBirth = displayDate(row.dateOfBirthDigits);
+    row.dateTaken = displayDate(row.dateTakenDigits);
+    row.result = displayResult(record);
+    row.status = recordStatus(record, currentProviderCode);
+    row.foldedLastName = row.lastName.toCaseFolded();
+    row.foldedFirstName = row.firstName.toCaseFolded();
+    row.dateOfBirthOrder = dateOrder(row.dateOfBirthDigits);
+    row.dateTakenOrder = dateOrder(row.dateTakenDigits);
+    switch (storedResultDisplay(record).state) {
+    case ResultState::Low:
+        row.resultOrder = -std::numeric_limits<double>::infinity();
+        break;
+    case ResultState::High:
+        row.resultOrder = std::numeric_limits<double>::infinity();
+        break;
+    case ResultState::Measured:
+        row.resultOrder = numericValue(row.result);
+        break;
+    }
+    return row;
+}
+
+RecordFilter::RecordFilter(const QString& typed) : text_(typed.trimmed().toCaseFolded()) {
+    bool dateLike = !text_.isEmpty();
+    for (const QChar ch : text_) {
+        if (ch.isDigit())
+            digits_ += ch;
+        else if (!QStringLiteral("/-. ").contains(ch))
+            dateLike = false;
+    }
+    if (!dateLike)
+        digits_.clear();
+}
+
+bool RecordFilter::accepts(const RecordListRow& row) const {
+    if (text_.isEmpty())
+        return true;
+    if (row.foldedLastName.contains(text_) || row.foldedFirstName.contains(text_))
+        return true;
+    return !digits_.isEmpty() &&
+           (row.dateOfBirthDigits.contains(digits_) || row.dateTakenDigits.contains(digits_));
+}

@@ -1,0 +1,76 @@
+#include "window/RecordMenuCommands.h"
+
+#include "storage/RecordStore.h"
+#include "storage/StoredRecords.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/RecordsCheck.h"
+#include "window/CheckAllRecordsDialog.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainWindowState.h"
+#include "window/RecordPresenter.h"
+
+RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+                                       RecordPresenter& presenter, DuplicateIndex& index,
+                                       QString submitFolder, QObject* parent)
+    : QObject(parent), window_(window), state_(state), store_(store), presenter_(presenter),
+      index_(index), submitFolder_(std::move(submitFolder)) {}
+
+void RecordMenuCommands::showDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // Closed either way, the main window takes the keyboard again, with or without a window
+    // manager to hand it back.
+    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
+    dialog->show();
+}
+
+void RecordMenuCommands::openFindRecord() {
+    if (state_.isNewRecord())
+        return;
+    QList<ResultRecord> records;
+    if (FileStatus status = readStoredRecords(store_, records); !status) {
+        emit fileFailed(status);
+        return;
+    }
+    QVector<RecordListRow> rows;
+    rows.reserve(records.size());
+    for (int i = 0; i < records.size(); ++i)
+        rows.append(recordListRow(i + 1, records.at(i), state_.CurrentProviderCode));
+    auto* dialog = new FindRecordDialog(std::move(rows), &window_);
+    connect(dialog, &FindRecordDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    showDialog(dialog);
+}
+
+void RecordMenuCommands::openCheckAllRecords() {
+    if (state_.isNewRecord())
+        return;
+    QList<ResultRecord> records;
+    FileStatus status = readStoredRecords(store_, records);
+    if (status) {
+        index_.setStoredRecords(records);
+        status = index_.bringUpToDate(store_, submitFolder_);
+    }
+    if (!status) {
+        emit fileFailed(status);
+        return;
+    }
+    const RecordsCheckReport report = checkAllRecords(records, state_.CurrentProviderCode, index_);
+    auto* dialog = new CheckAllRecordsDialog(report, &window_);
+    connect(dialog, &CheckAllRecordsDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    showDialog(dialog);
+}
+
+void RecordMenuCommands::goToRecord(int recordNumber) {
+    if (state_.isNewRecord() || recordNumber < 1)
+        return;
+    if (FileStatus saved = presenter_.SaveCurrentRecord(); !saved) {
+        emit fileFailed(saved);
+        return;
+    }
+    const int shown = state_.CurrentRecord;
+    state_.CurrentRecord = recordNumber;
+    if (FileStatus status = presenter_.ShowCurrentRecord(); !status) {
+        state_.CurrentRecord = shown;
+        emit fileFailed(status);
+    }
+}

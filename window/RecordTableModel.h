@@ -1,0 +1,57 @@
+#pragma once
+
+#include "validation/RecordList.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+#include <QVector>
+
+// The stored records as a table: No., Last Name, First Name, Date of Birth, Date Taken, Result,
+// Status. The rows are read once; the view asks only for what it shows.
+class RecordTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column {
+        Number,
+        LastName,
+        FirstName,
+        DateOfBirth,
+        DateTaken,
+        Result,
+        Status,
+        ColumnCount
+    };
+
+    explicit RecordTableModel(QVector<RecordListRow> rows, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const RecordListRow& row(int sourceRow) const { return rows_.at(sourceRow); }
+
+private:
+    QVector<RecordListRow> rows_;
+};
+
+// Filters the records by what the operator types and sorts them by any column (dates by time,
+// results by value with Low first and High last), comparing the prepared rows directly.
+class RecordFilterProxy : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit RecordFilterProxy(RecordTableModel& records, QObject* parent = nullptr);
+
+    void setFilterText(const QString& typed);
+    // The record number of a row of this proxy.
+    int recordNumber(int proxyRow) const;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    RecordTableModel& records_;
+    RecordFilter filter_;
+};
