@@ -49,23 +49,26 @@ QString recordStatus(const ResultRecord& record, const QString& currentProviderC
     return message;
 }
 
+RecordSearchKeys recordSearchKeys(const ResultRecord& record) {
+    using F = ResultRecord;
+    return {record.trimmed(F::LastName).toCaseFolded(), record.trimmed(F::FirstName).toCaseFolded(),
+            record.trimmed(F::DateOfBirth), record.trimmed(F::DateTaken)};
+}
+
 RecordListRow recordListRow(int number, const ResultRecord& record,
                             const QString& currentProviderCode) {
     using F = ResultRecord;
     RecordListRow row;
     row.number = number;
+    row.keys = recordSearchKeys(record);
     row.lastName = record.trimmed(F::LastName);
     row.firstName = record.trimmed(F::FirstName);
-    row.dateOfBirthDigits = record.trimmed(F::DateOfBirth);
-    row.dateTakenDigits = record.trimmed(F::DateTaken);
-    row.dateOfBirth = displayDate(row.dateOfBirthDigits);
-    row.dateTaken = displayDate(row.dateTakenDigits);
+    row.dateOfBirth = displayDate(row.keys.dateOfBirthDigits);
+    row.dateTaken = displayDate(row.keys.dateTakenDigits);
     row.result = displayResult(record);
     row.status = recordStatus(record, currentProviderCode);
-    row.foldedLastName = row.lastName.toCaseFolded();
-    row.foldedFirstName = row.firstName.toCaseFolded();
-    row.dateOfBirthOrder = dateOrder(row.dateOfBirthDigits);
-    row.dateTakenOrder = dateOrder(row.dateTakenDigits);
+    row.dateOfBirthOrder = dateOrder(row.keys.dateOfBirthDigits);
+    row.dateTakenOrder = dateOrder(row.keys.dateTakenDigits);
     switch (storedResultDisplay(record).state) {
     case ResultState::Low:
         row.resultOrder = -std::numeric_limits<double>::infinity();
@@ -92,11 +95,11 @@ RecordFilter::RecordFilter(const QString& typed) : text_(typed.trimmed().toCaseF
         digits_.clear();
 }
 
-bool RecordFilter::accepts(const RecordListRow& row) const {
+bool RecordFilter::accepts(const RecordSearchKeys& keys) const {
     if (text_.isEmpty())
         return true;
-    if (row.foldedLastName.contains(text_) || row.foldedFirstName.contains(text_))
+    if (keys.foldedLastName.contains(text_) || keys.foldedFirstName.contains(text_))
         return true;
     return !digits_.isEmpty() &&
-           (row.dateOfBirthDigits.contains(digits_) || row.dateTakenDigits.contains(digits_));
+           (keys.dateOfBirthDigits.contains(digits_) || keys.dateTakenDigits.contains(digits_));
 }

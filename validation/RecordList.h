@@ -4,6 +4,15 @@
 
 #include <QString>
 
+// What the filter compares of a record, prepared once.
+struct RecordSearchKeys {
+    QString foldedLastName; // trimmed, case-folded
+    QString foldedFirstName;
+    QString dateOfBirthDigits; // as stored, MMDDYYYY, trimmed
+    QString dateTakenDigits;
+};
+RecordSearchKeys recordSearchKeys(const ResultRecord& record);
+
 // One line of a list of stored records, as the operator reads it: the record's number, the
 // patient, the dates as MM/DD/YYYY, the result and whether the record is ready to be sent.
 struct RecordListRow {
@@ -15,11 +24,8 @@ struct RecordListRow {
     QString result;      // as stored, or "Low" / "High"
     QString status;      // "Complete", or the first gap's message on one line
 
-    // What the filter and the sorting compare, prepared once.
-    QString foldedLastName;
-    QString foldedFirstName;
-    QString dateOfBirthDigits; // as stored, MMDDYYYY
-    QString dateTakenDigits;
+    // What the filter and the sorting compare.
+    RecordSearchKeys keys;
     QString dateOfBirthOrder; // YYYYMMDD, so that dates sort by time
     QString dateTakenOrder;
     double resultOrder = 0; // Low below every value, High above
@@ -49,7 +55,7 @@ public:
     explicit RecordFilter(const QString& typed);
 
     bool isEmpty() const { return text_.isEmpty(); }
-    bool accepts(const RecordListRow& row) const;
+    bool accepts(const RecordSearchKeys& keys) const;
 
 private:
     QString text_;   // trimmed and case-folded

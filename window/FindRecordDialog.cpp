@@ -7,34 +7,40 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <iterator>
 
-FindRecordDialog::FindRecordDialog(QVector<RecordListRow> rows, QWidget* parent) : QDialog(parent) {
+FindRecordDialog::FindRecordDialog(QList<ResultRecord> records, const QString& currentProviderCode,
+                                   QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(QStringLiteral("Find Record"));
-    resize(680, 440);
-    model_ = new RecordTableModel(std::move(rows), this);
+    resize(700, 440);
+    model_ = new RecordTableModel(std::move(records), currentProviderCode, this);
     proxy_ = new RecordFilterProxy(*model_, this);
 
     filterBox_ = new QLineEdit;
     filterBox_->setPlaceholderText(QStringLiteral("Last or first name, or a date"));
     auto* label = new QLabel(QStringLiteral("F&ind:"));
     label->setBuddy(filterBox_);
-    table_ = new QTableView;
+    // A list view of the table's columns: rows of one height and no row header, so that ten
+    // thousand rows cost no more than the few on the screen.
+    table_ = new QTreeView;
     table_->setModel(proxy_);
+    table_->setRootIsDecorated(false);
+    table_->setItemsExpandable(false);
+    table_->setUniformRowHeights(true);
+    table_->setAllColumnsShowFocus(true);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
-    table_->verticalHeader()->hide();
     // Fixed widths: measuring every row's contents would read all of them.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const int widths[] = {50, 130, 100, 85, 85, 50};
+    const int widths[] = {45, 130, 100, 100, 95, 55};
     for (int column = 0; column < int(std::size(widths)); ++column)
         table_->setColumnWidth(column, widths[column]);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->header()->setStretchLastSection(true);
     table_->setSortingEnabled(true);
     table_->sortByColumn(RecordTableModel::Number, Qt::AscendingOrder);
 
@@ -46,7 +52,7 @@ FindRecordDialog::FindRecordDialog(QVector<RecordListRow> rows, QWidget* parent)
     layout->addWidget(table_);
 
     connect(filterBox_, &QLineEdit::textChanged, this, &FindRecordDialog::filterChanged);
-    connect(table_, &QTableView::doubleClicked, this, &FindRecordDialog::choose);
+    connect(table_, &QTreeView::doubleClicked, this, &FindRecordDialog::choose);
     filterBox_->installEventFilter(this);
     table_->installEventFilter(this);
     selectRow(0);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "validation/RecordList.h"
+#include "storage/ResultRecord.h"
 
 #include <QDialog>
-#include <QVector>
+#include <QList>
 
 class QLineEdit;
 class QModelIndex;
-class QTableView;
+class QTreeView;
 class RecordFilterProxy;
 class RecordTableModel;
 
@@ -17,10 +17,11 @@ class RecordTableModel;
 class FindRecordDialog : public QDialog {
     Q_OBJECT
 public:
-    FindRecordDialog(QVector<RecordListRow> rows, QWidget* parent = nullptr);
+    FindRecordDialog(QList<ResultRecord> records, const QString& currentProviderCode,
+                     QWidget* parent = nullptr);
 
     QLineEdit* filterBox() const { return filterBox_; }
-    QTableView* table() const { return table_; }
+    QTreeView* table() const { return table_; }
     RecordFilterProxy& rows() const { return *proxy_; }
 
 signals:
@@ -38,5 +39,5 @@ private:
     RecordTableModel* model_ = nullptr;
     RecordFilterProxy* proxy_ = nullptr;
     QLineEdit* filterBox_ = nullptr;
-    QTableView* table_ = nullptr;
+    QTreeView* table_ = nullptr;
 };

@@ -32,11 +32,7 @@ void RecordMenuCommands::openFindRecord() {
         emit fileFailed(status);
         return;
     }
-    QVector<RecordListRow> rows;
-    rows.reserve(records.size());
-    for (int i = 0; i < records.size(); ++i)
-        rows.append(recordListRow(i + 1, records.at(i), state_.CurrentProviderCode));
-    auto* dialog = new FindRecordDialog(std::move(rows), &window_);
+    auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
     connect(dialog, &FindRecordDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
     showDialog(dialog);
 }

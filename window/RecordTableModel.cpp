@@ -1,7 +1,20 @@
 #include "window/RecordTableModel.h"
 
-RecordTableModel::RecordTableModel(QVector<RecordListRow> rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(std::move(rows)) {}
+RecordTableModel::RecordTableModel(QList<ResultRecord> records, QString currentProviderCode,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), records_(std::move(records)),
+      currentProviderCode_(std::move(currentProviderCode)), rows_(records_.size()) {
+    keys_.reserve(records_.size());
+    for (const ResultRecord& record : records_)
+        keys_.append(recordSearchKeys(record));
+}
+
+const RecordListRow& RecordTableModel::row(int sourceRow) const {
+    RecordListRow& row = rows_[sourceRow];
+    if (row.number == 0)
+        row = recordListRow(sourceRow + 1, records_.at(sourceRow), currentProviderCode_);
+    return row;
+}
 
 int RecordTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
@@ -14,7 +27,7 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
-    const RecordListRow& r = rows_.at(index.row());
+    const RecordListRow& r = row(index.row());
     switch (index.column()) {
     case Number:
         return r.number;
@@ -56,14 +69,16 @@ void RecordFilterProxy::setFilterText(const QString& typed) {
 
 int RecordFilterProxy::recordNumber(int proxyRow) const {
     const QModelIndex source = mapToSource(index(proxyRow, 0));
-    return source.isValid() ? records_.row(source.row()).number : 0;
+    return source.isValid() ? source.row() + 1 : 0;
 }
 
 bool RecordFilterProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    return filter_.accepts(records_.row(sourceRow));
+    return filter_.accepts(records_.keys(sourceRow));
 }
 
 bool RecordFilterProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (left.column() == RecordTableModel::Number)
+        return left.row() < right.row();
     const RecordListRow& a = records_.row(left.row());
     const RecordListRow& b = records_.row(right.row());
     auto byText = [&](const QString& x, const QString& y) {
@@ -72,9 +87,9 @@ bool RecordFilterProxy::lessThan(const QModelIndex& left, const QModelIndex& rig
     };
     switch (left.column()) {
     case RecordTableModel::LastName:
-        return byText(a.foldedLastName, b.foldedLastName);
+        return byText(a.keys.foldedLastName, b.keys.foldedLastName);
     case RecordTableModel::FirstName:
-        return byText(a.foldedFirstName, b.foldedFirstName);
+        return byText(a.keys.foldedFirstName, b.keys.foldedFirstName);
     case RecordTableModel::DateOfBirth:
         return byText(a.dateOfBirthOrder, b.dateOfBirthOrder);
     case RecordTableModel::DateTaken:

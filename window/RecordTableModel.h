@@ -7,7 +7,7 @@
 #include <QVector>
 
 // The stored records as a table: No., Last Name, First Name, Date of Birth, Date Taken, Result,
-// Status. The rows are read once; the view asks only for what it shows.
+// Status. The records are read once; a row's texts are made when the view first shows it.
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -22,7 +22,9 @@ public:
         ColumnCount
     };
 
-    explicit RecordTableModel(QVector<RecordListRow> rows, QObject* parent = nullptr);
+    // records: record 1 first; the status judges them under currentProviderCode.
+    RecordTableModel(QList<ResultRecord> records, QString currentProviderCode,
+                     QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,10 +32,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    const RecordListRow& row(int sourceRow) const { return rows_.at(sourceRow); }
+    const RecordSearchKeys& keys(int sourceRow) const { return keys_.at(sourceRow); }
+    const RecordListRow& row(int sourceRow) const;
 
 private:
-    QVector<RecordListRow> rows_;
+    QList<ResultRecord> records_;
+    QString currentProviderCode_;
+    QVector<RecordSearchKeys> keys_;
+    mutable QVector<RecordListRow> rows_; // number 0: not made yet
 };
 
 // Filters the records by what the operator types and sorts them by any column (dates by time,

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
+#include <QTreeView>
 #include <QTest>
 
 // The menu bar over the main window, the two record dialogs it opens, and the warning after a
