@@ -8,13 +8,39 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <cerrno>
+#include <dirent.h>
 
 namespace {
 
 QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Field field) {
     return trimBlanks(Windows1252::decode(
         bytes.mid(recordStart + ResultRecord::offset(field), ResultRecord::width(field))));
+}
+
+// The names in folder that have the submission files' form, sorted. A failing read of the folder
+// is an error (listing it with QDir would pass it over in silence); a missing folder holds none.
+FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
+    names.clear();
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return errno == ENOENT ? FileStatus::success() : FileStatus::fromErrno(folder, errno);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (DuplicateIndex::isSubmissionFileName(name))
+            names.append(name);
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error)
+        return FileStatus::fromErrno(folder, error);
+    names.sort();
+    return FileStatus::success();
 }
 
 } // namespace
@@ -38,8 +64,10 @@ DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {
 }
 
 FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString& submitFolder) {
-    if (!sentKnown_)
-        loadSubmissionFolder(submitFolder);
+    if (!sentKnown_) {
+        if (FileStatus status = loadSubmissionFolder(submitFolder); !status)
+            return status;
+    }
     if (storedKnown_ && storedCount() == store.count())
         return FileStatus::success();
     QList<ResultRecord> records;
@@ -62,26 +90,24 @@ void DuplicateIndex::setStoredRecords(const QList<ResultRecord>& records) {
     storedKnown_ = true;
 }
 
-void DuplicateIndex::loadSubmissionFolder(const QString& folder) {
+FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
     sent_.clear();
     sentCount_ = 0;
-    unreadable_.clear();
-    sentKnown_ = true;
+    sentKnown_ = false;
+    QStringList names;
+    if (FileStatus status = listSubmissionFiles(folder, names); !status)
+        return status;
     const QDir dir(folder);
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) {
-        if (!isSubmissionFileName(name))
-            continue;
         QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly)) {
-            unreadable_.append(FileStatus::failure(file.fileName(), file.errorString()));
+        // A folder or a device under a submission file's name is no submission file.
+        if (!QFileInfo(file.fileName()).isFile())
             continue;
-        }
+        if (!file.open(QIODevice::ReadOnly))
+            return FileStatus::failure(file.fileName(), file.errorString());
         const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            unreadable_.append(FileStatus::failure(file.fileName(), file.errorString()));
-            continue;
-        }
+        if (file.error() != QFileDevice::NoError)
+            return FileStatus::failure(file.fileName(), file.errorString());
         const int records = RecordStore::countForLength(bytes.size());
         for (int i = 0; i < records; ++i) {
             using F = ResultRecord;
@@ -99,6 +125,8 @@ void DuplicateIndex::loadSubmissionFolder(const QString& folder) {
                 sent_.insert(key, match);
         }
     }
+    sentKnown_ = true;
+    return FileStatus::success();
 }
 
 std::optional<DuplicateMatch> DuplicateIndex::find(const ResultRecord& record,

@@ -26,17 +26,18 @@ struct DuplicateMatch {
 // written and removed, and the records of the submission files in Submit, read once.
 class DuplicateIndex : public RecordStoreObserver {
 public:
-    // Reads the submission files the first time, and the stored records whenever the index does
-    // not know them yet or their number no longer matches the store (a delete that failed on its
-    // way may still have taken effect). A file in Submit that cannot be read is skipped and
-    // listed in unreadableFiles(); a failure to read the store is returned.
+    // Reads the submission files until they have been read whole once, and the stored records
+    // whenever the index does not know them yet or their number no longer matches the store (a
+    // delete that failed on its way may still have taken effect). The first failure to read the
+    // folder, a file or the store is returned; what failed is read again next time.
     FileStatus bringUpToDate(const RecordStore& store, const QString& submitFolder);
 
     // The stored records, record 1 first, in place of those known.
     void setStoredRecords(const QList<ResultRecord>& records);
     // The submission files in folder whose names have the program's form
-    // (Lead_<code>_<YYYYMMDD>_<HHMMSS>_<counter>.txt), in place of those read before.
-    void loadSubmissionFolder(const QString& folder);
+    // (Lead_<code>_<YYYYMMDD>_<HHMMSS>_<counter>.txt), in place of those read before. A missing
+    // folder holds none; anything but a plain file under such a name is passed over.
+    FileStatus loadSubmissionFolder(const QString& folder);
 
     // The first other stored record (lowest number but ownNumber) that the record duplicates,
     // else the first record already sent that it duplicates; nothing for a blank name or date.
@@ -46,7 +47,6 @@ public:
 
     int storedCount() const { return int(stored_.size()); }
     int sentCount() const { return sentCount_; }
-    const QList<FileStatus>& unreadableFiles() const { return unreadable_; }
 
     void recordWritten(int n, const ResultRecord& record) override;
     void recordRemoved(int k) override;
@@ -65,7 +65,6 @@ private:
     QVector<Entry> stored_; // index n - 1 holds record n
     QHash<QString, DuplicateMatch> sent_;
     int sentCount_ = 0;
-    QList<FileStatus> unreadable_;
 };
 
 // The "Possible Duplicate" message for a record just saved that matches another one.

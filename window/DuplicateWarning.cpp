@@ -9,10 +9,11 @@ DuplicateWarning::DuplicateWarning(MessageService& messages, DuplicateIndex& ind
       submitFolder_(std::move(submitFolder)) {}
 
 void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& record) {
-    // The warning is advice on a record already saved: when the stored records cannot be read
-    // for it, the save stands and no box is shown.
-    if (!index_.bringUpToDate(store_, submitFolder_))
+    // The record is saved whatever becomes of the check.
+    if (FileStatus status = index_.bringUpToDate(store_, submitFolder_); !status) {
+        emit fileFailed(status);
         return;
+    }
     if (const auto match = index_.find(record, recordNumber))
         messages_.show(possibleDuplicateMessage(*match), QLatin1String(PossibleDuplicateTitle),
                        MessageButtons::Ok, MessageIcon::Warning);

@@ -74,6 +74,8 @@ void MainWindowController::buildRecordsMenu() {
             &MainWindowController::reportFileFailure);
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);
+    connect(duplicateWarning_, &DuplicateWarning::fileFailed, this,
+            &MainWindowController::reportFileFailure);
 }
 
 void MainWindowController::keepTypedListText() {
