@@ -171,6 +171,13 @@ FileStatus RecordStore::read(int n, ResultRecord& buffer) const {
 }
 
 FileStatus RecordStore::write(int n, const ResultRecord& record) {
+    FileStatus status = writeRecord(n, record);
+    if (status && observer_)
+        observer_->recordWritten(n, record);
+    return status;
+}
+
+FileStatus RecordStore::writeRecord(int n, const ResultRecord& record) {
     if (fd_ < 0)
         return notOpen();
     if (n < 1)
@@ -228,7 +235,15 @@ FileStatus RecordStore::writeTemp(int k, qint64 length) {
     return status;
 }
 
+// A failed delete that took effect all the same is not told: the file's length shows it.
 FileStatus RecordStore::remove(int k) {
+    FileStatus status = removeRecord(k);
+    if (status && observer_)
+        observer_->recordRemoved(k);
+    return status;
+}
+
+FileStatus RecordStore::removeRecord(int k) {
     if (fd_ < 0)
         return notOpen();
     if (k < 1)

@@ -5,6 +5,14 @@
 
 #include <QString>
 
+// Told of every change to the stored records once it is on the disk, e.g. to keep an index.
+class RecordStoreObserver {
+public:
+    virtual ~RecordStoreObserver() = default;
+    virtual void recordWritten(int n, const ResultRecord& record) = 0;
+    virtual void recordRemoved(int k) = 0;
+};
+
 // The data file Korvanel.dat: result records of 198 bytes, numbered from 1, read and written by
 // number. The file is opened once and its descriptor kept until close(); every write is on the
 // disk before it reports success, and a delete replaces the file by a complete copy without the
@@ -43,6 +51,9 @@ public:
     // failure before the rename leaves Korvanel.dat as it was and no Korvanel.tmp.
     FileStatus remove(int k);
 
+    // At most one observer; nullptr stops telling.
+    void setObserver(RecordStoreObserver* observer) { observer_ = observer; }
+
     // Every write is already on the disk, so closing cannot lose a record.
     void close();
 
@@ -56,8 +67,11 @@ private:
     FileStatus notOpen() const;
     FileStatus recoverLeftOverTemp();
     FileStatus writeTemp(int k, qint64 length);
+    FileStatus writeRecord(int n, const ResultRecord& record);
+    FileStatus removeRecord(int k);
 
     QString dataPath_;
     QString tempPath_;
     int fd_ = -1;
+    RecordStoreObserver* observer_ = nullptr;
 };

@@ -37,18 +37,27 @@ CompletenessDecision gap(const char* title, const QString& message, const char* 
 
 } // namespace
 
-CompletenessDecision Completeness::decideIsIncompleteRecord(const ResultRecord& record,
-                                                            const QString& currentProviderCode) {
+QList<CompletenessDecision> Completeness::decideEveryGap(const ResultRecord& record,
+                                                         const QString& currentProviderCode) {
+    QList<CompletenessDecision> gaps;
     for (const MandatoryField& mandatory : kMandatoryFields) {
         if (TextValue::isBlank(record.get(mandatory.field)))
-            return gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control);
+            gaps.append(
+                gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control));
     }
     const bool lowResult = record.get(ResultRecord::BelowDetection) == QLatin1String("1");
     if (TextValue::isBlank(record.get(ResultRecord::PbResult)) && !lowResult)
-        return gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb");
+        gaps.append(gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb"));
     if (!ProviderCode::isSet(currentProviderCode))
-        return gap(ProviderCodeErrorTitle, ProviderCode::notSetMessage(), "mskDateTaken");
+        gaps.append(gap(ProviderCodeErrorTitle, ProviderCode::notSetMessage(), "mskDateTaken"));
+    return gaps;
+}
 
+CompletenessDecision Completeness::decideIsIncompleteRecord(const ResultRecord& record,
+                                                            const QString& currentProviderCode) {
+    const QList<CompletenessDecision> gaps = decideEveryGap(record, currentProviderCode);
+    if (!gaps.isEmpty())
+        return gaps.first();
     CompletenessDecision decision;
     decision.rewriteRecord = record.get(ResultRecord::ProviderCode) != currentProviderCode;
     return decision;

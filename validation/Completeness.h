@@ -2,6 +2,7 @@
 
 #include "storage/ResultRecord.h"
 
+#include <QList>
 #include <QString>
 
 // The completeness check that the submission pass runs on every stored record: the first gap of
@@ -29,5 +30,10 @@ namespace Completeness {
 // a Low Result (BelowDetection "1").
 CompletenessDecision decideIsIncompleteRecord(const ResultRecord& record,
                                               const QString& currentProviderCode);
+
+// Every gap of the record, in the order above, each as the check words it; empty for a complete
+// record. The first one is the gap the check reports.
+QList<CompletenessDecision> decideEveryGap(const ResultRecord& record,
+                                           const QString& currentProviderCode);
 
 } // namespace Completeness

@@ -6,17 +6,22 @@
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
+#include "submission/DuplicateIndex.h"
 #include "ui_frmKorvanel.h"
 #include "validation/FieldCodes.h"
+#include "window/DuplicateWarning.h"
 #include "window/FieldRules.h"
 #include "window/InterruptedSubmissionPrompt.h"
+#include "window/MainMenu.h"
 #include "window/MaskedEdit.h"
 #include "window/MessageService.h"
 #include "window/ProviderCodeCheck.h"
 #include "window/RecordCommands.h"
+#include "window/RecordMenuCommands.h"
 #include "window/RecordPresenter.h"
 #include "window/frmKorvanel.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -55,6 +60,28 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
             &MainWindowController::runProviderCodeCheck);
     keepTypedListText();
+    buildRecordsMenu();
+}
+
+void MainWindowController::buildRecordsMenu() {
+    const QString submitFolder = AppPaths{state_.AppPath}.submit();
+    duplicates_ = std::make_unique<DuplicateIndex>();
+    store_->setObserver(duplicates_.get());
+    menu_ = new MainMenu(window_, *controls_.cmdNext);
+    recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *presenter_, *duplicates_,
+                                         submitFolder, this);
+    duplicateWarning_ =
+        new DuplicateWarning(window_.messages(), *duplicates_, *store_, submitFolder, this);
+    connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
+            &RecordMenuCommands::openFindRecord);
+    connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,
+            &RecordMenuCommands::openCheckAllRecords);
+    connect(recordMenu_, &RecordMenuCommands::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+    connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
+            &DuplicateWarning::newRecordSaved);
+    connect(duplicateWarning_, &DuplicateWarning::fileFailed, this,
+            &MainWindowController::reportFileFailure);
 }
 
 void MainWindowController::keepTypedListText() {
@@ -67,7 +94,9 @@ void MainWindowController::keepTypedListText() {
     }
 }
 
-MainWindowController::~MainWindowController() = default;
+MainWindowController::~MainWindowController() {
+    store_->setObserver(nullptr);
+}
 
 void MainWindowController::reportFileFailure(const FileStatus& status) {
     // Advice only where it fits the error; otherwise the system's reason says it all.

@@ -8,6 +8,10 @@
 #include <memory>
 
 class Clock;
+class DuplicateIndex;
+class DuplicateWarning;
+class MainMenu;
+class RecordMenuCommands;
 class FieldRules;
 class MessageService;
 class Printer;
@@ -45,6 +49,7 @@ public:
     RecordStore& store() { return *store_; }
     RecordPresenter& presenter() { return *presenter_; }
     RecordCommands& commands() { return *commands_; }
+    MainMenu& menu() { return *menu_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
@@ -59,6 +64,7 @@ private:
     void keepTypedListText();
     void centreWindow();
     void fillFixedLists();
+    void buildRecordsMenu();
     FileStatus loadPhysicians();
     FileStatus loadCities();
 
@@ -71,4 +77,8 @@ private:
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
     std::unique_ptr<FieldRules> fieldRules_;
     std::unique_ptr<RecordCommands> commands_;
+    std::unique_ptr<DuplicateIndex> duplicates_;
+    MainMenu* menu_ = nullptr;
+    RecordMenuCommands* recordMenu_ = nullptr;
+    DuplicateWarning* duplicateWarning_ = nullptr;
 };

@@ -101,10 +101,12 @@ void RecordCommands::cmdUpdate_Click() {
         return;
     // The new record is stored now, so the window leaves new-record mode even if showing it
     // again fails: the window still holds exactly what was stored.
+    const ResultRecord saved = state_.RecordBuffer;
     showOrReport(state_.CurrentRecord, state_.RecordCount);
     showBrowsingButtons();
     state_.EditMode = Editing::StoredRecord;
     state_.FirstRecord = false;
+    emit newRecordSaved(state_.CurrentRecord, saved);
 }
 
 void RecordCommands::cmdDelete_Click() {

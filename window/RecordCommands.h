@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/FileStatus.h"
+#include "storage/ResultRecord.h"
 
 #include <QObject>
 
@@ -47,6 +48,8 @@ signals:
     void finished(int exitCode);
     // A file could not be read or written; the operator is to be told.
     void fileFailed(const FileStatus& status);
+    // Update stored a new record for the first time, as record recordNumber.
+    void newRecordSaved(int recordNumber, const ResultRecord& record);
 
 private:
     enum class RecordCheck { Complete, Incomplete, SaveFailed };

@@ -4,6 +4,8 @@
 #include "window/OptionGroup.h"
 #include "window/WindowLook.h"
 
+#include <QMenuBar>
+
 frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frmKorvanel>()), messages_(messages),
       clock_(clock) {
@@ -23,6 +25,18 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
 }
 
 frmKorvanel::~frmKorvanel() = default;
+
+void frmKorvanel::installMenuBar(QMenuBar* bar) {
+    const QList<QWidget*> form = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    bar->setParent(this);
+    const int height =
+        bar->heightForWidth(width()) > 0 ? bar->heightForWidth(width()) : bar->sizeHint().height();
+    for (QWidget* control : form)
+        control->move(control->x(), control->y() + height);
+    bar->setGeometry(0, 0, width(), height);
+    setFixedSize(width(), this->height() + height);
+    bar->show();
+}
 
 void frmKorvanel::applyFixedColours() {
     QPalette lastName = ui_->txtLastName->palette();

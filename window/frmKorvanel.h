@@ -13,6 +13,7 @@ class QComboBox;
 namespace Ui {
 class frmKorvanel;
 }
+class QMenuBar;
 
 // The main data-entry window: its controls (window/frmKorvanel.ui) and the field events of every
 // text box, combo box, masked edit box and option button (see FieldEvents). No record logic.
@@ -26,6 +27,10 @@ public:
     Ui::frmKorvanel& form() { return *ui_; }
     MessageService& messages() { return messages_; }
     Clock& clock() { return clock_; }
+
+    // Puts the menu bar above the form: the window grows by the bar's height and every control
+    // moves down by it, so the form below keeps its size and its controls their places.
+    void installMenuBar(QMenuBar* bar);
 
     // Selects entry index of combo as the program and raises its comboClicked.
     void selectEntry(QComboBox* combo, int index) { events_->selectEntry(combo, index); }

@@ -147,12 +147,14 @@ find_window() {
 }
 
 # Waits for the main window; sets WIN, WIN_X, WIN_Y (the client area's screen position: without
-# a window manager the window has no frame).
+# a window manager the window has no frame) and MENU_HEIGHT (the menu bar above the client area,
+# which is the design's 438 pixels high).
 find_main_window() {
     WIN=$(find_window "^$MAIN_TITLE_PREFIX") || fail "the main window did not appear"
     window_origin "$WIN"
+    MENU_HEIGHT=$((ORIGIN_HEIGHT - 438))
     WIN_X=$ORIGIN_X
-    WIN_Y=$ORIGIN_Y
+    WIN_Y=$((ORIGIN_Y + MENU_HEIGHT))
 }
 
 window_origin() {
@@ -160,6 +162,7 @@ window_origin() {
     geometry=$(xdotool getwindowgeometry --shell "$1") || fail "window $1 is gone"
     ORIGIN_X=$(sed -n 's/^X=//p' <<<"$geometry")
     ORIGIN_Y=$(sed -n 's/^Y=//p' <<<"$geometry")
+    ORIGIN_HEIGHT=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
 }
 
 main_title() { xdotool getwindowname "$WIN" 2>/dev/null; }
@@ -276,8 +279,8 @@ background_of() {
     local name=$1 shot=$2 container left top width height
     control_centre "$name"
     read -r container left top width height <<<"${CONTROL[$name]}"
-    local x=$((CX + width / 30 - 5))
-    convert "$shot" -format "%[hex:p{$x,$CY}]" info: 2>/dev/null | cut -c1-6
+    local x=$((CX + width / 30 - 5)) y=$((CY + MENU_HEIGHT))
+    convert "$shot" -format "%[hex:p{$x,$y}]" info: 2>/dev/null | cut -c1-6
 }
 
 # expect_highlighted NAME...: the controls show the light yellow of an empty mandatory field,

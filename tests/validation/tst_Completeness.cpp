@@ -86,6 +86,59 @@ private slots:
         QVERIFY(!decision.rewriteRecord);
     }
 
+    // Every gap, in the order the check tests them, each worded as the check words it.
+    void everyGapInOrder_data() {
+        QTest::addColumn<QList<int>>("blankFields");
+        QTest::addColumn<QString>("providerCode");
+        QTest::addColumn<QStringList>("messages");
+
+        using R = ResultRecord;
+        QTest::newRow("complete") << QList<int>{} << kCode << QStringList{};
+        QTest::newRow("given out of order")
+            << QList<int>{R::AnalysisDate, R::Zip, R::LastName} << kCode
+            << QStringList{"Missing Last Name.", "Missing Zip Code.", "Missing Analysis Date."};
+        QTest::newRow("result and provider code last")
+            << QList<int>{R::PbResult, R::DateTaken} << "000000"
+            << QStringList{"Missing Date Taken.", "Missing Pb Result.",
+                           "Provider Code has not been set.\r\nPlease use the Provider Code "
+                           "assigned to the you by the State of Calmoria."};
+        QTest::newRow("untested fields are no gap")
+            << QList<int>{R::MiddleInitial, R::AptNumber, R::PhoneAreaCode, R::Physician} << kCode
+            << QStringList{};
+        QList<int> all;
+        for (int field = 0; field < R::FieldCount; ++field)
+            all << field;
+        QTest::newRow("every field blank")
+            << all << kCode << QStringList{"Missing Date Taken.",    "Missing Last Name.",
+                                           "Missing First Name.",    "Missing Date of Birth.",
+                                           "Missing Street Number.", "Missing Street Name.",
+                                           "Missing City Name.",     "Missing Zip Code.",
+                                           "Missing Phone Number.",  "Missing Analysis Date.",
+                                           "Missing Pb Result."};
+    }
+    void everyGapInOrder() {
+        QFETCH(QList<int>, blankFields);
+        QFETCH(QString, providerCode);
+        QFETCH(QStringList, messages);
+        ResultRecord record = completeRecord();
+        for (int field : blankFields)
+            record.set(static_cast<ResultRecord::Field>(field), " ");
+        const QList<CompletenessDecision> gaps = Completeness::decideEveryGap(record, providerCode);
+        QStringList found;
+        for (const CompletenessDecision& gap : gaps) {
+            QVERIFY(gap.incomplete);
+            found << gap.message;
+        }
+        QCOMPARE(found, messages);
+        const CompletenessDecision first =
+            Completeness::decideIsIncompleteRecord(record, providerCode);
+        QCOMPARE(first.incomplete, !gaps.isEmpty());
+        if (!gaps.isEmpty()) {
+            QCOMPARE(first.message, gaps.first().message);
+            QCOMPARE(first.focusControl, gaps.first().focusControl);
+        }
+    }
+
     void untestedFieldsMayBeBlank() {
         ResultRecord record = completeRecord();
         for (auto field :

@@ -1,0 +1,261 @@
+// The Records menu on a 10,000-record file, through the real main window (offscreen), as ratios
+// against baselines measured in the same run:
+//   Find Record opening (action to the dialog drawn) against reading and decoding every record;
+//   one keystroke in its filter box (filter and redraw), in milliseconds;
+//   Update of a new record with 500 submission files of 100 records in Submit against the same
+//   Update with Submit empty (the first Update of a run, which reads Submit, apart).
+// Prints; asserts nothing.
+#include "printing/Printer.h"
+#include "storage/RecordStore.h"
+#include "storage/StoredRecords.h"
+#include "ui_frmKorvanel.h"
+#include "window/Clock.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainMenu.h"
+#include "window/MainWindowController.h"
+#include "window/MaskedEdit.h"
+#include "window/MessageService.h"
+#include "window/ProviderCodeCheck.h"
+#include "window/frmKorvanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kRecords = 10000;
+constexpr int kSubmissionFiles = 500;
+constexpr int kRecordsPerFile = 100;
+constexpr int kRuns = 9;
+
+[[noreturn]] void fail(const QString& what) {
+    std::fprintf(stderr, "bench_records: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+class QuietMessages : public MessageService {
+public:
+    MessageAnswer show(const QString&, const QString& title, MessageButtons buttons,
+                       MessageIcon) override {
+        titles.append(title);
+        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    void beep() override {}
+    QStringList titles;
+};
+
+class NoPrinter : public Printer {
+public:
+    PrintOutcome printPage(const QStringList&, const QString&) override {
+        return PrintOutcome::printed();
+    }
+};
+
+class KeepCode : public ProviderCodePrompt {
+public:
+    Answer ask(const QString&, const QString& codeInForce) override { return {codeInForce, true}; }
+};
+
+const char* const kLastNames[] = {"Smith",    "Johnson", "Garcia", "Novak", "Okafor", "Nguyen",
+                                  "Kowalski", "Haddad",  "Brown",  "Rossi", "Tanaka", "Dubois"};
+const char* const kFirstNames[] = {"Anna", "Chidi", "Eva", "Maria", "Omar", "Li", "Jan", "Zoe"};
+
+ResultRecord sampleRecord(int n) {
+    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    record.set(ResultRecord::DateTaken, QStringLiteral("%1%2%3")
+                                            .arg(1 + n % 12, 2, 10, QLatin1Char('0'))
+                                            .arg(1 + n % 28, 2, 10, QLatin1Char('0'))
+                                            .arg(2020 + n % 6));
+    record.set(ResultRecord::LastName,
+               QStringLiteral("%1%2").arg(QLatin1String(kLastNames[n % 12])).arg(n / 12));
+    record.set(ResultRecord::FirstName, QLatin1String(kFirstNames[n % 8]));
+    record.set(ResultRecord::DateOfBirth, QStringLiteral("%1%2%3")
+                                              .arg(1 + n % 11, 2, 10, QLatin1Char('0'))
+                                              .arg(1 + n % 27, 2, 10, QLatin1Char('0'))
+                                              .arg(2010 + n % 10));
+    for (auto field : {ResultRecord::StreetNumber, ResultRecord::StreetName, ResultRecord::City,
+                       ResultRecord::Zip, ResultRecord::PhoneNumber, ResultRecord::AnalysisDate})
+        record.set(field, QStringLiteral("1"));
+    record.set(ResultRecord::PbResult, QStringLiteral("%1.5").arg(n % 60));
+    record.set(ResultRecord::BelowDetection, QStringLiteral("0"));
+    return record;
+}
+
+void writeRecords(const QString& path, int first, int count) {
+    QByteArray bytes;
+    bytes.reserve(count * ResultRecord::Size);
+    for (int n = first; n < first + count; ++n)
+        bytes += sampleRecord(n).encode();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write %1").arg(path));
+}
+
+// A program folder of kRecords records, with submissionFiles files in Submit.
+void prepareFolder(const QString& appPath, int submissionFiles) {
+    QDir(appPath).mkpath(QStringLiteral("AppData"));
+    QDir(appPath).mkpath(QStringLiteral("Submit"));
+    writeRecords(appPath + QStringLiteral("/AppData/Korvanel.dat"), 0, kRecords);
+    QFile code(appPath + QStringLiteral("/AppData/provider.txt"));
+    if (!code.open(QIODevice::WriteOnly) || code.write("123456") != 6)
+        fail(QStringLiteral("cannot write the provider code"));
+    for (int i = 0; i < submissionFiles; ++i)
+        writeRecords(appPath + QStringLiteral("/Submit/Lead_123456_20240101_%1_%2.txt")
+                                   .arg(i, 6, 10, QLatin1Char('0'))
+                                   .arg(i + 1, 4, 10, QLatin1Char('0')),
+                     100000 + i * kRecordsPerFile, kRecordsPerFile);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Program {
+    QuietMessages messages;
+    SystemClock clock;
+    NoPrinter printer;
+    KeepCode prompt;
+    frmKorvanel window{messages, clock};
+    MainWindowController* controller;
+
+    explicit Program(const QString& appPath)
+        : controller(
+              new MainWindowController(window, appPath, MainWindowServices{printer, prompt})) {
+        if (!controller->StartUp())
+            fail(QStringLiteral("start-up failed in %1").arg(appPath));
+        QCoreApplication::processEvents();
+    }
+};
+
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Milliseconds of one Update of a new, unique record.
+double timedUpdate(Program& program, int n) {
+    Ui::frmKorvanel& c = program.window.form();
+    c.cmdNew->click();
+    c.txtLastName->setText(QStringLiteral("Newpatient%1").arg(n));
+    c.txtFirstName->setText(QStringLiteral("Ann"));
+    c.mskDateOfBirth->setRawValue(QStringLiteral("07042019"));
+    c.mskDateTaken->setRawValue(QStringLiteral("11302025"));
+    settle();
+    QElapsedTimer timer;
+    timer.start();
+    c.cmdUpdate->click();
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    settle();
+    return ms;
+}
+
+void report(const char* what, double value, const char* baselineName, double baseline,
+            const char* goal) {
+    std::printf("%-48s %9.2f ms   %-36s %9.2f ms   %6.2fx   %s\n", what, value, baselineName,
+                baseline, value / baseline, goal);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // The offscreen platform says at every dialog what it cannot do; the figures need no notes.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (!message.startsWith(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+    QApplication app(argc, argv);
+    QTemporaryDir plain;
+    QTemporaryDir withSubmit;
+    if (!plain.isValid() || !withSubmit.isValid())
+        fail(QStringLiteral("no temporary folder"));
+    prepareFolder(plain.path(), 0);
+    prepareFolder(withSubmit.path(), kSubmissionFiles);
+
+    // Find Record against reading the data file.
+    std::vector<double> reads;
+    for (int run = 0; run < kRuns; ++run) {
+        RecordStore store(plain.path() + QStringLiteral("/AppData"));
+        if (!store.open())
+            fail(QStringLiteral("cannot open the store"));
+        QList<ResultRecord> records;
+        QElapsedTimer timer;
+        timer.start();
+        if (!readStoredRecords(store, records) || records.size() != kRecords)
+            fail(QStringLiteral("cannot read the records"));
+        reads.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::vector<double> opens;
+    std::vector<double> keystrokes;
+    {
+        Program program(plain.path());
+        QAction* find = program.controller->menu().findRecord();
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            find->trigger();
+            QCoreApplication::processEvents();
+            auto* dialog = program.window.findChild<FindRecordDialog*>();
+            if (!dialog)
+                fail(QStringLiteral("Find Record did not open"));
+            dialog->grab();
+            opens.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+            // Typing a name letter by letter, then taking it back.
+            const QString name = QStringLiteral("novak12");
+            auto keystroke = [&](const QString& text) {
+                QElapsedTimer key;
+                key.start();
+                dialog->filterBox()->setText(text);
+                dialog->grab();
+                keystrokes.push_back(static_cast<double>(key.nsecsElapsed()) / 1e6);
+            };
+            for (int i = 1; i <= name.size(); ++i)
+                keystroke(name.left(i));
+            for (int i = name.size() - 1; i >= 0; --i)
+                keystroke(name.left(i));
+            dialog->reject();
+            settle();
+        }
+    }
+    const double read = median(reads);
+    std::printf("records: %d; submission files: %d of %d records; %d runs, medians\n", kRecords,
+                kSubmissionFiles, kRecordsPerFile, kRuns);
+    report("Find Record opens, 10,000 records", median(opens), "read + decode the data file", read,
+           "goal <= 2x");
+    std::printf("%-48s %9.2f ms   (slowest %.2f ms)%38s goal < 20 ms\n",
+                "Find Record, one keystroke in the filter", median(keystrokes),
+                *std::max_element(keystrokes.begin(), keystrokes.end()), "");
+
+    // Update of a new record, with and without a full Submit.
+    double firstPlain = 0;
+    double firstFull = 0;
+    std::vector<double> updatesPlain;
+    std::vector<double> updatesFull;
+    {
+        Program program(plain.path());
+        firstPlain = timedUpdate(program, 0);
+        for (int run = 1; run <= kRuns; ++run)
+            updatesPlain.push_back(timedUpdate(program, run));
+    }
+    {
+        Program program(withSubmit.path());
+        firstFull = timedUpdate(program, 0);
+        for (int run = 1; run <= kRuns; ++run)
+            updatesFull.push_back(timedUpdate(program, run));
+    }
+    report("Update of a new record, 500 files in Submit", median(updatesFull),
+           "the same, Submit empty", median(updatesPlain), "goal <= 1.5x");
+    report("first Update of the run (reads Submit once)", firstFull, "the same, Submit empty",
+           firstPlain, "");
+    return 0;
+}

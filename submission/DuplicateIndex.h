@@ -1,0 +1,72 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "storage/RecordStore.h"
+#include "storage/ResultRecord.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// Another record that names the same patient with the same dates: a stored record by its number,
+// or a record already sent, by the submission file that holds it.
+struct DuplicateMatch {
+    int recordNumber = 0;   // the stored record's number; 0 for a record already sent
+    QString submissionFile; // the file name in Submit of a record already sent
+    QString lastName;       // the other record's fields, trimmed
+    QString firstName;
+    QString dateOfBirth; // as stored, MMDDYYYY
+    QString dateTaken;
+};
+
+// The records that a new record may duplicate: the stored records, kept current as records are
+// written and removed, and the records of the submission files in Submit, read once.
+class DuplicateIndex : public RecordStoreObserver {
+public:
+    // Reads the submission files until they have been read whole once, and the stored records
+    // whenever the index does not know them yet or their number no longer matches the store (a
+    // delete that failed on its way may still have taken effect). The first failure to read the
+    // folder, a file or the store is returned; what failed is read again next time.
+    FileStatus bringUpToDate(const RecordStore& store, const QString& submitFolder);
+
+    // The stored records, record 1 first, in place of those known.
+    void setStoredRecords(const QList<ResultRecord>& records);
+    // The submission files in folder whose names have the program's form
+    // (Lead_<code>_<YYYYMMDD>_<HHMMSS>_<counter>.txt), in place of those read before. A missing
+    // folder holds none; anything but a plain file under such a name is passed over.
+    FileStatus loadSubmissionFolder(const QString& folder);
+
+    // The first other stored record (lowest number but ownNumber) that the record duplicates,
+    // else the first record already sent that it duplicates; nothing for a blank name or date.
+    std::optional<DuplicateMatch> find(const ResultRecord& record, int ownNumber) const;
+    // The first record already sent under this duplicateKey.
+    std::optional<DuplicateMatch> findSent(const QString& key) const;
+
+    int storedCount() const { return int(stored_.size()); }
+    int sentCount() const { return sentCount_; }
+
+    void recordWritten(int n, const ResultRecord& record) override;
+    void recordRemoved(int k) override;
+
+    static bool isSubmissionFileName(const QString& name);
+
+private:
+    struct Entry {
+        QString key;
+        DuplicateMatch match;
+    };
+    static Entry entryFor(const ResultRecord& record);
+
+    bool storedKnown_ = false;
+    bool sentKnown_ = false;
+    QVector<Entry> stored_; // index n - 1 holds record n
+    QHash<QString, DuplicateMatch> sent_;
+    int sentCount_ = 0;
+};
+
+// The "Possible Duplicate" message for a record just saved that matches another one.
+QString possibleDuplicateMessage(const DuplicateMatch& match);
+inline constexpr char PossibleDuplicateTitle[] = "Possible Duplicate";

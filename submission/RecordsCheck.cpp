@@ -1,0 +1,88 @@
+#include "submission/RecordsCheck.h"
+
+#include "submission/DuplicateIndex.h"
+#include "validation/Completeness.h"
+#include "validation/DuplicateRule.h"
+
+#include <QHash>
+
+namespace {
+
+QString patientOf(const ResultRecord& record) {
+    const QString last = record.trimmed(ResultRecord::LastName);
+    const QString first = record.trimmed(ResultRecord::FirstName);
+    if (last.isEmpty() || first.isEmpty())
+        return last + first;
+    return last + QStringLiteral(", ") + first;
+}
+
+QString oneLine(QString message) {
+    message.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return message;
+}
+
+QString counted(int count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+} // namespace
+
+QString RecordsCheckReport::summary() const {
+    if (withGaps == 0 && duplicates == 0) {
+        if (records == 1)
+            return QStringLiteral("The 1 record is complete; no possible duplicates.");
+        return QStringLiteral("All %1 records are complete; no possible duplicates.").arg(records);
+    }
+    return QStringLiteral("%1: %2 complete, %3 with gaps, %4")
+        .arg(counted(records, "record", "records"))
+        .arg(complete)
+        .arg(withGaps)
+        .arg(counted(duplicates, "possible duplicate", "possible duplicates"));
+}
+
+RecordsCheckReport checkAllRecords(const QList<ResultRecord>& records,
+                                   const QString& currentProviderCode, const DuplicateIndex& sent) {
+    QHash<QString, QList<int>> numbersByKey;
+    QStringList keys;
+    keys.reserve(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        keys.append(duplicateKey(records.at(i)));
+        if (!keys.last().isEmpty())
+            numbersByKey[keys.last()].append(i + 1);
+    }
+
+    RecordsCheckReport report;
+    report.records = int(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        const int number = i + 1;
+        const ResultRecord& record = records.at(i);
+        const QString patient = patientOf(record);
+        const QList<CompletenessDecision> gaps =
+            Completeness::decideEveryGap(record, currentProviderCode);
+        for (const CompletenessDecision& gap : gaps)
+            report.problems.append({number, patient, oneLine(gap.message)});
+
+        bool duplicate = false;
+        if (!keys.at(i).isEmpty()) {
+            for (int other : numbersByKey.value(keys.at(i))) {
+                if (other == number)
+                    continue;
+                duplicate = true;
+                report.problems.append(
+                    {number, patient,
+                     QStringLiteral("Possible duplicate of record %1").arg(other)});
+            }
+            if (const auto match = sent.findSent(keys.at(i))) {
+                duplicate = true;
+                report.problems.append({number, patient,
+                                        QStringLiteral("Possible duplicate: already sent in %1")
+                                            .arg(match->submissionFile)});
+            }
+        }
+        report.withGaps += gaps.isEmpty() ? 0 : 1;
+        report.duplicates += duplicate ? 1 : 0;
+        report.complete += (gaps.isEmpty() && !duplicate) ? 1 : 0;
+    }
+    return report;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "storage/ResultRecord.h"
+
+#include <QList>
+#include <QString>
+
+class DuplicateIndex;
+
+// One problem of one stored record, as the check of all records lists it.
+struct RecordProblem {
+    int number = 0;
+    QString patient; // "Last, First"
+    QString problem; // a gap as the completeness check words it, or a possible duplicate
+};
+
+// Every gap of every stored record and every possible duplicate, within the stored records and
+// against the records already sent.
+struct RecordsCheckReport {
+    int records = 0;
+    int complete = 0;              // neither a gap nor a possible duplicate
+    int withGaps = 0;              // at least one gap
+    int duplicates = 0;            // a possible duplicate of another record, stored or sent
+    QList<RecordProblem> problems; // by record number; a record's gaps first, in the check's order
+
+    // "214 records: 209 complete, 3 with gaps, 2 possible duplicates", or, with nothing to
+    // report, "All 214 records are complete; no possible duplicates."
+    QString summary() const;
+};
+
+RecordsCheckReport checkAllRecords(const QList<ResultRecord>& records,
+                                   const QString& currentProviderCode, const DuplicateIndex& sent);

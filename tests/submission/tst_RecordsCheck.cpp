@@ -1,0 +1,251 @@
+#include "storage/RecordStore.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/RecordsCheck.h"
+#include "support/MainWindowFixture.h"
+#include "validation/DuplicateRule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kCode = QStringLiteral("123456");
+const QString kSent = QStringLiteral("Lead_123456_20250105_093000_0007.txt");
+
+ResultRecord patient(const QString& last, const QString& first, const QString& born,
+                     const QString& taken) {
+    ResultRecord record = MainWindowFixture::completeRecord(last);
+    record.set(ResultRecord::FirstName, first);
+    record.set(ResultRecord::DateOfBirth, born);
+    record.set(ResultRecord::DateTaken, taken);
+    return record;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray bytesOf(const QList<ResultRecord>& records) {
+    QByteArray bytes;
+    for (const ResultRecord& record : records)
+        bytes += record.encode();
+    return bytes;
+}
+
+} // namespace
+
+class tst_RecordsCheck : public QObject {
+    Q_OBJECT
+private slots:
+    // The rule through every way it is reached: the pair, a stored record, a record already sent.
+    void duplicateRule_data() {
+        QTest::addColumn<QStringList>("saved");
+        QTest::addColumn<QStringList>("other");
+        QTest::addColumn<bool>("duplicate");
+        const QStringList base{"Smith", "Ann", "07042019", "11302026"};
+        QTest::newRow("the same") << base << base << true;
+        QTest::newRow("case ignored")
+            << base << QStringList{"SMITH", "aNN", "07042019", "11302026"} << true;
+        QTest::newRow("letters beyond ASCII, case ignored")
+            << QStringList{"Núñez", "José", "07042019", "11302026"}
+            << QStringList{"NÚÑEZ", "JOSÉ", "07042019", "11302026"} << true;
+        QTest::newRow("surrounding blanks ignored")
+            << base << QStringList{"  Smith", " Ann ", "07042019", "11302026"} << true;
+        QTest::newRow("blank last name") << QStringList{" ", "Ann", "07042019", "11302026"}
+                                         << QStringList{"", "Ann", "07042019", "11302026"} << false;
+        QTest::newRow("blank first name")
+            << QStringList{"Smith", "", "07042019", "11302026"}
+            << QStringList{"Smith", "", "07042019", "11302026"} << false;
+        QTest::newRow("blank date of birth")
+            << QStringList{"Smith", "Ann", "", "11302026"}
+            << QStringList{"Smith", "Ann", "", "11302026"} << false;
+        QTest::newRow("blank date taken") << QStringList{"Smith", "Ann", "07042019", ""}
+                                          << QStringList{"Smith", "Ann", "07042019", ""} << false;
+        QTest::newRow("another date taken")
+            << base << QStringList{"Smith", "Ann", "07042019", "12012026"} << false;
+        QTest::newRow("another date of birth")
+            << base << QStringList{"Smith", "Ann", "07042018", "11302026"} << false;
+        QTest::newRow("names swapped")
+            << base << QStringList{"Ann", "Smith", "07042019", "11302026"} << false;
+        QTest::newRow("letters moved between the names")
+            << QStringList{"Lee", "Ann", "07042019", "11302026"}
+            << QStringList{"Le", "eAnn", "07042019", "11302026"} << false;
+        QTest::newRow("a blank inside a name counts")
+            << QStringList{"Mc Kay", "Ann", "07042019", "11302026"}
+            << QStringList{"McKay", "Ann", "07042019", "11302026"} << false;
+    }
+    void duplicateRule() {
+        QFETCH(QStringList, saved);
+        QFETCH(QStringList, other);
+        QFETCH(bool, duplicate);
+        const ResultRecord a = patient(saved[0], saved[1], saved[2], saved[3]);
+        const ResultRecord b = patient(other[0], other[1], other[2], other[3]);
+        QCOMPARE(isPossibleDuplicate(a, b), duplicate);
+        QCOMPARE(isPossibleDuplicate(b, a), duplicate);
+
+        // Stored as record 1, the saved record 2 finds it; never itself.
+        DuplicateIndex stored;
+        stored.setStoredRecords({b, a});
+        const auto match = stored.find(a, 2);
+        QCOMPARE(match.has_value(), duplicate);
+        if (match) {
+            QCOMPARE(match->recordNumber, 1);
+            QCOMPARE(match->lastName, b.trimmed(ResultRecord::LastName));
+        }
+        stored.setStoredRecords({a});
+        QVERIFY(!stored.find(a, 1));
+
+        // Sent in a submission file, between two other records.
+        QTemporaryDir submit;
+        const ResultRecord unrelated = patient("Other", "Person", "01012001", "02022022");
+        writeFile(submit.filePath(kSent), bytesOf({unrelated, b, unrelated}));
+        DuplicateIndex sent;
+        QVERIFY(sent.loadSubmissionFolder(submit.path()).ok());
+        QCOMPARE(sent.sentCount(), 3);
+        const auto sentMatch = sent.find(a, 1);
+        QCOMPARE(sentMatch.has_value(), duplicate);
+        if (sentMatch) {
+            QCOMPARE(sentMatch->recordNumber, 0);
+            QCOMPARE(sentMatch->submissionFile, kSent);
+        }
+    }
+
+    // Only files named as the program names its submission files are read.
+    void submissionFilesByName() {
+        QTemporaryDir submit;
+        const ResultRecord record = patient("Smith", "Ann", "07042019", "11302026");
+        const QString older = "Lead_123456_20240101_080000_0001.txt";
+        for (const QString& name :
+             {QString("notes.txt"), QString("Lead_123456.txt"),
+              QString("Lead_123456_20240101_080000_0001.txt.bak"), older, kSent})
+            writeFile(submit.filePath(name), bytesOf({record}));
+        QDir(submit.path()).mkdir("Lead_123456_20240101_080000_0002.txt");
+        DuplicateIndex index;
+        QVERIFY(index.loadSubmissionFolder(submit.path()).ok());
+        QCOMPARE(index.sentCount(), 2);
+        // The first file by name is named: the oldest of one office.
+        QCOMPARE(index.find(record, 0)->submissionFile, older);
+    }
+
+    // Saves and deletes keep the stored part current without reading the file again; a change
+    // the index was not told of (a delete that failed after taking effect) is found by the count.
+    void indexFollowsTheStore() {
+        QTemporaryDir dir;
+        RecordStore store(dir.path());
+        QVERIFY(store.open().ok());
+        const ResultRecord ann = patient("Smith", "Ann", "07042019", "11302026");
+        const ResultRecord bob = patient("Jones", "Bob", "01022018", "11302026");
+        QVERIFY(store.write(1, ann).ok());
+        QVERIFY(store.write(2, bob).ok());
+        DuplicateIndex index;
+        store.setObserver(&index);
+        QVERIFY(index.bringUpToDate(store, dir.filePath("Submit")).ok());
+        QCOMPARE(index.find(ann, 3)->recordNumber, 1);
+
+        QVERIFY(store.write(3, ann).ok());
+        QCOMPARE(index.storedCount(), 3);
+        QCOMPARE(index.find(ann, 1)->recordNumber, 3);
+        QVERIFY(store.write(1, bob).ok()); // record 1 now holds Bob
+        QVERIFY(!index.find(ann, 3));
+        QCOMPARE(index.find(bob, 1)->recordNumber, 2);
+
+        QVERIFY(store.remove(2).ok()); // Ann moves from 3 to 2
+        QCOMPARE(index.storedCount(), 2);
+        QCOMPARE(index.find(ann, 9)->recordNumber, 2);
+        QVERIFY(!index.find(bob, 1));
+
+        // Written past the end: the records between are blank and match nothing.
+        QVERIFY(store.write(5, ann).ok());
+        QCOMPARE(index.storedCount(), 5);
+        QVERIFY(!index.find(ResultRecord(), 0));
+
+        store.setObserver(nullptr);
+        QVERIFY(store.remove(5).ok());
+        QVERIFY(store.remove(1).ok());
+        QVERIFY(index.bringUpToDate(store, dir.filePath("Submit")).ok());
+        QCOMPARE(index.storedCount(), 3);
+        QCOMPARE(index.find(ann, 9)->recordNumber, 1);
+    }
+
+    void checkAll_data() {
+        QTest::addColumn<QList<ResultRecord>>("records");
+        QTest::addColumn<QString>("providerCode");
+        QTest::addColumn<QStringList>("problems");
+        QTest::addColumn<QString>("summary");
+        const ResultRecord ann = patient("Smith", "Ann", "07042019", "11302026");
+        const ResultRecord bob = patient("Jones", "Bob", "01022018", "11302026");
+        const ResultRecord sent = patient("Sent", "Sam", "03032017", "01052025");
+        ResultRecord gaps = patient("Gray", "Gil", "05052015", "11302026");
+        gaps.set(ResultRecord::Zip, "");
+        gaps.set(ResultRecord::StreetNumber, "");
+        ResultRecord blankAnn = ann;
+        blankAnn.set(ResultRecord::DateOfBirth, "");
+
+        QTest::newRow("nothing to report")
+            << QList<ResultRecord>{ann, bob} << kCode << QStringList{}
+            << "All 2 records are complete; no possible duplicates.";
+        QTest::newRow("one record") << QList<ResultRecord>{ann} << kCode << QStringList{}
+                                    << "The 1 record is complete; no possible duplicates.";
+        QTest::newRow("every gap of a record, a pair and a record already sent")
+            << QList<ResultRecord>{ann, gaps, bob, ann, sent} << kCode
+            << QStringList{"1 Smith, Ann: Possible duplicate of record 4",
+                           "2 Gray, Gil: Missing Street Number.", "2 Gray, Gil: Missing Zip Code.",
+                           "4 Smith, Ann: Possible duplicate of record 1",
+                           "5 Sent, Sam: Possible duplicate: already sent in " + kSent}
+            << "5 records: 1 complete, 1 with gaps, 3 possible duplicates";
+        QTest::newRow("a blank date never matches")
+            << QList<ResultRecord>{blankAnn, blankAnn} << kCode
+            << QStringList{"1 Smith, Ann: Missing Date of Birth.",
+                           "2 Smith, Ann: Missing Date of Birth."}
+            << "2 records: 0 complete, 2 with gaps, 0 possible duplicates";
+        QTest::newRow("no provider code: a gap of every record, on one line")
+            << QList<ResultRecord>{bob} << "      "
+            << QStringList{"1 Jones, Bob: Provider Code has not been set. Please use the Provider "
+                           "Code assigned to the you by the State of Calmoria."}
+            << "1 record: 0 complete, 1 with gaps, 0 possible duplicates";
+    }
+    void checkAll() {
+        QFETCH(QList<ResultRecord>, records);
+        QFETCH(QString, providerCode);
+        QFETCH(QStringList, problems);
+        QFETCH(QString, summary);
+        QTemporaryDir submit;
+        writeFile(submit.filePath(kSent),
+                  bytesOf({patient("SENT", "sam", "03032017", "01052025")}));
+        DuplicateIndex index;
+        QVERIFY(index.loadSubmissionFolder(submit.path()).ok());
+
+        const RecordsCheckReport report = checkAllRecords(records, providerCode, index);
+        QStringList found;
+        for (const RecordProblem& problem : report.problems)
+            found << QString("%1 %2: %3").arg(problem.number).arg(problem.patient, problem.problem);
+        QCOMPARE(found, problems);
+        QCOMPARE(report.summary(), summary);
+        QCOMPARE(report.records, records.size());
+    }
+
+    void warningNamesTheOtherRecord() {
+        DuplicateMatch stored;
+        stored.recordNumber = 12;
+        stored.lastName = "Smith";
+        stored.firstName = "Ann";
+        stored.dateOfBirth = "07042019";
+        stored.dateTaken = "11302026";
+        QCOMPARE(possibleDuplicateMessage(stored),
+                 QString("Record 12 of the data file has the same patient and dates as the record "
+                         "just saved:\r\nSmith, Ann, born 07/04/2019, sample taken 11/30/2026.\r\n"
+                         "\r\nIf it is the same result, delete the new record with Delete."));
+        DuplicateMatch sent = stored;
+        sent.recordNumber = 0;
+        sent.submissionFile = kSent;
+        QVERIFY(possibleDuplicateMessage(sent).startsWith("A record already sent in " + kSent +
+                                                          " has the same patient"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RecordsCheck)
+#include "tst_RecordsCheck.moc"

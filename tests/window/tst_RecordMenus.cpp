@@ -1,0 +1,347 @@
+#include "support/MainWindowFixture.h"
+#include "window/CheckAllRecordsDialog.h"
+#include "window/DesignTables.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainMenu.h"
+#include "window/MainWindowController.h"
+#include "window/MainWindowState.h"
+#include "window/MaskedEdit.h"
+#include "window/RecordPresenter.h"
+#include "window/RecordTableModel.h"
+#include "window/frmKorvanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTest>
+#include <QTreeView>
+
+// The menu bar over the main window, the two record dialogs it opens, and the warning after a
+// new record that repeats another result, on a real program folder.
+class tst_RecordMenus : public QObject {
+    Q_OBJECT
+
+    static ResultRecord patient(const char* last, const char* first, const char* born,
+                                const char* taken) {
+        ResultRecord record = MainWindowFixture::completeRecord(QLatin1String(last));
+        record.set(ResultRecord::FirstName, QLatin1String(first));
+        record.set(ResultRecord::DateOfBirth, QLatin1String(born));
+        record.set(ResultRecord::DateTaken, QLatin1String(taken));
+        return record;
+    }
+
+    static QList<ResultRecord> fourRecords() {
+        return {patient("Smith", "Anna", "07042019", "11302026"),
+                patient("Smithson", "Carl", "12062015", "01022026"),
+                patient("Novak", "Eva", "07302018", "07042019"),
+                patient("Jones", "Smithers", "02112020", "10012025")};
+    }
+
+    static bool startWith(MainWindowFixture& fixture, const QList<ResultRecord>& records) {
+        fixture.setProviderFile("123456");
+        if (!records.isEmpty())
+            fixture.writeRecords(records);
+        return fixture.start();
+    }
+
+    static QString titlePosition(MainWindowFixture& fixture) {
+        const QString title = fixture.window().windowTitle();
+        return title.mid(title.lastIndexOf(QLatin1Char('(')));
+    }
+
+    template <typename Dialog>
+    static Dialog* openDialog(MainWindowFixture& fixture, QKeyCombination keys) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &fixture.window(), keys.key(), keys.keyboardModifiers());
+        Dialog* dialog = nullptr;
+        const bool open = QTest::qWaitFor(
+            [&] {
+                return (dialog = fixture.window().findChild<Dialog*>()) && dialog->isActiveWindow();
+            },
+            5000);
+        return open ? dialog : nullptr;
+    }
+
+    static QList<int> shownRecordNumbers(FindRecordDialog& dialog) {
+        QList<int> numbers;
+        for (int row = 0; row < dialog.rows().rowCount(); ++row)
+            numbers << dialog.rows().recordNumber(row);
+        return numbers;
+    }
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
+
+    // The form keeps its size and every control its place below the bar; the bar takes no Tab.
+    void menuBarAboveTheForm() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        QMenuBar* bar = fixture.controller().menu().bar();
+        const int height = bar->height();
+        QVERIFY(height > 10);
+        QCOMPARE(bar->geometry(), QRect(0, 0, 607, height));
+        QCOMPARE(fixture.window().size(), QSize(607, 438 + height));
+        for (const DesignRow& row : kMainWindowDesign) {
+            if (QLatin1String(row.parent) != QLatin1String("frmKorvanel"))
+                continue;
+            QWidget* control = fixture.window().findChild<QWidget*>(row.name);
+            QCOMPARE(control->pos(),
+                     QPoint(qRound(row.left / 15.0), qRound(row.top / 15.0) + height));
+        }
+        QCOMPARE(bar->focusPolicy(), Qt::NoFocus);
+
+        QStringList items;
+        for (QAction* menu : bar->actions()) {
+            items << menu->text();
+            for (QAction* item : menu->menu()->actions()) {
+                items << (item->isSeparator() ? QString("-")
+                                              : QString("  %1 %2 %3")
+                                                    .arg(item->text(), item->shortcut().toString(),
+                                                         item->isEnabled() ? "on" : "off"));
+            }
+        }
+        QCOMPARE(items, (QStringList{"&Records", "  &Find Record... Ctrl+F on",
+                                     "  &Check All Records... Ctrl+K on", "-",
+                                     "  &Export Records to CSV...  off", "&Submissions",
+                                     "  Submission &History...  off", "&Help",
+                                     "  &Operator's Guide F1 off", "  &About Korvanel  off"}));
+    }
+
+    // While a new record is entered (Previous and Next off) nothing may move to another record.
+    void recordItemsFollowNewRecordMode() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        MainMenu& menu = fixture.controller().menu();
+        fixture.form().cmdNew->click();
+        QVERIFY(!menu.findRecord()->isEnabled());
+        QVERIFY(!menu.checkAllRecords()->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(!fixture.window().findChild<FindRecordDialog*>());
+        fixture.form().cmdDelete->click(); // Cancel
+        QVERIFY(menu.findRecord()->isEnabled());
+        QVERIFY(menu.checkAllRecords()->isEnabled());
+
+        MainWindowFixture empty;
+        QVERIFY(startWith(empty, {}));
+        QVERIFY(!empty.controller().menu().findRecord()->isEnabled());
+    }
+
+    // Ctrl+K in a text box opens the check instead of deleting to the end of the line.
+    void menuKeysWinInTextBoxes() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        QLineEdit* lastName = fixture.form().txtLastName;
+        lastName->setFocus(Qt::OtherFocusReason);
+        lastName->setCursorPosition(0);
+        CheckAllRecordsDialog* dialog =
+            openDialog<CheckAllRecordsDialog>(fixture, Qt::ControlModifier | Qt::Key_K);
+        QVERIFY(dialog);
+        QCOMPARE(lastName->text(), QString("Smith"));
+        dialog->reject();
+    }
+
+    void findRecordFilter_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("records");
+        QTest::newRow("nothing typed") << "" << QList<int>{1, 2, 3, 4};
+        QTest::newRow("last or first name") << "smith" << QList<int>{1, 2, 4};
+        QTest::newRow("case and blanks ignored") << "  SMITH  " << QList<int>{1, 2, 4};
+        QTest::newRow("inside a name") << "vak" << QList<int>{3};
+        QTest::newRow("digits of a birth or sample date") << "0704" << QList<int>{1, 3};
+        QTest::newRow("a date as shown") << "07/04/2019" << QList<int>{1, 3};
+        QTest::newRow("a year") << "2026" << QList<int>{1, 2};
+        QTest::newRow("name and digits together match nothing") << "Smith 2019" << QList<int>{};
+        QTest::newRow("no such name") << "zzz" << QList<int>{};
+    }
+    void findRecordFilter() {
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, records);
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        FindRecordDialog* dialog =
+            openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Find Record"));
+        QCOMPARE(QApplication::focusWidget(), dialog->filterBox());
+        QTest::keyClicks(dialog->filterBox(), typed);
+        QCOMPARE(shownRecordNumbers(*dialog), records);
+        // The top row is the one Enter takes.
+        QCOMPARE(dialog->table()->currentIndex().row(), records.isEmpty() ? -1 : 0);
+        dialog->reject();
+    }
+
+    // Columns sort on a click: dates by time, results by value with Low first.
+    void findRecordSorts() {
+        QList<ResultRecord> records = fourRecords();
+        records[0].set(ResultRecord::PbResult, "");
+        records[0].set(ResultRecord::BelowDetection, "1");
+        records[1].set(ResultRecord::PbResult, "9.5");
+        records[3].set(ResultRecord::PbResult, "66.0");
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, records));
+        FindRecordDialog* dialog =
+            openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
+        QVERIFY(dialog);
+        dialog->table()->sortByColumn(RecordTableModel::DateOfBirth, Qt::AscendingOrder);
+        QCOMPARE(shownRecordNumbers(*dialog), (QList<int>{2, 3, 1, 4}));
+        dialog->table()->sortByColumn(RecordTableModel::Result, Qt::AscendingOrder);
+        QCOMPARE(shownRecordNumbers(*dialog), (QList<int>{1, 2, 3, 4}));
+        QCOMPARE(dialog->rows().index(0, RecordTableModel::Result).data().toString(),
+                 QString("Low"));
+        dialog->reject();
+    }
+
+    // Up and Down move the row with the focus in the box; Enter saves the record shown and then
+    // shows the chosen one as Next would.
+    void findRecordGoesToTheChosenRecord() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        fixture.form().txtLastName->setText("Smyth");
+        FindRecordDialog* dialog =
+            openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
+        QVERIFY(dialog);
+        QTest::keyClicks(dialog->filterBox(), "smith");
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Down);
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Down);
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), dialog->filterBox());
+        QCOMPARE(dialog->rows().recordNumber(dialog->table()->currentIndex().row()), 2);
+        QPointer<FindRecordDialog> open(dialog);
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 2 of 4)"));
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Smithson"));
+        QCOMPARE(fixture.storedRecords().at(0).trimmed(ResultRecord::LastName), QString("Smyth"));
+        QTRY_COMPARE(QApplication::focusWidget(), fixture.form().mskDateTaken);
+        QVERIFY(fixture.messages.messages.isEmpty());
+
+        // Esc closes without a move and without a save.
+        fixture.form().txtLastName->setText("Unsaved");
+        dialog = openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
+        QVERIFY(dialog);
+        QTest::keyClicks(dialog->filterBox(), "eva");
+        open = dialog;
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Escape);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 2 of 4)"));
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Unsaved"));
+        QCOMPARE(fixture.storedRecords().at(1).trimmed(ResultRecord::LastName),
+                 QString("Smithson"));
+    }
+
+    void checkAllRecordsGoesToTheProblem() {
+        QList<ResultRecord> records = fourRecords();
+        records[2].set(ResultRecord::Zip, "");
+        records[2].set(ResultRecord::City, "");
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, records));
+        fixture.form().txtFirstName->setText("Annie");
+        CheckAllRecordsDialog* dialog =
+            openDialog<CheckAllRecordsDialog>(fixture, Qt::ControlModifier | Qt::Key_K);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Check All Records"));
+        QCOMPARE(dialog->summary()->text(),
+                 QString("4 records: 3 complete, 1 with gaps, 0 possible duplicates"));
+        QAbstractItemModel* rows = dialog->table()->model();
+        QCOMPARE(rows->rowCount(), 2);
+        QCOMPARE(rows->index(1, 0).data().toInt(), 3);
+        QCOMPARE(rows->index(1, 1).data().toString(), QString("Novak, Eva"));
+        QCOMPARE(rows->index(1, 2).data().toString(), QString("Missing Zip Code."));
+        QPointer<CheckAllRecordsDialog> open(dialog);
+        QTest::keyClick(dialog->table(), Qt::Key_Down);
+        QTest::keyClick(dialog->table(), Qt::Key_Return);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 3 of 4)"));
+        QCOMPARE(fixture.storedRecords().at(0).trimmed(ResultRecord::FirstName), QString("Annie"));
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    void checkAllRecordsWithNothingToReport() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        CheckAllRecordsDialog* dialog =
+            openDialog<CheckAllRecordsDialog>(fixture, Qt::ControlModifier | Qt::Key_K);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->summary()->text(),
+                 QString("All 4 records are complete; no possible duplicates."));
+        dialog->reject();
+    }
+
+    // Only the first save of a new record by Update warns; the bytes stored are the same.
+    void possibleDuplicateAfterUpdate() {
+        MainWindowFixture fixture;
+        const QString sentName = "Lead_123456_20250105_093000_0007.txt";
+        fixture.writeFile("Submit/" + sentName,
+                          patient("Okafor", "Chidi", "02112020", "10012025").encode());
+        QVERIFY(startWith(fixture, fourRecords()));
+        Ui::frmKorvanel& c = fixture.form();
+        auto enterNew = [&](const char* last, const char* first, const char* born,
+                            const char* taken) {
+            c.cmdNew->click();
+            c.txtLastName->setText(QLatin1String(last));
+            c.txtFirstName->setText(QLatin1String(first));
+            c.mskDateOfBirth->setRawValue(QLatin1String(born));
+            c.mskDateTaken->setRawValue(QLatin1String(taken));
+        };
+        // What the operator was told since the last look: title, icon and first line.
+        auto warnings = [&] {
+            QStringList found;
+            for (const auto& message : fixture.messages.messages) {
+                found << QString("%1 (%2): %3")
+                             .arg(message.title,
+                                  message.icon == MessageIcon::Warning &&
+                                          message.buttons == MessageButtons::Ok
+                                      ? "OK, warning"
+                                      : "other",
+                                  message.text.section("\r\n", 0, 0));
+            }
+            fixture.messages.messages.clear();
+            return found;
+        };
+        const QString box = "Possible Duplicate (OK, warning): ";
+
+        enterNew(" NOVAK ", "eva", "07302018", "07042019");
+        const ResultRecord captured = fixture.controller().presenter().capture();
+        c.cmdUpdate->click();
+        QCOMPARE(warnings(), QStringList{box + "Record 3 of the data file has the same patient and "
+                                               "dates as the record just saved:"});
+        QVERIFY(fixture.storedRecords().at(4) == captured);
+        QCOMPARE(titlePosition(fixture), QString("(Record 5 of 5)"));
+
+        c.cmdUpdate->click(); // browsing: no check
+        enterNew("Okafor", "Chidi", "02112020", "10012025");
+        c.cmdUpdate->click();
+        QCOMPARE(warnings(), QStringList{box + "A record already sent in " + sentName +
+                                         " has the same patient and dates as the record just "
+                                         "saved:"});
+        enterNew("Novak", "Eva", "", "07042019"); // no date of birth: never a match
+        c.cmdUpdate->click();
+        QCOMPARE(warnings(), QStringList{});
+
+        // Deleting record 3 moves the later records down; the index follows.
+        c.cmdPrevious->click();
+        c.cmdPrevious->click();
+        c.cmdPrevious->click();
+        QCOMPARE(titlePosition(fixture), QString("(Record 4 of 7)"));
+        c.cmdPrevious->click();
+        c.cmdDelete->click(); // answered Yes
+        fixture.messages.messages.clear();
+        enterNew("Novak", "Eva", "07302018", "07042019");
+        c.cmdUpdate->click();
+        QCOMPARE(warnings(), QStringList{box + "Record 4 of the data file has the same patient and "
+                                               "dates as the record just saved:"});
+
+        // Exit stores a new record without the check.
+        enterNew("Novak", "Eva", "07302018", "07042019");
+        c.cmdExit->click();
+        QCOMPARE(warnings(), QStringList{});
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+    }
+};
+
+QTEST_MAIN(tst_RecordMenus)
+#include "tst_RecordMenus.moc"

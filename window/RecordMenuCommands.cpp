@@ -1,0 +1,68 @@
+#include "window/RecordMenuCommands.h"
+
+#include "storage/RecordStore.h"
+#include "storage/StoredRecords.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/RecordsCheck.h"
+#include "window/CheckAllRecordsDialog.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainWindowState.h"
+#include "window/RecordPresenter.h"
+
+RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+                                       RecordPresenter& presenter, DuplicateIndex& index,
+                                       QString submitFolder, QObject* parent)
+    : QObject(parent), window_(window), state_(state), store_(store), presenter_(presenter),
+      index_(index), submitFolder_(std::move(submitFolder)) {}
+
+void RecordMenuCommands::showDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // Closed either way, the main window takes the keyboard again, with or without a window
+    // manager to hand it back.
+    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
+    dialog->show();
+}
+
+void RecordMenuCommands::openFindRecord() {
+    if (state_.EditMode == Editing::NewRecord)
+        return;
+    QList<ResultRecord> records;
+    if (FileStatus status = readStoredRecords(store_, records); !status) {
+        emit fileFailed(status);
+        return;
+    }
+    auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
+    connect(dialog, &FindRecordDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    showDialog(dialog);
+}
+
+void RecordMenuCommands::openCheckAllRecords() {
+    if (state_.EditMode == Editing::NewRecord)
+        return;
+    QList<ResultRecord> records;
+    FileStatus status = readStoredRecords(store_, records);
+    if (status) {
+        index_.setStoredRecords(records);
+        status = index_.bringUpToDate(store_, submitFolder_);
+    }
+    if (!status) {
+        emit fileFailed(status);
+        return;
+    }
+    const RecordsCheckReport report = checkAllRecords(records, state_.CurrentProviderCode, index_);
+    auto* dialog = new CheckAllRecordsDialog(report, &window_);
+    connect(dialog, &CheckAllRecordsDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    showDialog(dialog);
+}
+
+void RecordMenuCommands::goToRecord(int recordNumber) {
+    if (state_.EditMode == Editing::NewRecord || recordNumber < 1)
+        return;
+    if (FileStatus saved = presenter_.SaveCurrentRecord(); !saved) {
+        emit fileFailed(saved);
+        return;
+    }
+    if (FileStatus status = presenter_.showRecord(recordNumber, state_.RecordCount); !status)
+        emit fileFailed(status);
+}
