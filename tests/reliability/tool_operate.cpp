@@ -111,21 +111,14 @@ int main(int argc, char** argv) {
     qsizetype printed = 0;
 
     // Start-up counts as done at the first moment the event loop would wait for input.
-    qint64 startUpNs = -1;
+    StartUpProbe probe(app, window, processStart);
     const bool started = controller->StartUp();
     std::printf("STARTED %s\n", started ? "ok" : "failed");
     printMessages(messages, printed);
     if (!started)
         return 3;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &app, [&] {
-                         if (startUpNs < 0 && processStart > 0)
-                             startUpNs = realtimeNs() - processStart;
-                         app.quit();
-                     });
     app.exec();
-    if (startUpNs >= 0)
-        std::printf("STARTUP-NS %lld\n", static_cast<long long>(startUpNs));
+    probe.print();
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
     std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
     std::printf("PROVIDER [%s] DIALOG %d\n", qPrintable(window.form().txtProviderCode->text()),
