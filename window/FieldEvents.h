@@ -32,8 +32,11 @@ class QWidget;
 // optionClicked(option): a watched option button became selected, by the operator or by the
 //   program (setChecked(true)); not when it was selected already, not when it is cleared.
 //
-// comboClicked(combo): the operator chose an entry of a watched combo box's list
-//   (QComboBox::activated), or the program selected an entry through selectEntry().
+// comboClicked(combo): the operator chose an entry of a watched combo box from its open list
+//   (a mouse click, or Enter on the entry), stepped to another entry with the arrow or page
+//   keys, or picked one of a drop-down list by its first letter; or the program selected an
+//   entry through selectEntry(). Text typed into an editable box is no choice, even when it
+//   equals an entry and the operator then presses Enter or leaves the box.
 class FieldEvents : public QObject {
     Q_OBJECT
 public:
@@ -60,6 +63,7 @@ private:
     void onFocusChanged(QWidget* old, QWidget* now);
     QWidget* watchedFieldOf(QWidget* widget) const;
     bool takeSwallowedClick(QAbstractButton* button, QEvent* event);
+    bool commitTypedText(QObject* watched, QEvent* event);
 
     QWidget* window_;
     QSet<QWidget*> fields_;
@@ -67,4 +71,6 @@ private:
     QPointer<QWidget> justArrived_;
     QPointer<QAbstractButton> clickToRun_;
     QPointer<QAbstractButton> releaseToDrop_;
+    // The editable combo box whose typed text is being committed (Enter, loss of focus).
+    QPointer<QComboBox> committingTypedText_;
 };

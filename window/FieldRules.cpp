@@ -32,7 +32,7 @@ private:
 } // namespace
 
 FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresenter& presenter)
-    : QObject(&window), c_(window.form()), state_(state), presenter_(presenter),
+    : QObject(&window), window_(window), c_(window.form()), state_(state), presenter_(presenter),
       messages_(window.messages()), clock_(window.clock()) {
     connect(&window, &frmKorvanel::lostFocus, this, &FieldRules::onLostFocus);
     connect(&window, &frmKorvanel::optionClicked, this, &FieldRules::onOptionClicked);
@@ -195,7 +195,8 @@ void FieldRules::cboCity_Click() {
         if (choice.rebuildZipList) {
             c_.cboZip->clear();
             c_.cboZip->addItems(choice.zipEntries);
-            c_.cboZip->setCurrentIndex(0);
+            // By position, as the program selects: the zip list's click re-marks the box.
+            window_.selectEntry(c_.cboZip, 0);
         }
     }
     state_.CurrentCity = trimBlanks(c_.cboCity->currentText());

@@ -62,6 +62,7 @@ private:
     void select(QRadioButton* option);
     MaskedEdit* dateBox(int nWhichDate) const;
 
+    frmKorvanel& window_;
     Ui::frmKorvanel& c_;
     MainWindowState& state_;
     RecordPresenter& presenter_;
