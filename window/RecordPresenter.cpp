@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "storage/FieldCodes.h"
 #include "storage/RecordStore.h"
+#include "storage/RecordText.h"
 #include "validation/EntryRules.h"
 #include "validation/Highlight.h"
 #include "window/ControlText.h"
@@ -187,7 +188,7 @@ ResultRecord RecordPresenter::capture() const {
     record.set(F::Physician, c_.cboPhysician->currentText());
     record.set(F::AnalysisMethod, c_.txtAnalysisMethod->text());
     record.set(F::LineEnd, QStringLiteral("\r\n"));
-    return record;
+    return RecordText::withControlsBlanked(record);
 }
 
 FileStatus RecordPresenter::SaveCurrentRecord() {

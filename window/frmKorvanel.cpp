@@ -1,5 +1,6 @@
 #include "window/frmKorvanel.h"
 
+#include "window/EntryFilter.h"
 #include "window/OptionGroup.h"
 #include "window/WindowLook.h"
 
@@ -19,6 +20,7 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
     tabStopAtSelectedOption(*ui_->testTypeGroup);
     tabStopAtSelectedOption(*ui_->resultGroup);
     watchFieldEvents();
+    filterTextEntry(this);
 }
 
 frmKorvanel::~frmKorvanel() = default;
