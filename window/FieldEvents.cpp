@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -26,7 +28,34 @@ void FieldEvents::watchOptionClick(QAbstractButton* option) {
 }
 
 void FieldEvents::watchComboClick(QComboBox* combo) {
-    connect(combo, &QComboBox::activated, this, [this, combo] { emit comboClicked(combo); });
+    combo->installEventFilter(this);
+    if (combo->lineEdit())
+        combo->lineEdit()->installEventFilter(this);
+    connect(combo, &QComboBox::activated, this, [this, combo] {
+        if (!(combo->isEditable() && committingTypedText_ == combo))
+            emit comboClicked(combo);
+    });
+}
+
+bool FieldEvents::commitTypedText(QObject* watched, QEvent* event) {
+    // QComboBox also raises activated when an editable box's typed text equals an entry and the
+    // operator presses Enter or the box loses the focus (to another control or to its own open
+    // list): no choice. Such an event is delivered here under a mark that the activation reads.
+    const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
+    if (event->type() != QEvent::FocusOut && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    auto combo = qobject_cast<QComboBox*>(watched);
+    if (!combo)
+        combo = qobject_cast<QComboBox*>(static_cast<QWidget*>(watched)->parentWidget());
+    if (!combo || !combo->isEditable() || committingTypedText_ == combo)
+        return false;
+    const QPointer<QComboBox> outer = committingTypedText_;
+    committingTypedText_ = combo;
+    QCoreApplication::sendEvent(watched, event);
+    committingTypedText_ = outer;
+    // Delivered (and passed on to the parents) once: the original delivery stops here.
+    event->accept();
+    return true;
 }
 
 void FieldEvents::selectEntry(QComboBox* combo, int index) {
@@ -100,5 +129,5 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
     }
     if (auto button = qobject_cast<QAbstractButton*>(watched))
         return takeSwallowedClick(button, event);
-    return false;
+    return commitTypedText(watched, event);
 }

@@ -17,8 +17,10 @@ class QWidget;
 //   When that handler opens a modal box, the box swallows the release; the press then runs the
 //   button's click itself, exactly once.
 // optionClicked(option): an option button became selected, by the operator or the program.
-// comboClicked(combo): the operator chose an entry of a combo box's list
-//   (QComboBox::activated), or the program selected an entry through selectEntry().
+// comboClicked(combo): the operator chose an entry from the open list, stepped to another with
+//   the arrow or page keys, or picked one of a drop-down list by its first letter; or the
+//   program selected one through selectEntry(). Text typed into an editable box is no choice,
+//   even when it equals an entry.
 class FieldEvents : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +47,7 @@ private:
     void onFocusChanged(QWidget* old, QWidget* now);
     QWidget* watchedFieldOf(QWidget* widget) const;
     bool takeSwallowedClick(QAbstractButton* button, QEvent* event);
+    bool commitTypedText(QObject* watched, QEvent* event);
 
     QWidget* window_;
     QSet<QWidget*> fields_;
@@ -52,4 +55,6 @@ private:
     QPointer<QWidget> justArrived_;
     QPointer<QAbstractButton> clickToRun_;
     QPointer<QAbstractButton> releaseToDrop_;
+    // The editable combo box whose typed text is being committed (Enter, loss of focus).
+    QPointer<QComboBox> committingTypedText_;
 };

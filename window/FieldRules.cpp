@@ -18,8 +18,8 @@
 #include <QRadioButton>
 
 FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresenter& presenter)
-    : c_(window.form()), state_(state), presenter_(presenter), messages_(window.messages()),
-      clock_(window.clock()) {
+    : window_(window), c_(window.form()), state_(state), presenter_(presenter),
+      messages_(window.messages()), clock_(window.clock()) {
     connect(&window, &frmKorvanel::lostFocus, this, &FieldRules::onLostFocus);
     connect(&window, &frmKorvanel::optionClicked, this, &FieldRules::onOptionClicked);
     connect(&window, &frmKorvanel::comboClicked, this, &FieldRules::onListClicked);
@@ -180,7 +180,8 @@ void FieldRules::cboCity_Click() {
         if (choice.rebuildZipList) {
             c_.cboZip->clear();
             c_.cboZip->addItems(choice.zipEntries);
-            c_.cboZip->setCurrentIndex(0);
+            // By position, as the program selects: the zip list's click re-marks the box.
+            window_.selectEntry(c_.cboZip, 0);
         }
     }
     state_.CurrentCity = TextValue::trimBlanks(c_.cboCity->currentText());

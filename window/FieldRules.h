@@ -57,6 +57,7 @@ private:
     void select(QRadioButton* option);
     MaskedEdit* dateBox(WhichDate whichDate) const;
 
+    frmKorvanel& window_;
     Ui::frmKorvanel& c_;
     MainWindowState& state_;
     RecordPresenter& presenter_;

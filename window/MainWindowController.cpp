@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QStringListModel>
 #include <QWidget>
+#include <QWindow>
 
 #include <cerrno>
 
@@ -40,6 +41,43 @@ const int kNearlyFullThreshold = 250;
 bool FileExists(const QString& path) {
     return QFileInfo::exists(path);
 }
+
+// Places the window's frame, title bar included, in the middle of its screen, halving the
+// difference as a real number. Before the frame is known its size is the window's own.
+void centreFrame(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QWindow* handle = window.windowHandle();
+    const QSize frame = window.size().grownBy(handle ? handle->frameMargins() : QMargins());
+    window.move(area.x() + qRound((area.width() - frame.width()) / 2.0),
+                area.y() + qRound((area.height() - frame.height()) / 2.0));
+}
+
+// Centres the window once more as soon as its frame is known, then leaves it where the
+// operator puts it.
+class FrameCentring : public QObject {
+public:
+    explicit FrameCentring(QWidget& window) : QObject(&window), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        const bool placed = type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize;
+        if (watched == &window_ && placed && !done_ && window_.windowHandle() &&
+            !window_.windowHandle()->frameMargins().isNull()) {
+            done_ = true;
+            centreFrame(window_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    bool done_ = false;
+};
 
 } // namespace
 
@@ -110,10 +148,10 @@ void MainWindowController::reportFileFailure(const FileStatus& status) {
 }
 
 bool MainWindowController::failStartUp(const FileStatus& status) {
+    // A file failure like any other; "Korvanel CM" belongs to the second copy's message alone.
     window_.messages().show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
                                 .arg(QDir::toNativeSeparators(status.path()), status.reason()),
-                            QStringLiteral("Korvanel CM"), MessageButtons::Ok,
-                            MessageIcon::Warning);
+                            QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
     emit finished(1);
     return false;
 }
@@ -127,13 +165,12 @@ void MainWindowController::runProviderCodeCheck() {
 
 bool MainWindowController::StartUp() {
     const AppPaths paths{state_.AppPath};
-    const QStringList folders = {paths.appData(), paths.submit()};
-    // A working folder's name taken by something else stops start-up before anything is made.
-    for (const QString& folder : folders) {
-        if (FileExists(folder) && !QFileInfo(folder).isDir())
-            return failStartUp(FileStatus::fromErrno(folder, ENOTDIR));
-    }
-    for (const QString& folder : folders) {
+    // AppData taken by something else stops start-up before anything is made: the data file
+    // cannot be opened. Submit taken by a file does not (it exists, so it is not made): the
+    // operator can still enter records, and the submission reports the file.
+    if (FileExists(paths.appData()) && !QFileInfo(paths.appData()).isDir())
+        return failStartUp(FileStatus::fromErrno(paths.appData(), ENOTDIR));
+    for (const QString& folder : {paths.appData(), paths.submit()}) {
         if (!FileExists(folder)) {
             if (FileStatus status = SafeFile::makePrivateFolder(folder); !status)
                 return failStartUp(status);
@@ -199,13 +236,9 @@ bool MainWindowController::StartUp() {
 }
 
 void MainWindowController::centreWindow() {
-    const QScreen* screen = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect available = screen->geometry();
-    const QSize size = window_.frameGeometry().size();
-    window_.move(available.x() + (available.width() - size.width()) / 2,
-                 available.y() + (available.height() - size.height()) / 2);
+    centreFrame(window_);
+    // A window manager adds the frame only once the window is shown: centre it again then.
+    window_.installEventFilter(new FrameCentring(window_));
 }
 
 void MainWindowController::fillFixedLists() {

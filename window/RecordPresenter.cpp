@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "storage/RecordStore.h"
+#include "storage/RecordText.h"
 #include "ui_frmKorvanel.h"
 #include "validation/EntryRules.h"
 #include "validation/FieldCodes.h"
@@ -185,7 +186,7 @@ ResultRecord RecordPresenter::capture() const {
     record.set(F::Physician, c_.cboPhysician->currentText());
     record.set(F::AnalysisMethod, c_.txtAnalysisMethod->text());
     record.set(F::LineEnd, QStringLiteral("\r\n"));
-    return record;
+    return RecordText::withControlsBlanked(record);
 }
 
 FileStatus RecordPresenter::SaveCurrentRecord() {

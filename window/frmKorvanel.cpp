@@ -1,6 +1,7 @@
 #include "window/frmKorvanel.h"
 
 #include "ui_frmKorvanel.h"
+#include "window/EntryFilter.h"
 #include "window/OptionGroup.h"
 #include "window/WindowLook.h"
 
@@ -22,6 +23,7 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
     tabStopAtSelectedOption(*ui_->testTypeGroup);
     tabStopAtSelectedOption(*ui_->resultGroup);
     watchFieldEvents();
+    filterTextEntry(this);
 }
 
 frmKorvanel::~frmKorvanel() = default;

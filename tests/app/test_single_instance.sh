@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the real program as separate processes on a private X server:
 #  - a second copy started from the same folder shows "Korvanel CM" and ends with status 0,
-#    leaving the first copy running and the files untouched;
+#    leaving the first copy running and the files untouched, also when it runs with another
+#    runtime folder (another login or user on the same program folder); the first copy starts in
+#    a folder without AppData and keeps its lock there, owner-only;
 #  - after the first copy is killed with SIGKILL the next start is not blocked;
 #  - a start-up that cannot open its files shows one message and ends with a non-zero status.
 # Usage: bash test_single_instance.sh BUILD_DIR (KORVANEL_EXE names the program). Exit 77: skipped.
@@ -54,11 +56,10 @@ unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# The program in a folder of its own, as installed.
+# The program in a folder of its own, as installed, before its first start: no AppData yet.
 app="$work/app"
-mkdir -p "$app/AppData"
+mkdir -p "$app"
 cp "$KORVANEL_EXE" "$app/korvanel"
-: >"$app/AppData/provider.txt"
 
 # Waits up to 20 s for a window whose title matches; prints its id.
 find_window() {
@@ -110,6 +111,27 @@ wait_for_end "$second" || fail "the second copy did not end after its message"
 kill -0 "$first" 2>/dev/null || fail "the first copy ended"
 [ "$(snapshot)" = "$before" ] || fail "the second copy changed the program's files"
 
+# The lock lives with the data, owner-only, under a name no data file has.
+locks=$(cd "$app/AppData" && ls | grep -v -x -e provider.txt -e Korvanel.dat)
+[ "$locks" = instance.lock ] || fail "AppData holds '$locks' beside the data files"
+[ "$(stat -c %a "$app/AppData/instance.lock")" = 600 ] || fail "the lock file is not 0600"
+
+# A copy with a runtime folder of its own (another login, another user) on the same folder.
+other_runtime="$work/runtime-other"
+mkdir -m 700 "$other_runtime"
+XDG_RUNTIME_DIR=$other_runtime "$app/korvanel" &
+other=$!
+pids+=("$other")
+box=$(find_window '^Korvanel CM$')
+[ -n "$box" ] || fail "a copy with another runtime folder showed no 'Korvanel CM' message"
+main_windows=$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting' | wc -l)
+[ "$main_windows" -eq 1 ] || fail "a copy with another runtime folder showed a main window"
+answer_box "$box" || fail "could not answer the message of the copy with another runtime folder"
+wait_for_end "$other" || fail "the copy with another runtime folder did not end after its message"
+[ "$ended_status" -eq 0 ] || fail "the copy with another runtime folder ended with status $ended_status"
+kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+[ "$(snapshot)" = "$before" ] || fail "the copy with another runtime folder changed the files"
+
 # A copy killed outright never blocks the next start.
 kill -9 "$first"
 wait "$first" 2>/dev/null
@@ -132,8 +154,10 @@ echo "not a folder" >"$broken/AppData"
 "$broken/korvanel" &
 failing=$!
 pids+=("$failing")
-box=$(find_window '^Korvanel CM$')
-[ -n "$box" ] || fail "a start-up that cannot make AppData showed no message"
+box=$(find_window '^File Error$')
+[ -n "$box" ] || fail "a start-up that cannot make AppData showed no 'File Error' message"
+[ -z "$(xdotool search --onlyvisible --name '^Korvanel CM$')" ] ||
+    fail "a failed start-up used the second copy's title"
 [ -z "$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting')" ] ||
     fail "the main window was shown although start-up failed"
 answer_box "$box" || fail "could not answer the start-up failure message"

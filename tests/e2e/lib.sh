@@ -35,7 +35,7 @@ e2e_begin() {
     mkdir -p "$APP"
     cp "$EXE" "$APP/korvanel"
     DATA=$APP/AppData
-    # A private runtime folder keeps this journey's single-instance lock apart from others.
+    # A private runtime folder for Qt; the single-instance lock lives in this copy's own AppData.
     export XDG_RUNTIME_DIR=$WORK/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY

@@ -1,6 +1,8 @@
 # Journey: an operator types one complete record with the keyboard in tab order, picks the city,
-# zip, physician, race and ancestry from their lists, presses "Update Record" and "Exit"; the
-# data file then holds exactly that record. Also takes the README's two pictures of the window.
+# zip, physician, race and ancestry from their lists, presses "Update Record"; then types a city
+# of the list over the city (no choice: the zip stays) and a letter the record cannot hold (the
+# box refuses it), presses "Update Record" and "Exit"; the data file then holds exactly that
+# record. Also takes the README's two pictures of the window.
 . "$(dirname "$0")/lib.sh"
 e2e_begin keyboard_record "$@"
 
@@ -89,6 +91,28 @@ expect_not_highlighted mskDateTaken txtLastName txtFirstName mskDateOfBirth txtS
     txtStreetName mskPhone mskAnalysisDate txtPb
 import -window "$WIN" "$SCREENS/main-filled.png" || fail "cannot take the filled window's picture"
 screenshot
+
+step "type a city of the list over the city and leave it: no choice, the zip stays"
+click cboCity
+press ctrl+a
+type_text Springfield
+press Tab
+
+step "type letters the record holds and one it cannot into the parent's first name"
+click txtParentsFirst
+press ctrl+a
+# The Greek letter is refused as it is typed; the Windows-1252 letters are kept.
+type_text "Zoë Ω"
+
+step "Update Record again"
+click cmdUpdate
+record DateTaken=11032025 LastName=Garcia FirstName=Maria MiddleInitial=L DateOfBirth=04152019 \
+    Sex=M StreetNumber=1420 StreetName="Elm Street" AptNumber=3B City=Springfield Zip=90011 \
+    ParentsFirst=$'Zo\xeb ' ParentsLast=Garcia PhoneAreaCode=555 PhoneNumber=123-4567 RaceCode=4 \
+    Ancestry=20 AnalysisDate=11052025 PbResult=12.5 BelowDetection=0 TestType=V \
+    ProviderCode=123456 Physician="Dr. Omar Haddad" AnalysisMethod=HHLA >"$WORK/expected.dat"
+wait_for "$E2E_TIMEOUT" cmp -s "$DATA/Korvanel.dat" "$WORK/expected.dat"
+expect_file "$DATA/Korvanel.dat" "$WORK/expected.dat"
 
 step "Exit"
 click cmdExit

@@ -1,3 +1,4 @@
+#include "storage/RecordText.h"
 #include "storage/ResultRecord.h"
 #include "storage/Windows1252.h"
 
@@ -181,6 +182,59 @@ private slots:
                    QString("1234") + QString::fromUtf8("\xF0\x9F\x98\x80") + "9");
         QCOMPARE(record.get(ResultRecord::Zip), QString("1234?"));
         QCOMPARE(record.encode().mid(100, 5), QByteArray("1234?"));
+    }
+
+    // Text typed or pasted into a box: line breaks and control characters become one blank
+    // each, text the code page cannot hold is refused whole.
+    void entryTextForARecord_data() {
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("plain") << "O'Neil-Smith ?" << true << "O'Neil-Smith ?";
+        QTest::newRow("LF") << "A\nB" << true << "A B";
+        QTest::newRow("CR LF is one break") << "A\r\nB\r\n" << true << "A B ";
+        QTest::newRow("CR alone, LF CR") << "A\rB\n\rC" << true << "A B  C";
+        QTest::newRow("tab, NUL, ESC, 0x1F, DEL")
+            << QString("\t%1%2%3%4").arg(QChar(0), QChar(0x1B), QChar(0x1F), QChar(0x7F)) << true
+            << "     ";
+        QTest::newRow("code page letters")
+            << QString::fromUtf8("Jos\xC3\xA9 \xC3\x91 \xE2\x82\xAC") << true
+            << QString::fromUtf8("Jos\xC3\xA9 \xC3\x91 \xE2\x82\xAC");
+        QTest::newRow("greek") << QString("A%1").arg(QChar(0x3A9)) << false << QString();
+        QTest::newRow("emoji") << QString::fromUtf8("\xF0\x9F\x98\x80") << false << QString();
+        QTest::newRow("C1 control 0x85") << QString(QChar(0x85)) << false << QString();
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false << QString();
+    }
+    void entryTextForARecord() {
+        QFETCH(QString, entered);
+        QFETCH(bool, taken);
+        QFETCH(QString, entry);
+        const std::optional<QString> result = RecordText::fromEntry(entered);
+        QCOMPARE(result.has_value(), taken);
+        if (taken)
+            QCOMPARE(*result, entry);
+    }
+
+    // The capture: every control character of every field becomes a blank; the line end stays.
+    void controlCharactersAreCapturedAsBlanks() {
+        ResultRecord record = ResultRecord::newRecord("12345\r");
+        for (int index = 0; index < ResultRecord::LineEnd; ++index) {
+            const auto field = static_cast<Field>(index);
+            if (field != ResultRecord::ProviderCode)
+                record.set(field, QString("%1\n\t%2x").arg(QChar(0), QChar(0x7F)));
+        }
+        const QByteArray bytes = RecordText::withControlsBlanked(record).encode();
+        QCOMPARE(bytes.size(), ResultRecord::Size);
+        QVERIFY(bytes.endsWith("\r\n"));
+        for (int i = 0; i < ResultRecord::Size - 2; ++i)
+            QVERIFY2(quint8(bytes[i]) >= 0x20 && quint8(bytes[i]) != 0x7F,
+                     qPrintable(QString::number(i)));
+        QCOMPARE(bytes.mid(ResultRecord::offset(ResultRecord::LastName), 6), QByteArray("    x "));
+        QCOMPARE(bytes.mid(ResultRecord::offset(ResultRecord::ProviderCode), 6),
+                 QByteArray("12345 "));
+        // Without control characters the record is left as it is.
+        const ResultRecord plain = ResultRecord::newRecord("123456");
+        QCOMPARE(RecordText::withControlsBlanked(plain), plain);
     }
 
     void trimmedRemovesOnlyBlanks() {

@@ -65,6 +65,36 @@ private slots:
         QTest::newRow("only the first of several")
             << QList<int>{R::Zip, R::StreetName, R::AnalysisDate} << "Missing Street Name."
             << "txtStreetName";
+        // Each test against its neighbour: both blank, the earlier one is reported.
+        QTest::newRow("date taken before last name")
+            << QList<int>{R::DateTaken, R::LastName} << "Missing Date Taken."
+            << "mskDateTaken";
+        QTest::newRow("last name before first name")
+            << QList<int>{R::LastName, R::FirstName} << "Missing Last Name."
+            << "txtLastName";
+        QTest::newRow("first name before date of birth")
+            << QList<int>{R::FirstName, R::DateOfBirth} << "Missing First Name."
+            << "txtFirstName";
+        QTest::newRow("date of birth before street number")
+            << QList<int>{R::DateOfBirth, R::StreetNumber} << "Missing Date of Birth."
+            << "mskDateOfBirth";
+        QTest::newRow("street number before street name")
+            << QList<int>{R::StreetNumber, R::StreetName} << "Missing Street Number."
+            << "txtStreetNumber";
+        QTest::newRow("street name before city")
+            << QList<int>{R::StreetName, R::City} << "Missing Street Name."
+            << "txtStreetName";
+        QTest::newRow("city before zip") << QList<int>{R::City, R::Zip} << "Missing City Name."
+                                         << "cboCity";
+        QTest::newRow("zip before phone number")
+            << QList<int>{R::Zip, R::PhoneNumber} << "Missing Zip Code."
+            << "cboZip";
+        QTest::newRow("phone number before analysis date")
+            << QList<int>{R::PhoneNumber, R::AnalysisDate} << "Missing Phone Number."
+            << "mskPhone";
+        QTest::newRow("analysis date before pb result")
+            << QList<int>{R::AnalysisDate, R::PbResult} << "Missing Analysis Date."
+            << "mskAnalysisDate";
         QList<int> all;
         for (int field = 0; field < R::FieldCount; ++field)
             all << field;
@@ -191,6 +221,13 @@ private slots:
         record.set(ResultRecord::Zip, "");
         QCOMPARE(Completeness::decideIsIncompleteRecord(record, "      ").message,
                  QString("Missing Zip Code."));
+        // The result is the last test before the provider code.
+        record = completeRecord();
+        record.set(ResultRecord::PbResult, "");
+        const CompletenessDecision resultFirst =
+            Completeness::decideIsIncompleteRecord(record, "      ");
+        QCOMPARE(resultFirst.message, QString("Missing Pb Result."));
+        QCOMPARE(resultFirst.focusControl, QString("txtPb"));
     }
 
     void rewriteOnlyForAnotherProviderCode() {

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -234,12 +235,62 @@ private slots:
         MainWindowFixture fixture;
         QVERIFY(start(fixture, "Alpha,X,00011\r\n"));
         QComboBox* cboCity = fixture.form().cboCity;
+        QComboBox* cboZip = fixture.form().cboZip;
         QCOMPARE(cboCity->palette().color(QPalette::Base), QColor(255, 255, 192));
+        cboZip->setEditText("99999");
+        fixture.controller().presenter().MandatoryFieldHighlight(cboZip);
+        QCOMPARE(cboZip->palette().color(QPalette::Base),
+                 QApplication::palette(cboZip).color(QPalette::Base));
         QVERIFY(chooseFromList(cboCity, 0));
         QCOMPARE(cboCity->palette().color(QPalette::Base),
                  QApplication::palette(cboCity).color(QPalette::Base));
-        // The zip box is re-marked by its own rules, not by the city's choice.
-        QCOMPARE(fixture.form().cboZip->palette().color(QPalette::Base), QColor(255, 255, 192));
+        // The zip list's empty first entry is selected by position, which re-marks the zip box
+        // at once.
+        QCOMPARE(cboZip->currentText(), QString());
+        QCOMPARE(cboZip->palette().color(QPalette::Base), QColor(255, 255, 192));
+    }
+
+    // Typing a city of the list over the record's city is no choice: the zip stays as it is
+    // stored, however the box is left. Choosing that city from the open list offers its zips.
+    void typedCityKeepsTheZip_data() {
+        QTest::addColumn<int>("leaving"); // Qt::Key_Tab, Qt::Key_Return, or 0: a mouse click
+        QTest::newRow("Tab") << int(Qt::Key_Tab);
+        QTest::newRow("Enter, then Tab") << int(Qt::Key_Return);
+        QTest::newRow("mouse into another field") << 0;
+    }
+    void typedCityKeepsTheZip() {
+        QFETCH(int, leaving);
+        MainWindowFixture fixture;
+        ResultRecord record = MainWindowFixture::completeRecord();
+        record.set(F::City, "Cedar Point");
+        record.set(F::Zip, "48021");
+        QVERIFY(start(fixture, "Ashford,X,48001,48002\r\nCedar Point,X,48021\r\n", {record}));
+        const QByteArray zipBefore =
+            fixture.readFile("AppData/Korvanel.dat").mid(F::offset(F::Zip), F::width(F::Zip));
+        QComboBox* cboCity = fixture.form().cboCity;
+        QComboBox* cboZip = fixture.form().cboZip;
+
+        QTest::mouseClick(cboCity->lineEdit(), Qt::LeftButton);
+        cboCity->lineEdit()->selectAll();
+        QTest::keyClicks(cboCity, "Ashford");
+        if (leaving == Qt::Key_Return)
+            QTest::keyClick(cboCity, Qt::Key_Return);
+        if (leaving)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        else
+            QTest::mouseClick(fixture.form().txtParentsFirst, Qt::LeftButton);
+        QVERIFY(!cboCity->hasFocus());
+        QCOMPARE(cboZip->currentText(), QString("48021"));
+        QTest::mouseClick(fixture.form().cmdUpdate, Qt::LeftButton);
+        const QByteArray stored = fixture.readFile("AppData/Korvanel.dat");
+        QCOMPARE(stored.mid(F::offset(F::City), F::width(F::City)).trimmed(),
+                 QByteArray("Ashford"));
+        QCOMPARE(stored.mid(F::offset(F::Zip), F::width(F::Zip)), zipBefore);
+
+        QVERIFY(chooseFromList(cboCity, 0));
+        QCOMPARE(entries(cboZip), (QStringList{"", "48001", "48002"}));
+        QCOMPARE(cboZip->currentText(), QString());
+        QCOMPARE(fixture.state().CurrentCity, QString("Ashford"));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "window/frmKorvanel.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -272,6 +273,56 @@ private slots:
         QCOMPARE(t.f->cboRaceCode->currentText(), QString("White (3)"));
         QCOMPARE(t.log,
                  QStringList({"combo cboRaceCode", "combo cboRaceCode", "combo cboRaceCode"}));
+    }
+
+    // Text typed into an editable list box that equals one of its entries is no choice, however
+    // the box is left; choosing that entry from the open list is.
+    void typedEntryIsNoChoice_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("ending");
+        for (const char* name : {"cboCity", "cboZip", "cboPhysician"}) {
+            for (const char* ending : {"Enter", "Tab", "mouse", "open list"})
+                QTest::addRow("%s, %s", name, ending) << name << ending;
+        }
+    }
+    void typedEntryIsNoChoice() {
+        QFETCH(QString, name);
+        QFETCH(QString, ending);
+        Fixture t;
+        QVERIFY(t.showActive());
+        auto combo = t.window->findChild<QComboBox*>(name);
+        QVERIFY(combo->isEditable());
+        combo->addItems({"Alpha", "Beta", "Gamma"});
+        combo->setCurrentIndex(0);
+        combo->setFocus();
+        combo->lineEdit()->clear();
+        QTest::keyClicks(combo, "Beta");
+        t.log.clear();
+        if (ending == "Enter") {
+            QTest::keyClick(combo, Qt::Key_Return);
+        } else if (ending == "Tab") {
+            QTest::keyClick(combo, Qt::Key_Tab);
+        } else if (ending == "mouse") {
+            QTest::mouseClick(t.f->txtLastName, Qt::LeftButton);
+        } else {
+            combo->showPopup();
+            QTRY_VERIFY(combo->view()->isVisible());
+        }
+        QVERIFY2(!t.log.contains("combo " + name), qPrintable(t.log.join(", ")));
+        QCOMPARE(combo->currentText(), QString("Beta"));
+
+        // The same entry chosen from the open list is a choice.
+        if (!combo->view()->isVisible()) {
+            combo->setFocus();
+            combo->showPopup();
+            QTRY_VERIFY(combo->view()->isVisible());
+        }
+        t.log.clear();
+        combo->view()->setCurrentIndex(combo->model()->index(1, 0));
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        QTRY_VERIFY(!combo->view()->isVisible());
+        QCOMPARE(t.log, QStringList{"combo " + name});
+        QCOMPARE(combo->currentText(), QString("Beta"));
     }
 };
 

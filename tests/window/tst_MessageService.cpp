@@ -105,6 +105,32 @@ private slots:
                                              "Delete Record Confirmation"}));
         QCOMPARE(service.beeps, 1);
     }
+
+    // A box beyond what the test expects fails the test at once (here expected to), instead of
+    // letting a handler that opens boxes in a loop hang the run; a real box that opens with no
+    // answerer there is closed and fails the test the same way.
+    void unexpectedBoxesFailTheTest() {
+        ScriptedMessageService scripted;
+        scripted.expectBoxes(1);
+        scripted.show("a", "Last Record", MessageButtons::Ok, MessageIcon::Warning);
+        QEXPECT_FAIL("", "one box more than expected", Continue);
+        scripted.show("b", "First Record", MessageButtons::Ok, MessageIcon::Warning);
+        QCOMPARE(scripted.messages.size(), 2);
+
+        QWidget window;
+        window.show();
+        QtMessageService real(&window);
+        {
+            ModalBoxAnswerer answerer;
+            answerer.expectNoBox();
+            QEXPECT_FAIL("", "a real box while none is expected", Continue);
+            QCOMPARE(real.show("c", "Korvanel CM", MessageButtons::Ok, MessageIcon::None),
+                     MessageAnswer::Ok);
+        }
+        QEXPECT_FAIL("", "a real box with no answerer", Continue);
+        real.show("d", "Korvanel CM", MessageButtons::Ok, MessageIcon::None);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
 };
 
 QTEST_MAIN(tst_MessageService)

@@ -5,7 +5,10 @@
 #include "window/RecordPresenter.h"
 #include "window/frmKorvanel.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -18,6 +21,18 @@ ResultRecord with(ResultRecord record, std::initializer_list<std::pair<F::Field,
     for (const auto& [field, value] : values)
         record.set(field, value);
     return record;
+}
+
+// Types text as a keyboard of any layout does: one key press per character, whatever its code.
+void typeText(QWidget* target, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text.mid(i, length));
+        QApplication::sendEvent(target, &press);
+        QApplication::sendEvent(target, &release);
+        i += length - 1;
+    }
 }
 
 } // namespace
@@ -330,6 +345,95 @@ private slots:
         QCOMPARE(fixture.form().cboCity->currentText(), QString("Very Long City Name"));
         QCOMPARE(fixture.form().cboPhysician->currentText(), QString("Dr. Someone With A L"));
         QCOMPARE(fixture.form().cboZip->currentText(), QString("12345"));
+    }
+
+    // What the operator types or pastes into a text box or an editable list box is what a
+    // record can hold: a line break or tab becomes one blank, text the code page cannot hold is
+    // refused, Windows-1252 letters are kept.
+    void boxesTakeOnlyWhatARecordHolds_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("shown"); // "Ab" was there, the caret at its end
+        // shown: after pasting; typed: after typing it key by key (nothing when keys never
+        // bring it: line breaks, tabs and other control characters)
+        const struct {
+            const char* name;
+            QString entered;
+            QString shown;
+            QString typed;
+        } cases[] = {
+            {"line break", "Smith\nJones", "AbSmith Jones", {}},
+            {"CR LF", "Smith\r\nJones\r\n", "AbSmith Jones ", {}},
+            {"tab", "12\tMain", "Ab12 Main", {}},
+            {"escape and delete", QString("x") + QChar(0x1B) + "y" + QChar(0x7F), "Abx y ", {}},
+            {"Greek", QString::fromUtf8("\xCE\xA9mega"), "Ab", "Abmega"},
+            {"Chinese", QString::fromUtf8("\xE5\x8C\x97\xE4\xBA\xAC"), "Ab", "Ab"},
+            {"emoji", QString::fromUtf8("Sm\xF0\x9F\x98\x80th"), "Ab", "AbSmth"},
+            {"Windows-1252 letters",
+             QString::fromUtf8("Jos\xC3\xA9 Zo\xC3\xAB \xC3\x91 \xE2\x82\xAC"),
+             QString::fromUtf8("AbJos\xC3\xA9 Zo\xC3\xAB \xC3\x91 \xE2\x82\xAC"),
+             QString::fromUtf8("AbJos\xC3\xA9 Zo\xC3\xAB \xC3\x91 \xE2\x82\xAC")},
+        };
+        for (const char* box : {"txtLastName", "txtStreetName", "cboCity", "cboPhysician"}) {
+            for (const auto& c : cases) {
+                QTest::addRow("%s, %s pasted", box, c.name) << box << true << c.entered << c.shown;
+                if (!c.typed.isNull())
+                    QTest::addRow("%s, %s typed", box, c.name)
+                        << box << false << c.entered << c.typed;
+            }
+        }
+    }
+    void boxesTakeOnlyWhatARecordHolds() {
+        QFETCH(QString, box);
+        QFETCH(bool, paste);
+        QFETCH(QString, entered);
+        QFETCH(QString, shown);
+        MainWindowFixture fixture;
+        showStored(fixture, {MainWindowFixture::completeRecord()});
+        auto combo = fixture.window().findChild<QComboBox*>(box);
+        QLineEdit* edit = combo ? combo->lineEdit() : fixture.window().findChild<QLineEdit*>(box);
+        QWidget* target = combo ? static_cast<QWidget*>(combo) : edit;
+        target->setFocus();
+        edit->setText("Ab");
+        edit->end(false);
+        if (paste) {
+            QApplication::clipboard()->setText(entered);
+            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            typeText(target, entered);
+        }
+        QCOMPARE(edit->text(), shown);
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        const QByteArray bytes = fixture.readFile("AppData/Korvanel.dat");
+        QCOMPARE(bytes.size(), F::Size);
+        for (int i = 0; i < F::Size - 2; ++i)
+            QVERIFY2(quint8(bytes[i]) >= 0x20 && quint8(bytes[i]) != 0x7F,
+                     qPrintable(QString::number(i)));
+        QVERIFY(!bytes.contains('?'));
+    }
+
+    // A hand-edited data file can hold control characters; shown and saved again, each becomes
+    // a blank and the record keeps its 196 characters and its line end.
+    void controlCharactersOfTheFileAreSavedAsBlanks() {
+        MainWindowFixture fixture;
+        QByteArray bytes = MainWindowFixture::completeRecord().encode();
+        const int last = F::offset(F::LastName);
+        const int street = F::offset(F::StreetName);
+        const int physician = F::offset(F::Physician);
+        bytes.replace(last, 5, QByteArray("S\nm\0h", 5));
+        bytes.replace(street, 4, QByteArray("M\ta\x1B", 4));
+        bytes.replace(physician, 3, QByteArray("D\x7F\r", 3));
+        fixture.writeFile("AppData/cmcityzip.txt", "Springfield,X,90210\r\n");
+        fixture.writeFile("AppData/Korvanel.dat", bytes);
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
+        QByteArray expected = MainWindowFixture::completeRecord().encode();
+        expected.replace(last, 5, "S m h");
+        expected.replace(street, 4, "M a ");
+        expected.replace(physician, 3, "D  ");
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), expected);
     }
 
     void currentProviderCodeReplacesTheStoredOne() {
