@@ -97,19 +97,26 @@ pids+=("$first")
 [ -n "$(find_window 'Blood Lead Result Reporting')" ] || fail "the first copy shows no main window"
 before=$(snapshot)
 
-# Second copy from the same folder: only the message, then it ends with status 0.
-"$app/korvanel" &
-second=$!
-pids+=("$second")
-box=$(find_window '^Korvanel CM$')
-[ -n "$box" ] || fail "the second copy showed no 'Korvanel CM' message"
-main_windows=$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting' | wc -l)
-[ "$main_windows" -eq 1 ] || fail "the second copy showed a main window ($main_windows visible)"
-answer_box "$box" || fail "could not answer the message of the second copy"
-wait_for_end "$second" || fail "the second copy did not end after its message"
-[ "$ended_status" -eq 0 ] || fail "the second copy ended with status $ended_status"
-kill -0 "$first" 2>/dev/null || fail "the first copy ended"
-[ "$(snapshot)" = "$before" ] || fail "the second copy changed the program's files"
+# A copy started while the first runs shows only the message, then ends with status 0, leaving
+# the first copy and the files untouched. Usage: refused_copy WHAT [VAR=VALUE...]
+refused_copy() {
+    local what=$1 copy box main_windows
+    shift
+    env "$@" "$app/korvanel" &
+    copy=$!
+    pids+=("$copy")
+    box=$(find_window '^Korvanel CM$')
+    [ -n "$box" ] || fail "$what showed no 'Korvanel CM' message"
+    main_windows=$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting' | wc -l)
+    [ "$main_windows" -eq 1 ] || fail "$what showed a main window ($main_windows visible)"
+    answer_box "$box" || fail "could not answer the message of $what"
+    wait_for_end "$copy" || fail "$what did not end after its message"
+    [ "$ended_status" -eq 0 ] || fail "$what ended with status $ended_status"
+    kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+    [ "$(snapshot)" = "$before" ] || fail "$what changed the program's files"
+}
+
+refused_copy "the second copy from the same folder"
 
 # The lock lives with the data, owner-only, under a name no data file has.
 locks=$(cd "$app/AppData" && ls | grep -v -x -e provider.txt -e Korvanel.dat)
@@ -119,18 +126,7 @@ locks=$(cd "$app/AppData" && ls | grep -v -x -e provider.txt -e Korvanel.dat)
 # A copy with a runtime folder of its own (another login, another user) on the same folder.
 other_runtime="$work/runtime-other"
 mkdir -m 700 "$other_runtime"
-XDG_RUNTIME_DIR=$other_runtime "$app/korvanel" &
-other=$!
-pids+=("$other")
-box=$(find_window '^Korvanel CM$')
-[ -n "$box" ] || fail "a copy with another runtime folder showed no 'Korvanel CM' message"
-main_windows=$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting' | wc -l)
-[ "$main_windows" -eq 1 ] || fail "a copy with another runtime folder showed a main window"
-answer_box "$box" || fail "could not answer the message of the copy with another runtime folder"
-wait_for_end "$other" || fail "the copy with another runtime folder did not end after its message"
-[ "$ended_status" -eq 0 ] || fail "the copy with another runtime folder ended with status $ended_status"
-kill -0 "$first" 2>/dev/null || fail "the first copy ended"
-[ "$(snapshot)" = "$before" ] || fail "the copy with another runtime folder changed the files"
+refused_copy "a copy with another runtime folder" XDG_RUNTIME_DIR="$other_runtime"
 
 # A copy killed outright never blocks the next start.
 kill -9 "$first"
