@@ -12,8 +12,8 @@ struct DateTexts {
     const char* secondOrderRule;
 };
 
-DateTexts textsFor(int nWhichDate) {
-    switch (nWhichDate) {
+DateTexts textsFor(WhichDate whichDate) {
+    switch (whichDate) {
     case DateTakenCode:
         return {"Date Taken is not valid or is incomplete.",
                 "Date Taken must be earlier than or equal to today.",
@@ -106,30 +106,30 @@ QString DateCheck::dateRawValue(const QDate& day) {
     return day.toString(QStringLiteral("MMddyyyy"));
 }
 
-DateCheckDecision DateCheck::decideValidateDate(const QString& strCheckDate, int nWhichDate,
+DateCheckDecision DateCheck::decideValidateDate(const QString& checkDate, WhichDate whichDate,
                                                 const DateBoxValues& boxes, const QDate& today) {
-    if (nWhichDate < DateTakenCode || nWhichDate > AnalysisDateCode)
+    if (whichDate < DateTakenCode || whichDate > AnalysisDateCode)
         return {};
-    if (strCheckDate.isEmpty())
+    if (checkDate.isEmpty())
         return {};
-    const DateTexts texts = textsFor(nWhichDate);
+    const DateTexts texts = textsFor(whichDate);
 
-    if (!passesFormAndCalendar(splitByPosition(strCheckDate)))
+    if (!passesFormAndCalendar(splitByPosition(checkDate)))
         return messageDecision(QLatin1String(texts.invalid) + kLineBreak + kFormatAdvice, false);
 
-    const int entered = dateNumber(strCheckDate);
+    const int entered = dateNumber(checkDate);
     if (entered > todayNumber(today))
         return messageDecision(QLatin1String(texts.future), false);
 
-    const int dateTaken = nWhichDate == DateTakenCode ? entered : dateNumber(boxes.dateTaken);
-    const int dateOfBirth = nWhichDate == DateOfBirthCode ? entered : dateNumber(boxes.dateOfBirth);
+    const int dateTaken = whichDate == DateTakenCode ? entered : dateNumber(boxes.dateTaken);
+    const int dateOfBirth = whichDate == DateOfBirthCode ? entered : dateNumber(boxes.dateOfBirth);
     const int analysisDate =
-        nWhichDate == AnalysisDateCode ? entered : dateNumber(boxes.analysisDate);
+        whichDate == AnalysisDateCode ? entered : dateNumber(boxes.analysisDate);
 
     // A date number of 0 is an empty box: its rule is skipped.
     bool firstFires = false;
     bool secondFires = false;
-    switch (nWhichDate) {
+    switch (whichDate) {
     case DateTakenCode:
         firstFires = analysisDate != 0 && dateTaken > analysisDate;
         secondFires = dateOfBirth != 0 && dateTaken < dateOfBirth;

@@ -41,8 +41,7 @@ int dateNumber(const QString& raw);
 // The raw value that puts the given day into a date box: "MMddyyyy", e.g. "12062026".
 QString dateRawValue(const QDate& day);
 
-// The decision for leaving the box of nWhichDate (1 date taken, 2 date of birth, 3 analysis date)
-// with the raw value strCheckDate, in this order:
+// The decision for leaving the box of whichDate with the raw value checkDate, in this order:
 //  - an empty entry is never reported;
 //  - form and calendar: the entry, split by position into month (first two characters), day
 //    (third and fourth) and year (last four), must be a real month/day/year date of 1900 to 2099;
@@ -50,9 +49,9 @@ QString dateRawValue(const QDate& day);
 //  - future: the entry may not lie after today (today itself passes, for every date);
 //  - order: date of birth <= date taken <= analysis date against the other boxes that are
 //    filled in; per date the first rule is tested first and the second only when it did not fire.
-// For the order rules the box under test is represented by strCheckDate; the field of boxes for
-// that date is not read. Codes other than 1-3 give no message.
-DateCheckDecision decideValidateDate(const QString& strCheckDate, int nWhichDate,
+// For the order rules the box under test is represented by checkDate; the field of boxes for
+// that date is not read. A value outside the enum gives no message.
+DateCheckDecision decideValidateDate(const QString& checkDate, WhichDate whichDate,
                                      const DateBoxValues& boxes, const QDate& today);
 
 } // namespace DateCheck

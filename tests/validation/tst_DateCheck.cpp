@@ -211,7 +211,7 @@ private slots:
         QFETCH(bool, emptyBox);
 
         const DateCheckDecision decision = DateCheck::decideValidateDate(
-            entry, which, {dateTaken, dateOfBirth, analysisDate}, kToday);
+            entry, static_cast<WhichDate>(which), {dateTaken, dateOfBirth, analysisDate}, kToday);
         QCOMPARE(decision.message, message);
         QCOMPARE(decision.showMessage, !message.isEmpty());
         QCOMPARE(decision.focusBox, !message.isEmpty());
