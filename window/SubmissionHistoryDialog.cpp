@@ -46,7 +46,7 @@ QPushButton* newButton(const QString& caption) {
 SubmissionHistoryDialog::SubmissionHistoryDialog(SubmissionHistory history, QWidget* parent)
     : QDialog(parent), history_(std::move(history)) {
     setWindowTitle(QStringLiteral("Submission History"));
-    resize(780, 560);
+    resize(900, 560);
     fileModel_ = new SubmissionFileModel(history_, this);
     recordModel_ = new SubmittedRecordModel(history_, this);
 
@@ -54,7 +54,7 @@ SubmissionHistoryDialog::SubmissionHistoryDialog(SubmissionHistory history, QWid
     filterBox_->setPlaceholderText(QStringLiteral("Last or first name, or a date of birth"));
     filesView_ = newTable();
     filesView_->setModel(fileModel_);
-    const int fileWidths[] = {115, 50, 70, 60};
+    const int fileWidths[] = {120, 50, 70, 60};
     for (int column = 0; column < int(std::size(fileWidths)); ++column)
         filesView_->setColumnWidth(column, fileWidths[column]);
     otherView_ = new QListView;
@@ -64,7 +64,7 @@ SubmissionHistoryDialog::SubmissionHistoryDialog(SubmissionHistory history, QWid
     otherView_->setMaximumHeight(70);
     recordsView_ = newTable();
     recordsView_->setModel(recordModel_);
-    const int recordWidths[] = {45, 130, 100, 95, 85, 55, 115};
+    const int recordWidths[] = {40, 115, 95, 90, 85, 50, 120};
     for (int column = 0; column < int(std::size(recordWidths)); ++column)
         recordsView_->setColumnWidth(column, recordWidths[column]);
     printList_ = newButton(QStringLiteral("&Print List"));
