@@ -33,9 +33,10 @@ FileStatus listFolder(const QString& folder, QStringList& names) {
     return FileStatus::success();
 }
 
-QString fieldText(const QByteArray& bytes, qsizetype start, ResultRecord::Field field) {
-    return TextValue::trimBlanks(Windows1252::decode(
-        bytes.mid(start + ResultRecord::offset(field), ResultRecord::width(field))));
+// A field of the file's text, decoded whole once: one byte is one character.
+QString fieldText(const QString& text, qsizetype start, ResultRecord::Field field) {
+    return TextValue::trimBlanks(
+        text.mid(start + ResultRecord::offset(field), ResultRecord::width(field)));
 }
 
 } // namespace
@@ -105,14 +106,15 @@ void SubmissionHistory::prepareSearch() const {
     keys_.clear();
     keys_.reserve(files_.size());
     for (const SubmissionFile& file : files_) {
+        const QString text = Windows1252::decode(file.bytes);
         QVector<RecordSearchKeys> keys;
         keys.reserve(file.recordCount());
         for (int i = 0; i < file.recordCount(); ++i) {
             const qsizetype start = qsizetype(i) * ResultRecord::Size;
-            keys.append({fieldText(file.bytes, start, F::LastName).toCaseFolded(),
-                         fieldText(file.bytes, start, F::FirstName).toCaseFolded(),
-                         fieldText(file.bytes, start, F::DateOfBirth),
-                         fieldText(file.bytes, start, F::DateTaken)});
+            keys.append({fieldText(text, start, F::LastName).toCaseFolded(),
+                         fieldText(text, start, F::FirstName).toCaseFolded(),
+                         fieldText(text, start, F::DateOfBirth),
+                         fieldText(text, start, F::DateTaken)});
         }
         keys_.append(std::move(keys));
     }
