@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTime>
 
 #include <algorithm>
 #include <cstdio>
@@ -110,7 +111,7 @@ void prepareFolder(const QString& appPath, int submissionFiles) {
         fail(QStringLiteral("cannot write the provider code"));
     for (int i = 0; i < submissionFiles; ++i)
         writeRecords(appPath + QStringLiteral("/Submit/Lead_123456_20240101_%1_%2.txt")
-                                   .arg(i, 6, 10, QLatin1Char('0'))
+                                   .arg(QTime(0, 0).addSecs(i).toString(QStringLiteral("HHmmss")))
                                    .arg(i + 1, 4, 10, QLatin1Char('0')),
                      100000 + i * kRecordsPerFile, kRecordsPerFile);
 }

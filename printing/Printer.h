@@ -30,10 +30,13 @@ private:
     QString reason_;
 };
 
-// Prints one page of fixed-pitch lines on the default printer. When there is no printer to take
-// it, the page is written as a PDF to the fallback path instead, so the operator still gets it.
+// Prints fixed-pitch lines on the default printer, as one document. When there is no printer to
+// take it, the document is written as a PDF to the fallback path instead, so the operator still
+// gets it. A line that is exactly pageBreak() starts a new page.
 class Printer {
 public:
+    static QString pageBreak() { return QStringLiteral("\f"); }
+
     virtual ~Printer();
     virtual PrintOutcome printPage(const QStringList& lines, const QString& pdfFallbackPath) = 0;
 };

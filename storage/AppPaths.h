@@ -42,6 +42,17 @@ struct AppPaths {
                          .arg(record)
                          .arg(QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")))});
     }
+    // The PDF written when a submission file's list could not be printed:
+    // Printed/List_Lead_123456_20261206_105255_0001_20261207_090000.pdf.
+    QString printedList(const QString& submissionFile, const QDateTime& moment) const {
+        QString base = submissionFile;
+        if (base.endsWith(QLatin1String(".txt")))
+            base.chop(4);
+        return join(
+            {QStringLiteral("Printed"),
+             QStringLiteral("List_%1_%2.pdf")
+                 .arg(base, QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")))});
+    }
     QString physicianFile() const {
         return join({QStringLiteral("AppData"), QStringLiteral("physician.txt")});
     }

@@ -3,13 +3,13 @@
 #include "storage/StoredRecords.h"
 #include "storage/TextValue.h"
 #include "storage/Windows1252.h"
+#include "submission/SubmissionName.h"
 #include "validation/DuplicateRule.h"
 #include "validation/RecordList.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <dirent.h>
@@ -46,8 +46,7 @@ FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
 } // namespace
 
 bool DuplicateIndex::isSubmissionFileName(const QString& name) {
-    static const QRegularExpression form(QStringLiteral("^Lead_[^_]+_\\d{8}_\\d{6}_\\d+\\.txt$"));
-    return form.match(name).hasMatch();
+    return SubmissionName::parse(name).has_value();
 }
 
 DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {

@@ -2,47 +2,21 @@
 
 #include "storage/AppPaths.h"
 #include "storage/SafeFile.h"
+#include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
-namespace {
-
-struct NameOrder {
-    qulonglong counter = 0;
-    QString dateTime; // yyyyMMddHHmmss: fixed width, so text order is time order
-};
-
-bool orderOf(const QString& name, NameOrder& order) {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^Lead_.*_(\d{8})_(\d{6})_(\d{4,18})\.txt$)"));
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return false;
-    order.counter = match.captured(3).toULongLong();
-    order.dateTime = match.captured(1) + match.captured(2);
-    return true;
-}
-
-} // namespace
-
-// The counter comes from nextfile.txt, which is advanced on the disk before each copy and so
-// never hands out a number twice: the newest file carries the highest counter. Only when the
-// counter file was lost or restored from a backup do numbers start again; files sharing a
-// number are then told apart by the moment of naming, to the second, which the name also holds.
+// The newest by SubmissionName::isNewer: the counter first, then the moment of naming.
 QString InterruptedSubmission::newestFileName(const QStringList& names) {
     QString newest;
-    NameOrder newestOrder;
+    std::optional<SubmissionName::ParsedName> newestName;
     for (const QString& name : names) {
-        NameOrder order;
-        if (!orderOf(name, order))
-            continue;
-        if (newest.isEmpty() || order.counter > newestOrder.counter ||
-            (order.counter == newestOrder.counter && order.dateTime > newestOrder.dateTime)) {
+        const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name);
+        if (parsed && (!newestName || SubmissionName::isNewer(*parsed, *newestName))) {
             newest = name;
-            newestOrder = order;
+            newestName = parsed;
         }
     }
     return newest;

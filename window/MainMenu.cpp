@@ -24,7 +24,7 @@ MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     operatorsGuide_ = help->addAction(QStringLiteral("&Operator's Guide"));
     operatorsGuide_->setShortcut(QKeySequence(Qt::Key_F1));
     about_ = help->addAction(QStringLiteral("&About Korvanel"));
-    for (QAction* notYet : {exportRecords_, submissionHistory_, operatorsGuide_, about_})
+    for (QAction* notYet : {operatorsGuide_, about_})
         notYet->setEnabled(false);
     window.installMenuBar(bar_);
 

@@ -19,6 +19,7 @@
 #include "window/RecordCommands.h"
 #include "window/RecordMenuCommands.h"
 #include "window/RecordPresenter.h"
+#include "window/SubmissionHistoryCommands.h"
 #include "window/frmKorvanel.h"
 
 #include <QAction>
@@ -119,6 +120,16 @@ void MainWindowController::buildRecordsMenu() {
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);
     connect(duplicateWarning_, &DuplicateWarning::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+
+    historyCommands_ =
+        new SubmissionHistoryCommands(window_, state_.AppPath, *store_, window_.messages(),
+                                      window_.clock(), services_.printer, this);
+    connect(menu_->submissionHistory(), &QAction::triggered, historyCommands_,
+            &SubmissionHistoryCommands::openSubmissionHistory);
+    connect(menu_->exportRecords(), &QAction::triggered, historyCommands_,
+            &SubmissionHistoryCommands::exportRecords);
+    connect(historyCommands_, &SubmissionHistoryCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
 }
 

@@ -20,6 +20,7 @@ class ProviderCodePrompt;
 class RecordCommands;
 class RecordPresenter;
 class RecordStore;
+class SubmissionHistoryCommands;
 class frmKorvanel;
 namespace Ui {
 class frmKorvanel;
@@ -50,6 +51,7 @@ public:
     RecordPresenter& presenter() { return *presenter_; }
     RecordCommands& commands() { return *commands_; }
     MainMenu& menu() { return *menu_; }
+    SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
@@ -81,4 +83,5 @@ private:
     MainMenu* menu_ = nullptr;
     RecordMenuCommands* recordMenu_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
+    SubmissionHistoryCommands* historyCommands_ = nullptr;
 };

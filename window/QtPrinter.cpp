@@ -27,16 +27,28 @@ QFont pageFont() {
 }
 
 // One line per text line at the font's line spacing, from the printable area's top-left corner.
-void drawLines(QPainter& painter, const QStringList& lines) {
+// A page-break line starts a new page, and so does a line that would not fit on this one.
+bool drawLines(QPainter& painter, QPagedPaintDevice& device, const QStringList& lines) {
     const QFont font = pageFont();
     painter.setFont(font);
     const QFontMetricsF metrics(font, painter.device());
+    const qreal pageHeight = device.height();
     qreal baseline = metrics.ascent();
     for (const QString& line : lines) {
+        const bool pageBreak = line == Printer::pageBreak();
+        if (pageBreak ||
+            (baseline > metrics.ascent() && baseline + metrics.descent() > pageHeight)) {
+            if (!device.newPage())
+                return false;
+            baseline = metrics.ascent();
+            if (pageBreak)
+                continue;
+        }
         if (!line.isEmpty())
             painter.drawText(QPointF(0, baseline), line);
         baseline += metrics.lineSpacing();
     }
+    return true;
 }
 
 // Creates every missing folder of the path, each owner-only.
@@ -78,8 +90,8 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
         QPainter painter;
         if (!painter.begin(&pdf))
             return PrintOutcome::failed(notWritten);
-        drawLines(painter, lines);
-        if (!painter.end())
+        const bool drawn = drawLines(painter, pdf, lines);
+        if (!painter.end() || !drawn)
             return PrintOutcome::failed(notWritten);
     }
     FileStatus status = makePrivateFolders(QFileInfo(path).absolutePath());
@@ -107,8 +119,8 @@ PrintOutcome QtPrinter::printPage(const QStringList& lines, const QString& pdfFa
         return writePdf(lines, pdfFallbackPath, documentName_,
                         QStringLiteral("The printer %1 could not be opened.")
                             .arg(defaultPrinter.printerName()));
-    drawLines(painter, lines);
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
+    const bool drawn = drawLines(painter, printer, lines);
+    if (!painter.end() || !drawn || printer.printerState() == QPrinter::Error)
         return writePdf(lines, pdfFallbackPath, documentName_,
                         QStringLiteral("The printer %1 did not take the page.")
                             .arg(defaultPrinter.printerName()));

@@ -2,10 +2,10 @@
 
 #include "printing/Printer.h"
 
-// The default printer through Qt Print Support. The page is drawn line by line in 12-point
+// The default printer through Qt Print Support. Each page is drawn line by line in 12-point
 // "Courier New" from the top-left corner of the printable area; the printer's own paper,
 // orientation and margins are used unchanged. With no default printer, or one that cannot be
-// opened, the same page is written as a PDF (0600, in a 0700 folder) instead.
+// opened, the same pages are written as a PDF (0600, in a 0700 folder) instead.
 class QtPrinter : public Printer {
 public:
     explicit QtPrinter(const QString& documentName = QStringLiteral("Korvanel Record"));

@@ -33,5 +33,20 @@ outcome=$("$tool" "Korvanel Record" "$fallback" "$work/lines.txt")
     { echo "FAIL: rewriting an existing PDF: $outcome, mode $(stat -c %a "$fallback")"; fail=1; }
 compare_page "$fallback" "$work/lines.txt" "$work" || fail=1
 
+# A list longer than a page goes on over as many pages, each headed with its number.
+if command -v pdfinfo >/dev/null; then
+    list="$work/Printed/list.pdf"
+    outcome=$("$tool" "Korvanel List" "$list" "$work/list.txt" 130)
+    pages=$(pdfinfo "$list" 2>/dev/null | sed -n 's/^Pages: *//p')
+    [ "$outcome" = "pdf $list" ] && [ "$pages" = 4 ] ||
+        { echo "FAIL: a list of 130 records: $outcome, $pages pages (expected 4)"; fail=1; }
+    for page in 1 2 3 4; do
+        pdftotext -f $page -l $page -fixed 7.2 "$list" - | grep -q "page $page of 4" ||
+            { echo "FAIL: page $page of the list does not say so"; fail=1; }
+    done
+    last=$(pdftotext -f 4 -l 4 -fixed 7.2 "$list" - | grep -c "Okonkwo-Bryant")
+    [ "$last" = $((130 - 39 - 2 * 41)) ] || { echo "FAIL: the last page holds $last records"; fail=1; }
+fi
+
 [ $fail = 0 ] && echo "PASS: PDF fallback"
 exit $fail

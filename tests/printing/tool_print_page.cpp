@@ -1,8 +1,10 @@
 // Prints one record's page through QtPrinter and writes the lines it printed to a text file, so
 // that a test can read the printed page back and compare.
-// Usage: tool_print_page DOCUMENT_NAME FALLBACK_PDF LINES_FILE
+// Usage: tool_print_page DOCUMENT_NAME FALLBACK_PDF LINES_FILE [RECEIPT_RECORDS]
+// With RECEIPT_RECORDS it prints a submission file's list of that many copies of the record.
 // Prints "printed", "pdf PATH" or "failed REASON"; exit code 0 unless the page was lost.
 #include "printing/PrintedPage.h"
+#include "printing/SubmissionReceipt.h"
 #include "window/QtPrinter.h"
 
 #include <QFile>
@@ -10,11 +12,13 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tool_print_page DOCUMENT_NAME FALLBACK_PDF LINES_FILE\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: tool_print_page DOCUMENT_NAME FALLBACK_PDF LINES_FILE "
+                             "[RECEIPT_RECORDS]\n");
         return 2;
     }
     ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
@@ -41,9 +45,13 @@ int main(int argc, char** argv) {
     record.set(ResultRecord::TestType, QStringLiteral("C"));
     record.set(ResultRecord::Physician, QStringLiteral("Dr. Amadi"));
 
+    const QDateTime moment(QDate(2026, 12, 6), QTime(14, 5, 9));
     const QStringList lines =
-        PrintedPage::lines(record, QStringLiteral("Other (6)"), QStringLiteral("Hispanic (20)"), 3,
-                           12, QDateTime(QDate(2026, 12, 6), QTime(14, 5, 9)));
+        argc == 5 ? SubmissionReceipt::lines(QStringLiteral("Lead_123456_20261206_105255_0001.txt"),
+                                             moment.addSecs(-3600),
+                                             QList<ResultRecord>(atoi(argv[4]), record), moment)
+                  : PrintedPage::lines(record, QStringLiteral("Other (6)"),
+                                       QStringLiteral("Hispanic (20)"), 3, 12, moment);
 
     QFile linesFile(QString::fromLocal8Bit(argv[3]));
     if (!linesFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

@@ -1,4 +1,6 @@
 #include "printing/PrintedPage.h"
+#include "printing/Printer.h"
+#include "printing/SubmissionReceipt.h"
 
 #include <QTest>
 
@@ -204,6 +206,67 @@ private slots:
         QCOMPARE(PrintedPage::timeStamp(moment), stamp);
         QVERIFY(
             pageOf(completeRecord(), 1, 1, moment).at(Heading).endsWith(QString(12, ' ') + stamp));
+    }
+
+    // A submission file's printed list: its heading, then one line per record; more pages when
+    // the records do not fit, each headed again, none longer than a page.
+    void receipt() {
+        ResultRecord low = ResultRecord::newRecord("123456");
+        low.set(ResultRecord::LastName, "Okonkwo-Bryant-Fitzgerald"); // cut to the field's 20
+        low.set(ResultRecord::FirstName, QString::fromUtf8("José"));
+        low.set(ResultRecord::DateOfBirth, "03142021");
+        low.set(ResultRecord::DateTaken, "12052026");
+        low.set(ResultRecord::BelowDetection, "1");
+        const QDateTime printed(QDate(2026, 12, 7), QTime(9, 0, 0));
+        const QDateTime created(QDate(2026, 12, 6), QTime(14, 5, 9));
+        const QString file = "Lead_123456_20261206_140509_0001.txt";
+        const QStringList one =
+            SubmissionReceipt::lines(file, created, {low, ResultRecord()}, printed);
+        QCOMPARE(
+            one,
+            (QStringList{
+                "", "",
+                "          Korvanel\u00AE II Blood Lead Result            12/07/2026 09:00:00 AM",
+                "", "          Submission Receipt, page 1 of 1",
+                "          File:     Lead_123456_20261206_140509_0001.txt",
+                "          Created:  12/06/2026 02:05:09 PM", "          Records:  2", "",
+                "          No.  Last Name            First Name   Born       Taken      Result",
+                "          ---- -------------------- ------------ ---------- ---------- ------",
+                QString::fromUtf8(
+                    "          1    Okonkwo-Bryant-Fitzg José         03/14/2021 12/05/2026 Low"),
+                "          2"}));
+
+        for (int records : {0, 39, 40, 121, 122}) {
+            const QStringList lines =
+                SubmissionReceipt::lines(file, created, QList<ResultRecord>(records, low), printed);
+            QList<QStringList> pages{{}};
+            for (const QString& line : lines) {
+                if (line == Printer::pageBreak())
+                    pages.append(QStringList());
+                else
+                    pages.last().append(line);
+            }
+            const int expectedPages = records <= 39    ? 1
+                                      : records <= 80  ? 2
+                                      : records <= 121 ? 3
+                                                       : 4;
+            QCOMPARE(pages.size(), expectedPages);
+            int listed = 0;
+            for (int page = 0; page < pages.size(); ++page) {
+                QVERIFY(pages.at(page).size() <= SubmissionReceipt::LinesPerPage);
+                QCOMPARE(pages.at(page).at(4),
+                         QString("          Submission Receipt, page %1 of %2")
+                             .arg(page + 1)
+                             .arg(expectedPages));
+                QCOMPARE(pages.at(page).at(5), "          File:     " + file);
+                for (const QString& line : pages.at(page)) {
+                    if (line.contains("Okonkwo"))
+                        QVERIFY2(line.startsWith(QString("          %1 ").arg(++listed)),
+                                 qPrintable(line));
+                }
+            }
+            QCOMPARE(listed, records);
+        }
     }
 };
 

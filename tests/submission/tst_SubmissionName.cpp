@@ -32,6 +32,90 @@ private slots:
         QCOMPARE(SubmissionName::fileName(code, moment, counter), name);
     }
 
+    // The one reader of submission file names: the history, the duplicate check and the finish
+    // of an interrupted submission all go by it.
+    void parse_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parts"); // code|yyyyMMdd HHmmss|counter|created; empty: none
+        QTest::newRow("the program's own") << "Lead_123456_20261206_105255_0001.txt"
+                                           << "123456|20261206 105255|1|12/06/2026 10:52";
+        QTest::newRow("five-digit counter") << "Lead_123456_20261206_235959_10000.txt"
+                                            << "123456|20261206 235959|10000|12/06/2026 23:59";
+        QTest::newRow("odd code") << "Lead_A1-b_20270102_000000_0007.txt"
+                                  << "A1-b|20270102 000000|7|01/02/2027 00:00";
+        QTest::newRow("eighteen digits") << "Lead_1_20261206_105255_999999999999999999.txt"
+                                         << "1|20261206 105255|999999999999999999|12/06/2026 10:52";
+        QTest::newRow("nineteen digits") << "Lead_1_20261206_105255_1000000000000000000.txt"
+                                         << "";
+        QTest::newRow("three-digit counter") << "Lead_123456_20261206_105255_001.txt"
+                                             << "";
+        QTest::newRow("no counter") << "Lead_123456_20261206_105255_.txt"
+                                    << "";
+        QTest::newRow("backup copy") << "Lead_123456_20261206_105255_0001.txt.bak"
+                                     << "";
+        QTest::newRow("copy being made") << ".Lead_123456_20261206_105255_0001.txt.part"
+                                         << "";
+        QTest::newRow("short date") << "Lead_123456_2026126_105255_0001.txt"
+                                    << "";
+        QTest::newRow("no such month") << "Lead_123456_20261306_105255_0001.txt"
+                                       << "";
+        QTest::newRow("no such day") << "Lead_123456_20270229_105255_0001.txt"
+                                     << "";
+        QTest::newRow("no such hour") << "Lead_123456_20261206_245255_0001.txt"
+                                      << "";
+        QTest::newRow("no such second") << "Lead_123456_20261206_105260_0001.txt"
+                                        << "";
+        QTest::newRow("underscore in the code") << "Lead_12_34_20261206_105255_0001.txt"
+                                                << "";
+        QTest::newRow("no code") << "Lead__20261206_105255_0001.txt"
+                                 << "";
+        QTest::newRow("other case") << "lead_123456_20261206_105255_0001.TXT"
+                                    << "";
+        QTest::newRow("notes") << "Lead_notes.txt"
+                               << "";
+    }
+    void parse() {
+        QFETCH(QString, name);
+        QFETCH(QString, parts);
+        const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name);
+        QString found;
+        if (parsed)
+            found =
+                QStringList{parsed->providerCode,
+                            parsed->date.toString("yyyyMMdd") + " " +
+                                parsed->time.toString("HHmmss"),
+                            QString::number(parsed->counter), SubmissionName::createdText(*parsed)}
+                    .join('|');
+        QCOMPARE(found, parts);
+    }
+
+    // The counter decides; the moment only between equal counters (a counter file restored).
+    void isNewer_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("higher counter, earlier moment")
+            << "Lead_1_20240101_000000_0002.txt"
+            << "Lead_1_20261206_105255_0001.txt" << true;
+        QTest::newRow("lower counter") << "Lead_1_20261206_105255_0001.txt"
+                                       << "Lead_1_20240101_000000_0002.txt" << false;
+        QTest::newRow("counter compared as a number") << "Lead_1_20261206_105255_10000.txt"
+                                                      << "Lead_1_20261206_105255_9999.txt" << true;
+        QTest::newRow("same counter, later day") << "Lead_1_20261207_000000_0001.txt"
+                                                 << "Lead_1_20261206_235959_0001.txt" << true;
+        QTest::newRow("same counter, later second") << "Lead_1_20261206_105256_0001.txt"
+                                                    << "Lead_1_20261206_105255_0001.txt" << true;
+        QTest::newRow("same moment and counter") << "Lead_1_20261206_105255_0001.txt"
+                                                 << "Lead_2_20261206_105255_0001.txt" << false;
+    }
+    void isNewer() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, newer);
+        QCOMPARE(SubmissionName::isNewer(*SubmissionName::parse(a), *SubmissionName::parse(b)),
+                 newer);
+    }
+
     void relativeNameHasTheSeparatorInFront() {
         QCOMPARE(SubmissionName::relativeName("Lead_123456_20261206_105255_0001.txt"),
                  QString("/Submit/Lead_123456_20261206_105255_0001.txt"));

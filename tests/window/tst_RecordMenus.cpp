@@ -1,3 +1,5 @@
+#include "storage/RecordStore.h"
+#include "submission/RecordsCsv.h"
 #include "support/MainWindowFixture.h"
 #include "window/CheckAllRecordsDialog.h"
 #include "window/DesignTables.h"
@@ -8,22 +10,53 @@
 #include "window/MaskedEdit.h"
 #include "window/RecordPresenter.h"
 #include "window/RecordTableModel.h"
+#include "window/SaveFilePrompt.h"
+#include "window/SubmissionHistoryCommands.h"
+#include "window/SubmissionHistoryDialog.h"
+#include "window/SubmissionHistoryModels.h"
 #include "window/frmKorvanel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
-// The menu bar over the main window, the two record dialogs it opens, and the warning after a
-// new record that repeats another result, on a real program folder.
+#include <sys/stat.h>
+
+// Answers the save dialog with a chosen path and keeps what it was offered.
+class ScriptedSavePrompt : public SaveFilePrompt {
+public:
+    QString ask(const QString& title, const QString& suggestedPath) override {
+        asked << title + " " + suggestedPath;
+        return answer;
+    }
+    QString answer;
+    QStringList asked;
+};
+
+// The menu bar over the main window, the dialogs it opens (Find Record, Check All Records,
+// Submission History), the CSV exports, and the warning after a new record that repeats another
+// result, on a real program folder.
 class tst_RecordMenus : public QObject {
     Q_OBJECT
+
+    static QStringList rowTexts(QAbstractItemModel* model, int row) {
+        QStringList texts;
+        for (int column = 0; column < model->columnCount(); ++column)
+            texts << model->index(row, column).data().toString();
+        return texts;
+    }
 
     static ResultRecord patient(const char* last, const char* first, const char* born,
                                 const char* taken) {
@@ -106,8 +139,8 @@ private slots:
         }
         QCOMPARE(items, (QStringList{"&Records", "  &Find Record... Ctrl+F on",
                                      "  &Check All Records... Ctrl+K on", "-",
-                                     "  &Export Records to CSV...  off", "&Submissions",
-                                     "  Submission &History...  off", "&Help",
+                                     "  &Export Records to CSV...  on", "&Submissions",
+                                     "  Submission &History...  on", "&Help",
                                      "  &Operator's Guide F1 off", "  &About Korvanel  off"}));
     }
 
@@ -340,6 +373,133 @@ private slots:
         c.cmdExit->click();
         QCOMPARE(warnings(), QStringList{});
         QCOMPARE(fixture.exitCode, std::optional<int>(0));
+    }
+
+    // The history opens while a new record is entered, lists Submit newest first, searches every
+    // file, prints and exports the file selected, and changes no file in Submit.
+    void submissionHistory() {
+        MainWindowFixture fixture;
+        const QString older = "Lead_123456_20250105_093000_0001.txt";
+        const QString newer = "Lead_123456_20250301_120000_0002.txt";
+        const QList<ResultRecord> olderRecords = {patient("Novak", "Eva", "07302018", "01032025")};
+        const QList<ResultRecord> newerRecords = {patient("Smith", "Anna", "07042019", "02282025"),
+                                                  patient("Jones", "Li", "02112020", "03012025")};
+        auto bytesOf = [](const QList<ResultRecord>& records) {
+            QByteArray bytes;
+            for (const ResultRecord& record : records)
+                bytes += record.encode();
+            return bytes;
+        };
+        fixture.writeFile("Submit/" + older, bytesOf(olderRecords));
+        fixture.writeFile("Submit/" + newer, bytesOf(newerRecords));
+        fixture.writeFile("Submit/notes.txt", "kept by the office");
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        fixture.form().cmdNew->click();
+        QCOMPARE(fixture.state().EditMode, Editing::NewRecord);
+
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(dialog->windowTitle(), QString("Submission History"));
+        QCOMPARE(dialog->files()->model()->rowCount(), 2);
+        QCOMPARE(rowTexts(dialog->files()->model(), 0),
+                 (QStringList{"03/01/2025 12:00", "2", "123456", "2", newer}));
+        QCOMPARE(rowTexts(dialog->files()->model(), 1),
+                 (QStringList{"01/05/2025 09:30", "1", "123456", "1", older}));
+        QVERIFY(dialog->otherFiles()->isVisible());
+        QCOMPARE(dialog->otherFiles()->model()->index(0, 0).data().toString(),
+                 QString("notes.txt"));
+        // The newest file's records, in Find Record's columns.
+        QCOMPARE(dialog->records()->model()->rowCount(), 2);
+        QCOMPARE(rowTexts(dialog->records()->model(), 1).mid(0, 6),
+                 (QStringList{"2", "Jones", "Li", "02/11/2020", "03/01/2025", "12.5"}));
+        QVERIFY(dialog->records()->isColumnHidden(SubmittedRecordModel::File));
+
+        // Every control can be named by a screen reader.
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->isVisible())
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(accessible);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(),
+                     control->metaObject()->className());
+        }
+
+        // A name finds the record in whichever file holds it, and selects that file.
+        QVERIFY(dialog->filterBox()->hasFocus());
+        QTest::keyClicks(dialog->filterBox(), "novak");
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(rowTexts(dialog->records()->model(), 0),
+                 (QStringList{"1", "Novak", "Eva", "07/30/2018", "01/03/2025", "12.5",
+                              "01/05/2025 09:30", older}));
+        QVERIFY(!dialog->records()->isColumnHidden(SubmittedRecordModel::File));
+        QCOMPARE(dialog->selectedFile(), 1);
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+
+        // Print List: the selected file's receipt, one line per record.
+        dialog->printListButton()->click();
+        QCOMPARE(fixture.printer.pages.size(), 1);
+        QVERIFY(fixture.printer.pages.last().contains("          File:     " + older));
+        QVERIFY(fixture.printer.pages.last().contains(
+            "          1    Novak                Eva          07/30/2018 01/03/2025 12.5"));
+        QCOMPARE(fixture.printer.lastPdfPath,
+                 fixture.path("Printed/List_Lead_123456_20250105_093000_0001_20261206_093000.pdf"));
+
+        // Export to CSV: the Documents folder and the file's name are offered; the file is
+        // owner-only and holds the file's records.
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("novak.csv");
+        dialog->exportButton()->click();
+        QCOMPARE(savePrompt.asked,
+                 QStringList{"Export to CSV " + SubmissionHistoryCommands::documentsFolder() +
+                             "/Lead_123456_20250105_093000_0001.csv"});
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), RecordsCsv::document(olderRecords));
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(savePrompt.answer).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"novak.csv"});
+
+        // A file that cannot be written is one File Error; cancelling writes nothing.
+        savePrompt.answer = out.filePath("missing/novak.csv");
+        dialog->exportButton()->click();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
+        QVERIFY(fixture.messages.messages.last().text.contains("missing"));
+        savePrompt.answer.clear();
+        dialog->exportButton()->click();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+
+        dialog->reject();
+        QTRY_VERIFY(!fixture.window().findChild<SubmissionHistoryDialog*>());
+        QCOMPARE(QDir(fixture.path("Submit"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{older, newer, "notes.txt"}));
+        QCOMPARE(fixture.readFile("Submit/" + older), bytesOf(olderRecords));
+        QCOMPARE(fixture.readFile("Submit/" + newer), bytesOf(newerRecords));
+    }
+
+    // Export Records to CSV writes what the data file holds, under the day's name.
+    void exportRecords() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QCOMPARE(savePrompt.asked,
+                 QStringList{"Export to CSV " + SubmissionHistoryCommands::documentsFolder() +
+                             "/Korvanel_Records_20261206.csv"});
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), RecordsCsv::document(fixture.storedRecords()));
+        QVERIFY(fixture.messages.messages.isEmpty());
     }
 };
 

@@ -1,0 +1,229 @@
+// Submission History on 500 submission files of 100 records, through the real main window
+// (offscreen), as ratios against baselines measured in the same run:
+//   the history opening (menu action to the window drawn) against reading those files once, and
+//   against reading them and decoding every record (as Find Record's baseline reads the data file);
+//   what the files add to the opening (the same opening over an empty Submit taken off) against
+//   the same reading;
+//   the first search of all files (a name typed, the list drawn) and a later one, in ms.
+// Prints; asserts nothing.
+#include "printing/Printer.h"
+#include "storage/SafeFile.h"
+#include "window/Clock.h"
+#include "window/MainMenu.h"
+#include "window/MainWindowController.h"
+#include "window/MessageService.h"
+#include "window/ProviderCodeCheck.h"
+#include "window/SubmissionHistoryDialog.h"
+#include "window/frmKorvanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kFiles = 500;
+constexpr int kRecordsPerFile = 100;
+constexpr int kRuns = 9;
+
+[[noreturn]] void fail(const QString& what) {
+    std::fprintf(stderr, "bench_history: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+class QuietMessages : public MessageService {
+public:
+    MessageAnswer show(const QString&, const QString&, MessageButtons buttons,
+                       MessageIcon) override {
+        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    void beep() override {}
+};
+
+class NoPrinter : public Printer {
+public:
+    PrintOutcome printPage(const QStringList&, const QString&) override {
+        return PrintOutcome::printed();
+    }
+};
+
+class KeepCode : public ProviderCodePrompt {
+public:
+    Answer ask(const QString&, const QString& codeInForce) override { return {codeInForce, true}; }
+};
+
+const char* const kLastNames[] = {"Smith",    "Johnson", "Garcia", "Novak", "Okafor", "Nguyen",
+                                  "Kowalski", "Haddad",  "Brown",  "Rossi", "Tanaka", "Dubois"};
+
+QByteArray sampleRecord(int n) {
+    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    record.set(ResultRecord::DateTaken, QStringLiteral("0102%1").arg(2020 + n % 6));
+    record.set(ResultRecord::LastName,
+               QStringLiteral("%1%2").arg(QLatin1String(kLastNames[n % 12])).arg(n / 12));
+    record.set(ResultRecord::FirstName, QStringLiteral("Anna"));
+    record.set(ResultRecord::DateOfBirth, QStringLiteral("%1%2%3")
+                                              .arg(1 + n % 11, 2, 10, QLatin1Char('0'))
+                                              .arg(1 + n % 27, 2, 10, QLatin1Char('0'))
+                                              .arg(2010 + n % 10));
+    record.set(ResultRecord::PbResult, QStringLiteral("%1.5").arg(n % 60));
+    return record.encode();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write %1").arg(path));
+}
+
+QStringList prepareFolder(const QString& appPath, int submissionFiles) {
+    QDir(appPath).mkpath(QStringLiteral("AppData"));
+    QDir(appPath).mkpath(QStringLiteral("Submit"));
+    writeFile(appPath + QStringLiteral("/AppData/Korvanel.dat"), sampleRecord(0));
+    writeFile(appPath + QStringLiteral("/AppData/provider.txt"), "123456");
+    QStringList paths;
+    for (int i = 0; i < submissionFiles; ++i) {
+        QByteArray bytes;
+        for (int n = 0; n < kRecordsPerFile; ++n)
+            bytes += sampleRecord(i * kRecordsPerFile + n);
+        paths << appPath + QStringLiteral("/Submit/Lead_123456_20240101_%1_%2.txt")
+                               .arg(QTime(0, 0).addSecs(i).toString(QStringLiteral("HHmmss")))
+                               .arg(i + 1, 4, 10, QLatin1Char('0'));
+        writeFile(paths.last(), bytes);
+    }
+    return paths;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double msSince(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // The offscreen platform says at every dialog what it cannot do; the figures need no notes.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (!message.startsWith(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    QTemporaryDir emptyFolder;
+    if (!folder.isValid() || !emptyFolder.isValid())
+        fail(QStringLiteral("no temporary folder"));
+    const QStringList files = prepareFolder(folder.path(), kFiles);
+    prepareFolder(emptyFolder.path(), 0);
+
+    std::vector<double> reads;
+    std::vector<double> decodes;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer decodeTimer;
+        decodeTimer.start();
+        int decoded = 0;
+        for (const QString& path : files) {
+            QByteArray bytes;
+            if (!SafeFile::readPrefix(path, bytes))
+                fail(QStringLiteral("cannot read %1").arg(path));
+            for (qsizetype at = 0; at + ResultRecord::Size <= bytes.size();
+                 at += ResultRecord::Size)
+                decoded += !ResultRecord::decode(bytes.mid(at, ResultRecord::Size))
+                                .get(ResultRecord::LastName)
+                                .isEmpty();
+        }
+        decodes.push_back(msSince(decodeTimer));
+        if (decoded != kFiles * kRecordsPerFile)
+            fail(QStringLiteral("short decode"));
+
+        QElapsedTimer timer;
+        timer.start();
+        qint64 total = 0;
+        for (const QString& path : files) {
+            QByteArray bytes;
+            if (!SafeFile::readPrefix(path, bytes))
+                fail(QStringLiteral("cannot read %1").arg(path));
+            total += bytes.size();
+        }
+        reads.push_back(msSince(timer));
+        if (total != qint64(kFiles) * kRecordsPerFile * ResultRecord::Size)
+            fail(QStringLiteral("short read"));
+    }
+
+    std::vector<double> opens;
+    std::vector<double> emptyOpens;
+    std::vector<double> firstSearches;
+    std::vector<double> laterSearches;
+    auto measure = [&](const QString& appPath, int records, std::vector<double>& openTimes,
+                       bool search) {
+        QuietMessages messages;
+        SystemClock clock;
+        NoPrinter printer;
+        KeepCode prompt;
+        frmKorvanel window{messages, clock};
+        MainWindowController controller(window, appPath, MainWindowServices{printer, prompt});
+        if (!controller.StartUp())
+            fail(QStringLiteral("start-up failed"));
+        settle();
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            controller.menu().submissionHistory()->trigger();
+            QCoreApplication::processEvents();
+            auto* dialog = window.findChild<SubmissionHistoryDialog*>();
+            if (!dialog || dialog->history().recordCount() != records)
+                fail(QStringLiteral("the history did not open whole"));
+            dialog->grab();
+            openTimes.push_back(msSince(timer));
+            auto typed = [&](const QString& text, std::vector<double>& times) {
+                QElapsedTimer key;
+                key.start();
+                dialog->filterBox()->setText(text);
+                dialog->grab();
+                times.push_back(msSince(key));
+            };
+            if (search) {
+                typed(QStringLiteral("novak4"), firstSearches);
+                typed(QStringLiteral("novak41"), laterSearches);
+            }
+            dialog->reject();
+            settle();
+        }
+    };
+    measure(emptyFolder.path(), 0, emptyOpens, false);
+    measure(folder.path(), kFiles * kRecordsPerFile, opens, true);
+    std::printf("submission files: %d of %d records; %d runs, medians\n", kFiles, kRecordsPerFile,
+                kRuns);
+    std::printf("%-48s %9.2f ms   %-36s %9.2f ms   %6.2fx   %s\n", "Submission History opens",
+                median(opens), "read those files once", median(reads),
+                median(opens) / median(reads), "goal <= 2x");
+    std::printf("%-48s %9.2f ms   %-36s %9.2f ms   %6.2fx   %s\n", "Submission History opens",
+                median(opens), "read + decode every record", median(decodes),
+                median(opens) / median(decodes), "goal <= 2x");
+    const double added = median(opens) - median(emptyOpens);
+    const QByteArray addedLabel = "what the files add (empty Submit " +
+                                  QByteArray::number(median(emptyOpens), 'f', 1) + " ms)";
+    std::printf("%-48s %9.2f ms   %-36s %9.2f ms   %6.2fx   %s\n", addedLabel.constData(), added,
+                "read those files once", median(reads), added / median(reads), "goal <= 2x");
+    std::printf("%-48s %9.2f ms\n", "first search of all files (keys made)", median(firstSearches));
+    std::printf("%-48s %9.2f ms%48s goal < 20 ms\n", "a later keystroke in the search",
+                median(laterSearches), "");
+    return 0;
+}

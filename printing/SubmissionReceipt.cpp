@@ -1,0 +1,77 @@
+#include "printing/SubmissionReceipt.h"
+
+#include "printing/PrintedPage.h"
+#include "printing/Printer.h"
+#include "validation/RecordList.h"
+
+namespace {
+
+const QString kIndent(10, QLatin1Char(' '));
+
+// The columns: a text padded (or cut) to width, then one blank.
+QString column(const QString& text, int width) {
+    return text.left(width).leftJustified(width) + QLatin1Char(' ');
+}
+
+// One line of the record table, without trailing blanks.
+QString recordLine(const QString& number, const QString& last, const QString& first,
+                   const QString& born, const QString& taken, const QString& result) {
+    QString line = kIndent + column(number, 4) + column(last, 20) + column(first, 12) +
+                   column(born, 10) + column(taken, 10) + result.left(6);
+    while (line.endsWith(QLatin1Char(' ')))
+        line.chop(1);
+    return line;
+}
+
+} // namespace
+
+QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& created,
+                                     const QList<ResultRecord>& records,
+                                     const QDateTime& printedAt) {
+    using F = ResultRecord;
+    auto heading = [&](int page, int pages) {
+        QStringList lines;
+        lines << QString() << QString();
+        lines << kIndent + QStringLiteral("Korvanel\u00AE II Blood Lead Result") +
+                     QString(12, QLatin1Char(' ')) + PrintedPage::timeStamp(printedAt);
+        lines << QString();
+        lines << kIndent + QStringLiteral("Submission Receipt, page %1 of %2").arg(page).arg(pages);
+        lines << kIndent + QStringLiteral("File:     ") + fileName;
+        if (page == 1) {
+            lines << kIndent + QStringLiteral("Created:  ") + PrintedPage::timeStamp(created);
+            lines << kIndent + QStringLiteral("Records:  ") + QString::number(records.size());
+        }
+        lines << QString();
+        lines << recordLine(QStringLiteral("No."), QStringLiteral("Last Name"),
+                            QStringLiteral("First Name"), QStringLiteral("Born"),
+                            QStringLiteral("Taken"), QStringLiteral("Result"));
+        lines << recordLine(QString(4, QLatin1Char('-')), QString(20, QLatin1Char('-')),
+                            QString(12, QLatin1Char('-')), QString(10, QLatin1Char('-')),
+                            QString(10, QLatin1Char('-')), QString(6, QLatin1Char('-')));
+        return lines;
+    };
+    // The first page's heading is two lines longer; every later page holds the same number.
+    const int firstPageRecords = LinesPerPage - int(heading(1, 1).size());
+    const int laterPageRecords = LinesPerPage - int(heading(2, 2).size());
+    int pages = 1;
+    if (records.size() > firstPageRecords)
+        pages += (int(records.size()) - firstPageRecords + laterPageRecords - 1) / laterPageRecords;
+
+    QStringList all;
+    int next = 0;
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1)
+            all << Printer::pageBreak();
+        all << heading(page, pages);
+        const int end = qMin<int>(int(records.size()),
+                                  next + (page == 1 ? firstPageRecords : laterPageRecords));
+        for (; next < end; ++next) {
+            const ResultRecord& record = records.at(next);
+            all << recordLine(QString::number(next + 1), record.trimmed(F::LastName),
+                              record.trimmed(F::FirstName),
+                              displayDate(record.trimmed(F::DateOfBirth)),
+                              displayDate(record.trimmed(F::DateTaken)), displayResult(record));
+        }
+    }
+    return all;
+}

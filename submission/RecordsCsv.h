@@ -1,0 +1,35 @@
+#pragma once
+
+#include "storage/ResultRecord.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Records as a spreadsheet file: UTF-8 (with the byte-order mark that spreadsheet programs look
+// for), a header row, comma separators and CR LF line ends, fields quoted where RFC 4180 needs
+// it. One column per record field, named as the window names it; values trimmed, dates as
+// MM/DD/YYYY, and the coded fields (sex, race, ancestry, test type) twice: the stored code and
+// the text the window shows for it.
+namespace RecordsCsv {
+
+QStringList header();
+// The row's values before quoting.
+QStringList values(const ResultRecord& record);
+
+// One value as written: a value that a spreadsheet would take for a formula (one beginning with
+// "=", "+", "-" or "@") gets a leading apostrophe, so that it stays text; then a value holding a
+// comma, a quote or a line break is put in quotes, its quotes doubled.
+QString field(const QString& value);
+
+// The whole file.
+QByteArray document(const QList<ResultRecord>& records);
+
+// The names offered in the save dialog: Korvanel_Records_20261206.csv for the data file, and the
+// submission file's name with .csv in place of .txt.
+QString recordsFileName(const QDate& day);
+QString submissionFileName(const QString& submissionFile);
+
+} // namespace RecordsCsv

@@ -1,0 +1,155 @@
+#include "submission/SubmissionHistory.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Reading Submit for the history: which files are listed where, in what order, what a search of
+// every file finds, and that reading changes nothing.
+class tst_SubmissionHistory : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString submit() const { return dir_.filePath("Submit"); }
+
+    static QByteArray patient(const char* last, const char* first, const char* born,
+                              const char* taken) {
+        ResultRecord record = ResultRecord::newRecord("123456");
+        record.set(ResultRecord::LastName, QString::fromUtf8(last));
+        record.set(ResultRecord::FirstName, QString::fromUtf8(first));
+        record.set(ResultRecord::DateOfBirth, born);
+        record.set(ResultRecord::DateTaken, taken);
+        return record.encode();
+    }
+
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile file(QDir(submit()).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    // Every entry of Submit with its size, mode and modification time.
+    QStringList snapshot() const {
+        QStringList entries;
+        QDirIterator it(submit(),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            entries << QString("%1 %2 %3 %4")
+                           .arg(info.fileName())
+                           .arg(info.size())
+                           .arg(int(info.permissions()))
+                           .arg(info.lastModified().toMSecsSinceEpoch());
+        }
+        entries.sort();
+        return entries;
+    }
+
+    static QStringList names(const SubmissionHistory& history) {
+        QStringList names;
+        for (const SubmissionFile& file : history.files())
+            names << QString("%1 (%2)").arg(file.fileName).arg(file.recordCount());
+        return names;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir(dir_.path()).mkdir("Submit"));
+        write("Lead_123456_20250105_093000_0001.txt",
+              patient("Smith", "Anna", "07042019", "01022025") +
+                  patient("Novak", "Eva", "07302018", "01032025"));
+        write("Lead_123456_20250301_120000_0002.txt",
+              patient("SMITHSON", "Carl", "12062015", "02282025") +
+                  patient("Jones", "Smithers", "02112020", "03012025") +
+                  patient("Peña", "José", "07042019", "03012025"));
+        // Made later by the clock, but under an older counter (a clock set wrong).
+        write("Lead_123456_20990101_000000_0003.txt",
+              patient("Okafor", "Chidi", "10102020", "04042025") +
+                  QByteArray(100, 'x')); // a torn last record is no record
+        // Counters compare as numbers.
+        write("Lead_654321_20250401_080000_10000.txt", QByteArray());
+        write("Lead_123456_20250105_093000_0001.txt.bak",
+              patient("Smith", "Anna", "07042019", "01022025"));
+        write(".Lead_123456_20250601_000000_0004.txt.part", QByteArray(198, ' '));
+        write("Lead_123456_20251301_000000_0005.txt", QByteArray(198, ' '));
+        write("notes.txt", "call the state office");
+        QVERIFY(QDir(submit()).mkdir("Lead_123456_20250701_000000_0006.txt"));
+        QVERIFY(QFile::link(QDir(submit()).filePath("Lead_123456_20250105_093000_0001.txt"),
+                            QDir(submit()).filePath("Lead_123456_20250801_000000_0007.txt")));
+    }
+
+    // Submission files newest first by counter; other regular files by name; folders and links
+    // nowhere, and nothing read through a link.
+    void listsTheFiles() {
+        const QStringList before = snapshot();
+        SubmissionHistory history;
+        QVERIFY(history.load(submit()));
+        QCOMPARE(names(history), (QStringList{"Lead_654321_20250401_080000_10000.txt (0)",
+                                              "Lead_123456_20990101_000000_0003.txt (1)",
+                                              "Lead_123456_20250301_120000_0002.txt (3)",
+                                              "Lead_123456_20250105_093000_0001.txt (2)"}));
+        QCOMPARE(history.otherFiles(),
+                 (QStringList{".Lead_123456_20250601_000000_0004.txt.part",
+                              "Lead_123456_20250105_093000_0001.txt.bak",
+                              "Lead_123456_20251301_000000_0005.txt", "notes.txt"}));
+        QCOMPARE(history.recordCount(), 6);
+        const SubmissionFile& second = history.files().at(2);
+        QCOMPARE(SubmissionName::createdText(second.name), QString("03/01/2025 12:00"));
+        QCOMPARE(second.name.providerCode, QString("123456"));
+        QCOMPARE(second.record(3).trimmed(ResultRecord::FirstName), QString("José"));
+        QCOMPARE(second.records().size(), 3);
+        QCOMPARE(snapshot(), before);
+    }
+
+    void missingFolderHoldsNothing() {
+        SubmissionHistory history;
+        QVERIFY(history.load(dir_.filePath("NoSuchFolder")));
+        QVERIFY(history.files().isEmpty());
+        QVERIFY(history.otherFiles().isEmpty());
+    }
+
+    void unreadableFolderFails() {
+        SubmissionHistory history;
+        QVERIFY(history.load(submit()));
+        const FileStatus status = history.load(QDir(submit()).filePath("notes.txt"));
+        QVERIFY(!status);
+        QVERIFY(status.path().endsWith("notes.txt"));
+        QVERIFY(history.files().isEmpty());
+    }
+
+    // Every record of every file that matches, newest file first, with its place.
+    void search_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("found"); // counter:record number
+        QTest::newRow("empty") << "  " << QStringList{};
+        QTest::newRow("last names in two files, any case")
+            << "smith" << QStringList{"2:1", "2:2", "1:1"};
+        QTest::newRow("first name") << "eva" << QStringList{"1:2"};
+        QTest::newRow("letters beyond ASCII") << "PEÑA" << QStringList{"2:3"};
+        QTest::newRow("date of birth in two files") << "07/04/2019" << QStringList{"2:3", "1:1"};
+        QTest::newRow("year of birth") << "2018" << QStringList{"1:2"};
+        QTest::newRow("date taken") << "04-04-2025" << QStringList{"3:1"};
+        QTest::newRow("no one") << "Garcia" << QStringList{};
+        QTest::newRow("not in a backup copy or a link") << "Anna" << QStringList{"1:1"};
+    }
+    void search() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, found);
+        SubmissionHistory history;
+        QVERIFY(history.load(submit()));
+        QStringList places;
+        for (const SubmittedRecord& record : history.search(RecordFilter(typed)))
+            places << QString("%1:%2")
+                          .arg(history.files().at(record.file).name.counter)
+                          .arg(record.number);
+        QCOMPARE(places, found);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SubmissionHistory)
+#include "tst_SubmissionHistory.moc"

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class MessageService;
+class Printer;
+class RecordStore;
+class ResultRecord;
+class SaveFilePrompt;
+class SubmissionHistoryDialog;
+class QWidget;
+
+// Submission History and the two CSV exports. The history opens in any edit mode and only reads;
+// its Print List prints a submission file's records (a PDF when no printer takes them) and its
+// Export to CSV writes them to a file the operator chooses, as Export Records to CSV does with
+// the data file's records. A file that cannot be read or written is reported through fileFailed.
+class SubmissionHistoryCommands : public QObject {
+    Q_OBJECT
+public:
+    SubmissionHistoryCommands(QWidget& window, QString appPath, RecordStore& store,
+                              MessageService& messages, Clock& clock, Printer& printer,
+                              QObject* parent = nullptr);
+    ~SubmissionHistoryCommands() override;
+
+    // Replaces the save dialog, e.g. by a scripted one.
+    void setSaveFilePrompt(SaveFilePrompt& prompt) { savePrompt_ = &prompt; }
+
+    void openSubmissionHistory();
+    void exportRecords();
+
+    // The folder the save dialog starts in: the user's Documents folder, else the home folder.
+    static QString documentsFolder();
+
+signals:
+    void fileFailed(const FileStatus& status);
+
+private:
+    void printList(const SubmissionHistoryDialog& dialog, int file);
+    void exportSubmissionFile(const SubmissionHistoryDialog& dialog, int file);
+    void exportToCsv(const QList<ResultRecord>& records, const QString& suggestedName);
+
+    QWidget& window_;
+    QString appPath_;
+    RecordStore& store_;
+    MessageService& messages_;
+    Clock& clock_;
+    Printer& printer_;
+    std::unique_ptr<SaveFilePrompt> qtSavePrompt_;
+    SaveFilePrompt* savePrompt_ = nullptr;
+};

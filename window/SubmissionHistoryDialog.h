@@ -1,0 +1,62 @@
+#pragma once
+
+#include "submission/SubmissionHistory.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+class SubmissionFileModel;
+class SubmittedRecordModel;
+
+// "Submission History": the files in Submit, newest first, and below them the records of the
+// file selected. Typing a name or a date into the filter box lists instead every record of every
+// file that matches, with the file it went in; moving through those selects their file. "Print
+// List" and "Export to CSV..." act on the selected file. Nothing here changes a file.
+class SubmissionHistoryDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SubmissionHistoryDialog(SubmissionHistory history, QWidget* parent = nullptr);
+
+    const SubmissionHistory& history() const { return history_; }
+    // The place in history().files() of the file selected; -1 when none is.
+    int selectedFile() const;
+
+    QLineEdit* filterBox() const { return filterBox_; }
+    QTreeView* files() const { return filesView_; }
+    QListView* otherFiles() const { return otherView_; }
+    QTreeView* records() const { return recordsView_; }
+    SubmittedRecordModel& recordRows() const { return *recordModel_; }
+    QPushButton* printListButton() const { return printList_; }
+    QPushButton* exportButton() const { return export_; }
+
+signals:
+    void printListRequested(int file);
+    void exportRequested(int file);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QTreeView* newTable();
+    void fileSelected();
+    void filterChanged(const QString& typed);
+    void foundRecordSelected(const QModelIndex& current);
+    bool searching() const;
+
+    SubmissionHistory history_;
+    SubmissionFileModel* fileModel_ = nullptr;
+    SubmittedRecordModel* recordModel_ = nullptr;
+    QLineEdit* filterBox_ = nullptr;
+    QTreeView* filesView_ = nullptr;
+    QLabel* otherLabel_ = nullptr;
+    QListView* otherView_ = nullptr;
+    QLabel* recordsLabel_ = nullptr;
+    QTreeView* recordsView_ = nullptr;
+    QPushButton* printList_ = nullptr;
+    QPushButton* export_ = nullptr;
+};
