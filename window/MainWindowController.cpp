@@ -11,6 +11,7 @@
 #include "validation/FieldCodes.h"
 #include "window/DuplicateWarning.h"
 #include "window/FieldRules.h"
+#include "window/HelpCommands.h"
 #include "window/InterruptedSubmissionPrompt.h"
 #include "window/MainMenu.h"
 #include "window/MaskedEdit.h"
@@ -61,6 +62,7 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
             &MainWindowController::runProviderCodeCheck);
     keepTypedListText();
     buildRecordsMenu();
+    buildHelpMenu();
 }
 
 void MainWindowController::buildRecordsMenu() {
@@ -82,6 +84,12 @@ void MainWindowController::buildRecordsMenu() {
             &DuplicateWarning::newRecordSaved);
     connect(duplicateWarning_, &DuplicateWarning::fileFailed, this,
             &MainWindowController::reportFileFailure);
+}
+
+void MainWindowController::buildHelpMenu() {
+    help_ = new HelpCommands(window_, window_.messages(), state_.AppPath, *store_, this);
+    connect(menu_->operatorsGuide(), &QAction::triggered, help_, &HelpCommands::openOperatorsGuide);
+    connect(menu_->about(), &QAction::triggered, help_, &HelpCommands::showAbout);
 }
 
 void MainWindowController::keepTypedListText() {

@@ -13,6 +13,7 @@ class DuplicateWarning;
 class MainMenu;
 class RecordMenuCommands;
 class FieldRules;
+class HelpCommands;
 class MessageService;
 class Printer;
 class ProviderCodeCheck;
@@ -50,6 +51,7 @@ public:
     RecordPresenter& presenter() { return *presenter_; }
     RecordCommands& commands() { return *commands_; }
     MainMenu& menu() { return *menu_; }
+    HelpCommands& help() { return *help_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
@@ -65,6 +67,7 @@ private:
     void centreWindow();
     void fillFixedLists();
     void buildRecordsMenu();
+    void buildHelpMenu();
     FileStatus loadPhysicians();
     FileStatus loadCities();
 
@@ -81,4 +84,5 @@ private:
     MainMenu* menu_ = nullptr;
     RecordMenuCommands* recordMenu_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
+    HelpCommands* help_ = nullptr;
 };
