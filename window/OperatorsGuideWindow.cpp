@@ -13,7 +13,8 @@ OperatorsGuideWindow::OperatorsGuideWindow(QWidget* parent) : QDialog(parent) {
     setModal(false);
     // Reading text wants the desktop's own font, not the small one of the fixed form.
     setFont(QApplication::font());
-    resize(720, 640);
+    // Wide enough for the widest picture of the guide (700 pixels) beside the scroll bar.
+    resize(780, 640);
 
     browser_ = new QTextBrowser;
     browser_->setAccessibleName(QStringLiteral("Operator's Guide"));
