@@ -51,6 +51,7 @@ CheckAllRecordsDialog::CheckAllRecordsDialog(const RecordsCheckReport& report, Q
     summary_ = new QLabel(report.summary());
     summary_->setWordWrap(true);
     table_ = new QTableView;
+    table_->setAccessibleName(QStringLiteral("Problems"));
     table_->setModel(new ProblemModel(problems_, this));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -24,10 +24,12 @@ FindRecordDialog::FindRecordDialog(QList<ResultRecord> records, const QString& c
     filterBox_->setPlaceholderText(QStringLiteral("Last or first name, or a date"));
     auto* label = new QLabel(QStringLiteral("F&ind:"));
     label->setBuddy(filterBox_);
+    filterBox_->setAccessibleName(QStringLiteral("Find"));
     // A list view of the table's columns: rows of one height and no row header, so that ten
     // thousand rows cost no more than the few on the screen.
     table_ = new QTreeView;
     table_->setModel(proxy_);
+    table_->setAccessibleName(QStringLiteral("Records"));
     table_->setRootIsDecorated(false);
     table_->setItemsExpandable(false);
     table_->setUniformRowHeights(true);

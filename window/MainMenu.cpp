@@ -11,6 +11,7 @@
 MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     : QObject(&window), navigationButton_(navigationButton) {
     bar_ = new QMenuBar;
+    bar_->setAccessibleName(QStringLiteral("Menu Bar"));
     QMenu* records = bar_->addMenu(QStringLiteral("&Records"));
     findRecord_ = records->addAction(QStringLiteral("&Find Record..."));
     findRecord_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -24,8 +25,6 @@ MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     operatorsGuide_ = help->addAction(QStringLiteral("&Operator's Guide"));
     operatorsGuide_->setShortcut(QKeySequence(Qt::Key_F1));
     about_ = help->addAction(QStringLiteral("&About Korvanel"));
-    for (QAction* notYet : {operatorsGuide_, about_})
-        notYet->setEnabled(false);
     window.installMenuBar(bar_);
 
     navigationButton_.installEventFilter(this);

@@ -11,6 +11,7 @@
 #include "validation/FieldCodes.h"
 #include "window/DuplicateWarning.h"
 #include "window/FieldRules.h"
+#include "window/HelpCommands.h"
 #include "window/InterruptedSubmissionPrompt.h"
 #include "window/MainMenu.h"
 #include "window/MaskedEdit.h"
@@ -100,6 +101,7 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
             &MainWindowController::runProviderCodeCheck);
     keepTypedListText();
     buildRecordsMenu();
+    buildHelpMenu();
 }
 
 void MainWindowController::buildRecordsMenu() {
@@ -131,6 +133,12 @@ void MainWindowController::buildRecordsMenu() {
             &SubmissionHistoryCommands::exportRecords);
     connect(historyCommands_, &SubmissionHistoryCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
+}
+
+void MainWindowController::buildHelpMenu() {
+    help_ = new HelpCommands(window_, window_.messages(), state_.AppPath, *store_, this);
+    connect(menu_->operatorsGuide(), &QAction::triggered, help_, &HelpCommands::openOperatorsGuide);
+    connect(menu_->about(), &QAction::triggered, help_, &HelpCommands::showAbout);
 }
 
 void MainWindowController::keepTypedListText() {

@@ -13,6 +13,7 @@ class DuplicateWarning;
 class MainMenu;
 class RecordMenuCommands;
 class FieldRules;
+class HelpCommands;
 class MessageService;
 class Printer;
 class ProviderCodeCheck;
@@ -52,6 +53,7 @@ public:
     RecordCommands& commands() { return *commands_; }
     MainMenu& menu() { return *menu_; }
     SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
+    HelpCommands& help() { return *help_; }
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
@@ -67,6 +69,7 @@ private:
     void centreWindow();
     void fillFixedLists();
     void buildRecordsMenu();
+    void buildHelpMenu();
     FileStatus loadPhysicians();
     FileStatus loadCities();
 
@@ -84,4 +87,5 @@ private:
     RecordMenuCommands* recordMenu_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
+    HelpCommands* help_ = nullptr;
 };

@@ -24,6 +24,7 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
     tabStopAtSelectedOption(*ui_->resultGroup);
     watchFieldEvents();
     filterTextEntry(this);
+    nameListTextBoxes();
 }
 
 frmKorvanel::~frmKorvanel() = default;
@@ -38,6 +39,15 @@ void frmKorvanel::installMenuBar(QMenuBar* bar) {
     bar->setGeometry(0, 0, width(), height);
     setFixedSize(width(), this->height() + height);
     bar->show();
+}
+
+void frmKorvanel::nameListTextBoxes() {
+    // The text box of an editable list holds the focus, so a screen reader names it: the list's
+    // own name.
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        if (combo->lineEdit())
+            combo->lineEdit()->setAccessibleName(combo->accessibleName());
+    }
 }
 
 void frmKorvanel::applyFixedColours() {

@@ -42,6 +42,7 @@ signals:
 
 private:
     void applyFixedColours();
+    void nameListTextBoxes();
     void watchFieldEvents();
 
     std::unique_ptr<Ui::frmKorvanel> ui_;

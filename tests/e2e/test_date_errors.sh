@@ -43,6 +43,8 @@ focus_main
 press Home
 type_text 03012019
 press Tab
+find_window '^Date Entry Error$' >/dev/null || fail "no \"Date Entry Error\" box appeared"
+screenshot "$JOURNEY-message"
 answer_box "Date Entry Error"
 
 step "leave the emptied Date Taken box and type an analysis date: no message"

@@ -17,6 +17,7 @@ expect_bytes "$DATA/provider.txt" ''
 step "type 123456 into the dialog and press OK"
 xdotool windowfocus --sync "$dialog" || fail "cannot focus the dialog"
 type_text 123456
+screenshot "$JOURNEY-dialog"
 click OKButton "$dialog"
 wait_for "$E2E_TIMEOUT" box_closed "$dialog" || fail "the dialog did not close"
 wait_for "$E2E_TIMEOUT" file_size_is "$DATA/provider.txt" 6 || fail "provider.txt was not written"

@@ -56,6 +56,7 @@ step "Create Electronic File: the report box; the submission file equals the dat
 before=$(date +%Y%m%d%H%M%S)
 click cmdWriteEFile
 find_window '^Electronic Submission File Created$' >/dev/null || fail "no report box appeared"
+screenshot "$JOURNEY-report"
 after=$(date +%Y%m%d%H%M%S)
 shopt -s nullglob
 submitted=("$APP"/Submit/*)

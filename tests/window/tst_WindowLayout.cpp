@@ -2,15 +2,23 @@
 #include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
+#include "window/CheckAllRecordsDialog.h"
 #include "window/DesignTables.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainMenu.h"
 #include "window/MaskedEdit.h"
 #include "window/dlgProviderCode.h"
 #include "window/frmKorvanel.h"
 
+#include <QAccessible>
+#include <QMenuBar>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTableView>
 #include <QTest>
+#include <QTreeView>
 
 namespace {
 
@@ -90,6 +98,103 @@ QStringList tabWalk(QWidget& window, const QString& first, int steps, bool backw
     }
     return walk;
 }
+
+// What a screen reader calls each control: the label's text without its colon, or what the
+// operator calls a control without a label. Buttons not listed are named by their caption.
+struct AccessibleNameRow {
+    const char* window;
+    const char* control;
+    const char* name;
+};
+
+const AccessibleNameRow kAccessibleNames[] = {
+    {"frmKorvanel", "mskDateTaken", "Date Taken"},
+    {"frmKorvanel", "cmdDateTakenToday", "Today's Date for Date Taken"},
+    {"frmKorvanel", "txtLastName", "Last Name"},
+    {"frmKorvanel", "txtFirstName", "First Name"},
+    {"frmKorvanel", "txtMiddleInitial", "Middle Initial"},
+    {"frmKorvanel", "mskDateOfBirth", "Date of Birth"},
+    {"frmKorvanel", "optMale", "Male"},
+    {"frmKorvanel", "optFemale", "Female"},
+    {"frmKorvanel", "txtStreetNumber", "Street Number"},
+    {"frmKorvanel", "txtStreetName", "Street Name"},
+    {"frmKorvanel", "txtAptNumber", "Apt Number"},
+    {"frmKorvanel", "cboCity", "City"},
+    {"frmKorvanel", "cboZip", "Zip Code"},
+    {"frmKorvanel", "txtParentsLast", "Parents Last"},
+    {"frmKorvanel", "txtParentsFirst", "Parents First"},
+    {"frmKorvanel", "mskPhone", "Phone"},
+    {"frmKorvanel", "Picture1", "Test Type"},
+    {"frmKorvanel", "optCapillary", "Capillary"},
+    {"frmKorvanel", "optVenous", "Venous"},
+    {"frmKorvanel", "mskAnalysisDate", "Analysis Date"},
+    {"frmKorvanel", "cmdAnalysisDateToday", "Today's Date for Analysis Date"},
+    {"frmKorvanel", "optPbResult", "Pb Result"},
+    {"frmKorvanel", "txtPb", "Pb Result"},
+    {"frmKorvanel", "optLowResult", "Low Result"},
+    {"frmKorvanel", "optHighResult", "High Result"},
+    {"frmKorvanel", "cboPhysician", "Physician"},
+    {"frmKorvanel", "txtProviderCode", "Provider Code"},
+    {"frmKorvanel", "cmdChangeProviderCode", "Change Provider Code"},
+    {"frmKorvanel", "txtAnalysisMethod", "Analysis Method"},
+    {"frmKorvanel", "cboRaceCode", "Race"},
+    {"frmKorvanel", "cboAncestry", "Ancestry"},
+    {"frmKorvanel", "cmdNew", "New Record"},
+    {"frmKorvanel", "cmdDelete", "Delete Record"},
+    {"frmKorvanel", "cmdUpdate", "Update Record"},
+    {"frmKorvanel", "cmdPrevious", "Previous"},
+    {"frmKorvanel", "cmdNext", "Next"},
+    {"frmKorvanel", "cmdPrint", "Print Record"},
+    {"frmKorvanel", "cmdWriteEFile", "Create Electronic File"},
+    {"frmKorvanel", "cmdExit", "Exit"},
+    {"frmKorvanel", "menuBar", "Menu Bar"},
+    {"dlgProviderCode", "mskProviderCode", "Provider Code"},
+    {"dlgProviderCode", "OKButton", "OK"},
+    {"dlgProviderCode", "CancelButton", "Cancel"},
+    {"Find Record", "filterBox", "Find"},
+    {"Find Record", "table", "Records"},
+    {"Check All Records", "table", "Problems"},
+};
+
+QString accessibleName(QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<no interface>");
+}
+
+// The four windows with their menu bar and their list controls under the names of the table.
+struct NamedWindows {
+    ScriptedMessageService messages;
+    FixedClock clock;
+    frmKorvanel main{messages, clock};
+    MainMenu menu{main, *main.form().cmdNext};
+    dlgProviderCode dialog{&main};
+    FindRecordDialog find{{}, QString(), &main};
+    CheckAllRecordsDialog check{RecordsCheckReport{1, 0, 1, 0, {{1, "Lee, Kim", "Missing Phone."}}},
+                                &main};
+
+    NamedWindows() {
+        menu.bar()->setObjectName("menuBar");
+        find.filterBox()->setObjectName("filterBox");
+        find.table()->setObjectName("table");
+        check.table()->setObjectName("table");
+    }
+    QWidget* window(const QString& name) {
+        for (QWidget* w : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&dialog),
+                           static_cast<QWidget*>(&find), static_cast<QWidget*>(&check)}) {
+            if (w->objectName() == name || w->windowTitle() == name)
+                return w;
+        }
+        return nullptr;
+    }
+    QWidget* control(const AccessibleNameRow& row) {
+        QWidget* top = window(row.window);
+        for (QWidget* w : top->findChildren<QWidget*>(row.control)) {
+            if (w->window() == top)
+                return w;
+        }
+        return nullptr;
+    }
+};
 
 } // namespace
 
@@ -197,8 +302,31 @@ private slots:
     }
 
     // Every caption, label and list entry is shown whole in the window's font at the design
-    // sizes; a caption that does not fit on one line wraps in a command button.
+    // sizes; a caption that does not fit on one line wraps in a command button. So too on
+    // high-resolution screens, where the whole window is drawn at 1.5 or 2 times the size.
+    void captionsFit_data() {
+        QTest::addColumn<QString>("scale");
+        for (const char* scale : {"1", "1.5", "2"})
+            QTest::newRow(QByteArray(scale) + "x") << QString(scale);
+    }
     void captionsFit() {
+        QFETCH(QString, scale);
+        if (qEnvironmentVariable("QT_SCALE_FACTOR", "1") != scale) {
+            // The scale factor is read once, when the application starts: a copy of this test
+            // started at that factor checks the row.
+            QProcess copy;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QT_SCALE_FACTOR", scale);
+            copy.setProcessEnvironment(env);
+            copy.setProcessChannelMode(QProcess::MergedChannels);
+            copy.start(QCoreApplication::applicationFilePath(),
+                       {QString("captionsFit:%1").arg(QTest::currentDataTag())});
+            QVERIFY(copy.waitForFinished(60000));
+            QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0,
+                     copy.readAll().constData());
+            return;
+        }
+        QCOMPARE(frmKorvanel(messages, clock).devicePixelRatioF(), scale.toDouble());
         frmKorvanel main(messages, clock);
         dlgProviderCode dialog(&main);
         auto& f = main.form();
@@ -247,6 +375,52 @@ private slots:
             }
             QVERIFY2(problem.isEmpty(), qPrintable(w->objectName() + ": " + problem));
         }
+    }
+
+    void accessibleNames_data() {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kAccessibleNames)); ++i) {
+            QTest::newRow(QByteArray(kAccessibleNames[i].window) + " " +
+                          kAccessibleNames[i].control)
+                << i;
+        }
+    }
+    void accessibleNames() {
+        QFETCH(int, row);
+        NamedWindows windows;
+        const AccessibleNameRow& expected = kAccessibleNames[row];
+        QWidget* w = windows.control(expected);
+        QVERIFY(w);
+        QCOMPARE(accessibleName(w), QString::fromUtf8(expected.name));
+        // An editable list keeps the focus in its text box, which a screen reader names.
+        if (auto combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
+            QCOMPARE(accessibleName(combo->lineEdit()), QString::fromUtf8(expected.name));
+    }
+
+    // No control that takes the focus or a click is missing from the table above; a button
+    // named by its caption follows a changed caption.
+    void everyControlIsNamed() {
+        NamedWindows windows;
+        QSet<QWidget*> named;
+        for (const AccessibleNameRow& row : kAccessibleNames)
+            named.insert(windows.control(row));
+        for (const char* title :
+             {"frmKorvanel", "dlgProviderCode", "Find Record", "Check All Records"}) {
+            QWidget* top = windows.window(title);
+            for (QWidget* w : top->findChildren<QWidget*>()) {
+                const bool operable =
+                    w->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(w);
+                if (!operable || w->window() != top || !w->isVisibleTo(top) ||
+                    qobject_cast<QComboBox*>(w->parentWidget()))
+                    continue;
+                QVERIFY2(named.contains(w),
+                         qPrintable(QString("%1: %2 %3 (%4)")
+                                        .arg(title, w->metaObject()->className(), w->objectName(),
+                                             accessibleName(w))));
+            }
+        }
+        windows.main.form().cmdDelete->setText("Cancel");
+        QCOMPARE(accessibleName(windows.main.form().cmdDelete), QString("Cancel"));
     }
 
     void mainTabWalk() {

@@ -20,7 +20,7 @@ class tst_WindowScreens : public QObject {
         for (int number = 90; number < 200; ++number) {
             if (QFileInfo::exists(QString("/tmp/.X%1-lock").arg(number)))
                 continue;
-            xserver.start(xvfb, {QString(":%1").arg(number), "-screen", "0", "1024x768x24",
+            xserver.start(xvfb, {QString(":%1").arg(number), "-screen", "0", "2560x1600x24",
                                  "-nolisten", "tcp"});
             if (!xserver.waitForStarted(5000))
                 return false;
@@ -65,8 +65,22 @@ private slots:
         }
     }
 
+    // On a high-resolution screen the windows are drawn larger as a whole: pictures in
+    // screens/1.5x and screens/2x.
+    void bothWindowsAreDrawn_data() {
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<QString>("subfolder");
+        QTest::newRow("1x") << "1"
+                            << "";
+        QTest::newRow("1.5x") << "1.5"
+                              << "/1.5x";
+        QTest::newRow("2x") << "2"
+                            << "/2x";
+    }
     void bothWindowsAreDrawn() {
-        const QString folder = QFileInfo(KORVANEL_EXE).absolutePath() + "/screens";
+        QFETCH(QString, scale);
+        QFETCH(QString, subfolder);
+        const QString folder = QFileInfo(KORVANEL_EXE).absolutePath() + "/screens" + subfolder;
         QDir().mkpath(folder);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::remove(folder + "/main.png");
@@ -76,6 +90,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
         env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("QT_SCALE_FACTOR", scale);
         tool.setProcessEnvironment(env);
         tool.setProcessChannelMode(QProcess::ForwardedChannels);
         tool.start(QString(KORVANEL_TOOLS_DIR) + "/tool_windowScreens", {folder});
@@ -85,8 +100,9 @@ private slots:
 
         const QImage main(folder + "/main.png");
         const QImage dialog(folder + "/dialog.png");
-        QCOMPARE(main.size(), QSize(607, 438));
-        QCOMPARE(dialog.size(), QSize(325, 82));
+        const double factor = scale.toDouble();
+        QCOMPARE(main.size(), QSize(qRound(607 * factor), qRound(438 * factor)));
+        QCOMPARE(dialog.size(), QSize(qRound(325 * factor), qRound(82 * factor)));
         QVERIFY2(colourCount(main) > 20, "the main window was not drawn");
         QVERIFY2(colourCount(dialog) > 10, "the dialog was not drawn");
     }
