@@ -97,6 +97,8 @@ void MainWindowController::keepTypedListText() {
 
 MainWindowController::~MainWindowController() {
     store_->setObserver(nullptr);
+    // The window outlives the controller: a list still to be filled must not reach back into it.
+    delete pendingCities_.data();
 }
 
 void MainWindowController::reportFileFailure(const FileStatus& status) {

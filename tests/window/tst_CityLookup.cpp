@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <memory>
+
 namespace {
 
 using F = ResultRecord;
@@ -235,6 +237,22 @@ private slots:
             QCOMPARE(controller.state().CurrentCity, city);
         }
         QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // The window outlives its controller: a list still waiting to be filled is dropped with the
+    // controller and never reaches back into it.
+    void aListStillToBeFilledGoesWithItsController() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\n");
+        frmKorvanel window(fixture.messages, fixture.clock);
+        auto controller = std::make_unique<MainWindowController>(
+            window, fixture.appPath(), MainWindowServices{fixture.printer, fixture.prompt});
+        QVERIFY(controller->StartUp());
+        QVERIFY(controller->cityListPending());
+        controller.reset();
+        QTest::mousePress(window.form().cboCity->lineEdit(), Qt::LeftButton);
+        QCOMPARE(window.form().cboCity->count(), 0);
     }
 
     void missingFilesLeaveTheListsEmpty() {
