@@ -9,6 +9,7 @@
 #include "submission/DuplicateIndex.h"
 #include "ui_frmKorvanel.h"
 #include "validation/FieldCodes.h"
+#include "window/AfterFirstPaint.h"
 #include "window/DuplicateWarning.h"
 #include "window/FieldRules.h"
 #include "window/HelpCommands.h"
@@ -153,6 +154,8 @@ void MainWindowController::keepTypedListText() {
 
 MainWindowController::~MainWindowController() {
     store_->setObserver(nullptr);
+    // The window outlives the controller: a list still to be filled must not reach back into it.
+    delete pendingCities_.data();
 }
 
 void MainWindowController::reportFileFailure(const FileStatus& status) {
@@ -176,6 +179,9 @@ bool MainWindowController::failStartUp(const FileStatus& status) {
 }
 
 void MainWindowController::runProviderCodeCheck() {
+    // The records being handed on keep the code they are checked with.
+    if (commands_->isCheckingRecords())
+        return;
     FileStatus status = providerCodeCheck_->run();
     if (!status)
         reportFileFailure(status);
@@ -273,18 +279,31 @@ FileStatus MainWindowController::loadPhysicians() {
     return status;
 }
 
+// The file is read here, so that a city file that cannot be read stops start-up as before; the
+// lines go into the list once the first record is on the screen.
 FileStatus MainWindowController::loadCities() {
-    QStringList lines;
-    FileStatus status = ReferenceText::readLines(AppPaths{state_.AppPath}.cityFile(), lines);
+    QByteArray bytes;
+    FileStatus status = SafeFile::readPrefix(AppPaths{state_.AppPath}.cityFile(), bytes);
     if (!status)
         return status;
-    const CityList cities = CityList::fromLines(lines);
+    pendingCities_ =
+        new AfterFirstPaint(window_, {controls_.cboCity, controls_.cboCity->lineEdit()},
+                            [this, bytes] { fillCities(bytes); });
+    return status;
+}
+
+bool MainWindowController::cityListPending() const {
+    return pendingCities_ && pendingCities_->pending();
+}
+
+void MainWindowController::fillCities(const QByteArray& cityFile) {
+    const CityList cities = CityList::fromLines(ReferenceText::splitLines(cityFile));
     state_.CityZipLines = cities.cityZipLines();
+    // The list is filled under the city on display, which stays as it is.
+    const QString shown = controls_.cboCity->currentText();
     // A plain string model holds a state's tens of thousands of cities far faster than one item
     // object per entry.
     controls_.cboCity->setModel(new QStringListModel(cities.cityEntries(), controls_.cboCity));
-    // The list was filled under the shown record's city, which stays as it was.
     controls_.cboCity->setCurrentIndex(-1);
-    controls_.cboCity->setEditText(state_.CurrentCity);
-    return status;
+    controls_.cboCity->setEditText(shown);
 }

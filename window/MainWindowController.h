@@ -4,9 +4,11 @@
 #include "window/MainWindowState.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
+class AfterFirstPaint;
 class Clock;
 class DuplicateIndex;
 class DuplicateWarning;
@@ -58,6 +60,9 @@ public:
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
     void runProviderCodeCheck();
+    // True until the city list read at start-up is in cboCity (it is filled once the window is
+    // first drawn, or when the operator first reaches for the list).
+    bool cityListPending() const;
 
 signals:
     // The program must end now, with this exit status.
@@ -72,6 +77,7 @@ private:
     void buildHelpMenu();
     FileStatus loadPhysicians();
     FileStatus loadCities();
+    void fillCities(const QByteArray& cityFile);
 
     frmKorvanel& window_;
     Ui::frmKorvanel& controls_;
@@ -88,4 +94,5 @@ private:
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
     HelpCommands* help_ = nullptr;
+    QPointer<AfterFirstPaint> pendingCities_;
 };

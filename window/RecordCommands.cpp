@@ -10,6 +10,7 @@
 #include "ui_frmKorvanel.h"
 #include "validation/Completeness.h"
 #include "window/Clock.h"
+#include "window/DepthGuard.h"
 #include "window/MainWindowState.h"
 #include "window/MessageService.h"
 #include "window/RecordNavigation.h"
@@ -33,7 +34,8 @@ QString adviceSentence(const FileStatus& status) {
 RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
                                RecordPresenter& presenter, Printer& printer)
     : window_(window), c_(window.form()), state_(state), store_(store), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()), printer_(printer) {
+      messages_(window.messages()), clock_(window.clock()), printer_(printer),
+      progress_(window, window.clock()) {
     connect(c_.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
     connect(c_.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
     connect(c_.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
@@ -51,14 +53,20 @@ bool RecordCommands::saveOrReport() {
         return false;
     FileStatus status = presenter_.SaveCurrentRecord();
     if (!status)
-        emit fileFailed(status);
+        reportFailure(status);
     return status.ok();
+}
+
+// A message never appears under the progress window of the pass: it goes first.
+void RecordCommands::reportFailure(const FileStatus& status) {
+    progress_.end();
+    emit fileFailed(status);
 }
 
 bool RecordCommands::showOrReport(int record, int recordCount) {
     FileStatus status = presenter_.showRecord(record, recordCount);
     if (!status)
-        emit fileFailed(status);
+        reportFailure(status);
     return status.ok();
 }
 
@@ -85,6 +93,8 @@ void RecordCommands::showBrowsingButtons() {
 }
 
 void RecordCommands::cmdNew_Click() {
+    if (isCheckingRecords())
+        return;
     if (!saveOrReport())
         return;
     // The record after the last is blank: RecordCount now counts it.
@@ -95,6 +105,8 @@ void RecordCommands::cmdNew_Click() {
 }
 
 void RecordCommands::cmdUpdate_Click() {
+    if (isCheckingRecords())
+        return;
     if (!saveOrReport())
         return;
     if (state_.EditMode != Editing::NewRecord)
@@ -110,6 +122,8 @@ void RecordCommands::cmdUpdate_Click() {
 }
 
 void RecordCommands::cmdDelete_Click() {
+    if (isCheckingRecords())
+        return;
     if (state_.FirstRecord) {
         emit finished(0);
         return;
@@ -195,6 +209,8 @@ void RecordCommands::showDeleteFailureWithFileClosed(const FileStatus& failure,
 }
 
 void RecordCommands::cmdNext_Click() {
+    if (isCheckingRecords())
+        return;
     if (state_.CurrentRecord == state_.RecordCount) {
         messages_.beep();
         messages_.show(QStringLiteral("End of file encountered!"), QStringLiteral("Last Record"),
@@ -205,6 +221,8 @@ void RecordCommands::cmdNext_Click() {
 }
 
 void RecordCommands::cmdPrevious_Click() {
+    if (isCheckingRecords())
+        return;
     if (state_.CurrentRecord == 1) {
         messages_.beep();
         messages_.show(QStringLiteral("Beginning of file encountered!"),
@@ -215,6 +233,8 @@ void RecordCommands::cmdPrevious_Click() {
 }
 
 void RecordCommands::cmdExit_Click() {
+    if (isCheckingRecords())
+        return;
     // With the data file closed after a failed delete, or a deleted record's values on display,
     // there is nothing that could be saved: Exit still ends the program.
     const bool nothingToSave = !store_.isOpen() || !presenter_.recordShown();
@@ -225,6 +245,8 @@ void RecordCommands::cmdExit_Click() {
 }
 
 void RecordCommands::cmdPrint_Click() {
+    if (isCheckingRecords())
+        return;
     if (!saveOrReport())
         return;
     const QDateTime now = clock_.now();
@@ -253,6 +275,7 @@ RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
     const CompletenessDecision decision =
         Completeness::decideIsIncompleteRecord(state_.RecordBuffer, state_.CurrentProviderCode);
     if (decision.incomplete) {
+        progress_.end();
         messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
         if (auto* control = window_.findChild<QWidget*>(decision.focusControl))
             presenter_.moveFocusTo(control);
@@ -275,10 +298,15 @@ RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
 // record that was shown when the command started (its edits are saved by then), so the
 // operator can free the disk and start the command again.
 void RecordCommands::cmdWriteEFile_Click() {
+    if (isCheckingRecords())
+        return;
+    const DepthGuard checking(checkingRecords_);
     if (!saveOrReport())
         return;
     const int startedOn = state_.CurrentRecord;
+    progress_.begin(state_.RecordCount);
     for (int record = 1; record <= state_.RecordCount; ++record) {
+        progress_.advance(record);
         if (!showOrReport(record, state_.RecordCount)) {
             returnToRecord(startedOn);
             return;
@@ -289,6 +317,7 @@ void RecordCommands::cmdWriteEFile_Click() {
         if (check != RecordCheck::Complete)
             return;
     }
+    progress_.end();
     store_.close();
     const SubmissionWriter::Outcome result =
         SubmissionWriter(state_.AppPath)

@@ -2,6 +2,7 @@
 
 #include "storage/FileStatus.h"
 #include "storage/ResultRecord.h"
+#include "window/CheckingProgress.h"
 
 #include <QObject>
 
@@ -43,6 +44,9 @@ public:
     void showNewRecordButtons();
     void showBrowsingButtons();
 
+    // True while Create Electronic File goes through the records: no command runs meanwhile.
+    bool isCheckingRecords() const { return checkingRecords_ > 0; }
+
 signals:
     // The program must end now, with this exit status.
     void finished(int exitCode);
@@ -55,6 +59,7 @@ private:
     enum class RecordCheck { Complete, Incomplete, SaveFailed };
     RecordCheck checkShownRecord();
     bool saveOrReport();
+    void reportFailure(const FileStatus& status);
     bool showOrReport(int record, int recordCount);
     bool showStoredRecordOrReport();
     bool recoverAfterFailedRemove(const FileStatus& failure, int storedBefore);
@@ -70,4 +75,6 @@ private:
     MessageService& messages_;
     Clock& clock_;
     Printer& printer_;
+    CheckingProgress progress_;
+    int checkingRecords_ = 0;
 };

@@ -41,8 +41,29 @@ public:
     }
 };
 
+// True when the box is as setText() leaves it: not edited since, nothing to undo or redo, no
+// selection, the cursor at the end. Giving such a box the text it holds changes nothing, and
+// setting it again would only lay the text out again.
+bool isUntouched(const QLineEdit* box) {
+    return !box->isModified() && !box->isUndoAvailable() && !box->isRedoAvailable() &&
+           !box->hasSelectedText() && box->cursorPosition() == box->text().size();
+}
+
+void showText(QLineEdit* box, const QString& text) {
+    if (box->text() != text || !isUntouched(box))
+        box->setText(text);
+}
+
+void showRawValue(MaskedEdit* box, const QString& value) {
+    if (box->rawValue() != value || !isUntouched(box))
+        box->setRawValue(value);
+}
+
 // Shows a text in an editable combo box as it stands, also when the list does not hold it.
 void showComboText(QComboBox* box, const QString& text) {
+    if (box->currentIndex() == -1 && box->lineEdit() && box->currentText() == text &&
+        isUntouched(box->lineEdit()))
+        return;
     box->setCurrentIndex(-1);
     box->setEditText(text);
 }
@@ -69,11 +90,12 @@ QString RecordPresenter::VersionText() {
 }
 
 QString RecordPresenter::windowTitle(int currentRecord, int recordCount) {
-    return QStringLiteral("Korvanel\u00AE Blood Lead Result Reporting - %1 - State of CM Universal "
-                          "Format  (Record %2 of %3)")
-        .arg(VersionText())
-        .arg(currentRecord)
-        .arg(recordCount);
+    // Made once: the title changes at every record shown.
+    static const QString title =
+        QStringLiteral("Korvanel\u00AE Blood Lead Result Reporting - %1 - State of CM Universal "
+                       "Format  (Record %2 of %3)")
+            .arg(VersionText(), QStringLiteral("%1"), QStringLiteral("%2"));
+    return title.arg(QString::number(currentRecord), QString::number(recordCount));
 }
 
 FileStatus RecordPresenter::showRecord(int n, int recordCount) {
@@ -99,29 +121,29 @@ FileStatus RecordPresenter::ShowCurrentRecord() {
 
 void RecordPresenter::showFields(const ResultRecord& record) {
     using F = ResultRecord;
-    c_.mskDateTaken->setRawValue(record.trimmed(F::DateTaken));
-    c_.txtLastName->setText(record.trimmed(F::LastName));
-    c_.txtFirstName->setText(record.trimmed(F::FirstName));
-    c_.txtMiddleInitial->setText(record.trimmed(F::MiddleInitial));
-    c_.mskDateOfBirth->setRawValue(record.trimmed(F::DateOfBirth));
+    showRawValue(c_.mskDateTaken, record.trimmed(F::DateTaken));
+    showText(c_.txtLastName, record.trimmed(F::LastName));
+    showText(c_.txtFirstName, record.trimmed(F::FirstName));
+    showText(c_.txtMiddleInitial, record.trimmed(F::MiddleInitial));
+    showRawValue(c_.mskDateOfBirth, record.trimmed(F::DateOfBirth));
     if (record.get(F::Sex) == QLatin1String("M"))
         c_.optMale->setChecked(true);
     else
         c_.optFemale->setChecked(true);
-    c_.txtStreetNumber->setText(record.trimmed(F::StreetNumber));
-    c_.txtStreetName->setText(record.trimmed(F::StreetName));
-    c_.txtAptNumber->setText(record.trimmed(F::AptNumber));
+    showText(c_.txtStreetNumber, record.trimmed(F::StreetNumber));
+    showText(c_.txtStreetName, record.trimmed(F::StreetName));
+    showText(c_.txtAptNumber, record.trimmed(F::AptNumber));
     showComboText(c_.cboCity, record.trimmed(F::City));
     state_.CurrentCity = c_.cboCity->currentText();
     showComboText(c_.cboZip, record.trimmed(F::Zip));
-    c_.txtParentsLast->setText(record.trimmed(F::ParentsLast));
-    c_.txtParentsFirst->setText(record.trimmed(F::ParentsFirst));
-    c_.mskPhone->setRawValue(
-        FieldCodes::phoneRawValue(record.get(F::PhoneAreaCode), record.get(F::PhoneNumber)));
+    showText(c_.txtParentsLast, record.trimmed(F::ParentsLast));
+    showText(c_.txtParentsFirst, record.trimmed(F::ParentsFirst));
+    showRawValue(c_.mskPhone, FieldCodes::phoneRawValue(record.get(F::PhoneAreaCode),
+                                                        record.get(F::PhoneNumber)));
     window_.selectEntry(c_.cboRaceCode, FieldCodes::raceEntryIndex(record.trimmed(F::RaceCode)));
     window_.selectEntry(c_.cboAncestry,
                         FieldCodes::ancestryEntryIndex(record.trimmed(F::Ancestry)));
-    c_.mskAnalysisDate->setRawValue(record.trimmed(F::AnalysisDate));
+    showRawValue(c_.mskAnalysisDate, record.trimmed(F::AnalysisDate));
     showResult(record);
     // Only "V" is venous; anything else shows the default, capillary.
     if (record.get(F::TestType) == QLatin1String("V"))
@@ -129,8 +151,8 @@ void RecordPresenter::showFields(const ResultRecord& record) {
     else
         c_.optCapillary->setChecked(true);
     showComboText(c_.cboPhysician, record.trimmed(F::Physician));
-    c_.txtProviderCode->setText(state_.CurrentProviderCode);
-    c_.txtAnalysisMethod->setText(QStringLiteral("HHLA"));
+    showText(c_.txtProviderCode, state_.CurrentProviderCode);
+    showText(c_.txtAnalysisMethod, QStringLiteral("HHLA"));
 }
 
 void RecordPresenter::showResult(const ResultRecord& record) {
@@ -150,7 +172,7 @@ void RecordPresenter::showResult(const ResultRecord& record) {
     case ResultState::Measured:
         c_.optPbResult->setChecked(true);
         c_.txtPb->setEnabled(true);
-        c_.txtPb->setText(record.trimmed(ResultRecord::PbResult));
+        showText(c_.txtPb, record.trimmed(ResultRecord::PbResult));
         break;
     }
 }
@@ -206,6 +228,12 @@ FileStatus RecordPresenter::SaveCurrentRecord() {
 
 void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
     const bool highlight = Highlight::needsHighlight(controlText(control));
+    // A new palette that changes no colour only costs: it is resolved again, sent to the
+    // control and its children, and the control repainted.
+    const auto marking = markings_.constFind(control);
+    if (marking != markings_.cend() && marking->highlighted == highlight &&
+        marking->paletteKey == control->palette().cacheKey())
+        return;
     // The normal colour is the platform's, per colour group, so that a disabled box still looks
     // disabled and the look follows the desktop's palette.
     const QPalette normal = QApplication::palette(control);
@@ -222,6 +250,7 @@ void RecordPresenter::MandatoryFieldHighlight(QWidget* control) {
     control->setPalette(palette);
     control->setProperty(kMarkedProperty, highlight);
     control->update();
+    markings_.insert(control, Marking{highlight, control->palette().cacheKey()});
 }
 
 void RecordPresenter::SetMandatoryFieldHighlights() {

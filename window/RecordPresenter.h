@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <QHash>
+
 #include <array>
 
 class QWidget;
@@ -58,6 +60,13 @@ public:
     bool isMovingFocus() const { return movingFocus_ > 0; }
 
 private:
+    // The colour last given to a control, and its palette then: a control whose mark and
+    // palette are as they were needs no new palette.
+    struct Marking {
+        bool highlighted = false;
+        qint64 paletteKey = 0;
+    };
+
     void showFields(const ResultRecord& record);
     void showResult(const ResultRecord& record);
     void focusDateTaken();
@@ -70,4 +79,5 @@ private:
     bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.
     std::array<QWidget*, MandatoryControlNames.size()> mandatory_{};
+    QHash<const QWidget*, Marking> markings_;
 };

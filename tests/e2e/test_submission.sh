@@ -4,7 +4,8 @@
 # is gone and the program ends after its report. Then the records are put back into the data file,
 # as a crash between publishing the file and removing the data file leaves them: the next start
 # asks to finish that submission, Yes (the default) empties the data file, and the window shows
-# an empty first record.
+# an empty first record. Last, a pass over 65,536 records shows its progress window, and clicks and
+# keys meant for the main window meanwhile do nothing: every record is handed on.
 . "$(dirname "$0")/lib.sh"
 e2e_begin submission "$@"
 
@@ -96,3 +97,29 @@ expect_program_ended
 wait_for "$E2E_TIMEOUT" file_size_is "$DATA/Korvanel.dat" 198 || fail "Exit saved no record"
 [ -z "$(head -c 49 "$DATA/Korvanel.dat" | tr -d ' ')" ] ||
     fail "the record shown was not empty: $(head -c 49 "$DATA/Korvanel.dat")"
+
+step "65,536 records: the pass shows its progress and takes no input meanwhile"
+complete Adams Beth "Pine Lane" >"$WORK/long.dat"
+for _ in $(seq 16); do
+    cat "$WORK/long.dat" "$WORK/long.dat" >"$WORK/double.dat"
+    mv "$WORK/double.dat" "$WORK/long.dat"
+done
+cp "$WORK/long.dat" "$DATA/Korvanel.dat"
+chmod 600 "$DATA/Korvanel.dat"
+start_program
+answer_box "Record Limit Notification"
+find_main_window
+click cmdWriteEFile
+progress=$(find_window '^Create Electronic File$') || fail "no progress window appeared"
+screenshot "$JOURNEY-progress"
+click cmdDelete
+click cmdNew
+press alt+x
+xwininfo -id "$progress" 2>/dev/null | grep -q IsViewable ||
+    echo "note: the pass ended before the clicks; they met the report box instead"
+find_window '^Electronic Submission File Created$' >/dev/null || fail "no report box appeared"
+expect_no_box "Delete Record Confirmation"
+box_closed "$progress" || fail "the progress window is still open"
+expect_file "$APP/Submit/$(ls "$APP/Submit" | grep '_0002\.txt$')" "$WORK/long.dat"
+answer_box "Electronic Submission File Created"
+expect_program_ended

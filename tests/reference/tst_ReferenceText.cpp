@@ -25,6 +25,10 @@ private slots:
                                      << QStringList{"  Dr. Smith  ", "\tDr. Jones"};
         QTest::newRow("Windows-1252")
             << QByteArray("Jos\xe9 \x80\x93\r\n") << QStringList{QString::fromUtf8("José €“")};
+        QTest::newRow("each line decoded on its own")
+            << QByteArray("\xe9\r\n\x80\xe9\n\xe9\x9f")
+            << QStringList{QString::fromUtf8("é"), QString::fromUtf8("€é"),
+                           QString::fromUtf8("éŸ")};
     }
     void splitLines() {
         QFETCH(QByteArray, bytes);

@@ -15,7 +15,8 @@
 //   next-all        Next through COUNT records (timed)
 //   print           Print the record shown through the real printer (PDF without a printer; timed)
 //   delete-timed    delete, timed
-//   submit-timed    submit, timed
+//   submit-timed    submit, timed; the clock runs from the fixed moment, so that a long pass
+//                   shows its progress window as it does for the operator
 //
 // Prints, on stdout, one line each:
 //   STARTED ok|failed                     after StartUp() returned
@@ -73,6 +74,17 @@ void printMessages(ScriptedMessageService& messages, qsizetype& printed) {
     std::fflush(stdout);
 }
 
+// The fixed moment, moving on with the real time since the start of the process.
+class RunningClock : public Clock {
+public:
+    explicit RunningClock(const QDateTime& start) : start_(start) { elapsed_.start(); }
+    QDateTime now() const override { return start_.addMSecs(elapsed_.elapsed()); }
+
+private:
+    QDateTime start_;
+    QElapsedTimer elapsed_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +103,10 @@ int main(int argc, char** argv) {
     ScriptedMessageService messages;
     if (qEnvironmentVariable("KORVANEL_OPERATE_ANSWER") == QLatin1String("no"))
         messages.queueAnswer(MessageAnswer::No);
-    FixedClock clock;
+    FixedClock fixedClock;
+    RunningClock runningClock(fixedClock.now());
+    Clock& clock = operation == QLatin1String("submit-timed") ? static_cast<Clock&>(runningClock)
+                                                              : static_cast<Clock&>(fixedClock);
     FakePrinter fakePrinter;
     QtPrinter realPrinter;
     ScriptedProviderCodePrompt prompt;

@@ -96,6 +96,9 @@ bool MainWindowFixture::start() {
         window_->activateWindow();
         if (!QTest::qWaitForWindowActive(window_.get()))
             qWarning("the main window did not become active");
+        // The city list goes into its box once the window has been drawn.
+        if (!QTest::qWaitFor([this] { return !controller_->cityListPending(); }, 5000))
+            qWarning("the city list was not filled");
     }
     return started;
 }

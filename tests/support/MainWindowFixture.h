@@ -73,7 +73,8 @@ public:
     // Writes AppData/provider.txt.
     void setProviderFile(const QByteArray& bytes) const;
 
-    // Builds the window and its controller and runs start-up; the window is shown and active.
+    // Builds the window and its controller and runs start-up; the window is shown and active,
+    // and the city list is in its box.
     // Returns what StartUp() returned.
     bool start();
 

@@ -4,9 +4,13 @@
 #include "window/frmKorvanel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
 
 namespace {
 
@@ -185,6 +189,70 @@ private slots:
         // The lists are only offered: nothing is put into the boxes of the blank record.
         QCOMPARE(fixture.form().cboPhysician->currentText(), QString());
         QCOMPARE(fixture.form().cboCity->currentText(), QString());
+    }
+
+    // The city list goes into its box after the first record is on the screen, but it is
+    // complete whenever the operator first reaches for the box.
+    void theCityListIsCompleteWhenFirstReachedFor_data() {
+        QTest::addColumn<QString>("reach");
+        QTest::newRow("left alone until the window is drawn") << QString();
+        QTest::newRow("a click on the box") << QString("click");
+        QTest::newRow("a key in the box") << QString("key");
+        QTest::newRow("a turn of the wheel over the box") << QString("wheel");
+    }
+    void theCityListIsCompleteWhenFirstReachedFor() {
+        QFETCH(QString, reach);
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\nBeta,X,00021\r\n");
+        fixture.writeRecords({MainWindowFixture::completeRecord()});
+        frmKorvanel window(fixture.messages, fixture.clock);
+        MainWindowController controller(window, fixture.appPath(),
+                                        MainWindowServices{fixture.printer, fixture.prompt});
+        QVERIFY(controller.StartUp());
+        QComboBox* cboCity = window.form().cboCity;
+        QVERIFY(window.windowTitle().endsWith("(Record 1 of 1)"));
+        const QString city = cboCity->currentText();
+        QVERIFY(!city.isEmpty());
+
+        if (reach == "click") {
+            QTest::mousePress(cboCity->lineEdit(), Qt::LeftButton);
+        } else if (reach == "key") {
+            QTest::keyClick(cboCity->lineEdit(), Qt::Key_Down);
+        } else if (reach == "wheel") {
+            QWheelEvent wheel(QPointF(5, 5), cboCity->mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(cboCity, &wheel);
+        } else {
+            QVERIFY(controller.cityListPending());
+            QTRY_VERIFY(!controller.cityListPending());
+        }
+        QVERIFY(!controller.cityListPending());
+        QCOMPARE(entries(cboCity), (QStringList{"Alpha", "Beta"}));
+        QCOMPARE(controller.state().CityZipLines, (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
+        // A key or the wheel chooses from the list; otherwise the record's city stays shown.
+        if (reach.isEmpty() || reach == "click") {
+            QCOMPARE(cboCity->currentText(), city);
+            QCOMPARE(controller.state().CurrentCity, city);
+        }
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // The window outlives its controller: a list still waiting to be filled is dropped with the
+    // controller and never reaches back into it.
+    void aListStillToBeFilledGoesWithItsController() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\n");
+        frmKorvanel window(fixture.messages, fixture.clock);
+        auto controller = std::make_unique<MainWindowController>(
+            window, fixture.appPath(), MainWindowServices{fixture.printer, fixture.prompt});
+        QVERIFY(controller->StartUp());
+        QVERIFY(controller->cityListPending());
+        controller.reset();
+        QTest::mousePress(window.form().cboCity->lineEdit(), Qt::LeftButton);
+        QCOMPARE(window.form().cboCity->count(), 0);
     }
 
     void missingFilesLeaveTheListsEmpty() {

@@ -488,6 +488,47 @@ private slots:
         QVERIFY(fixture.window().windowTitle().endsWith("  (Record 3 of 3)"));
     }
 
+    // Showing a record leaves every box as a fresh display does, also when the operator had
+    // typed exactly the value of the record shown next: nothing to undo back into the other
+    // record's text, not marked as edited.
+    void aBoxTypedToTheNextRecordsValueIsShownAfresh_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("text box") << "txtLastName"
+                                  << "Baker";
+        QTest::newRow("masked box") << "mskDateTaken"
+                                    << "03042025";
+        QTest::newRow("editable list") << "cboCity"
+                                       << "Ogdenville";
+    }
+    void aBoxTypedToTheNextRecordsValueIsShownAfresh() {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        MainWindowFixture fixture;
+        const ResultRecord second = with(MainWindowFixture::completeRecord("Baker"),
+                                         {{F::DateTaken, "03042025"}, {F::City, "Ogdenville"}});
+        showStored(fixture, {MainWindowFixture::completeRecord("Adams"), second});
+        QWidget* control = fixture.window().findChild<QWidget*>(box);
+        auto* edit = qobject_cast<QLineEdit*>(control);
+        if (!edit)
+            edit = qobject_cast<QComboBox*>(control)->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        edit->setCursorPosition(0);
+        QTest::keyClicks(edit, typed);
+        auto* masked = qobject_cast<MaskedEdit*>(edit);
+        QCOMPARE(masked ? masked->rawValue() : edit->text(), typed);
+        QVERIFY(edit->isUndoAvailable());
+
+        fixture.state().CurrentRecord = 2;
+        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QCOMPARE(masked ? masked->rawValue() : edit->text(), typed);
+        QVERIFY(!edit->isUndoAvailable());
+        QVERIFY(!edit->isModified());
+        QVERIFY(!edit->hasSelectedText());
+    }
+
     void focusEndsInTheDateTakenBox() {
         MainWindowFixture fixture;
         showStored(fixture, {MainWindowFixture::completeRecord(),

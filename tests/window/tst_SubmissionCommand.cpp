@@ -1,12 +1,17 @@
 #include "support/MainWindowFixture.h"
+#include "window/CheckingProgress.h"
 #include "window/MainWindowController.h"
 #include "window/frmKorvanel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 // "Create Electronic File" through its button on a real program folder.
 class tst_SubmissionCommand : public QObject {
@@ -39,7 +44,161 @@ class tst_SubmissionCommand : public QObject {
         return bytes;
     }
 
+    static QList<ResultRecord> numberedRecords(int count) {
+        QList<ResultRecord> records;
+        for (int i = 1; i <= count; ++i)
+            records += MainWindowFixture::completeRecord(QStringLiteral("Record%1").arg(i));
+        return records;
+    }
+
+    static QWidget* visibleProgressWindow() {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == QLatin1String("Create Electronic File"))
+                return top;
+        }
+        return nullptr;
+    }
+
+    // What an operator's input could change: the window's state, every text box, and which
+    // windows are open.
+    static QString snapshot(MainWindowFixture& fixture) {
+        QString seen = fixture.describeWindowState();
+        for (QLineEdit* box : fixture.window().findChildren<QLineEdit*>())
+            seen += QLatin1Char('|') + box->text();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible())
+                seen += QLatin1Char('|') + QString::fromLatin1(top->metaObject()->className());
+        }
+        return seen;
+    }
+
+    // One attempt of the operator's: "click:BUTTON" presses a button as the program would,
+    // "mouse:BUTTON" clicks it and "key:..." types through the window system, as input arrives.
+    static void tryInput(MainWindowFixture& fixture, const QString& what) {
+        QWindow* window = fixture.window().windowHandle();
+        const QString target = what.section(QLatin1Char(':'), 1);
+        auto* button = fixture.window().findChild<QAbstractButton*>(target);
+        if (what.startsWith(QLatin1String("click:"))) {
+            button->click();
+        } else if (what.startsWith(QLatin1String("mouse:"))) {
+            QTest::mouseClick(window, Qt::LeftButton, {},
+                              button->mapTo(&fixture.window(), button->rect().center()));
+        } else if (what == QLatin1String("key:1")) {
+            QTest::keyClick(window, Qt::Key_1);
+        } else if (what == QLatin1String("key:Ctrl+F")) {
+            QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier);
+        }
+    }
+
 private slots:
+    // A pass long enough to be seen shows which record it checks and takes no input meanwhile:
+    // no command runs in its middle and the pass is not started again inside itself.
+    void noCommandRunsWhileTheRecordsAreChecked_data() {
+        QTest::addColumn<int>("recordCount");
+        QTest::addColumn<QString>("attempt");
+        QTest::addColumn<bool>("progressShown");
+        QTest::newRow("a short pass shows no progress") << 3 << QString() << false;
+        QTest::newRow("a long pass shows its progress") << 40 << QString() << true;
+        for (const char* button :
+             {"cmdNew", "cmdDelete", "cmdUpdate", "cmdPrevious", "cmdNext", "cmdPrint",
+              "cmdWriteEFile", "cmdExit", "cmdChangeProviderCode"}) {
+            QTest::addRow("%s pressed", button)
+                << 40 << QStringLiteral("click:%1").arg(QLatin1String(button)) << true;
+        }
+        QTest::newRow("mouse on Delete") << 40 << QString("mouse:cmdDelete") << true;
+        QTest::newRow("mouse on a Today button")
+            << 40 << QString("mouse:cmdDateTakenToday") << true;
+        QTest::newRow("a digit typed") << 40 << QString("key:1") << true;
+        QTest::newRow("the Find Record shortcut") << 40 << QString("key:Ctrl+F") << true;
+    }
+    void noCommandRunsWhileTheRecordsAreChecked() {
+        QFETCH(int, recordCount);
+        QFETCH(QString, attempt);
+        QFETCH(bool, progressShown);
+        QCOMPARE(CheckingProgress::text(5000, 10000), QString("Checking record 5,000 of 10,000"));
+        MainWindowFixture fixture;
+        const QList<ResultRecord> records = numberedRecords(recordCount);
+        QVERIFY(startWith(fixture, records));
+
+        // 30 ms pass at every reading of the clock; the window is watched at every reading.
+        const qint64 stepMs = 30;
+        int readings = 0, lastChange = 0, longestGap = 0;
+        bool attempted = false, everShown = false;
+        QString lastText, failure;
+        const QRegularExpression shownText(
+            QStringLiteral("^Checking record \\d+ of %1$").arg(recordCount));
+        fixture.clock.advanceOnEveryReading(stepMs);
+        fixture.clock.onReading = [&] {
+            ++readings;
+            QWidget* progress = visibleProgressWindow();
+            if (!progress)
+                return;
+            everShown = true;
+            const QString text = progress->findChild<QLabel*>()->text();
+            if (!shownText.match(text).hasMatch())
+                failure = "shown: " + text;
+            if (text != lastText) {
+                if (!lastText.isEmpty())
+                    longestGap = std::max(longestGap, readings - lastChange);
+                lastText = text;
+                lastChange = readings;
+            }
+            if (attempted || attempt.isEmpty())
+                return;
+            attempted = true;
+            if (!progress->isModal())
+                failure = "the progress window lets input through to the main window";
+            const QString before = snapshot(fixture);
+            tryInput(fixture, attempt);
+            if (snapshot(fixture) != before)
+                failure = "changed: " + snapshot(fixture) + " / was: " + before;
+        };
+        submit(fixture);
+        fixture.clock.onReading = nullptr;
+
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(everShown, progressShown);
+        QCOMPARE(attempted, !attempt.isEmpty());
+        QVERIFY2(longestGap * stepMs <= 100, qPrintable(QString::number(longestGap * stepMs)));
+        QVERIFY(!visibleProgressWindow());
+        // The pass went through as if nothing had been tried: every record once, one report.
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("Electronic Submission File Created"));
+        QCOMPARE(submitted(fixture).size(), 1);
+        QCOMPARE(fixture.readFile("Submit/" + submitted(fixture).first()), bytesOf(records));
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+    }
+
+    // The progress window goes before the message of an incomplete record, and the operator is
+    // left in the missing field of the main window.
+    void aLongPassStopsAtAnIncompleteRecordWithoutItsProgress() {
+        MainWindowFixture fixture;
+        QList<ResultRecord> records = numberedRecords(40);
+        records[29].set(ResultRecord::StreetName, QString());
+        QVERIFY(startWith(fixture, records));
+        fixture.clock.advanceOnEveryReading(30);
+        bool shownBefore = false;
+        fixture.clock.onReading = [&] { shownBefore = shownBefore || visibleProgressWindow(); };
+        bool shownWithMessage = true;
+        fixture.messages.whileOpen = [&](const ScriptedMessageService::Message&) {
+            shownWithMessage = visibleProgressWindow() != nullptr;
+        };
+        submit(fixture);
+        fixture.clock.onReading = nullptr;
+
+        QVERIFY(shownBefore);
+        QVERIFY(!shownWithMessage);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].text, QString("Missing Street Name."));
+        QCOMPARE(fixture.state().CurrentRecord, 30);
+        QTRY_COMPARE(QApplication::focusWidget(), fixture.form().txtStreetName);
+        QVERIFY(submitted(fixture).isEmpty());
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), bytesOf(records));
+        // The commands work again.
+        QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        QCOMPARE(fixture.state().CurrentRecord, 31);
+    }
+
     void oneCompleteRecordBecomesTheSubmissionFile() {
         MainWindowFixture fixture;
         const ResultRecord record = MainWindowFixture::completeRecord();
