@@ -192,7 +192,7 @@ int main(int argc, char* argv[]) {
         QList<ResultRecord> records;
         QElapsedTimer timer;
         timer.start();
-        if (!readStoredRecords(store, records) || records.size() != kRecords)
+        if (!StoredRecords::readAll(store, records) || records.size() != kRecords)
             fail(QStringLiteral("cannot read the records"));
         reads.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }

@@ -69,8 +69,9 @@ QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& c
             const ResultRecord& record = records.at(next);
             all << recordLine(QString::number(next + 1), record.trimmed(F::LastName),
                               record.trimmed(F::FirstName),
-                              displayDate(record.trimmed(F::DateOfBirth)),
-                              displayDate(record.trimmed(F::DateTaken)), displayResult(record));
+                              RecordList::displayDate(record.trimmed(F::DateOfBirth)),
+                              RecordList::displayDate(record.trimmed(F::DateTaken)),
+                              RecordList::displayResult(record));
         }
     }
     return all;

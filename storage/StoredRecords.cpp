@@ -2,7 +2,7 @@
 
 #include "storage/RecordStore.h"
 
-FileStatus readStoredRecords(const RecordStore& store, QList<ResultRecord>& records) {
+FileStatus StoredRecords::readAll(const RecordStore& store, QList<ResultRecord>& records) {
     records.clear();
     int count = 0;
     if (FileStatus counted = store.count(count); !counted)

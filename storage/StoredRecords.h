@@ -7,5 +7,9 @@
 
 class RecordStore;
 
+namespace StoredRecords {
+
 // Every stored record, record 1 first. On failure records is empty.
-FileStatus readStoredRecords(const RecordStore& store, QList<ResultRecord>& records);
+FileStatus readAll(const RecordStore& store, QList<ResultRecord>& records);
+
+} // namespace StoredRecords

@@ -52,7 +52,7 @@ bool DuplicateIndex::isSubmissionFileName(const QString& name) {
 DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {
     using F = ResultRecord;
     Entry entry;
-    entry.key = duplicateKey(record);
+    entry.key = DuplicateRule::duplicateKey(record);
     if (entry.key.isEmpty())
         return entry;
     entry.match.lastName = record.trimmed(F::LastName);
@@ -75,7 +75,7 @@ FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString
     if (storedKnown_ && storedCount() == stored)
         return FileStatus::success();
     QList<ResultRecord> records;
-    FileStatus status = readStoredRecords(store, records);
+    FileStatus status = StoredRecords::readAll(store, records);
     if (!status) {
         storedKnown_ = false;
         return status;
@@ -122,8 +122,8 @@ FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
             match.firstName = fieldOf(bytes, start, F::FirstName);
             match.dateOfBirth = fieldOf(bytes, start, F::DateOfBirth);
             match.dateTaken = fieldOf(bytes, start, F::DateTaken);
-            const QString key =
-                duplicateKey(match.lastName, match.firstName, match.dateOfBirth, match.dateTaken);
+            const QString key = DuplicateRule::duplicateKey(match.lastName, match.firstName,
+                                                            match.dateOfBirth, match.dateTaken);
             ++sentCount_;
             if (!key.isEmpty() && !sent_.contains(key))
                 sent_.insert(key, match);
@@ -135,7 +135,7 @@ FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
 
 std::optional<DuplicateMatch> DuplicateIndex::find(const ResultRecord& record,
                                                    int ownNumber) const {
-    const QString key = duplicateKey(record);
+    const QString key = DuplicateRule::duplicateKey(record);
     if (key.isEmpty())
         return std::nullopt;
     for (const Entry& entry : stored_) {
@@ -172,7 +172,7 @@ void DuplicateIndex::recordRemoved(int k) {
         stored_[i].match.recordNumber = int(i + 1);
 }
 
-QString possibleDuplicateMessage(const DuplicateMatch& match) {
+QString DuplicateIndex::possibleDuplicateMessage(const DuplicateMatch& match) {
     const QString other =
         match.recordNumber > 0
             ? QStringLiteral("Record %1 of the data file").arg(match.recordNumber)
@@ -180,6 +180,6 @@ QString possibleDuplicateMessage(const DuplicateMatch& match) {
     return QStringLiteral("%1 has the same patient and dates as the record just saved:\r\n"
                           "%2, %3, born %4, sample taken %5.\r\n\r\n"
                           "If it is the same result, delete the new record with Delete.")
-        .arg(other, match.lastName, match.firstName, displayDate(match.dateOfBirth),
-             displayDate(match.dateTaken));
+        .arg(other, match.lastName, match.firstName, RecordList::displayDate(match.dateOfBirth),
+             RecordList::displayDate(match.dateTaken));
 }

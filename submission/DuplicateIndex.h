@@ -26,6 +26,9 @@ struct DuplicateMatch {
 // written and removed, and the records of the submission files in Submit, read once.
 class DuplicateIndex : public RecordStoreObserver {
 public:
+    // The "Possible Duplicate" message for a record just saved that matches another one.
+    static QString possibleDuplicateMessage(const DuplicateMatch& match);
+
     // Reads the submission files until they have been read whole once, and the stored records
     // whenever the index does not know them yet or their number no longer matches the store (a
     // delete that failed on its way may still have taken effect). The first failure to read the
@@ -67,6 +70,4 @@ private:
     int sentCount_ = 0;
 };
 
-// The "Possible Duplicate" message for a record just saved that matches another one.
-QString possibleDuplicateMessage(const DuplicateMatch& match);
 inline constexpr char PossibleDuplicateTitle[] = "Possible Duplicate";

@@ -41,13 +41,14 @@ QString RecordsCheckReport::summary() const {
         .arg(counted(duplicates, "possible duplicate", "possible duplicates"));
 }
 
-RecordsCheckReport checkAllRecords(const QList<ResultRecord>& records,
-                                   const QString& currentProviderCode, const DuplicateIndex& sent) {
+RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& records,
+                                                 const QString& currentProviderCode,
+                                                 const DuplicateIndex& sent) {
     QHash<QString, QList<int>> numbersByKey;
     QStringList keys;
     keys.reserve(records.size());
     for (int i = 0; i < records.size(); ++i) {
-        keys.append(duplicateKey(records.at(i)));
+        keys.append(DuplicateRule::duplicateKey(records.at(i)));
         if (!keys.last().isEmpty())
             numbersByKey[keys.last()].append(i + 1);
     }

@@ -28,5 +28,9 @@ struct RecordsCheckReport {
     QString summary() const;
 };
 
+namespace RecordsCheck {
+
 RecordsCheckReport checkAllRecords(const QList<ResultRecord>& records,
                                    const QString& currentProviderCode, const DuplicateIndex& sent);
+
+} // namespace RecordsCheck

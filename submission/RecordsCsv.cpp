@@ -69,7 +69,7 @@ QStringList RecordsCsv::values(const ResultRecord& record) {
     // Trimmed of every white space, a tab or line break included, so that nothing hides in
     // front of a formula's first character.
     auto text = [&](F::Field field) { return record.get(field).trimmed(); };
-    auto date = [&](F::Field field) { return displayDate(text(field)); };
+    auto date = [&](F::Field field) { return RecordList::displayDate(text(field)); };
     const QString sex = text(F::Sex);
     const QString race = text(F::RaceCode);
     const QString ancestry = text(F::Ancestry);

@@ -2,8 +2,8 @@
 
 #include "storage/TextValue.h"
 
-QString duplicateKey(const QString& lastName, const QString& firstName, const QString& dateOfBirth,
-                     const QString& dateTaken) {
+QString DuplicateRule::duplicateKey(const QString& lastName, const QString& firstName,
+                                    const QString& dateOfBirth, const QString& dateTaken) {
     const QString parts[] = {TextValue::trimBlanks(lastName).toCaseFolded(),
                              TextValue::trimBlanks(firstName).toCaseFolded(),
                              TextValue::trimBlanks(dateOfBirth), TextValue::trimBlanks(dateTaken)};
@@ -17,12 +17,13 @@ QString duplicateKey(const QString& lastName, const QString& firstName, const QS
     return key;
 }
 
-QString duplicateKey(const ResultRecord& record) {
-    return duplicateKey(record.get(ResultRecord::LastName), record.get(ResultRecord::FirstName),
-                        record.get(ResultRecord::DateOfBirth), record.get(ResultRecord::DateTaken));
+QString DuplicateRule::duplicateKey(const ResultRecord& record) {
+    return DuplicateRule::duplicateKey(
+        record.get(ResultRecord::LastName), record.get(ResultRecord::FirstName),
+        record.get(ResultRecord::DateOfBirth), record.get(ResultRecord::DateTaken));
 }
 
-bool isPossibleDuplicate(const ResultRecord& a, const ResultRecord& b) {
-    const QString key = duplicateKey(a);
-    return !key.isEmpty() && key == duplicateKey(b);
+bool DuplicateRule::isPossibleDuplicate(const ResultRecord& a, const ResultRecord& b) {
+    const QString key = DuplicateRule::duplicateKey(a);
+    return !key.isEmpty() && key == DuplicateRule::duplicateKey(b);
 }

@@ -8,9 +8,13 @@
 // case and surrounding blanks ignored) with the same date of birth and the same date taken.
 // A record with any of the four blank never matches: it is not yet known whose result it is.
 
+namespace DuplicateRule {
+
 // The text two possible duplicates share; empty when any of the four fields is blank.
 QString duplicateKey(const QString& lastName, const QString& firstName, const QString& dateOfBirth,
                      const QString& dateTaken);
 QString duplicateKey(const ResultRecord& record);
 
 bool isPossibleDuplicate(const ResultRecord& a, const ResultRecord& b);
+
+} // namespace DuplicateRule

@@ -17,7 +17,7 @@ QString dateOrder(const QString& stored) {
 
 } // namespace
 
-QString displayDate(const QString& storedDate) {
+QString RecordList::displayDate(const QString& storedDate) {
     const QString date = TextValue::trimBlanks(storedDate);
     QString shown = date.left(2);
     if (date.size() > 2)
@@ -27,7 +27,7 @@ QString displayDate(const QString& storedDate) {
     return shown;
 }
 
-QString displayResult(const ResultRecord& record) {
+QString RecordList::displayResult(const ResultRecord& record) {
     switch (EntryRules::storedResultDisplay(record).state) {
     case ResultState::Low:
         return QStringLiteral("Low");
@@ -39,7 +39,7 @@ QString displayResult(const ResultRecord& record) {
     return record.trimmed(ResultRecord::PbResult);
 }
 
-QString recordStatus(const ResultRecord& record, const QString& currentProviderCode) {
+QString RecordList::recordStatus(const ResultRecord& record, const QString& currentProviderCode) {
     const CompletenessDecision decision =
         Completeness::decideIsIncompleteRecord(record, currentProviderCode);
     if (!decision.incomplete)
@@ -50,24 +50,24 @@ QString recordStatus(const ResultRecord& record, const QString& currentProviderC
     return message;
 }
 
-RecordSearchKeys recordSearchKeys(const ResultRecord& record) {
+RecordSearchKeys RecordList::recordSearchKeys(const ResultRecord& record) {
     using F = ResultRecord;
     return {record.trimmed(F::LastName).toCaseFolded(), record.trimmed(F::FirstName).toCaseFolded(),
             record.trimmed(F::DateOfBirth), record.trimmed(F::DateTaken)};
 }
 
-RecordListRow recordListRow(int number, const ResultRecord& record,
-                            const QString& currentProviderCode) {
+RecordListRow RecordList::recordListRow(int number, const ResultRecord& record,
+                                        const QString& currentProviderCode) {
     using F = ResultRecord;
     RecordListRow row;
     row.number = number;
-    row.keys = recordSearchKeys(record);
+    row.keys = RecordList::recordSearchKeys(record);
     row.lastName = record.trimmed(F::LastName);
     row.firstName = record.trimmed(F::FirstName);
-    row.dateOfBirth = displayDate(row.keys.dateOfBirthDigits);
-    row.dateTaken = displayDate(row.keys.dateTakenDigits);
-    row.result = displayResult(record);
-    row.status = recordStatus(record, currentProviderCode);
+    row.dateOfBirth = RecordList::displayDate(row.keys.dateOfBirthDigits);
+    row.dateTaken = RecordList::displayDate(row.keys.dateTakenDigits);
+    row.result = RecordList::displayResult(record);
+    row.status = RecordList::recordStatus(record, currentProviderCode);
     row.dateOfBirthOrder = dateOrder(row.keys.dateOfBirthDigits);
     row.dateTakenOrder = dateOrder(row.keys.dateTakenDigits);
     switch (EntryRules::storedResultDisplay(record).state) {

@@ -11,7 +11,6 @@ struct RecordSearchKeys {
     QString dateOfBirthDigits; // as stored, MMDDYYYY, trimmed
     QString dateTakenDigits;
 };
-RecordSearchKeys recordSearchKeys(const ResultRecord& record);
 
 // One line of a list of stored records, as the operator reads it: the record's number, the
 // patient, the dates as MM/DD/YYYY, the result and whether the record is ready to be sent.
@@ -31,20 +30,6 @@ struct RecordListRow {
     double resultOrder = 0; // Low below every value, High above
 };
 
-// The row of stored record number; the status judges it under the provider code in force.
-RecordListRow recordListRow(int number, const ResultRecord& record,
-                            const QString& currentProviderCode);
-
-// A stored date MMDDYYYY as MM/DD/YYYY; a partly typed one shows the separators it reaches
-// ("1206" gives "12/06"), a blank one nothing.
-QString displayDate(const QString& storedDate);
-
-// "Low" and "High" for results beyond the analyzer's range, otherwise PbResult as stored, trimmed.
-QString displayResult(const ResultRecord& record);
-
-// "Complete", or the first gap's message with its line breaks turned into blanks.
-QString recordStatus(const ResultRecord& record, const QString& currentProviderCode);
-
 // What the operator types into a list's filter box. A row stays when its last or first name
 // contains the text (case and surrounding blanks ignored), or, when the text is a date or part
 // of one (digits with "/", "-", "." or blanks), when its digits appear in the date of birth or
@@ -61,3 +46,24 @@ private:
     QString text_;   // trimmed and case-folded
     QString digits_; // empty unless the text is a date or part of one
 };
+
+namespace RecordList {
+
+// The filter's keys of a record.
+RecordSearchKeys recordSearchKeys(const ResultRecord& record);
+
+// The row of stored record number; the status judges it under the provider code in force.
+RecordListRow recordListRow(int number, const ResultRecord& record,
+                            const QString& currentProviderCode);
+
+// A stored date MMDDYYYY as MM/DD/YYYY; a partly typed one shows the separators it reaches
+// ("1206" gives "12/06"), a blank one nothing.
+QString displayDate(const QString& storedDate);
+
+// "Low" and "High" for results beyond the analyzer's range, otherwise PbResult as stored, trimmed.
+QString displayResult(const ResultRecord& record);
+
+// "Complete", or the first gap's message with its line breaks turned into blanks.
+QString recordStatus(const ResultRecord& record, const QString& currentProviderCode);
+
+} // namespace RecordList

@@ -15,6 +15,7 @@ void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& reco
         return;
     }
     if (const auto match = index_.find(record, recordNumber))
-        messages_.show(possibleDuplicateMessage(*match), QLatin1String(PossibleDuplicateTitle),
-                       MessageButtons::Ok, MessageIcon::Warning);
+        messages_.show(DuplicateIndex::possibleDuplicateMessage(*match),
+                       QLatin1String(PossibleDuplicateTitle), MessageButtons::Ok,
+                       MessageIcon::Warning);
 }

@@ -28,7 +28,7 @@ void RecordMenuCommands::openFindRecord() {
     if (state_.EditMode == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
-    if (FileStatus status = readStoredRecords(store_, records); !status) {
+    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
         emit fileFailed(status);
         return;
     }
@@ -41,7 +41,7 @@ void RecordMenuCommands::openCheckAllRecords() {
     if (state_.EditMode == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
-    FileStatus status = readStoredRecords(store_, records);
+    FileStatus status = StoredRecords::readAll(store_, records);
     if (status) {
         index_.setStoredRecords(records);
         status = index_.bringUpToDate(store_, submitFolder_);
@@ -50,7 +50,8 @@ void RecordMenuCommands::openCheckAllRecords() {
         emit fileFailed(status);
         return;
     }
-    const RecordsCheckReport report = checkAllRecords(records, state_.CurrentProviderCode, index_);
+    const RecordsCheckReport report =
+        RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
     auto* dialog = new CheckAllRecordsDialog(report, &window_);
     connect(dialog, &CheckAllRecordsDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
     showDialog(dialog);

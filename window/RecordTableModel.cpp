@@ -6,13 +6,14 @@ RecordTableModel::RecordTableModel(QList<ResultRecord> records, QString currentP
       currentProviderCode_(std::move(currentProviderCode)), rows_(records_.size()) {
     keys_.reserve(records_.size());
     for (const ResultRecord& record : records_)
-        keys_.append(recordSearchKeys(record));
+        keys_.append(RecordList::recordSearchKeys(record));
 }
 
 const RecordListRow& RecordTableModel::row(int sourceRow) const {
     RecordListRow& row = rows_[sourceRow];
     if (row.number == 0)
-        row = recordListRow(sourceRow + 1, records_.at(sourceRow), currentProviderCode_);
+        row =
+            RecordList::recordListRow(sourceRow + 1, records_.at(sourceRow), currentProviderCode_);
     return row;
 }
 

@@ -54,7 +54,7 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
 
 void SubmissionHistoryCommands::exportRecords() {
     QList<ResultRecord> records;
-    if (FileStatus status = readStoredRecords(store_, records); !status) {
+    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
         emit fileFailed(status);
         return;
     }

@@ -71,9 +71,9 @@ const QStringList& SubmittedRecordModel::texts(int row) const {
         texts = QStringList{QString::number(place.number),
                             record.trimmed(F::LastName),
                             record.trimmed(F::FirstName),
-                            displayDate(record.trimmed(F::DateOfBirth)),
-                            displayDate(record.trimmed(F::DateTaken)),
-                            displayResult(record),
+                            RecordList::displayDate(record.trimmed(F::DateOfBirth)),
+                            RecordList::displayDate(record.trimmed(F::DateTaken)),
+                            RecordList::displayResult(record),
                             SubmissionName::createdText(file.name),
                             file.fileName};
     }

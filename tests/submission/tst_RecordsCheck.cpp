@@ -84,8 +84,8 @@ private slots:
         QFETCH(bool, duplicate);
         const ResultRecord a = patient(saved[0], saved[1], saved[2], saved[3]);
         const ResultRecord b = patient(other[0], other[1], other[2], other[3]);
-        QCOMPARE(isPossibleDuplicate(a, b), duplicate);
-        QCOMPARE(isPossibleDuplicate(b, a), duplicate);
+        QCOMPARE(DuplicateRule::isPossibleDuplicate(a, b), duplicate);
+        QCOMPARE(DuplicateRule::isPossibleDuplicate(b, a), duplicate);
 
         // Stored as record 1, the saved record 2 finds it; never itself.
         DuplicateIndex stored;
@@ -219,7 +219,8 @@ private slots:
         DuplicateIndex index;
         QVERIFY(index.loadSubmissionFolder(submit.path()).ok());
 
-        const RecordsCheckReport report = checkAllRecords(records, providerCode, index);
+        const RecordsCheckReport report =
+            RecordsCheck::checkAllRecords(records, providerCode, index);
         QStringList found;
         for (const RecordProblem& problem : report.problems)
             found << QString("%1 %2: %3").arg(problem.number).arg(problem.patient, problem.problem);
@@ -235,15 +236,15 @@ private slots:
         stored.firstName = "Ann";
         stored.dateOfBirth = "07042019";
         stored.dateTaken = "11302026";
-        QCOMPARE(possibleDuplicateMessage(stored),
+        QCOMPARE(DuplicateIndex::possibleDuplicateMessage(stored),
                  QString("Record 12 of the data file has the same patient and dates as the record "
                          "just saved:\r\nSmith, Ann, born 07/04/2019, sample taken 11/30/2026.\r\n"
                          "\r\nIf it is the same result, delete the new record with Delete."));
         DuplicateMatch sent = stored;
         sent.recordNumber = 0;
         sent.submissionFile = kSent;
-        QVERIFY(possibleDuplicateMessage(sent).startsWith("A record already sent in " + kSent +
-                                                          " has the same patient"));
+        QVERIFY(DuplicateIndex::possibleDuplicateMessage(sent).startsWith(
+            "A record already sent in " + kSent + " has the same patient"));
     }
 };
 

@@ -44,7 +44,7 @@ private slots:
         record.set(ResultRecord::DateTaken, fields[1]);
         record.set(ResultRecord::PbResult, fields[2]);
         record.set(ResultRecord::BelowDetection, fields[3]);
-        const RecordListRow row = recordListRow(7, record, providerCode);
+        const RecordListRow row = RecordList::recordListRow(7, record, providerCode);
         QCOMPARE(row.number, 7);
         QCOMPARE(row.lastName, QString("Smith"));
         QCOMPARE(row.firstName, QString("Anna"));
