@@ -6,7 +6,7 @@
 //   the same reading;
 //   the first search of all files (a name typed, the list drawn) and a later one, in ms.
 // Prints; asserts nothing.
-#include "printing/Printer.h"
+#include "BenchServices.h"
 #include "storage/SafeFile.h"
 #include "window/Clock.h"
 #include "window/MainMenu.h"
@@ -39,30 +39,6 @@ constexpr int kRuns = 9;
     std::fprintf(stderr, "bench_history: %s\n", qPrintable(what));
     std::exit(1);
 }
-
-class QuietMessages : public MessageService {
-public:
-    MessageAnswer show(const QString&, const QString&, MessageButtons buttons,
-                       MessageIcon) override {
-        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    void beep() override {}
-};
-
-class NoPrinter : public Printer {
-public:
-    PrintOutcome printPage(const QStringList&, const QString&) override {
-        return PrintOutcome::printed();
-    }
-};
-
-class KeepCode : public ProviderCodePrompt {
-public:
-    Answer ask(const QString&, const QString& codeInForce) override { return {codeInForce, true}; }
-};
-
-const char* const kLastNames[] = {"Smith",    "Johnson", "Garcia", "Novak", "Okafor", "Nguyen",
-                                  "Kowalski", "Haddad",  "Brown",  "Rossi", "Tanaka", "Dubois"};
 
 QByteArray sampleRecord(int n) {
     ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));

@@ -5,7 +5,7 @@
 //   Update of a new record with 500 submission files of 100 records in Submit against the same
 //   Update with Submit empty (the first Update of a run, which reads Submit, apart).
 // Prints; asserts nothing.
-#include "printing/Printer.h"
+#include "BenchServices.h"
 #include "storage/RecordStore.h"
 #include "storage/StoredRecords.h"
 #include "ui_frmKorvanel.h"
@@ -43,31 +43,6 @@ constexpr int kRuns = 9;
     std::exit(1);
 }
 
-class QuietMessages : public MessageService {
-public:
-    MessageAnswer show(const QString&, const QString& title, MessageButtons buttons,
-                       MessageIcon) override {
-        titles.append(title);
-        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    void beep() override {}
-    QStringList titles;
-};
-
-class NoPrinter : public Printer {
-public:
-    PrintOutcome printPage(const QStringList&, const QString&) override {
-        return PrintOutcome::printed();
-    }
-};
-
-class KeepCode : public ProviderCodePrompt {
-public:
-    Answer ask(const QString&, const QString& codeInForce) override { return {codeInForce, true}; }
-};
-
-const char* const kLastNames[] = {"Smith",    "Johnson", "Garcia", "Novak", "Okafor", "Nguyen",
-                                  "Kowalski", "Haddad",  "Brown",  "Rossi", "Tanaka", "Dubois"};
 const char* const kFirstNames[] = {"Anna", "Chidi", "Eva", "Maria", "Omar", "Li", "Jan", "Zoe"};
 
 ResultRecord sampleRecord(int n) {
