@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -375,5 +376,24 @@ FileStatus SafeFile::closeDescriptor(int fd, const QString& path) {
     // close is not retried: on Linux the descriptor is gone even when it reports EINTR.
     if (::close(fd) != 0)
         return FileStatus::fromErrno(path, errno);
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
+    names.clear();
+    DIR* dir = ::opendir(nativePath(folder).constData());
+    if (!dir)
+        return errno == ENOENT ? FileStatus::success() : FileStatus::fromErrno(folder, errno);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != QLatin1String(".") && name != QLatin1String(".."))
+            names.append(name);
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error)
+        return FileStatus::fromErrno(folder, error);
     return FileStatus::success();
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cerrno>
 
@@ -80,6 +81,10 @@ struct Entry {
     qint64 length = 0;
 };
 FileStatus inspect(const QString& path, Entry& entry);
+
+// Every name in the folder but "." and "..". A failing read of the folder is an error (a listing
+// that passed over it would hide files); a missing folder holds none.
+FileStatus listFolder(const QString& folder, QStringList& names);
 
 // Descriptor-level pieces for callers that keep a file open; path only names the file in the
 // status. All retry a call interrupted by a signal.

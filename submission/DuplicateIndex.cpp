@@ -1,5 +1,6 @@
 #include "submission/DuplicateIndex.h"
 
+#include "storage/SafeFile.h"
 #include "storage/StoredRecords.h"
 #include "storage/TextValue.h"
 #include "storage/Windows1252.h"
@@ -11,9 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <dirent.h>
-
 namespace {
 
 QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Field field) {
@@ -21,24 +19,16 @@ QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Fi
         bytes.mid(recordStart + ResultRecord::offset(field), ResultRecord::width(field))));
 }
 
-// The names in folder that have the submission files' form, sorted. A failing read of the folder
-// is an error (listing it with QDir would pass it over in silence); a missing folder holds none.
+// The names in folder that have the submission files' form, sorted.
 FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
+    QStringList all;
+    if (FileStatus status = SafeFile::listFolder(folder, all); !status)
+        return status;
     names.clear();
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return errno == ENOENT ? FileStatus::success() : FileStatus::fromErrno(folder, errno);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
+    for (const QString& name : all) {
         if (DuplicateIndex::isSubmissionFileName(name))
             names.append(name);
-        errno = 0;
     }
-    const int error = errno;
-    ::closedir(dir);
-    if (error)
-        return FileStatus::fromErrno(folder, error);
     names.sort();
     return FileStatus::success();
 }

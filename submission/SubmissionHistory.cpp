@@ -7,31 +7,8 @@
 #include <QDir>
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
 
 namespace {
-
-// Every name in the folder but "." and "..". A failing read of the folder is an error (a
-// listing that passed over it would hide files already sent); a missing folder holds none.
-FileStatus listFolder(const QString& folder, QStringList& names) {
-    names.clear();
-    DIR* dir = ::opendir(SafeFile::nativePath(folder).constData());
-    if (!dir)
-        return errno == ENOENT ? FileStatus::success() : FileStatus::fromErrno(folder, errno);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String(".."))
-            names.append(name);
-        errno = 0;
-    }
-    const int error = errno;
-    ::closedir(dir);
-    if (error)
-        return FileStatus::fromErrno(folder, error);
-    return FileStatus::success();
-}
 
 // A field of the file's text, decoded whole once: one byte is one character.
 QString fieldText(const QString& text, qsizetype start, ResultRecord::Field field) {
@@ -59,7 +36,7 @@ FileStatus SubmissionHistory::load(const QString& submitFolder) {
     otherFiles_.clear();
     keys_.clear();
     QStringList names;
-    if (FileStatus status = listFolder(submitFolder, names); !status)
+    if (FileStatus status = SafeFile::listFolder(submitFolder, names); !status)
         return status;
     const QDir dir(submitFolder);
     for (const QString& name : names) {
