@@ -32,6 +32,7 @@ QList<ResultRecord> SubmissionFile::records() const {
 }
 
 FileStatus SubmissionHistory::load(const QString& submitFolder) {
+    folder_ = submitFolder;
     files_.clear();
     otherFiles_.clear();
     keys_.clear();
@@ -40,25 +41,18 @@ FileStatus SubmissionHistory::load(const QString& submitFolder) {
         return status;
     const QDir dir(submitFolder);
     for (const QString& name : names) {
-        const QString path = dir.filePath(name);
         SafeFile::Entry entry;
-        FileStatus status = SafeFile::inspect(path, entry);
-        if (status && !entry.regular)
-            continue;
-        const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name);
-        if (status && !parsed) {
-            otherFiles_.append(name);
-            continue;
-        }
-        SubmissionFile file{name, parsed ? *parsed : SubmissionName::ParsedName(), QByteArray()};
-        if (status)
-            status = SafeFile::readPrefix(path, file.bytes);
-        if (!status) {
+        if (FileStatus status = SafeFile::inspect(dir.filePath(name), entry); !status) {
             files_.clear();
             otherFiles_.clear();
             return status;
         }
-        files_.append(std::move(file));
+        if (!entry.regular)
+            continue;
+        if (const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name))
+            files_.append({name, *parsed, entry.length, SubmissionFile::Reading::NotTried, {}});
+        else
+            otherFiles_.append(name);
     }
     std::sort(files_.begin(), files_.end(), [](const SubmissionFile& a, const SubmissionFile& b) {
         if (SubmissionName::isNewer(a.name, b.name))
@@ -66,7 +60,36 @@ FileStatus SubmissionHistory::load(const QString& submitFolder) {
         return !SubmissionName::isNewer(b.name, a.name) && a.fileName < b.fileName;
     });
     otherFiles_.sort();
+    keys_.resize(files_.size());
     return FileStatus::success();
+}
+
+FileStatus SubmissionHistory::read(int file) {
+    SubmissionFile& chosen = files_[file];
+    if (chosen.reading != SubmissionFile::Reading::NotTried)
+        return FileStatus::success();
+    const FileStatus status =
+        SafeFile::readPrefix(QDir(folder_).filePath(chosen.fileName), chosen.bytes);
+    if (!status)
+        chosen.bytes.clear();
+    chosen.reading = status ? SubmissionFile::Reading::Read : SubmissionFile::Reading::Failed;
+    return status;
+}
+
+FileStatus SubmissionHistory::readAll() {
+    FileStatus first = FileStatus::success();
+    for (int file = 0; file < files_.size(); ++file) {
+        const FileStatus status = read(file);
+        if (!status && first)
+            first = status;
+    }
+    return first;
+}
+
+int SubmissionHistory::unreadableCount() const {
+    return int(std::count_if(files_.begin(), files_.end(), [](const SubmissionFile& file) {
+        return file.reading == SubmissionFile::Reading::Failed;
+    }));
 }
 
 int SubmissionHistory::recordCount() const {
@@ -76,34 +99,29 @@ int SubmissionHistory::recordCount() const {
     return count;
 }
 
-void SubmissionHistory::prepareSearch() const {
-    if (keys_.size() == files_.size())
-        return;
+const QVector<RecordSearchKeys>& SubmissionHistory::searchKeys(int file) const {
+    QVector<RecordSearchKeys>& keys = keys_[file];
+    const SubmissionFile& chosen = files_.at(file);
+    if (!keys.isEmpty() || !chosen.isRead())
+        return keys;
     using F = ResultRecord;
-    keys_.clear();
-    keys_.reserve(files_.size());
-    for (const SubmissionFile& file : files_) {
-        const QString text = Windows1252::decode(file.bytes);
-        QVector<RecordSearchKeys> keys;
-        keys.reserve(file.recordCount());
-        for (int i = 0; i < file.recordCount(); ++i) {
-            const qsizetype start = qsizetype(i) * ResultRecord::Size;
-            keys.append({fieldText(text, start, F::LastName).toCaseFolded(),
-                         fieldText(text, start, F::FirstName).toCaseFolded(),
-                         fieldText(text, start, F::DateOfBirth),
-                         fieldText(text, start, F::DateTaken)});
-        }
-        keys_.append(std::move(keys));
+    const QString text = Windows1252::decode(chosen.bytes);
+    keys.reserve(chosen.recordCount());
+    for (int i = 0; i < chosen.recordCount(); ++i) {
+        const qsizetype start = qsizetype(i) * ResultRecord::Size;
+        keys.append({fieldText(text, start, F::LastName).toCaseFolded(),
+                     fieldText(text, start, F::FirstName).toCaseFolded(),
+                     fieldText(text, start, F::DateOfBirth), fieldText(text, start, F::DateTaken)});
     }
+    return keys;
 }
 
 QList<SubmittedRecord> SubmissionHistory::search(const RecordFilter& filter) const {
     QList<SubmittedRecord> found;
     if (filter.isEmpty())
         return found;
-    prepareSearch();
-    for (int f = 0; f < keys_.size(); ++f) {
-        const QVector<RecordSearchKeys>& keys = keys_.at(f);
+    for (int f = 0; f < files_.size(); ++f) {
+        const QVector<RecordSearchKeys>& keys = searchKeys(f);
         for (int i = 0; i < keys.size(); ++i) {
             if (filter.accepts(keys.at(i)))
                 found.append({f, i + 1});

@@ -11,15 +11,22 @@
 #include <QStringList>
 #include <QVector>
 
-// One submission file in Submit, read whole.
+// One submission file in Submit: listed by name and length, its records read when first wanted.
 struct SubmissionFile {
+    enum class Reading { NotTried, Read, Failed };
+
     QString fileName;
     SubmissionName::ParsedName name;
-    QByteArray bytes;
+    qint64 listedLength = 0;
+    Reading reading = Reading::NotTried;
+    QByteArray bytes; // once read
 
-    // Whole records only: a torn tail is no record.
-    int recordCount() const { return int(bytes.size() / ResultRecord::Size); }
-    // Record n of the file, n from 1.
+    bool isRead() const { return reading == Reading::Read; }
+    // Whole records only: a torn tail is no record. Counted from the listed length until read.
+    int recordCount() const {
+        return int((isRead() ? bytes.size() : listedLength) / ResultRecord::Size);
+    }
+    // Record n of a file read, n from 1.
     ResultRecord record(int n) const;
     QList<ResultRecord> records() const;
 };
@@ -37,23 +44,33 @@ struct SubmittedRecord {
 // and the names of the other files there. Reading never changes a file.
 class SubmissionHistory {
 public:
-    // Reads the folder: each submission file whole, the other regular files by name only
-    // (links, folders and devices are passed over). A missing folder holds nothing; a folder or
-    // file that cannot be read is returned as the failure and leaves the history empty.
+    // Lists the folder: the submission files by name and length, the other regular files by
+    // name (links, folders and devices are passed over). No file is read yet, so that a long
+    // history opens at once. A missing folder holds nothing; a folder or entry that cannot be
+    // looked at is returned as the failure and leaves the history empty.
     FileStatus load(const QString& submitFolder);
+
+    // Reads the file's records when no read was tried yet, and returns that read's failure.
+    // A file is tried once: a failure is reported once, and the file stays without records.
+    FileStatus read(int file);
+    // Reads every file not tried yet; returns the first failure, after reading the others.
+    FileStatus readAll();
+    int unreadableCount() const;
 
     const QVector<SubmissionFile>& files() const { return files_; }
     const QStringList& otherFiles() const { return otherFiles_; }
     int recordCount() const;
 
-    // Every record of every file that the filter accepts, newest file first, each file in
+    // Every record of every file read that the filter accepts, newest file first, each file in
     // record order; nothing for an empty filter.
     QList<SubmittedRecord> search(const RecordFilter& filter) const;
 
 private:
-    void prepareSearch() const;
+    const QVector<RecordSearchKeys>& searchKeys(int file) const;
 
+    QString folder_;
     QVector<SubmissionFile> files_;
     QStringList otherFiles_;
-    mutable QVector<QVector<RecordSearchKeys>> keys_; // made at the first search
+    // A file's keys are made at the first search after it was read; empty until then.
+    mutable QVector<QVector<RecordSearchKeys>> keys_;
 };

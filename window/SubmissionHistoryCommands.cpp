@@ -40,6 +40,9 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
         emit fileFailed(status);
         return;
     }
+    // The newest file is the one shown first; it is read before the window is made, and a
+    // failure is reported once the window is open.
+    const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
     auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
@@ -47,9 +50,13 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
             [this, dialog](int file) { printList(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
             [this, dialog](int file) { exportSubmissionFile(*dialog, file); });
+    connect(dialog, &SubmissionHistoryDialog::readFailed, this,
+            &SubmissionHistoryCommands::fileFailed);
     // Closed, the main window takes the keyboard again, with or without a window manager.
     connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
     dialog->show();
+    if (!newest)
+        emit fileFailed(newest);
 }
 
 void SubmissionHistoryCommands::exportRecords() {

@@ -1,5 +1,6 @@
 #include "window/SubmissionHistoryDialog.h"
 
+#include "window/PlainTextDelegate.h"
 #include "window/SubmissionHistoryModels.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -115,19 +116,24 @@ SubmissionHistoryDialog::SubmissionHistoryDialog(SubmissionHistory history, QWid
     filterBox_->setFocus();
 }
 
-QTreeView* SubmissionHistoryDialog::newTable() {
-    // A list view of table columns: rows of one height, so that long lists cost no more than the
-    // rows on the screen.
-    auto* view = new QTreeView;
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
-    view->setAllColumnsShowFocus(true);
+QTableView* SubmissionHistoryDialog::newTable() {
+    // Rows of one height and no row headers, so that a long list costs no more than the rows on
+    // the screen.
+    auto* view = new QTableView;
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 2);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->setShowGrid(false);
+    // Tab leaves the list, as in every other list of the program.
+    view->setTabKeyNavigation(false);
+    view->setItemDelegate(new PlainTextDelegate(view));
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setWordWrap(false);
-    view->header()->setStretchLastSection(true);
+    view->horizontalHeader()->setStretchLastSection(true);
     return view;
 }
 
@@ -141,17 +147,27 @@ bool SubmissionHistoryDialog::searching() const {
 }
 
 void SubmissionHistoryDialog::fileSelected() {
-    const bool chosen = selectedFile() >= 0;
-    printList_->setEnabled(chosen);
-    export_->setEnabled(chosen);
+    const int file = selectedFile();
+    if (file >= 0) {
+        if (const FileStatus status = history_.read(file); !status)
+            emit readFailed(status);
+    }
+    const bool readable = file >= 0 && history_.files().at(file).isRead();
+    printList_->setEnabled(readable);
+    export_->setEnabled(readable);
     if (searching())
         return;
-    recordModel_->showFile(selectedFile());
+    recordModel_->showFile(readable ? file : -1);
     recordsView_->setColumnHidden(SubmittedRecordModel::Created, true);
     recordsView_->setColumnHidden(SubmittedRecordModel::File, true);
-    recordsLabel_->setText(
-        chosen ? QStringLiteral("&Records in %1:").arg(history_.files().at(selectedFile()).fileName)
-               : QStringLiteral("&Records:"));
+    if (file < 0)
+        recordsLabel_->setText(QStringLiteral("&Records:"));
+    else if (readable)
+        recordsLabel_->setText(
+            QStringLiteral("&Records in %1:").arg(history_.files().at(file).fileName));
+    else
+        recordsLabel_->setText(QStringLiteral("&Records in %1: the file could not be read")
+                                   .arg(history_.files().at(file).fileName));
 }
 
 void SubmissionHistoryDialog::filterChanged(const QString& typed) {
@@ -160,11 +176,20 @@ void SubmissionHistoryDialog::filterChanged(const QString& typed) {
         fileSelected();
         return;
     }
+    // The first search reads every file not read yet.
+    if (const FileStatus status = history_.readAll(); !status)
+        emit readFailed(status);
     recordModel_->showRecords(history_.search(filter));
     recordsView_->setColumnHidden(SubmittedRecordModel::Created, false);
     recordsView_->setColumnHidden(SubmittedRecordModel::File, false);
     const int found = recordModel_->rowCount();
-    recordsLabel_->setText(QStringLiteral("&Records found in all files: %1").arg(found));
+    QString label = QStringLiteral("&Records found in all files: %1").arg(found);
+    if (const int unreadable = history_.unreadableCount(); unreadable > 0)
+        label = QStringLiteral("&Records found: %1 (%2 of the files could not be read and were "
+                               "not searched)")
+                    .arg(found)
+                    .arg(unreadable);
+    recordsLabel_->setText(label);
     if (found > 0)
         recordsView_->setCurrentIndex(recordModel_->index(0, 0));
 }

@@ -9,14 +9,16 @@ class QLineEdit;
 class QListView;
 class QModelIndex;
 class QPushButton;
-class QTreeView;
+class QTableView;
 class SubmissionFileModel;
 class SubmittedRecordModel;
 
 // "Submission History": the files in Submit, newest first, and below them the records of the
 // file selected. Typing a name or a date into the filter box lists instead every record of every
 // file that matches, with the file it went in; moving through those selects their file. "Print
-// List" and "Export to CSV..." act on the selected file. Nothing here changes a file.
+// List" and "Export to CSV..." act on the selected file. A file is read when first selected or
+// searched; a file that cannot be read is reported once through readFailed and shows no records.
+// Nothing here changes a file.
 class SubmissionHistoryDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,9 +29,9 @@ public:
     int selectedFile() const;
 
     QLineEdit* filterBox() const { return filterBox_; }
-    QTreeView* files() const { return filesView_; }
+    QTableView* files() const { return filesView_; }
     QListView* otherFiles() const { return otherView_; }
-    QTreeView* records() const { return recordsView_; }
+    QTableView* records() const { return recordsView_; }
     SubmittedRecordModel& recordRows() const { return *recordModel_; }
     QPushButton* printListButton() const { return printList_; }
     QPushButton* exportButton() const { return export_; }
@@ -37,12 +39,13 @@ public:
 signals:
     void printListRequested(int file);
     void exportRequested(int file);
+    void readFailed(const FileStatus& status);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QTreeView* newTable();
+    QTableView* newTable();
     void fileSelected();
     void filterChanged(const QString& typed);
     void foundRecordSelected(const QModelIndex& current);
@@ -52,11 +55,11 @@ private:
     SubmissionFileModel* fileModel_ = nullptr;
     SubmittedRecordModel* recordModel_ = nullptr;
     QLineEdit* filterBox_ = nullptr;
-    QTreeView* filesView_ = nullptr;
+    QTableView* filesView_ = nullptr;
     QLabel* otherLabel_ = nullptr;
     QListView* otherView_ = nullptr;
     QLabel* recordsLabel_ = nullptr;
-    QTreeView* recordsView_ = nullptr;
+    QTableView* recordsView_ = nullptr;
     QPushButton* printList_ = nullptr;
     QPushButton* export_ = nullptr;
 };

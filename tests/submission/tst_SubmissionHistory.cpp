@@ -83,16 +83,21 @@ private slots:
                             QDir(submit()).filePath("Lead_123456_20250801_000000_0007.txt")));
     }
 
-    // Submission files newest first by counter; other regular files by name; folders and links
-    // nowhere, and nothing read through a link.
+    // Submission files newest first by counter, counted from their lengths before they are read
+    // and from their bytes after; other regular files by name; folders and links nowhere, and
+    // nothing read through a link.
     void listsTheFiles() {
         const QStringList before = snapshot();
         SubmissionHistory history;
         QVERIFY(history.load(submit()));
-        QCOMPARE(names(history), (QStringList{"Lead_654321_20250401_080000_10000.txt (0)",
-                                              "Lead_123456_20990101_000000_0003.txt (1)",
-                                              "Lead_123456_20250301_120000_0002.txt (3)",
-                                              "Lead_123456_20250105_093000_0001.txt (2)"}));
+        const QStringList listed = {
+            "Lead_654321_20250401_080000_10000.txt (0)", "Lead_123456_20990101_000000_0003.txt (1)",
+            "Lead_123456_20250301_120000_0002.txt (3)", "Lead_123456_20250105_093000_0001.txt (2)"};
+        QCOMPARE(names(history), listed);
+        for (const SubmissionFile& file : history.files())
+            QVERIFY(!file.isRead());
+        QVERIFY(history.readAll());
+        QCOMPARE(names(history), listed);
         QCOMPARE(history.otherFiles(),
                  (QStringList{".Lead_123456_20250601_000000_0004.txt.part",
                               "Lead_123456_20250105_093000_0001.txt.bak",
@@ -122,6 +127,40 @@ private slots:
         QVERIFY(history.files().isEmpty());
     }
 
+    // A file that goes, or becomes a link, after the listing: its failure is returned once, the
+    // other files are still read and searched, and it shows no records.
+    void fileThatCannotBeRead_data() {
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("gone") << false;
+        QTest::newRow("replaced by a link") << true;
+    }
+    void fileThatCannotBeRead() {
+        QFETCH(bool, linked);
+        QTemporaryDir dir;
+        const QString folder = dir.path();
+        const QString older = QDir(folder).filePath("Lead_123456_20250105_093000_0001.txt");
+        const QString newer = QDir(folder).filePath("Lead_123456_20250301_120000_0002.txt");
+        for (const QString& path : {older, newer}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(patient("Smith", "Anna", "07042019", "01022025"));
+        }
+        SubmissionHistory history;
+        QVERIFY(history.load(folder));
+        QVERIFY(QFile::remove(newer));
+        if (linked)
+            QVERIFY(QFile::link(older, newer));
+
+        const FileStatus failure = history.readAll();
+        QVERIFY(!failure);
+        QVERIFY(failure.path().endsWith("_0002.txt"));
+        QVERIFY(history.read(0));
+        QVERIFY(history.readAll());
+        QCOMPARE(history.unreadableCount(), 1);
+        QVERIFY(!history.files().at(0).isRead());
+        QCOMPARE(history.search(RecordFilter("smith")), (QList<SubmittedRecord>{{1, 1}}));
+    }
+
     // Every record of every file that matches, newest file first, with its place.
     void search_data() {
         QTest::addColumn<QString>("typed");
@@ -142,6 +181,7 @@ private slots:
         QFETCH(QStringList, found);
         SubmissionHistory history;
         QVERIFY(history.load(submit()));
+        QVERIFY(history.readAll());
         QStringList places;
         for (const SubmittedRecord& record : history.search(RecordFilter(typed)))
             places << QString("%1:%2")

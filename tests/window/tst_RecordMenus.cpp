@@ -489,6 +489,52 @@ private slots:
         QCOMPARE(fixture.readFile("Submit/" + newer), bytesOf(newerRecords));
     }
 
+    // A submission file is read when it is first selected or searched: one that has gone by then
+    // is one File Error, shows no records and can be neither printed nor exported; selecting it
+    // again or searching reports nothing more, and the search still finds what the others hold.
+    void submissionHistoryFileThatCannotBeRead() {
+        MainWindowFixture fixture;
+        const QString older = "Lead_123456_20250105_093000_0001.txt";
+        const QString newer = "Lead_123456_20250301_120000_0002.txt";
+        fixture.writeFile("Submit/" + older,
+                          patient("Novak", "Eva", "07302018", "01032025").encode());
+        fixture.writeFile("Submit/" + newer,
+                          patient("Novak", "Ivo", "07042019", "02282025").encode());
+        QVERIFY(startWith(fixture, fourRecords()));
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(QFile::remove(fixture.path("Submit/" + older)));
+        auto recordsLabel = [dialog] {
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->buddy() == dialog->records())
+                    return label->text();
+            return QString();
+        };
+
+        for (int pass = 0; pass < 2; ++pass) {
+            dialog->files()->setCurrentIndex(dialog->files()->model()->index(1, 0));
+            QCOMPARE(fixture.messages.messages.size(), 1);
+            QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
+            QVERIFY(fixture.messages.messages.last().text.contains(older));
+            QCOMPARE(dialog->records()->model()->rowCount(), 0);
+            QVERIFY(recordsLabel().contains("could not be read"));
+            QVERIFY(!dialog->printListButton()->isEnabled());
+            QVERIFY(!dialog->exportButton()->isEnabled());
+            dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
+            QCOMPARE(dialog->records()->model()->rowCount(), 1);
+            QVERIFY(dialog->printListButton()->isEnabled());
+        }
+
+        QTest::keyClicks(dialog->filterBox(), "novak");
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(rowTexts(dialog->records()->model(), 0).value(SubmittedRecordModel::File), newer);
+        QVERIFY(recordsLabel().contains("1 of the files could not be read"));
+        dialog->reject();
+    }
+
     // Export Records to CSV writes what the data file holds, under the day's name.
     void exportRecords() {
         MainWindowFixture fixture;
