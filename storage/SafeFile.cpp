@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -379,21 +380,61 @@ FileStatus SafeFile::closeDescriptor(int fd, const QString& path) {
     return FileStatus::success();
 }
 
-FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
-    names.clear();
+namespace {
+
+// Calls visit(folder descriptor, name) for every name in the folder but "." and "..", until a
+// visit fails. A missing folder holds none.
+template <typename Visit> FileStatus forEachName(const QString& folder, Visit visit) {
     DIR* dir = ::opendir(nativePath(folder).constData());
     if (!dir)
         return errno == ENOENT ? FileStatus::success() : FileStatus::fromErrno(folder, errno);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String(".."))
-            names.append(name);
+    FileStatus status = FileStatus::success();
+    int readError = 0;
+    for (;;) {
         errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            readError = errno;
+            break;
+        }
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        status = visit(::dirfd(dir), entry->d_name);
+        if (!status)
+            break;
     }
-    const int error = errno;
     ::closedir(dir);
-    if (error)
-        return FileStatus::fromErrno(folder, error);
-    return FileStatus::success();
+    if (readError)
+        return FileStatus::fromErrno(folder, readError);
+    return status;
+}
+
+} // namespace
+
+FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
+    names.clear();
+    return forEachName(folder, [&](int, const char* name) {
+        names.append(QFile::decodeName(name));
+        return FileStatus::success();
+    });
+}
+
+FileStatus SafeFile::listFolder(const QString& folder, QList<FolderEntry>& entries) {
+    entries.clear();
+    const FileStatus status = forEachName(folder, [&](int folderFd, const char* name) {
+        FolderEntry found{QFile::decodeName(name), Entry()};
+        struct stat info {};
+        if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            found.entry.exists = true;
+            found.entry.regular = S_ISREG(info.st_mode);
+            found.entry.length = found.entry.regular ? info.st_size : 0;
+        } else if (errno != ENOENT) {
+            return FileStatus::fromErrno(folder + QLatin1Char('/') + found.name, errno);
+        }
+        entries.append(std::move(found));
+        return FileStatus::success();
+    });
+    if (!status)
+        entries.clear();
+    return status;
 }

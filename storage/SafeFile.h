@@ -85,6 +85,12 @@ FileStatus inspect(const QString& path, Entry& entry);
 // Every name in the folder but "." and "..". A failing read of the folder is an error (a listing
 // that passed over it would hide files); a missing folder holds none.
 FileStatus listFolder(const QString& folder, QStringList& names);
+// The same, with what stands under each name (as inspect says, without building each path).
+struct FolderEntry {
+    QString name;
+    Entry entry;
+};
+FileStatus listFolder(const QString& folder, QList<FolderEntry>& entries);
 
 // Descriptor-level pieces for callers that keep a file open; path only names the file in the
 // status. All retry a call interrupted by a signal.

@@ -36,23 +36,19 @@ FileStatus SubmissionHistory::load(const QString& submitFolder) {
     files_.clear();
     otherFiles_.clear();
     keys_.clear();
-    QStringList names;
-    if (FileStatus status = SafeFile::listFolder(submitFolder, names); !status)
+    QList<SafeFile::FolderEntry> entries;
+    if (FileStatus status = SafeFile::listFolder(submitFolder, entries); !status)
         return status;
-    const QDir dir(submitFolder);
-    for (const QString& name : names) {
-        SafeFile::Entry entry;
-        if (FileStatus status = SafeFile::inspect(dir.filePath(name), entry); !status) {
-            files_.clear();
-            otherFiles_.clear();
-            return status;
-        }
-        if (!entry.regular)
+    files_.reserve(entries.size());
+    for (const SafeFile::FolderEntry& found : entries) {
+        if (!found.entry.regular)
             continue;
-        if (const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name))
-            files_.append({name, *parsed, entry.length, SubmissionFile::Reading::NotTried, {}});
+        if (const std::optional<SubmissionName::ParsedName> parsed =
+                SubmissionName::parse(found.name))
+            files_.append(
+                {found.name, *parsed, found.entry.length, SubmissionFile::Reading::NotTried, {}});
         else
-            otherFiles_.append(name);
+            otherFiles_.append(found.name);
     }
     std::sort(files_.begin(), files_.end(), [](const SubmissionFile& a, const SubmissionFile& b) {
         if (SubmissionName::isNewer(a.name, b.name))

@@ -21,8 +21,13 @@ void PlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QRect textRect = item.rect.adjusted(margin, 0, -margin, 0);
     const QFontMetrics& metrics = item.fontMetrics;
     QString text = item.text;
-    // Measuring costs as much as drawing: only a text that might not fit is measured.
-    if (text.size() * metrics.maxWidth() > textRect.width())
+    // Laying a text out to measure it costs as much as drawing it. The letters' own widths, which
+    // the font keeps, tell nearly as well whether it fits; one that comes near the edge is
+    // measured and elided if need be.
+    int width = 0;
+    for (const QChar letter : std::as_const(text))
+        width += metrics.horizontalAdvance(letter);
+    if (width > textRect.width() - metrics.averageCharWidth())
         text = metrics.elidedText(text, item.textElideMode, textRect.width());
     const int baseline =
         textRect.top() + (textRect.height() - metrics.height()) / 2 + metrics.ascent();
