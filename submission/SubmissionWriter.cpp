@@ -126,6 +126,29 @@ void withdraw(const QString& path, const QString& folder) {
     SafeFile::syncFolder(folder);
 }
 
+// A copy that a crash cut short stays under its hidden name. It never held the only copy of a
+// record (the data file goes only once the copy is whole under its final name), so the next
+// submission removes it: patient data must not lie where nobody looks. A folder that cannot be
+// listed or cleared is reported like any other failure before the copy.
+FileStatus removeUnfinishedCopies(const QString& folder) {
+    QList<SafeFile::FolderEntry> entries;
+    if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
+        return status;
+    const QLatin1String suffix(".part");
+    for (const SafeFile::FolderEntry& found : entries) {
+        const QString& name = found.name;
+        if (!found.entry.regular || !name.startsWith(QLatin1Char('.')) || !name.endsWith(suffix))
+            continue;
+        const QString finalName = name.mid(1, name.size() - 1 - suffix.size());
+        if (!SubmissionName::parse(finalName) ||
+            AppPaths::submissionTemporaryName(finalName) != name)
+            continue;
+        if (FileStatus status = SafeFile::unlinkName(folder + QLatin1Char('/') + name); !status)
+            return status;
+    }
+    return FileStatus::success();
+}
+
 } // namespace
 
 SubmissionWriter::SubmissionWriter(const QString& appPath) : appPath_(appPath) {}
@@ -159,6 +182,9 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     const QString temporaryPath = paths.submissionTemporary(fileName);
 
     outcome.status = SafeFile::makePrivateFolder(folder);
+    if (!outcome.status)
+        return outcome;
+    outcome.status = removeUnfinishedCopies(folder);
     if (!outcome.status)
         return outcome;
 

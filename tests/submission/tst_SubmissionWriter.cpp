@@ -141,6 +141,30 @@ private slots:
         QCOMPARE(contentOf(retried.filePath), original);
     }
 
+    // Copies a crash cut short are removed, even one under the name this copy needs; anything
+    // else hidden in Submit stays.
+    void unfinishedCopiesAreRemoved() {
+        const QByteArray original = records(1);
+        writeDataFile(original);
+        const QStringList unfinished = {"." + kFirstName + ".part",
+                                        ".Lead_123456_20261130_080000_0007.txt.part"};
+        for (const QString& name : unfinished)
+            QVERIFY(SafeFile::replaceContent(submit_ + "/" + name, original.left(100)).ok());
+        const QStringList kept = {".Lead_123456_20261130_080000_0008.txt.part.bak",
+                                  ".Lead_x.txt.part", ".notes"};
+        for (const QString& name : kept)
+            QVERIFY(SafeFile::replaceContent(submit_ + "/" + name, "kept").ok());
+        QVERIFY(QDir(submit_).mkdir(".Lead_123456_20261130_080000_0009.txt.part"));
+
+        const SubmissionWriter::Outcome outcome =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QVERIFY2(outcome.status.ok(), qPrintable(outcome.status.describe()));
+        QCOMPARE(contentOf(outcome.filePath), original);
+        QCOMPARE(submitEntries(), (QStringList{".Lead_123456_20261130_080000_0008.txt.part.bak",
+                                               ".Lead_123456_20261130_080000_0009.txt.part",
+                                               ".Lead_x.txt.part", ".notes", kFirstName}));
+    }
+
     void somethingInTheWayOfTheCopyIsLeftAlone() {
         const QByteArray original = records(1);
         writeDataFile(original);
