@@ -191,15 +191,18 @@ void MainWindowController::runProviderCodeCheck() {
 bool MainWindowController::StartUp() {
     const AppPaths paths{state_.AppPath};
     // AppData taken by something else stops start-up before anything is made: the data file
-    // cannot be opened. Submit taken by a file does not (it exists, so it is not made): the
-    // operator can still enter records, and the submission reports the file.
+    // cannot be opened. Submit taken by anything (a file, a link to nothing) does not: it is not
+    // made over, the operator can still enter records, and the submission reports it.
     if (FileExists(paths.appData()) && !QFileInfo(paths.appData()).isDir())
         return failStartUp(FileStatus::fromErrno(paths.appData(), ENOTDIR));
-    for (const QString& folder : {paths.appData(), paths.submit()}) {
-        if (!FileExists(folder)) {
-            if (FileStatus status = SafeFile::makePrivateFolder(folder); !status)
-                return failStartUp(status);
-        }
+    if (!FileExists(paths.appData())) {
+        if (FileStatus status = SafeFile::makePrivateFolder(paths.appData()); !status)
+            return failStartUp(status);
+    }
+    SafeFile::Entry submit;
+    if (SafeFile::inspect(paths.submit(), submit) && !submit.exists) {
+        if (FileStatus status = SafeFile::makePrivateFolder(paths.submit()); !status)
+            return failStartUp(status);
     }
     centreWindow();
     controls_.mskDateTaken->setMaskPattern(MaskedEdit::DateMask);

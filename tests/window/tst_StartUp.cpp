@@ -380,13 +380,22 @@ private slots:
         QCOMPARE(fixture.storedRecords()[0].get(ResultRecord::LastName).trimmed(), QString("Next"));
     }
 
-    // A file named Submit exists, so it is not made and start-up goes on: the operator enters
-    // records as usual, and only the submission reports the file.
-    void submitTakenByAFileStopsOnlyTheSubmission() {
+    // Something other than a folder named Submit (a file, a link to nothing) is not replaced and
+    // start-up goes on: the operator enters records as usual, and only the submission reports it.
+    void submitTakenStopsOnlyTheSubmission_data() {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("a file") << false;
+        QTest::newRow("a link to nothing") << true;
+    }
+    void submitTakenStopsOnlyTheSubmission() {
+        QFETCH(bool, link);
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         fixture.writeFile("AppData/Korvanel.dat", records(1));
-        fixture.writeFile("Submit", "not a folder");
+        if (link)
+            QVERIFY(QFile::link(fixture.path("nowhere"), fixture.path("Submit")));
+        else
+            fixture.writeFile("Submit", "not a folder");
         QVERIFY(fixture.start());
         QVERIFY(fixture.messages.messages.isEmpty());
         fixture.form().txtLastName->setFocus();
@@ -403,7 +412,11 @@ private slots:
         QVERIFY2(message.text.contains(QDir::toNativeSeparators(fixture.path("Submit"))),
                  qPrintable(message.text));
         QCOMPARE(fixture.storedRecords().size(), 1);
-        QCOMPARE(fixture.readFile("Submit"), QByteArray("not a folder"));
+        if (link)
+            QCOMPARE(QFileInfo(fixture.path("Submit")).symLinkTarget(), fixture.path("nowhere"));
+        else
+            QCOMPARE(fixture.readFile("Submit"), QByteArray("not a folder"));
+        QVERIFY(!QFileInfo::exists(fixture.path("nowhere")));
         QCOMPARE(fixture.exitCode, std::nullopt);
     }
 
