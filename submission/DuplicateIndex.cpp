@@ -9,8 +9,6 @@
 #include "validation/RecordList.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -19,15 +17,16 @@ QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Fi
         bytes.mid(recordStart + ResultRecord::offset(field), ResultRecord::width(field))));
 }
 
-// The names in folder that have the submission files' form, sorted.
+// The regular files in folder whose names have the submission files' form, sorted. Links are
+// passed over, as the history passes over them: nothing is read through a link.
 FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
-    QStringList all;
-    if (FileStatus status = SafeFile::listFolder(folder, all); !status)
+    QList<SafeFile::FolderEntry> entries;
+    if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
         return status;
     names.clear();
-    for (const QString& name : all) {
-        if (DuplicateIndex::isSubmissionFileName(name))
-            names.append(name);
+    for (const SafeFile::FolderEntry& found : entries) {
+        if (found.entry.regular && DuplicateIndex::isSubmissionFileName(found.name))
+            names.append(found.name);
     }
     names.sort();
     return FileStatus::success();
@@ -93,15 +92,9 @@ FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
         return status;
     const QDir dir(folder);
     for (const QString& name : names) {
-        QFile file(dir.filePath(name));
-        // A folder or a device under a submission file's name is no submission file.
-        if (!QFileInfo(file.fileName()).isFile())
-            continue;
-        if (!file.open(QIODevice::ReadOnly))
-            return FileStatus::failure(file.fileName(), file.errorString());
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return FileStatus::failure(file.fileName(), file.errorString());
+        QByteArray bytes;
+        if (FileStatus status = SafeFile::readPrefix(dir.filePath(name), bytes); !status)
+            return status;
         const int records = RecordStore::countForLength(bytes.size());
         for (int i = 0; i < records; ++i) {
             using F = ResultRecord;

@@ -114,7 +114,8 @@ private slots:
         }
     }
 
-    // Only files named as the program names its submission files are read.
+    // Only files named as the program names its submission files are read, and none through a
+    // link.
     void submissionFilesByName() {
         QTemporaryDir submit;
         const ResultRecord record = patient("Smith", "Ann", "07042019", "11302026");
@@ -124,6 +125,8 @@ private slots:
               QString("Lead_123456_20240101_080000_0001.txt.bak"), older, kSent})
             writeFile(submit.filePath(name), bytesOf({record}));
         QDir(submit.path()).mkdir("Lead_123456_20240101_080000_0002.txt");
+        QVERIFY(QFile::link(submit.filePath(older),
+                            submit.filePath("Lead_123456_20240101_080000_0003.txt")));
         DuplicateIndex index;
         QVERIFY(index.loadSubmissionFolder(submit.path()).ok());
         QCOMPARE(index.sentCount(), 2);
