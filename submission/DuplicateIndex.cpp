@@ -4,7 +4,7 @@
 #include "storage/StoredRecords.h"
 #include "storage/TextValue.h"
 #include "storage/Windows1252.h"
-#include "submission/SubmissionName.h"
+#include "submission/SubmissionFolder.h"
 #include "validation/DuplicateRule.h"
 #include "validation/RecordList.h"
 
@@ -17,26 +17,19 @@ QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Fi
         bytes.mid(recordStart + ResultRecord::offset(field), ResultRecord::width(field))));
 }
 
-// The regular files in folder whose names have the submission files' form, sorted. Links are
-// passed over, as the history passes over them: nothing is read through a link.
+// The submission files in folder, sorted by name.
 FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
-    QList<SafeFile::FolderEntry> entries;
-    if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
+    QList<SubmissionFolder::ListedFile> listed;
+    if (FileStatus status = SubmissionFolder::list(folder, listed); !status)
         return status;
     names.clear();
-    for (const SafeFile::FolderEntry& found : entries) {
-        if (found.entry.regular && DuplicateIndex::isSubmissionFileName(found.name))
-            names.append(found.name);
-    }
+    for (const SubmissionFolder::ListedFile& file : listed)
+        names.append(file.fileName);
     names.sort();
     return FileStatus::success();
 }
 
 } // namespace
-
-bool DuplicateIndex::isSubmissionFileName(const QString& name) {
-    return SubmissionName::parse(name).has_value();
-}
 
 DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {
     using F = ResultRecord;

@@ -54,8 +54,6 @@ public:
     void recordWritten(int n, const ResultRecord& record) override;
     void recordRemoved(int k) override;
 
-    static bool isSubmissionFileName(const QString& name);
-
 private:
     struct Entry {
         QString key;

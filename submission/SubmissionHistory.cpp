@@ -3,6 +3,7 @@
 #include "storage/SafeFile.h"
 #include "storage/TextValue.h"
 #include "storage/Windows1252.h"
+#include "submission/SubmissionFolder.h"
 
 #include <QDir>
 
@@ -36,20 +37,13 @@ FileStatus SubmissionHistory::load(const QString& submitFolder) {
     files_.clear();
     otherFiles_.clear();
     keys_.clear();
-    QList<SafeFile::FolderEntry> entries;
-    if (FileStatus status = SafeFile::listFolder(submitFolder, entries); !status)
+    QList<SubmissionFolder::ListedFile> listed;
+    if (FileStatus status = SubmissionFolder::list(submitFolder, listed, &otherFiles_); !status)
         return status;
-    files_.reserve(entries.size());
-    for (const SafeFile::FolderEntry& found : entries) {
-        if (!found.entry.regular)
-            continue;
-        if (const std::optional<SubmissionName::ParsedName> parsed =
-                SubmissionName::parse(found.name))
-            files_.append(
-                {found.name, *parsed, found.entry.length, SubmissionFile::Reading::NotTried, {}});
-        else
-            otherFiles_.append(found.name);
-    }
+    files_.reserve(listed.size());
+    for (const SubmissionFolder::ListedFile& file : listed)
+        files_.append(
+            {file.fileName, file.name, file.length, SubmissionFile::Reading::NotTried, {}});
     std::sort(files_.begin(), files_.end(), [](const SubmissionFile& a, const SubmissionFile& b) {
         if (SubmissionName::isNewer(a.name, b.name))
             return true;
