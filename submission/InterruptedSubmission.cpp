@@ -2,11 +2,14 @@
 
 #include "storage/AppPaths.h"
 #include "storage/SafeFile.h"
+#include "submission/SubmissionFolder.h"
 #include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 // The newest by SubmissionName::isNewer: the counter first, then the moment of naming.
 QString InterruptedSubmission::newestFileName(const QStringList& names) {
@@ -28,13 +31,20 @@ FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName
     const QFileInfo dataFile(paths.dataFile());
     if (!dataFile.isFile() || dataFile.size() == 0)
         return FileStatus::success();
-    const QString newest =
-        newestFileName(QDir(paths.submit()).entryList({QStringLiteral("Lead_*.txt")}, QDir::Files));
+    // A Submit that cannot be listed holds nothing to finish; the submission will report it.
+    QList<SubmissionFolder::ListedFile> listed;
+    SubmissionFolder::list(paths.submit(), listed);
+    QStringList names;
+    for (const SubmissionFolder::ListedFile& file : listed)
+        names.append(file.fileName);
+    const QString newest = newestFileName(names);
     if (newest.isEmpty())
         return FileStatus::success();
     const QString newestPath = paths.submit() + QDir::separator() + newest;
     // Different lengths differ: neither file needs reading.
-    if (QFileInfo(newestPath).size() != dataFile.size())
+    const auto newestFile = std::find_if(listed.cbegin(), listed.cend(),
+                                         [&](const auto& file) { return file.fileName == newest; });
+    if (newestFile->length != dataFile.size())
         return FileStatus::success();
     QByteArray records;
     QByteArray submitted;

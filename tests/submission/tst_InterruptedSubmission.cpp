@@ -4,6 +4,7 @@
 #include "submission/SubmissionWriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -123,6 +124,22 @@ private slots:
         QString name = "unset";
         QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
         QCOMPARE(name, found ? QString("Lead_123456_20261201_101010_0002.txt") : QString());
+    }
+
+    // A link is no submission file, even under the newest name and holding the same records;
+    // a Submit that is no folder holds nothing to finish.
+    void onlyRegularFilesCount() {
+        write("AppData/Korvanel.dat", records(3));
+        write("Submit/Lead_123456_20261201_101010_0002.txt", records(3));
+        QVERIFY(QFile::link(path("Submit/Lead_123456_20261201_101010_0002.txt"),
+                            path("Submit/Lead_123456_20261201_101010_0003.txt")));
+        QString name = "unset";
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString("Lead_123456_20261201_101010_0002.txt"));
+        QVERIFY(QDir(path("Submit")).removeRecursively());
+        write("Submit", records(3));
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
     }
 
     void nothingToFindWithoutBothFiles() {
