@@ -6,6 +6,7 @@
 //   Update with Submit empty (the first Update of a run, which reads Submit, apart).
 // Prints; asserts nothing.
 #include "BenchServices.h"
+#include "BenchSupport.h"
 #include "storage/RecordStore.h"
 #include "storage/StoredRecords.h"
 #include "ui_frmKorvanel.h"
@@ -43,29 +44,6 @@ constexpr int kRuns = 9;
     std::exit(1);
 }
 
-const char* const kFirstNames[] = {"Anna", "Chidi", "Eva", "Maria", "Omar", "Li", "Jan", "Zoe"};
-
-ResultRecord sampleRecord(int n) {
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
-    record.set(ResultRecord::DateTaken, QStringLiteral("%1%2%3")
-                                            .arg(1 + n % 12, 2, 10, QLatin1Char('0'))
-                                            .arg(1 + n % 28, 2, 10, QLatin1Char('0'))
-                                            .arg(2020 + n % 6));
-    record.set(ResultRecord::LastName,
-               QStringLiteral("%1%2").arg(QLatin1String(kLastNames[n % 12])).arg(n / 12));
-    record.set(ResultRecord::FirstName, QLatin1String(kFirstNames[n % 8]));
-    record.set(ResultRecord::DateOfBirth, QStringLiteral("%1%2%3")
-                                              .arg(1 + n % 11, 2, 10, QLatin1Char('0'))
-                                              .arg(1 + n % 27, 2, 10, QLatin1Char('0'))
-                                              .arg(2010 + n % 10));
-    for (auto field : {ResultRecord::StreetNumber, ResultRecord::StreetName, ResultRecord::City,
-                       ResultRecord::Zip, ResultRecord::PhoneNumber, ResultRecord::AnalysisDate})
-        record.set(field, QStringLiteral("1"));
-    record.set(ResultRecord::PbResult, QStringLiteral("%1.5").arg(n % 60));
-    record.set(ResultRecord::BelowDetection, QStringLiteral("0"));
-    return record;
-}
-
 void writeRecords(const QString& path, int first, int count) {
     QByteArray bytes;
     bytes.reserve(count * ResultRecord::Size);
@@ -91,12 +69,6 @@ void prepareFolder(const QString& appPath, int submissionFiles) {
                      100000 + i * kRecordsPerFile, kRecordsPerFile);
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 struct Program {
     QuietMessages messages;
     SystemClock clock;
@@ -114,11 +86,6 @@ struct Program {
     }
 };
 
-void settle() {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Milliseconds of one Update of a new, unique record.
 double timedUpdate(Program& program, int n) {
     Ui::frmKorvanel& c = program.window.form();
@@ -131,25 +98,15 @@ double timedUpdate(Program& program, int n) {
     QElapsedTimer timer;
     timer.start();
     c.cmdUpdate->click();
-    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double ms = msSince(timer);
     settle();
     return ms;
-}
-
-void report(const char* what, double value, const char* baselineName, double baseline,
-            const char* goal) {
-    std::printf("%-48s %9.2f ms   %-36s %9.2f ms   %6.2fx   %s\n", what, value, baselineName,
-                baseline, value / baseline, goal);
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The offscreen platform says at every dialog what it cannot do; the figures need no notes.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.startsWith(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    silenceOffscreenNotes();
     QApplication app(argc, argv);
     QTemporaryDir plain;
     QTemporaryDir withSubmit;
@@ -169,7 +126,7 @@ int main(int argc, char* argv[]) {
         timer.start();
         if (!StoredRecords::readAll(store, records) || records.size() != kRecords)
             fail(QStringLiteral("cannot read the records"));
-        reads.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        reads.push_back(msSince(timer));
     }
     std::vector<double> opens;
     std::vector<double> keystrokes;
@@ -185,7 +142,7 @@ int main(int argc, char* argv[]) {
             if (!dialog)
                 fail(QStringLiteral("Find Record did not open"));
             dialog->grab();
-            opens.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+            opens.push_back(msSince(timer));
             // Typing a name letter by letter, then taking it back.
             const QString name = QStringLiteral("novak12");
             auto keystroke = [&](const QString& text) {
@@ -193,7 +150,7 @@ int main(int argc, char* argv[]) {
                 key.start();
                 dialog->filterBox()->setText(text);
                 dialog->grab();
-                keystrokes.push_back(static_cast<double>(key.nsecsElapsed()) / 1e6);
+                keystrokes.push_back(msSince(key));
             };
             for (int i = 1; i <= name.size(); ++i)
                 keystroke(name.left(i));

@@ -1,6 +1,7 @@
 // Record store timings on a 100,000-record file, as ratios against baselines measured in the same
 // run: a delete against a plain copy of the file followed by fsync, and Read(n) / Write(n) in
 // place at the middle and the end of the file against n = 1. Prints; asserts nothing.
+#include "BenchSupport.h"
 #include "storage/RecordStore.h"
 
 #include <QByteArray>
@@ -62,12 +63,6 @@ void plainCopy(const QString& from, const QString& to) {
     if (::fsync(dest) != 0 || ::close(dest) != 0)
         fail(to);
     ::close(source);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 template <typename Operation> double secondsPerCall(int calls, Operation operation) {
