@@ -76,6 +76,13 @@ QWidget* FieldEvents::watchedFieldOf(QWidget* widget) const {
     return nullptr;
 }
 
+void FieldEvents::leaveFocusedField() {
+    // The window's own focus widget: while a dialog has the keyboard, QApplication's is the
+    // dialog's.
+    if (QWidget* field = watchedFieldOf(window_->focusWidget()))
+        emit lostFocus(field);
+}
+
 void FieldEvents::onFocusChanged(QWidget* old, QWidget* now) {
     if (!old || !now || old->window() != window_ || now->window() != window_)
         return;

@@ -16,6 +16,10 @@ class QWidget;
 // A button takes the focus on the mouse press, so the field's lostFocus runs before the click.
 //   When that handler opens a modal box, the box swallows the release; the press then runs the
 //   button's click itself, exactly once.
+// leaveFocusedField(): raises lostFocus of the field that holds the window's focus (kept while
+//   a menu or a dialog of its own has the keyboard), as a click on a button of the window would,
+//   without moving the focus. Commands that leave the shown record from outside the window's
+//   controls run the field's rule through it.
 // optionClicked(option): an option button became selected, by the operator or the program.
 // comboClicked(combo): the operator chose an entry from the open list, stepped to another with
 //   the arrow or page keys, or picked one of a drop-down list by its first letter; or the
@@ -30,6 +34,8 @@ public:
     void watchLostFocus(QWidget* field);
     void watchOptionClick(QAbstractButton* option);
     void watchComboClick(QComboBox* combo);
+
+    void leaveFocusedField();
 
     // Selects the entry at index as the program does and raises the combo's click; an index
     // outside the list clears the selection and raises nothing.

@@ -110,7 +110,7 @@ void MainWindowController::buildRecordsMenu() {
     duplicates_ = std::make_unique<DuplicateIndex>();
     store_->setObserver(duplicates_.get());
     menu_ = new MainMenu(window_, *controls_.cmdNext);
-    recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *presenter_, *duplicates_,
+    recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *commands_, *duplicates_,
                                          submitFolder, this);
     duplicateWarning_ =
         new DuplicateWarning(window_.messages(), *duplicates_, *store_, submitFolder, this);

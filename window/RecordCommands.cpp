@@ -232,6 +232,17 @@ void RecordCommands::cmdPrevious_Click() {
     showOrReport(state_.CurrentRecord - 1, state_.RecordCount);
 }
 
+void RecordCommands::goToRecord(int record) {
+    if (isCheckingRecords() || state_.EditMode == Editing::NewRecord || record < 1)
+        return;
+    // A button takes the focus before its click, so the field's rule has run by then. A menu or
+    // a dialog takes no focus from the window: the rule runs here, at the choice, with its
+    // messages. A date rule sending the focus back to its box stops no button, nor this move.
+    window_.leaveFocusedField();
+    if (saveOrReport())
+        showOrReport(record, state_.RecordCount);
+}
+
 void RecordCommands::cmdExit_Click() {
     if (isCheckingRecords())
         return;

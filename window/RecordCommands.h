@@ -36,6 +36,12 @@ public:
     void cmdPrint_Click();
     void cmdWriteEFile_Click();
 
+    // The one way to leave the shown record for record n from outside the row of buttons (a
+    // menu entry, a dialog's choice, a row picked in a list): the field that has the focus is
+    // left first, as a click on a button leaves it, then the record shown is saved and record n
+    // shown. Refused while a new record is entered or the records are being checked.
+    void goToRecord(int record);
+
     // True when the record in RecordBuffer lacks a mandatory field or no provider code is set
     // (the operator is told the first gap and the focus goes to its field), or when a complete
     // record stored under another provider code could not be saved again with the code in force.

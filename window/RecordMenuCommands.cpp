@@ -7,12 +7,12 @@
 #include "window/CheckAllRecordsDialog.h"
 #include "window/FindRecordDialog.h"
 #include "window/MainWindowState.h"
-#include "window/RecordPresenter.h"
+#include "window/RecordCommands.h"
 
 RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                                       RecordPresenter& presenter, DuplicateIndex& index,
+                                       RecordCommands& commands, DuplicateIndex& index,
                                        QString submitFolder, QObject* parent)
-    : QObject(parent), window_(window), state_(state), store_(store), presenter_(presenter),
+    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
       index_(index), submitFolder_(std::move(submitFolder)) {}
 
 void RecordMenuCommands::showDialog(QDialog* dialog) {
@@ -33,7 +33,7 @@ void RecordMenuCommands::openFindRecord() {
         return;
     }
     auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
-    connect(dialog, &FindRecordDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showDialog(dialog);
 }
 
@@ -53,17 +53,6 @@ void RecordMenuCommands::openCheckAllRecords() {
     const RecordsCheckReport report =
         RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
     auto* dialog = new CheckAllRecordsDialog(report, &window_);
-    connect(dialog, &CheckAllRecordsDialog::recordChosen, this, &RecordMenuCommands::goToRecord);
+    connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showDialog(dialog);
-}
-
-void RecordMenuCommands::goToRecord(int recordNumber) {
-    if (state_.EditMode == Editing::NewRecord || recordNumber < 1)
-        return;
-    if (FileStatus saved = presenter_.SaveCurrentRecord(); !saved) {
-        emit fileFailed(saved);
-        return;
-    }
-    if (FileStatus status = presenter_.showRecord(recordNumber, state_.RecordCount); !status)
-        emit fileFailed(status);
 }

@@ -7,26 +7,24 @@
 
 class DuplicateIndex;
 class QDialog;
-class RecordPresenter;
+class RecordCommands;
 class RecordStore;
 class QWidget;
 struct MainWindowState;
 
 // The Records menu's commands: Find Record and Check All Records open their dialogs over the
-// stored records, and a record chosen in either is gone to the way the buttons move: the record
-// shown is saved first (as New, Print and Exit save it), then the chosen one is shown as Next
-// shows its neighbour. A file that cannot be read or written is reported through fileFailed and
-// changes nothing.
+// stored records, and a record chosen in either is gone to through RecordCommands::goToRecord:
+// the field that has the focus is left, the record shown saved, the chosen one shown. A file
+// that cannot be read is reported through fileFailed and opens nothing.
 class RecordMenuCommands : public QObject {
     Q_OBJECT
 public:
     RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                       RecordPresenter& presenter, DuplicateIndex& index, QString submitFolder,
+                       RecordCommands& commands, DuplicateIndex& index, QString submitFolder,
                        QObject* parent = nullptr);
 
     void openFindRecord();
     void openCheckAllRecords();
-    void goToRecord(int recordNumber);
 
 signals:
     void fileFailed(const FileStatus& status);
@@ -37,7 +35,7 @@ private:
     QWidget& window_;
     MainWindowState& state_;
     RecordStore& store_;
-    RecordPresenter& presenter_;
+    RecordCommands& commands_;
     DuplicateIndex& index_;
     QString submitFolder_;
 };

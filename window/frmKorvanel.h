@@ -34,6 +34,8 @@ public:
 
     // Selects entry index of combo as the program and raises its comboClicked.
     void selectEntry(QComboBox* combo, int index) { events_->selectEntry(combo, index); }
+    // Raises lostFocus of the field that has the focus, as a click on a button would.
+    void leaveFocusedField() { events_->leaveFocusedField(); }
 
 signals:
     void lostFocus(QWidget* field);

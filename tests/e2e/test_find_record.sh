@@ -52,3 +52,33 @@ import -window "$DIALOG" "$SCREENS/check-all-records.png" || fail "cannot take t
 press Return
 wait_for "$E2E_TIMEOUT" box_closed "$DIALOG" || fail "the dialog did not close"
 expect_title_end "(Record 3 of 3)"
+
+step "70 typed into the result box, then Ctrl+F: the box's rule runs before the save"
+focus_main
+press ctrl+f
+DIALOG=$(find_window "^Find Record\$") || fail "no \"Find Record\" dialog appeared"
+xdotool windowfocus --sync "$DIALOG" || fail "cannot focus the dialog"
+type_text okafor
+press Return
+wait_for "$E2E_TIMEOUT" box_closed "$DIALOG" || fail "the dialog did not close"
+expect_title_end "(Record 1 of 3)"
+focus_main
+click txtPb
+press ctrl+a
+type_text 70
+press ctrl+f
+DIALOG=$(find_window "^Find Record\$") || fail "no \"Find Record\" dialog appeared"
+xdotool windowfocus --sync "$DIALOG" || fail "cannot focus the dialog"
+type_text novak
+press Return
+wait_for "$E2E_TIMEOUT" box_closed "$DIALOG" || fail "the dialog did not close"
+expect_title_end "(Record 2 of 3)"
+# Record 1 is stored as a High Result, as Update Record would have stored it.
+{
+    record DateTaken=10012025 LastName=Okafor FirstName=Chidi DateOfBirth=02112020 Sex=M \
+        StreetNumber=12 StreetName="Main Street" City=Springfield Zip=90001 PhoneAreaCode=555 \
+        PhoneNumber=222-3333 RaceCode=1 Ancestry=00 AnalysisDate=10022025 PbResult=66.0 \
+        BelowDetection=0 TestType=V ProviderCode=123456 AnalysisMethod=HHLA
+    tail -c +199 "$WORK/stored.dat"
+} >"$WORK/high.dat"
+expect_file "$DATA/Korvanel.dat" "$WORK/high.dat"

@@ -1,14 +1,27 @@
 #include "support/MainWindowFixture.h"
 #include "support/ModalBoxAnswerer.h"
+#include "window/CheckAllRecordsDialog.h"
+#include "window/FindRecordDialog.h"
+#include "window/MainMenu.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
+#include "window/RecordPresenter.h"
+#include "window/RecordTableModel.h"
 #include "window/frmKorvanel.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
 #include <QTest>
+#include <QTreeView>
 
+#include <functional>
 #include <memory>
 
 // A command button clicked with the mouse while a date box with a bad date is left: the date
@@ -66,6 +79,166 @@ private:
     MainWindowFixture& fixture_;
     std::unique_ptr<ModalBoxAnswerer> answerer_;
 };
+
+// A rule that runs as the operator leaves a field (or chooses a result option), and what it
+// leaves in record 1 of two: each is run against every command that saves the record shown.
+struct LeaveRule {
+    const char* name;
+    std::function<void(ResultRecord&)> storedBefore; // record 1 as stored, from a complete one
+    std::function<void(MainWindowFixture&)> enter;   // ends with the focus where the operator is
+    QStringList messages;
+    int beeps;
+    QList<QPair<ResultRecord::Field, QString>> saved; // record 1's fields afterwards, trimmed
+};
+
+const QList<LeaveRule>& leaveRules() {
+    using F = ResultRecord;
+    const QString invalidBirth = "Date of Birth Taken is not valid or is incomplete.\r\nEnter "
+                                 "MM/DD/YYYY (4 digit year required).";
+    static const QList<LeaveRule> rules = {
+        {"date order: birth after taken, emptied",
+         [](ResultRecord&) {},
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.mskDateOfBirth->setFocus();
+             f.mskDateOfBirth->setRawValue("12012026");
+         },
+         {"Date of Birth must be equal to or before Date Taken"},
+         0,
+         {{F::DateOfBirth, ""}}},
+        {"date validity: kept",
+         [](ResultRecord&) {},
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.mskDateOfBirth->setFocus();
+             f.mskDateOfBirth->setRawValue("13011990");
+         },
+         {invalidBirth},
+         0,
+         {{F::DateOfBirth, "13011990"}}},
+        {"result over 65: High Result",
+         [](ResultRecord&) {},
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.txtPb->setFocus();
+             f.txtPb->setText("70");
+         },
+         {},
+         1,
+         {{F::PbResult, "66.0"}, {F::BelowDetection, "0"}}},
+        {"result under 3.3 after a Low Result: Low Result",
+         [](ResultRecord& r) {
+             r.set(F::PbResult, "5.0");
+             r.set(F::BelowDetection, "1");
+         },
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             // Shown again over the measured display of start-up, which ran the click rule
+             // of "Pb Result:": the record's LowResultFlag stays.
+             QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+             QVERIFY(fixture.state().LowResultFlag);
+             f.txtPb->setFocus();
+             f.txtPb->setText("2.0");
+         },
+         {},
+         0,
+         {{F::PbResult, ""}, {F::BelowDetection, "1"}}},
+        {"Low Result chosen after a typed result",
+         [](ResultRecord&) {},
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.txtPb->setFocus();
+             f.txtPb->setText("12");
+             QTest::mouseClick(f.optLowResult, Qt::LeftButton);
+         },
+         {},
+         0,
+         {{F::PbResult, ""}, {F::BelowDetection, "1"}}},
+        {"High Result chosen after a typed result",
+         [](ResultRecord&) {},
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.txtPb->setFocus();
+             f.txtPb->setText("12");
+             QTest::mouseClick(f.optHighResult, Qt::LeftButton);
+         },
+         {},
+         0,
+         {{F::PbResult, "66.0"}, {F::BelowDetection, "0"}}},
+        {"parents' last name filled",
+         [](ResultRecord& r) { r.set(F::ParentsLast, ""); },
+         [](MainWindowFixture& fixture) {
+             Ui::frmKorvanel& f = fixture.form();
+             f.txtLastName->setFocus();
+             f.txtLastName->setText("Novak");
+         },
+         {},
+         0,
+         {{F::LastName, "Novak"}, {F::ParentsLast, "Novak"}}},
+    };
+    return rules;
+}
+
+template <typename Dialog> Dialog* activeDialog(MainWindowFixture& fixture) {
+    Dialog* dialog = nullptr;
+    const bool open = QTest::qWaitFor(
+        [&] {
+            return (dialog = fixture.window().findChild<Dialog*>()) && dialog->isActiveWindow();
+        },
+        5000);
+    return open ? dialog : nullptr;
+}
+
+// Record 2 chosen in Find Record: Down from the first row, Enter.
+bool chooseSecondInFindRecord(MainWindowFixture& fixture) {
+    auto* dialog = activeDialog<FindRecordDialog>(fixture);
+    if (!dialog)
+        return false;
+    QTest::keyClick(dialog->filterBox(), Qt::Key_Down);
+    if (dialog->rows().recordNumber(dialog->table()->currentIndex().row()) != 2)
+        return false;
+    QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+    return true;
+}
+
+// Runs a command that saves the record shown: the Update button clicked with the mouse, or a
+// move to record 2 through Find Record (Ctrl+F, or the Records menu opened with the mouse) or
+// Check All Records (Ctrl+K, where record 2 has a gap).
+bool runCommand(MainWindowFixture& fixture, const QString& route) {
+    Ui::frmKorvanel& f = fixture.form();
+    if (route == "Update button") {
+        QTest::mouseClick(f.cmdUpdate, Qt::LeftButton);
+        return true;
+    }
+    if (route == "Ctrl+F") {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        return chooseSecondInFindRecord(fixture);
+    }
+    if (route == "Records menu with the mouse") {
+        MainMenu& menu = fixture.controller().menu();
+        QAction* records = menu.bar()->actions().at(0);
+        QTest::mouseClick(menu.bar(), Qt::LeftButton, {},
+                          menu.bar()->actionGeometry(records).center());
+        if (!QTest::qWaitFor([&] { return records->menu()->isVisible(); }, 5000))
+            return false;
+        QTest::mouseClick(records->menu(), Qt::LeftButton, {},
+                          records->menu()->actionGeometry(menu.findRecord()).center());
+        return chooseSecondInFindRecord(fixture);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ControlModifier);
+    auto* dialog = activeDialog<CheckAllRecordsDialog>(fixture);
+    if (!dialog)
+        return false;
+    QAbstractItemModel* rows = dialog->table()->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        if (rows->index(row, 0).data().toInt() == 2) {
+            dialog->table()->setCurrentIndex(rows->index(row, 0));
+            QTest::keyClick(dialog->table(), Qt::Key_Return);
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -299,6 +472,76 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(seen.texts().size(), 1);
         QCOMPARE(f.mskAnalysisDate->rawValue(), QString("12312026"));
+    }
+
+    // Every command that saves the record shown leaves the field that has the focus first, as a
+    // click on a form button does: the field's rule runs with its messages and beeps before the
+    // save, and the record is stored with what the rule left. A move from the Records menu (by
+    // its key or with the mouse, which takes no focus) stores what Update stores, then shows the
+    // record chosen; a date rule sending the focus back to its box stops neither.
+    void everySavingCommandLeavesTheField_data() {
+        QTest::addColumn<int>("rule");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<bool>("real");
+        for (const char* route :
+             {"Update button", "Ctrl+F", "Ctrl+K", "Records menu with the mouse"}) {
+            for (int rule = 0; rule < leaveRules().size(); ++rule) {
+                QTest::addRow("%s, %s", route, leaveRules()[rule].name) << rule << route << false;
+                if (!leaveRules()[rule].messages.isEmpty()) {
+                    QTest::addRow("%s, %s, real box", route, leaveRules()[rule].name)
+                        << rule << route << true;
+                }
+            }
+        }
+    }
+    void everySavingCommandLeavesTheField() {
+        QFETCH(int, rule);
+        QFETCH(QString, route);
+        QFETCH(bool, real);
+        const LeaveRule& leave = leaveRules()[rule];
+        MainWindowFixture fixture;
+        ResultRecord first = MainWindowFixture::completeRecord("Smith");
+        leave.storedBefore(first);
+        ResultRecord second = MainWindowFixture::completeRecord("Jones");
+        second.set(ResultRecord::Zip, "");
+        fixture.writeRecords({first, second});
+        fixture.setProviderFile("123456");
+        SeenMessages seen(fixture, real);
+        QList<QPair<QByteArray, int>> whileBoxOpen; // the data file and the record shown
+        seen.onOpen([&] {
+            whileBoxOpen << qMakePair(fixture.readFile("AppData/Korvanel.dat"),
+                                      fixture.state().CurrentRecord);
+        });
+        QVERIFY(fixture.start());
+        const QByteArray before = fixture.readFile("AppData/Korvanel.dat");
+        Ui::frmKorvanel& f = fixture.form();
+        leave.enter(fixture);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(seen.texts(), QStringList()); // the field is not left yet
+
+        QVERIFY(runCommand(fixture, route));
+
+        const int shownAfter = route == "Update button" ? 1 : 2;
+        QTRY_COMPARE(fixture.state().CurrentRecord, shownAfter);
+        QTRY_COMPARE(seen.texts(), leave.messages);
+        if (!real)
+            QCOMPARE(fixture.messages.beeps, leave.beeps);
+        // Each message came before the save, on the record being left.
+        QCOMPARE(whileBoxOpen.size(), leave.messages.size());
+        for (const auto& [file, shown] : whileBoxOpen) {
+            QCOMPARE(file, before);
+            QCOMPARE(shown, 1);
+        }
+        const QList<ResultRecord> stored = fixture.storedRecords();
+        QCOMPARE(stored.size(), 2);
+        for (const auto& [field, value] : leave.saved)
+            QCOMPARE(stored[0].trimmed(field), value);
+        QVERIFY(stored[1] == second);
+        QVERIFY(seen.windowBack());
+        QTRY_COMPARE(QApplication::focusWidget(), f.mskDateTaken);
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.texts().size(), leave.messages.size());
     }
 
     // A good date left for a command: no message, the command runs once.

@@ -257,7 +257,10 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), fixture.form().mskDateTaken);
         QVERIFY(fixture.messages.messages.isEmpty());
 
-        // Esc closes without a move and without a save.
+        // Esc closes without a move and without a save, and the box the operator is in is not
+        // left: its rule (here the parents' name) runs when the operator leaves it.
+        fixture.form().txtParentsLast->clear();
+        fixture.form().txtLastName->setFocus();
         fixture.form().txtLastName->setText("Unsaved");
         dialog = openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
         QVERIFY(dialog);
@@ -267,6 +270,8 @@ private slots:
         QTRY_VERIFY(!open || !open->isVisible());
         QCOMPARE(titlePosition(fixture), QString("(Record 2 of 4)"));
         QCOMPARE(fixture.form().txtLastName->text(), QString("Unsaved"));
+        QCOMPARE(fixture.form().txtParentsLast->text(), QString());
+        QTRY_COMPARE(QApplication::focusWidget(), fixture.form().txtLastName);
         QCOMPARE(fixture.storedRecords().at(1).trimmed(ResultRecord::LastName),
                  QString("Smithson"));
     }
