@@ -57,10 +57,19 @@ QString letterLine(const ResultRecord& record, Field field, const QString& label
     return plainLine(label, record.get(field));
 }
 
+// The leading number of a stored result: blanks skipped, then digits with at most one decimal
+// point. A sign is not part of it, so "+5" and "-5" have no leading number and count as 0.
+double printedResultValue(const QString& stored) {
+    const QString text = TextValue::trimBlanks(stored);
+    if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
+        return 0.0;
+    return TextValue::numericValue(text);
+}
+
 // Results outside the analyzer's range are printed with what they mean.
 QString resultLine(const ResultRecord& record) {
     const QString label = QStringLiteral("Pb Result:");
-    const double value = TextValue::numericValue(record.get(ResultRecord::PbResult));
+    const double value = printedResultValue(record.get(ResultRecord::PbResult));
     const QString code = record.trimmed(ResultRecord::PbResult);
     if (value < LowResultBound)
         return codedLine(label, code, 5 - code.size(), QStringLiteral("Low Result (<3.3)"));

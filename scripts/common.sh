@@ -6,6 +6,7 @@ KORVANEL_PACKAGES=(
     xvfb xauth xdotool imagemagick x11-utils
     fonts-liberation poppler-utils cups printer-driver-cups-pdf
     strace
+    dbus at-spi2-core python3-pyatspi
 )
 
 korvanel_missing_packages() {

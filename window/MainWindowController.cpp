@@ -282,8 +282,8 @@ FileStatus MainWindowController::loadPhysicians() {
     return status;
 }
 
-// The file is read here, so that a city file that cannot be read stops start-up as before; the
-// lines go into the list once the first record is on the screen.
+// The file is read here, so that a city file that cannot be read stops start-up before the window
+// shows a record; the lines go into the list once the first record is on the screen.
 FileStatus MainWindowController::loadCities() {
     QByteArray bytes;
     FileStatus status = SafeFile::readPrefix(AppPaths{state_.AppPath}.cityFile(), bytes);

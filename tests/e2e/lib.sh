@@ -148,7 +148,7 @@ find_window() {
 
 # Waits for the main window; sets WIN, WIN_X, WIN_Y (the client area's screen position: without
 # a window manager the window has no frame) and MENU_HEIGHT (the menu bar above the client area,
-# which is the design's 438 pixels high).
+# which is the form's 438 pixels high).
 find_main_window() {
     WIN=$(find_window "^$MAIN_TITLE_PREFIX") || fail "the main window did not appear"
     window_origin "$WIN"
@@ -181,7 +181,8 @@ focus_main() { xdotool windowfocus --sync "$WIN" || fail "cannot focus the main 
 type_text() { xdotool type --delay 12 -- "$1" || fail "cannot type \"$1\""; }
 press() { xdotool key --delay 12 "$@" || fail "cannot press $*"; }
 
-# Design positions in twips of the controls the journeys use: container, left, top, width, height.
+# Positions in twips of the controls the journeys use, as the form places them: container, left,
+# top, width, height.
 # Controls in a frame are placed from the frame's top-left corner (the QGroupBox, title included).
 declare -A CONTROL=(
     [fraPerson]="- 200 200 4155 2200"
@@ -241,8 +242,8 @@ control_centre() {
     CY=$((y / 15))
 }
 
-# click NAME [WINDOW]: a left click at the control's design position in the window (default the
-# main window).
+# click NAME [WINDOW]: a left click at the control's position in the window (default the main
+# window).
 click() {
     local name=$1 window=${2:-}
     local x0=$WIN_X y0=$WIN_Y

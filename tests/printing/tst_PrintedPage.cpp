@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("number then text") << "40mg" << label + "               40mg";
         QTest::newRow("leading blank") << " 7" << label + "                7  ";
         QTest::newRow("two digits high") << "99" << label + "        [99]   High Result (>65.0)";
+        // A sign is not a digit: a signed result has no leading number and counts as 0.
+        QTest::newRow("plus sign") << "+5" << label + "        [+5]   Low Result (<3.3)";
+        QTest::newRow("plus sign high") << "+70" << label + "        [+70]  Low Result (<3.3)";
     }
     void resultLine() {
         QFETCH(QString, stored);

@@ -1,8 +1,7 @@
 #pragma once
 
-// The design of both windows as the layout tables give it: positions and sizes in twips
-// (15 twips to a pixel), tab index as one sequence per window. The layout test holds every
-// control against its row.
+// Every control of both windows: positions and sizes in twips (15 twips to a pixel), tab index
+// as one sequence per window. The layout test holds every control against its row.
 
 struct DesignRow {
     const char* name;
@@ -80,7 +79,7 @@ inline const DesignRow kMainWindowDesign[] = {
      2472, 285, 27, true, false},
     {"lblParentsFirst", "label", "fraParents", "Parents First:", "", 0, 300, 600, 1275, 255, 28,
      false, false},
-    {"txtParentsFirst", "text box", "fraParents", "", "Optional - Parent's Last Name", 12, 1560,
+    {"txtParentsFirst", "text box", "fraParents", "", "Optional - Parent's First Name", 12, 1560,
      600, 1515, 285, 29, true, false},
     {"lblParentsPhone", "label", "fraParents", "Phone:", "", 0, 300, 900, 1275, 255, 30, false,
      false},
@@ -114,9 +113,8 @@ inline const DesignRow kMainWindowDesign[] = {
      0, 1560, 1200, 1455, 285, 42, true, false},
     {"lblPhysician", "label", "fraTestInfo", "Physician:", "", 0, 300, 1600, 1275, 285, 43, false,
      false},
-    {"cboPhysician", "drop-down combo", "fraTestInfo", "",
-     "Required - Patient City (use correct full spelling)", 0, 1560, 1580, 2472, 315, 44, true,
-     false},
+    {"cboPhysician", "drop-down combo", "fraTestInfo", "", "Required - Physician", 0, 1560, 1580,
+     2472, 315, 44, true, false},
     {"lblProvider", "label", "fraTestInfo", "Provider Code:", "", 0, 300, 1900, 1275, 285, 45,
      false, false},
     {"txtProviderCode", "text box", "fraTestInfo", "",

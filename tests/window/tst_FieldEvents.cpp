@@ -251,7 +251,7 @@ private slots:
         t.f->optCapillary->setChecked(true);
         QTest::mouseClick(t.f->optHighResult, Qt::LeftButton); // by the operator
         QTest::mouseClick(t.f->optHighResult, Qt::LeftButton); // already selected
-        QTest::mouseClick(t.f->optMale, Qt::LeftButton);       // selected in the design
+        QTest::mouseClick(t.f->optMale, Qt::LeftButton);       // selected when the form opens
         QCOMPARE(t.log, QStringList({"option optVenous", "option optCapillary",
                                      "option optCapillary", "option optHighResult"}));
     }

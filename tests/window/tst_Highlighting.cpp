@@ -97,7 +97,7 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
         QVERIFY(fixture.start());
-        // txtLastName is white in the design; a shown record gives it the normal colour.
+        // txtLastName is white in the form; a shown record gives it the normal colour.
         QCOMPARE(paletteBackground(fixture.form().txtLastName), greyBase);
         QCOMPARE(paletteBackground(fixture.form().txtPb), greyBase);
         QApplication::setPalette(QPalette());

@@ -154,8 +154,8 @@ private slots:
         QVERIFY(fixture.messages.messages.isEmpty());
     }
 
-    // "Delete Record" is the design caption; it becomes "Delete" once a new record has been
-    // saved or cancelled and stays so.
+    // The button reads "Delete Record" when the window opens; it becomes "Delete" once a new
+    // record has been saved or cancelled and stays so.
     void updateOfTheFirstRecordStoresItAndEnablesEveryButton() {
         MainWindowFixture fixture;
         QVERIFY(startWith(fixture, {}));

@@ -301,7 +301,7 @@ private slots:
         QVERIFY(d.windowIcon().availableSizes().contains(QSize(16, 16)));
     }
 
-    // Every caption, label and list entry is shown whole in the window's font at the design
+    // Every caption, label and list entry is shown whole in the window's font at the form's
     // sizes; a caption that does not fit on one line wraps in a command button. So too on
     // high-resolution screens, where the whole window is drawn at 1.5 or 2 times the size.
     void captionsFit_data() {

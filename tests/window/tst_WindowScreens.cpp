@@ -7,7 +7,7 @@
 #include <QTest>
 
 // Starts both windows on a private X server and keeps pictures of them in <build>/screens, for
-// the eye and for the checks below: the windows are drawn, in their design size.
+// the eye and for the checks below: the windows are drawn, in their form's size.
 class tst_WindowScreens : public QObject {
     Q_OBJECT
     QProcess xserver;
