@@ -65,6 +65,10 @@ struct AppPaths {
     QString counterFile() const {
         return join({QStringLiteral("AppData"), QStringLiteral("nextfile.txt")});
     }
+    // Names the submission file being made, from before its copy until the data file is gone.
+    QString submissionNote() const {
+        return join({QStringLiteral("AppData"), QStringLiteral("submitting.txt")});
+    }
 
     // The folder that holds the running program, without a trailing separator.
     static QString fromProgramFolder(const QString& folder) {

@@ -6,10 +6,16 @@
 #include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+
+namespace {
+
+// A submission file's name is far shorter; a longer note is no note of the program's.
+constexpr qint64 kLongestNote = 256;
+
+} // namespace
 
 // The newest by SubmissionName::isNewer: the counter first, then the moment of naming.
 QString InterruptedSubmission::newestFileName(const QStringList& names) {
@@ -25,6 +31,15 @@ QString InterruptedSubmission::newestFileName(const QStringList& names) {
     return newest;
 }
 
+QString InterruptedSubmission::notedFileName(const QString& appPath) {
+    QByteArray note;
+    // An unreadable note tells nothing: the bytes of the files still decide.
+    if (!SafeFile::readPrefix(AppPaths{appPath}.submissionNote(), note, kLongestNote))
+        return QString();
+    const QString name = QString::fromLatin1(note);
+    return SubmissionName::parse(name) ? name : QString();
+}
+
 FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName) {
     fileName.clear();
     const AppPaths paths{appPath};
@@ -34,27 +49,45 @@ FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName
     // A Submit that cannot be listed holds nothing to finish; the submission will report it.
     QList<SubmissionFolder::ListedFile> listed;
     SubmissionFolder::list(paths.submit(), listed);
-    QStringList names;
-    for (const SubmissionFolder::ListedFile& file : listed)
-        names.append(file.fileName);
-    const QString newest = newestFileName(names);
-    if (newest.isEmpty())
+    // Files of another length differ: only those of the data file's length are read. Any of
+    // them may hold the records, not only the newest: Submit may have come from another
+    // computer, or the counter file from a backup.
+    QList<SubmissionFolder::ListedFile> sameLength;
+    for (const SubmissionFolder::ListedFile& file : listed) {
+        if (file.length == dataFile.size())
+            sameLength.append(file);
+    }
+    if (sameLength.isEmpty())
         return FileStatus::success();
-    const QString newestPath = paths.submit() + QDir::separator() + newest;
-    // Different lengths differ: neither file needs reading.
-    const auto newestFile = std::find_if(listed.cbegin(), listed.cend(),
-                                         [&](const auto& file) { return file.fileName == newest; });
-    if (newestFile->length != dataFile.size())
-        return FileStatus::success();
+    // The file the submission named in its note is compared first, then the newest first.
+    const QString noted = notedFileName(appPath);
+    std::sort(sameLength.begin(), sameLength.end(), [&](const auto& a, const auto& b) {
+        if ((a.fileName == noted) != (b.fileName == noted))
+            return a.fileName == noted;
+        return SubmissionName::isNewer(a.name, b.name);
+    });
     QByteArray records;
-    QByteArray submitted;
     if (FileStatus status = SafeFile::readPrefix(paths.dataFile(), records); !status)
         return status;
-    if (FileStatus status = SafeFile::readPrefix(newestPath, submitted); !status)
-        return status;
-    if (!records.isEmpty() && records == submitted)
-        fileName = newest;
-    return FileStatus::success();
+    if (records.isEmpty())
+        return FileStatus::success();
+    // A file that cannot be read is told only when no other file holds the records.
+    FileStatus unread = FileStatus::success();
+    for (const SubmissionFolder::ListedFile& file : sameLength) {
+        QByteArray submitted;
+        if (FileStatus status =
+                SafeFile::readPrefix(paths.submissionFile(file.fileName), submitted);
+            !status) {
+            if (unread)
+                unread = status;
+            continue;
+        }
+        if (submitted == records) {
+            fileName = file.fileName;
+            return FileStatus::success();
+        }
+    }
+    return unread;
 }
 
 QString InterruptedSubmission::questionTitle() {

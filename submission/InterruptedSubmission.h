@@ -6,9 +6,10 @@
 #include <QStringList>
 
 // A submission cut short after its file got its final name and before the data file was
-// removed (a power cut, a kill): the data file still holds exactly the bytes of the newest
-// submission file. Start-up finds it and, when the operator agrees, finishes the removal in the
-// submission's own order, so that the records are handed on once.
+// removed (a power cut, a kill): the data file still holds exactly the bytes of a submission
+// file, the one the submission's note AppData/submitting.txt names. Start-up finds it and, when
+// the operator agrees, finishes the removal in the submission's own order, so that the records
+// are handed on once.
 namespace InterruptedSubmission {
 
 // The newest submission file among the names: the highest counter, then the latest date and
@@ -16,8 +17,14 @@ namespace InterruptedSubmission {
 // when none is left.
 QString newestFileName(const QStringList& names);
 
-// The name of the newest submission file in Submit when the data file is not empty and equals
-// it byte for byte; empty otherwise (also when Submit or the data file is missing).
+// The submission file name that the note of the last submission holds; empty when there is no
+// note or it holds no such name. A hint only: it never says that a file holds the records.
+QString notedFileName(const QString& appPath);
+
+// The name of a submission file in Submit that equals the data file byte for byte, the data
+// file not being empty: the noted file when it does, else the newest of those that do. Empty
+// otherwise (also when Submit or the data file is missing). Only files of the data file's length
+// are read.
 FileStatus find(const QString& appPath, QString& fileName);
 
 // The question that asks the operator to finish it.

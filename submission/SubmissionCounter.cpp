@@ -3,6 +3,7 @@
 #include "storage/SafeFile.h"
 #include "storage/TextValue.h"
 
+#include <algorithm>
 #include <cmath>
 
 int SubmissionCounter::valueOf(const QByteArray& record) {
@@ -35,18 +36,20 @@ FileStatus SubmissionCounter::write(const QString& path, int value) {
     return SafeFile::writeAt(path, 0, format(value));
 }
 
-FileStatus SubmissionCounter::advance(const QString& path, int& taken) {
-    int current = 0;
-    FileStatus status = read(path, current);
+FileStatus SubmissionCounter::advance(const QString& path, int& taken, qulonglong lowest) {
+    int stored = 0;
+    FileStatus status = read(path, stored);
     if (!status)
         return status;
-    if (current >= Largest) {
+    const qulonglong value = std::max<qulonglong>(qulonglong(stored), lowest);
+    if (value >= qulonglong(Largest)) {
         return FileStatus::failure(
             path, QStringLiteral("The submission counter has reached %1, the largest number its "
                                  "file can hold; no submission file was made and no record "
                                  "was changed.")
                       .arg(Largest));
     }
+    const int current = int(value);
     status = write(path, current + 1);
     if (!status)
         return status;

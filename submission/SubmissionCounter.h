@@ -32,8 +32,10 @@ FileStatus read(const QString& path, int& value);
 FileStatus write(const QString& path, int value);
 
 // Takes the counter for a new submission: reads it, writes the following value back (on the
-// disk before this returns) and hands out the value read. When the following value would not
-// fit, nothing is written and the failure says why.
-FileStatus advance(const QString& path, int& taken);
+// disk before this returns) and hands out the value read, or lowest when the value read is
+// below it (a counter file lost or restored from a backup while Submit already holds higher
+// numbers). When the following value would not fit, nothing is written and the failure says
+// why.
+FileStatus advance(const QString& path, int& taken, qulonglong lowest = 1);
 
 } // namespace SubmissionCounter

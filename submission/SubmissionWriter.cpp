@@ -2,11 +2,15 @@
 
 #include "reference/ProviderCode.h"
 #include "storage/AppPaths.h"
+#include "storage/RecordStore.h"
+#include "storage/ResultRecord.h"
 #include "storage/SafeFile.h"
 #include "storage/TextValue.h"
 #include "submission/SubmissionCounter.h"
+#include "submission/SubmissionFolder.h"
 #include "submission/SubmissionName.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -149,7 +153,78 @@ FileStatus removeUnfinishedCopies(const QString& folder) {
     return FileStatus::success();
 }
 
+// The highest number that a submission file of this provider code in Submit carries; 0 for none.
+qulonglong highestCounter(const QList<SubmissionFolder::ListedFile>& files,
+                          const QString& providerCode) {
+    qulonglong highest = 0;
+    for (const SubmissionFolder::ListedFile& file : files) {
+        if (file.name.providerCode == providerCode)
+            highest = std::max(highest, file.name.counter);
+    }
+    return highest;
+}
+
+// Names the file about to be made in the note, on the disk before the copy starts. An older
+// note is stale (its submission ended or failed) and gives way.
+FileStatus noteFileBeingMade(const AppPaths& paths, const QString& fileName) {
+    const QString note = paths.submissionNote();
+    if (FileStatus status = SafeFile::removeFile(note); !status)
+        return status;
+    if (FileStatus status = SafeFile::writeNewFile(note, fileName.toLatin1()); !status)
+        return status;
+    return SafeFile::syncFolder(paths.appData());
+}
+
 } // namespace
+
+qint64 SubmissionWriter::wholeRecords(qint64 length) {
+    return length / ResultRecord::Size;
+}
+
+qint64 SubmissionWriter::bytesLeftOver(qint64 length) {
+    return length % ResultRecord::Size;
+}
+
+FileStatus SubmissionWriter::findCutShortRecord(const QString& appPath, CutShortRecord& found) {
+    found = CutShortRecord();
+    const QString dataFile = AppPaths{appPath}.dataFile();
+    SafeFile::Entry entry;
+    if (FileStatus status = SafeFile::inspect(dataFile, entry); !status)
+        return status;
+    // Whatever else stands there is refused by the copy, naming it.
+    if (!entry.regular || bytesLeftOver(entry.length) == 0)
+        return FileStatus::success();
+    found.record = wholeRecords(entry.length) + 1;
+    found.bytes = bytesLeftOver(entry.length);
+    return FileStatus::success();
+}
+
+QString SubmissionWriter::cutShortTitle() {
+    return QStringLiteral("Record Cut Short Error");
+}
+
+QString SubmissionWriter::cutShortText(const CutShortRecord& found) {
+    const QString record = QString::number(found.record);
+    const QString bytes = QString::number(found.bytes);
+    const QString size = QString::number(ResultRecord::Size);
+    // The window shows a piece of more than half a record as the last record, padded.
+    const bool shown = RecordStore::countForLength((found.record - 1) * ResultRecord::Size +
+                                                   found.bytes) >= found.record;
+    if (shown)
+        return QStringLiteral("Record %1 in the data file is cut short: only %2 of its %3 "
+                              "characters are there. A record cut short cannot be sent to the "
+                              "state, so no electronic file was made.\r\n\r\nShow record %1 "
+                              "and click Update Record: that saves it whole and changes nothing "
+                              "else. Then click Create Electronic File again.")
+            .arg(record, bytes, size);
+    return QStringLiteral("The data file ends with a record %1 that is cut short: only %2 of "
+                          "its %3 characters are there, too few to show it. A record cut short "
+                          "cannot be sent to the state, so no electronic file was made.\r\n\r\n"
+                          "The next record saved with New Record and Update Record takes its "
+                          "place; check whether the last record typed before the program "
+                          "stopped is missing. Then click Create Electronic File again.")
+        .arg(record, bytes, size);
+}
 
 SubmissionWriter::SubmissionWriter(const QString& appPath) : appPath_(appPath) {}
 
@@ -169,10 +244,33 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
         return outcome;
     }
 
+    // The state takes whole records only.
+    CutShortRecord cutShort;
+    outcome.status = findCutShortRecord(appPath_, cutShort);
+    if (outcome.status && cutShort.record > 0)
+        outcome.status = FileStatus::failure(
+            dataFile, QStringLiteral("Record %1 is cut short (%2 of %3 bytes); no submission file "
+                                     "was made and no record was changed.")
+                          .arg(cutShort.record)
+                          .arg(cutShort.bytes)
+                          .arg(ResultRecord::Size));
+    if (!outcome.status)
+        return outcome;
+
+    // A counter file lost, or restored from a backup while Submit was kept, would start again
+    // below the numbers already sent: the number continues after the highest one in Submit for
+    // this office.
+    QList<SubmissionFolder::ListedFile> submitted;
+    outcome.status = SubmissionFolder::list(folder, submitted);
+    if (!outcome.status)
+        return outcome;
+    const QString code = TextValue::trimBlanks(providerCode);
+    const qulonglong highest = highestCounter(submitted, code);
+
     // The number is taken and on the disk before the copy starts: a copy that fails later
     // leaves it skipped, never used twice.
     int counter = 0;
-    outcome.status = SubmissionCounter::advance(paths.counterFile(), counter);
+    outcome.status = SubmissionCounter::advance(paths.counterFile(), counter, highest + 1);
     if (!outcome.status)
         return outcome;
     outcome.counter = counter;
@@ -181,16 +279,19 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     const QString finalPath = paths.submissionFile(fileName);
     const QString temporaryPath = paths.submissionTemporary(fileName);
 
-    outcome.status = SafeFile::makePrivateFolder(folder);
-    if (!outcome.status)
+    // From here a failure also takes back the note: its submission did not happen. (A note
+    // that outlives a crash is only ever a hint; the bytes of the files decide.)
+    outcome.status = noteFileBeingMade(paths, fileName);
+    if (outcome.status)
+        outcome.status = SafeFile::makePrivateFolder(folder);
+    if (outcome.status)
+        outcome.status = removeUnfinishedCopies(folder);
+    if (outcome.status)
+        outcome.status = copyToNewFile(dataFile, temporaryPath);
+    if (!outcome.status) {
+        SafeFile::discard(paths.submissionNote());
         return outcome;
-    outcome.status = removeUnfinishedCopies(folder);
-    if (!outcome.status)
-        return outcome;
-
-    outcome.status = copyToNewFile(dataFile, temporaryPath);
-    if (!outcome.status)
-        return outcome;
+    }
 
     // Read both back from the file system: the copy must equal the data file as it now stands.
     bool same = false;
@@ -202,6 +303,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
         outcome.status = SafeFile::publishNew(temporaryPath, finalPath);
     if (!outcome.status) {
         SafeFile::discard(temporaryPath);
+        SafeFile::discard(paths.submissionNote());
         return outcome;
     }
 
@@ -209,6 +311,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     outcome.status = removeDataFile(dataFileRemoved);
     if (!dataFileRemoved) {
         withdraw(finalPath, folder);
+        SafeFile::discard(paths.submissionNote());
         return outcome;
     }
     outcome.filePath = finalPath;
@@ -226,5 +329,9 @@ FileStatus SubmissionWriter::removeDataFile(bool& dataFileRemoved) const {
     if (FileStatus status = SafeFile::unlinkName(paths.dataFile()); !status)
         return status;
     dataFileRemoved = true;
-    return SafeFile::syncFolder(paths.appData());
+    if (FileStatus status = SafeFile::syncFolder(paths.appData()); !status)
+        return status;
+    // The note is only a hint once the data file is gone: a removal that does not survive a
+    // crash leaves a note that names a file nothing equals.
+    return SafeFile::removeFile(paths.submissionNote());
 }

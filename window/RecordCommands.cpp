@@ -314,6 +314,8 @@ void RecordCommands::cmdWriteEFile_Click() {
     const DepthGuard checking(checkingRecords_);
     if (!saveOrReport())
         return;
+    if (refuseCutShortRecord())
+        return;
     const int startedOn = state_.CurrentRecord;
     progress_.begin(state_.RecordCount);
     for (int record = 1; record <= state_.RecordCount; ++record) {
@@ -349,6 +351,22 @@ void RecordCommands::cmdWriteEFile_Click() {
     messages_.show(SubmissionName::reportText(state_.AppPath, result.relativeName),
                    SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
     emit finished(0);
+}
+
+// A data file whose last record is cut short is not handed on; the operator is told which record
+// it is before the pass begins. Saving the record on display may just have made it whole.
+bool RecordCommands::refuseCutShortRecord() {
+    SubmissionWriter::CutShortRecord cutShort;
+    if (FileStatus status = SubmissionWriter::findCutShortRecord(state_.AppPath, cutShort);
+        !status) {
+        reportFailure(status);
+        return true;
+    }
+    if (cutShort.record == 0)
+        return false;
+    messages_.show(SubmissionWriter::cutShortText(cutShort), SubmissionWriter::cutShortTitle(),
+                   MessageButtons::Ok, MessageIcon::Warning);
+    return true;
 }
 
 // Shows again the record that was shown before; when even that read fails the window keeps

@@ -68,6 +68,7 @@ private:
     void reportFailure(const FileStatus& status);
     bool showOrReport(int record, int recordCount);
     bool showStoredRecordOrReport();
+    bool refuseCutShortRecord();
     bool recoverAfterFailedRemove(const FileStatus& failure, int storedBefore);
     void returnToRecord(int record);
     void showDeleteFailureWithFileClosed(const FileStatus& failure, const FileStatus& reopened);

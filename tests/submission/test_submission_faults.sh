@@ -1,6 +1,7 @@
 # Fails or kills the submission's copy at each of its system calls and checks that the records
 # are never lost: after a failure the data file is intact and no file stands under the final
-# name or the temporary one; after a crash at least one complete copy is on the disk.
+# name or the temporary one, and no note of the file being made is left; after a crash at least
+# one complete copy is on the disk.
 set -u
 tool="$KORVANEL_TOOLS_DIR/tool_submit"
 [ "$(id -u)" = 0 ] || { echo "SKIP: strace fault injection needs root here"; exit 77; }
@@ -15,6 +16,7 @@ trap 'rm -rf "$work"' EXIT
 app="$work/app"
 final="$app/Submit/Lead_123456_20261206_105255_0005.txt"
 temporary="$app/Submit/.Lead_123456_20261206_105255_0005.txt.part"
+note="$app/AppData/submitting.txt"
 failures=0
 
 prepare() {
@@ -43,6 +45,7 @@ expect_failure() {
     [ -z "$(ls -A "$app/Submit")" ] || fail "$name: left $(ls -A "$app/Submit")"
     [ "$(cat "$app/AppData/nextfile.txt")" = "$counter" ] ||
         fail "$name: counter holds '$(cat "$app/AppData/nextfile.txt")'"
+    [ ! -e "$note" ] || fail "$name: the note of the file being made was left"
     echo "ok: $name -> $outcome"
 }
 
@@ -63,12 +66,19 @@ expect_survival() {
 # Counter: the write or its flush fails.
 expect_failure "counter write" "5     " -e trace=pwrite64 -e inject=pwrite64:error=ENOSPC:when=1
 expect_failure "counter flush" "6     " -e trace=fdatasync -e inject=fdatasync:error=EIO:when=1
+# The note of the file being made: a stale one that cannot go, the write, its flush, the flush
+# of AppData.
+expect_failure "stale note removal" "6     " -e trace=unlink -e inject=unlink:error=EIO:when=1
+expect_failure "note write" "6     " -e trace=write -e inject=write:error=ENOSPC:when=1
+expect_failure "note flush" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=1
+expect_failure "AppData flush after the note" "6     " -e trace=fsync \
+    -e inject=fsync:error=EIO:when=2
 # Copy: reading the data file, writing, flushing, a write that silently loses bytes.
 expect_failure "data file read" "6     " -P "$app/AppData/Korvanel.dat" -e trace=read \
     -e inject=read:error=EIO:when=1
-expect_failure "copy write" "6     " -e trace=write -e inject=write:error=ENOSPC:when=1
-expect_failure "copy flush" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=1
-expect_failure "short write" "6     " -e trace=write -e inject=write:retval=10:when=1
+expect_failure "copy write" "6     " -e trace=write -e inject=write:error=ENOSPC:when=2
+expect_failure "copy flush" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=3
+expect_failure "short write" "6     " -e trace=write -e inject=write:retval=10:when=2
 # Verification: the copy cannot be read back, reads back different, or the data file fails.
 expect_failure "read back" "6     " -P "$temporary" -e trace=read -e inject=read:error=EIO:when=1
 expect_failure "copy reads back empty" "6     " -P "$temporary" -e trace=read \
@@ -77,27 +87,43 @@ expect_failure "second data read" "6     " -P "$app/AppData/Korvanel.dat" -e tra
     -e inject=read:error=EIO:when=3
 # Publishing: the rename, the flush of Submit, the removal of the data file.
 expect_failure "rename" "6     " -e trace=renameat2 -e inject=renameat2:error=EIO:when=1
-expect_failure "flush of Submit" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=2
-expect_failure "data file removal" "6     " -e trace=unlink -e inject=unlink:error=EBUSY:when=1
+expect_failure "flush of Submit" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=4
+expect_failure "data file removal" "6     " -e trace=unlink -e inject=unlink:error=EBUSY:when=2
 
-# The flush of AppData after the removal fails: the data file is gone, so the submission file,
-# now the only copy, stays, and the failure is still reported.
-prepare
-outcome=$(strace -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=3 "$tool" "$app")
-case $outcome in failed\ *) ;; *) fail "AppData flush: reported '$outcome'" ;; esac
-cmp -s "$work/original" "$final" || fail "AppData flush: the submission file was not kept"
-echo "ok: AppData flush -> $outcome"
+# The flush of AppData after the removal fails, or the removal of the note: the data file is
+# gone, so the submission file, now the only copy, stays, and the failure is still reported.
+for call in fsync:5 unlink:3 fsync:6; do
+    prepare
+    outcome=$(strace -o /dev/null -e trace="${call%:*}" \
+        -e inject="${call%:*}:error=EIO:when=${call#*:}" "$tool" "$app")
+    case $outcome in failed\ *) ;; *) fail "after the removal, $call: reported '$outcome'" ;; esac
+    cmp -s "$work/original" "$final" || fail "after the removal, $call: submission file not kept"
+    [ ! -e "$app/AppData/Korvanel.dat" ] || fail "after the removal, $call: data file back"
+    echo "ok: after the removal, $call -> $outcome"
+done
 
-for call in write:1 fsync:1 renameat2:1 fsync:2 unlink:1 fsync:3; do
+for call in unlink:1 write:1 fsync:1 fsync:2 write:2 fsync:3 renameat2:1 fsync:4 unlink:2 \
+    fsync:5 unlink:3 fsync:6; do
     expect_survival "crash at ${call%:*} #${call#*:}" -e trace="${call%:*}" \
         -e inject="${call%:*}:signal=KILL:when=${call#*:}"
 done
+
+# A crash as the data file is removed leaves the records in both places, and the note names the
+# file that holds them, for the next start.
+prepare
+{ strace -o /dev/null -e trace=unlink -e inject=unlink:signal=KILL:when=2 "$tool" "$app" \
+    >/dev/null; } 2>/dev/null
+[ "$(cat "$note" 2>/dev/null)" = "${final##*/}" ] || fail "crash at the removal: note '$(cat "$note")'"
+cmp -s "$work/original" "$app/AppData/Korvanel.dat" && cmp -s "$work/original" "$final" ||
+    fail "crash at the removal: the records are not in both places"
+echo "ok: crash at the removal -> the note names ${final##*/}"
 
 # Without faults the same run succeeds, so the cases above failed for the injected reason.
 prepare
 outcome=$("$tool" "$app")
 [ "$outcome" = "ok /Submit/Lead_123456_20261206_105255_0005.txt" ] || fail "clean run: $outcome"
-cmp -s "$work/original" "$final" && [ ! -e "$app/AppData/Korvanel.dat" ] || fail "clean run result"
+cmp -s "$work/original" "$final" && [ ! -e "$app/AppData/Korvanel.dat" ] && [ ! -e "$note" ] ||
+    fail "clean run result"
 
 [ $failures = 0 ] && echo "PASS: no fault loses the records"
 exit $((failures > 0))

@@ -99,31 +99,91 @@ private slots:
         QTest::addColumn<QByteArray>("data");   // AppData/Korvanel.dat
         QTest::addColumn<QByteArray>("newest"); // Submit/Lead_..._0002.txt
         QTest::addColumn<QByteArray>("older");  // Submit/Lead_..._0001.txt, a later time
-        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("found");     // "newest", "older" or none
         QByteArray oneByteOff = records(3);
         oneByteOff[ResultRecord::Size + 30] = 'X';
         QTest::newRow("the newest file holds the data file")
-            << records(3) << records(3) << records(2, "Other") << true;
+            << records(3) << records(3) << records(2, "Other") << "newest";
+        // Submit copied from another computer, or the counter file restored from a backup:
+        // the file that holds the records need not be the newest.
         QTest::newRow("only the older file holds it")
-            << records(3) << records(2, "Other") << records(3) << false;
-        QTest::newRow("one byte differs") << records(3) << oneByteOff << records(3) << false;
+            << records(3) << records(2, "Other") << records(3) << "older";
+        QTest::newRow("both hold it: the newest")
+            << records(3) << records(3) << records(3) << "newest";
+        QTest::newRow("one byte differs") << records(3) << oneByteOff << records(2) << "";
         QTest::newRow("the newest is one record longer")
-            << records(3) << records(4) << records(2, "Other") << false;
+            << records(3) << records(4) << records(2, "Other") << "";
         QTest::newRow("the newest is one record shorter")
-            << records(3) << records(2) << records(2, "Other") << false;
-        QTest::newRow("both empty") << QByteArray() << QByteArray() << records(1) << false;
+            << records(3) << records(2) << records(2, "Other") << "";
+        QTest::newRow("both empty") << QByteArray() << QByteArray() << records(1) << "";
     }
     void found() {
         QFETCH(QByteArray, data);
         QFETCH(QByteArray, newest);
         QFETCH(QByteArray, older);
-        QFETCH(bool, found);
+        QFETCH(QString, found);
+        const QString newestName = "Lead_123456_20261201_101010_0002.txt";
+        const QString olderName = "Lead_123456_20261202_090000_0001.txt";
         write("AppData/Korvanel.dat", data);
-        write("Submit/Lead_123456_20261201_101010_0002.txt", newest);
-        write("Submit/Lead_123456_20261202_090000_0001.txt", older);
+        write("Submit/" + newestName, newest);
+        write("Submit/" + olderName, older);
         QString name = "unset";
         QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
-        QCOMPARE(name, found ? QString("Lead_123456_20261201_101010_0002.txt") : QString());
+        QCOMPARE(name, found == "newest" ? newestName : found == "older" ? olderName : QString());
+    }
+
+    // Fifty files from the office's old computer, numbered 0001 to 0050, and the file that a
+    // submission on the new one published before it was stopped: it is found though its
+    // number is lower than theirs.
+    void foundBehindHigherNumbers() {
+        for (int i = 1; i <= 50; ++i)
+            write(QString("Submit/Lead_123456_20240301_120000_%1.txt").arg(i, 4, 10, QChar('0')),
+                  records(3, QString("Old%1 ").arg(i)));
+        const QString published = "Lead_123456_20261206_105255_0001.txt";
+        write("Submit/" + published, records(3));
+        write("AppData/Korvanel.dat", records(3));
+        QString name;
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, published);
+    }
+
+    // The note names the file the submission was making. It decides between files that all
+    // hold the records, and is never believed over the bytes: a note naming a file that is
+    // missing, differs, or is no submission file's name leaves the choice to the files.
+    void theNoteIsAHintOnly_data() {
+        QTest::addColumn<QByteArray>("note");  // AppData/submitting.txt; "-": none
+        QTest::addColumn<QByteArray>("older"); // Submit/..._0001.txt; ..._0002.txt holds the data
+        QTest::addColumn<QString>("found");
+        const QByteArray olderName = "Lead_123456_20261202_090000_0001.txt";
+        const QString newestName = "Lead_123456_20261201_101010_0002.txt";
+        QTest::newRow("no note: the newest") << QByteArray("-") << records(3) << newestName;
+        QTest::newRow("the noted file first")
+            << olderName << records(3) << QString::fromLatin1(olderName);
+        QTest::newRow("the noted file differs") << olderName << records(2) << newestName;
+        QTest::newRow("the noted file is missing")
+            << QByteArray("Lead_123456_20261206_105255_0003.txt") << records(3) << newestName;
+        QTest::newRow("a note cut short") << olderName.left(20) << records(3) << newestName;
+        QTest::newRow("a note naming a file elsewhere")
+            << QByteArray("../AppData/Korvanel.dat") << records(3) << newestName;
+        QTest::newRow("a note with a line break") << olderName + "\r\n" << records(3) << newestName;
+    }
+    void theNoteIsAHintOnly() {
+        QFETCH(QByteArray, note);
+        QFETCH(QByteArray, older);
+        QFETCH(QString, found);
+        write("AppData/Korvanel.dat", records(3));
+        write("Submit/Lead_123456_20261201_101010_0002.txt", records(3));
+        write("Submit/Lead_123456_20261202_090000_0001.txt", older);
+        if (note != "-")
+            write("AppData/submitting.txt", note);
+        QString name;
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, found);
+        // The note alone finds nothing.
+        write("Submit/Lead_123456_20261201_101010_0002.txt", records(2));
+        write("Submit/Lead_123456_20261202_090000_0001.txt", records(2));
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
     }
 
     // A link is no submission file, even under the newest name and holding the same records;
@@ -154,8 +214,8 @@ private slots:
         QCOMPARE(name, QString());
     }
 
-    // Finishing removes the data file only, after Submit is on the disk. The counter already
-    // points past the file's number, so the next submission never takes that number again.
+    // Finishing removes the data file, after Submit is on the disk, and then the note. The counter
+    // already points past the file's number, so the next submission never takes that number again.
     void finishing_data() {
         QTest::addColumn<bool>("submitFolder");
         QTest::addColumn<bool>("removed");
@@ -169,6 +229,7 @@ private slots:
         write("AppData/Korvanel.dat", records(3));
         write(file, records(3));
         write("AppData/nextfile.txt", "2     ");
+        write("AppData/submitting.txt", "Lead_123456_20261201_101010_0001.txt");
         if (!submitFolder)
             QVERIFY(QDir(path("Submit")).removeRecursively());
         bool dataFileRemoved = !removed;
@@ -178,6 +239,10 @@ private slots:
         QCOMPARE(contentOf(path("AppData/Korvanel.dat")),
                  removed ? QByteArray("<missing>") : records(3));
         QCOMPARE(contentOf(path("AppData/nextfile.txt")), QByteArray("2     "));
+        // The note goes with the data file, and only then.
+        QCOMPARE(contentOf(path("AppData/submitting.txt")),
+                 removed ? QByteArray("<missing>")
+                         : QByteArray("Lead_123456_20261201_101010_0001.txt"));
         if (!removed) {
             QCOMPARE(status.path(), path("Submit"));
             return;

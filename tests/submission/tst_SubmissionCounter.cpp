@@ -109,6 +109,45 @@ private slots:
         QCOMPARE(contentOf(path_), after);
     }
 
+    // The lowest number the caller allows (one past the highest already in Submit) wins over
+    // a counter that was reset; a counter above it is kept.
+    void advanceTakesAtLeastTheLowest_data() {
+        QTest::addColumn<QByteArray>("before"); // "-": missing
+        QTest::addColumn<qulonglong>("lowest");
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("missing file") << QByteArray("-") << 51ull << 51 << QByteArray("52    ");
+        QTest::newRow("reset below") << QByteArray("3     ") << 51ull << 51 << QByteArray("52    ");
+        QTest::newRow("equal") << QByteArray("51    ") << 51ull << 51 << QByteArray("52    ");
+        QTest::newRow("above") << QByteArray("70    ") << 51ull << 70 << QByteArray("71    ");
+        QTest::newRow("tail kept")
+            << QByteArray("3     tail") << 9999ull << 9999 << QByteArray("10000 tail");
+    }
+    void advanceTakesAtLeastTheLowest() {
+        QFETCH(QByteArray, before);
+        QFETCH(qulonglong, lowest);
+        QFETCH(int, taken);
+        QFETCH(QByteArray, after);
+        if (before != "-")
+            putContent(path_, before);
+        int got = 0;
+        QVERIFY(SubmissionCounter::advance(path_, got, lowest).ok());
+        QCOMPARE(got, taken);
+        QCOMPARE(contentOf(path_), after);
+    }
+
+    // A lowest number that leaves no room for the following one refuses, the file unchanged.
+    void lowestPastTheLimitIsRefused() {
+        for (const qulonglong lowest : {999999ull, 1000000ull, 123456789012345678ull}) {
+            putContent(path_, "5     ");
+            int taken = -7;
+            const FileStatus status = SubmissionCounter::advance(path_, taken, lowest);
+            QVERIFY(!status.ok());
+            QCOMPARE(taken, -7);
+            QCOMPARE(contentOf(path_), QByteArray("5     "));
+        }
+    }
+
     void successiveSubmissionsNeverRepeat() {
         putContent(path_, "9998  ");
         QList<int> taken;

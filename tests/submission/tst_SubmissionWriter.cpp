@@ -111,6 +111,108 @@ private slots:
         QCOMPARE(contentOf(counterFile_), QByteArray("10000 "));
     }
 
+    // A counter file that was lost or restored from a backup would start below the numbers
+    // the office already sent: the number continues after the highest of this provider code
+    // in Submit. Other codes, copies and links do not count.
+    void numbersAreNeverHandedOutTwice_data() {
+        QTest::addColumn<QByteArray>("counter"); // nextfile.txt; "-": missing
+        QTest::addColumn<QStringList>("inSubmit");
+        QTest::addColumn<int>("taken");
+        QStringList fifty;
+        for (int i = 1; i <= 50; ++i)
+            fifty << QString("Lead_123456_20240301_120000_%1.txt").arg(i, 4, 10, QChar('0'));
+        QTest::newRow("no counter file, 50 files from another computer")
+            << QByteArray("-") << fifty << 51;
+        QTest::newRow("a counter restored below them") << QByteArray("3     ") << fifty << 51;
+        QTest::newRow("a counter at the highest")
+            << QByteArray("50    ") << QStringList{fifty.last()} << 51;
+        QTest::newRow("a counter above them") << QByteArray("70    ") << fifty << 70;
+        QTest::newRow("the number as a number, not as text")
+            << QByteArray("-")
+            << QStringList{"Lead_123456_20240301_120000_9999.txt",
+                           "Lead_123456_20240301_120000_10000.txt"}
+            << 10001;
+        QTest::newRow("another provider code's numbers do not count")
+            << QByteArray("-") << QStringList{"Lead_654321_20240301_120000_0090.txt"} << 1;
+        QTest::newRow("copies and unfinished copies do not count")
+            << QByteArray("-")
+            << QStringList{"Lead_123456_20240301_120000_0090.txt.bak",
+                           ".Lead_123456_20240301_120000_0091.txt.part", "notes.txt"}
+            << 1;
+    }
+    void numbersAreNeverHandedOutTwice() {
+        QFETCH(QByteArray, counter);
+        QFETCH(QStringList, inSubmit);
+        QFETCH(int, taken);
+        const QByteArray original = records(2);
+        writeDataFile(original);
+        if (counter != "-")
+            QVERIFY(SafeFile::replaceContent(counterFile_, counter).ok());
+        for (const QString& name : inSubmit)
+            QVERIFY(SafeFile::replaceContent(submit_ + "/" + name, records(1)).ok());
+        // A link is passed over, whatever its number.
+        QVERIFY(
+            QFile::link(submit_ + "/notes.txt", submit_ + "/Lead_123456_20240301_120000_0500.txt"));
+        const SubmissionWriter::Outcome outcome =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QVERIFY2(outcome.status.ok(), qPrintable(outcome.status.describe()));
+        QCOMPARE(outcome.counter, taken);
+        QCOMPARE(outcome.filePath,
+                 submit_ +
+                     QString("/Lead_123456_20261206_105255_%1.txt").arg(taken, 4, 10, QChar('0')));
+        QCOMPARE(contentOf(outcome.filePath), original);
+        QCOMPARE(contentOf(counterFile_), QByteArray::number(taken + 1).leftJustified(6, ' '));
+    }
+
+    // A number in Submit that leaves no room for the next one refuses, as a full counter does.
+    void aHighestNumberAtTheLimitMakesNoFile() {
+        const QByteArray original = records(1);
+        writeDataFile(original);
+        const QString highest = "Lead_123456_20240301_120000_999999.txt";
+        QVERIFY(SafeFile::replaceContent(submit_ + "/" + highest, records(1)).ok());
+        const SubmissionWriter::Outcome outcome =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QCOMPARE(outcome.result, SubmissionWriter::Result::Failed);
+        QCOMPARE(outcome.status.path(), counterFile_);
+        QCOMPARE(contentOf(counterFile_), QByteArray());
+        verifyNothingLost(original, {highest});
+    }
+
+    // The state takes whole records only: a data file whose last record is cut short is
+    // refused before anything changes.
+    void aRecordCutShortMakesNoFile_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("record");
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("the last line feed missing") << 395 << 2 << 197;
+        QTest::newRow("a piece too short to show") << 3 * 198 + 52 << 4 << 52;
+        QTest::newRow("one byte") << 1 << 1 << 1;
+        QTest::newRow("one byte too many") << 199 << 2 << 1;
+    }
+    void aRecordCutShortMakesNoFile() {
+        QFETCH(int, length);
+        QFETCH(int, record);
+        QFETCH(int, bytes);
+        const QByteArray original = records(4).left(length);
+        writeDataFile(original);
+        SubmissionWriter::CutShortRecord found;
+        QVERIFY(SubmissionWriter::findCutShortRecord(appPath_, found).ok());
+        QCOMPARE(found.record, record);
+        QCOMPARE(found.bytes, bytes);
+        QCOMPARE(SubmissionWriter::wholeRecords(length), record - 1);
+        QCOMPARE(SubmissionWriter::bytesLeftOver(length), bytes);
+
+        const SubmissionWriter::Outcome outcome =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QCOMPARE(outcome.result, SubmissionWriter::Result::Failed);
+        QCOMPARE(outcome.status.path(), dataFile_);
+        QVERIFY2(outcome.status.reason().contains(QString("Record %1 is cut short").arg(record)),
+                 qPrintable(outcome.status.reason()));
+        QVERIFY(!QFile::exists(counterFile_));
+        QVERIFY(!QFile::exists(appPath_ + "/AppData/submitting.txt"));
+        verifyNothingLost(original, {});
+    }
+
     void missingSubmitFolderIsMadePrivate() {
         QVERIFY(QDir(submit_).removeRecursively());
         writeDataFile(records(1));
@@ -120,17 +222,22 @@ private slots:
         QCOMPARE(QFile::permissions(submit_), ownerOnly(true));
     }
 
+    // Nothing under the final name is ever replaced. (A submission file there carries a number
+    // that is never handed out again; a link, which the numbering passes over, is in the way.)
     void olderFileOfTheSameNameIsNeverReplaced() {
         const QByteArray original = records(2);
         writeDataFile(original);
         const QString older = submit_ + "/" + kFirstName;
-        QVERIFY(SafeFile::replaceContent(older, "an older submission").ok());
+        const QString elsewhere = appPath_ + "/elsewhere.txt";
+        QVERIFY(SafeFile::replaceContent(elsewhere, "an older submission").ok());
+        QVERIFY(QFile::link(elsewhere, older));
 
         const SubmissionWriter::Outcome failed =
             SubmissionWriter(appPath_).write("123456", kMoment);
         QVERIFY(!failed.status.ok());
         QCOMPARE(failed.status.path(), older);
-        QCOMPARE(contentOf(older), QByteArray("an older submission"));
+        QCOMPARE(contentOf(elsewhere), QByteArray("an older submission"));
+        QVERIFY(QFileInfo(older).isSymLink());
         verifyNothingLost(original, {kFirstName});
         // The number was taken before the copy and stays skipped; the next attempt succeeds.
         QCOMPARE(contentOf(counterFile_), QByteArray("2     "));
@@ -139,6 +246,23 @@ private slots:
         QVERIFY2(retried.status.ok(), qPrintable(retried.status.describe()));
         QVERIFY(retried.filePath.endsWith("_0002.txt"));
         QCOMPARE(contentOf(retried.filePath), original);
+    }
+
+    // The note naming the file being made lasts only while the submission runs: a stale one
+    // from an earlier run gives way, a failed submission takes its own back.
+    void theNoteLastsOnlyWhileTheSubmissionRuns() {
+        const QString note = appPath_ + "/AppData/submitting.txt";
+        QVERIFY(SafeFile::replaceContent(note, "Lead_123456_20240301_120000_0007.txt").ok());
+        writeDataFile(records(2));
+        QVERIFY(QDir(submit_).mkdir(kFirstName));
+        const SubmissionWriter::Outcome failed =
+            SubmissionWriter(appPath_).write("123456", kMoment);
+        QCOMPARE(failed.result, SubmissionWriter::Result::Failed);
+        QVERIFY(!QFile::exists(note));
+        QVERIFY(SafeFile::replaceContent(note, "Lead_123456_20240301_120000_0007.txt").ok());
+        const SubmissionWriter::Outcome done = SubmissionWriter(appPath_).write("123456", kMoment);
+        QCOMPARE(done.result, SubmissionWriter::Result::Done);
+        QVERIFY(!QFile::exists(note));
     }
 
     // Copies a crash cut short are removed, even one under the name this copy needs; anything

@@ -144,9 +144,9 @@ private slots:
         QTest::newRow("submission: the counter file")
             << kRecordsFillingABlock << QByteArray("-") << secondRecord << "cmdWriteEFile"
             << "AppData/nextfile.txt";
-        QTest::newRow("submission: the copy")
+        QTest::newRow("submission: the note of the file being made")
             << kRecordsFillingABlock << QByteArray("5     ") << secondRecord << "cmdWriteEFile"
-            << "Submit/.Lead_123456_20261206_093000_0005.txt.part";
+            << "AppData/submitting.txt";
     }
 
     void fullDisk() {

@@ -358,6 +358,77 @@ private slots:
                  bytesOf({records[0], edited}));
     }
 
+    // A data file whose last record is cut short (a crash, a copy cut off) is not sent to the
+    // state: before the pass the operator is told which record it is and how to make it whole;
+    // no number is taken and no file is made. Shown and saved, the record is whole again.
+    void aRecordCutShortIsNotSent_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("cut");   // bytes missing from the last record
+        QTest::addColumn<int>("shown"); // the record on display when the command starts
+        QTest::addColumn<QString>("told");
+        QTest::newRow("the last line feed missing")
+            << 2 << 1 << 1
+            << QString("Record 2 in the data file is cut short: only 197 of its 198 characters "
+                       "are there. A record cut short cannot be sent to the state, so no "
+                       "electronic file was made.\r\n\r\nShow record 2 and click Update "
+                       "Record: that saves it whole and changes nothing else. Then click "
+                       "Create Electronic File again.");
+        QTest::newRow("a piece too short to show")
+            << 4 << 146 << 2
+            << QString("The data file ends with a record 4 that is cut short: only 52 of its "
+                       "198 characters are there, too few to show it. A record cut short "
+                       "cannot be sent to the state, so no electronic file was made.\r\n\r\n"
+                       "The next record saved with New Record and Update Record takes its "
+                       "place; check whether the last record typed before the program stopped "
+                       "is missing. Then click Create Electronic File again.");
+        // The command saves the record on display first: that makes it whole.
+        QTest::newRow("the record cut short on display") << 2 << 1 << 2 << QString();
+    }
+    void aRecordCutShortIsNotSent() {
+        QFETCH(int, stored);
+        QFETCH(int, cut);
+        QFETCH(int, shown);
+        QFETCH(QString, told);
+        MainWindowFixture fixture;
+        const QList<ResultRecord> records = numberedRecords(stored);
+        const QByteArray torn = bytesOf(records).chopped(cut);
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", torn);
+        fixture.clock.set(moment());
+        QVERIFY(fixture.start());
+        for (int record = 1; record < shown; ++record)
+            QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        const QByteArray whole = fixture.readFile("AppData/Korvanel.dat");
+        submit(fixture);
+        if (told.isEmpty()) {
+            QCOMPARE(fixture.exitCode, std::optional<int>(0));
+            QCOMPARE(fixture.readFile("Submit/" + submitted(fixture).value(0)), bytesOf(records));
+            return;
+        }
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        const ScriptedMessageService::Message message = fixture.messages.messages[0];
+        QCOMPARE(message.title, QString("Record Cut Short Error"));
+        QCOMPARE(message.text, told);
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+        QCOMPARE(message.icon, MessageIcon::Warning);
+        QVERIFY(!fixture.exitCode);
+        QVERIFY(submitted(fixture).isEmpty());
+        QVERIFY(!fixture.exists("AppData/nextfile.txt"));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), whole);
+        QCOMPARE(fixture.state().CurrentRecord, shown);
+        if (cut > ResultRecord::Size / 2)
+            return;
+        // As the message says: the record shown and saved is whole, and the command goes on.
+        while (fixture.state().CurrentRecord < stored)
+            QTest::mouseClick(fixture.form().cmdNext, Qt::LeftButton);
+        QTest::mouseClick(fixture.form().cmdUpdate, Qt::LeftButton);
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), bytesOf(records));
+        fixture.messages.messages.clear();
+        submit(fixture);
+        QCOMPARE(fixture.exitCode, std::optional<int>(0));
+        QCOMPARE(fixture.readFile("Submit/" + submitted(fixture).value(0)), bytesOf(records));
+    }
+
     // After the only record was deleted the window browses a blank record 1 of an empty file;
     // the command saves it and then reports it incomplete.
     void theBlankRecordAfterDeletingTheOnlyOneIsChecked() {
