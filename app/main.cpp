@@ -1,5 +1,6 @@
 #include "storage/AppPaths.h"
 #include "storage/FileStatus.h"
+#include "storage/InstanceLock.h"
 #include "storage/SafeFile.h"
 #include "window/Clock.h"
 #include "window/MainWindowController.h"
@@ -11,41 +12,80 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QLocale>
 
-#include <cerrno>
 #include <csignal>
 #include <memory>
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
 // One lock per program folder, kept in AppData beside the data it guards, so that a copy started
 // by another login, another user or another machine on the same folder sees it too. Its name is
-// none of the data files'. QLockFile records the host and the process, and takes over a lock
-// whose holder has died, so a crash never blocks the next start.
+// none of the data files'.
 QString lockPathFor(const AppPaths& paths) {
     return paths.join({"AppData", "instance.lock"});
 }
 
-enum class InstanceLock { Held, HeldByAnother, NotMade };
+void showAlreadyRunning(MessageService& messages) {
+    messages.show(QStringLiteral("The program is already running..."),
+                  QStringLiteral("Korvanel CM"), MessageButtons::Ok, MessageIcon::None);
+}
 
-InstanceLock takeInstanceLock(QLockFile& lock, const AppPaths& paths) {
+// Whether the operator takes over the lock of another computer's copy, knowing who holds it.
+bool operatorTakesOver(MessageService& messages, const InstanceLock::Holder& holder) {
+    const QString since = holder.since.isValid()
+                              ? QLocale::c().toString(holder.since.toLocalTime(),
+                                                      QStringLiteral("MM/dd/yyyy hh:mm:ss"))
+                              : QStringLiteral("unknown");
+    const MessageAnswer answer = messages.show(
+        QStringLiteral("The program's files are marked as in use by another computer:\r\n\r\n"
+                       "Computer: %1\r\nProcess number: %2\r\nSince: %3\r\n\r\nFirst check "
+                       "that the program is not running on %1 (close it there if it is): two "
+                       "copies working on the same files can lose records. The mark stays behind "
+                       "when that computer was renamed or stopped without closing the program, or "
+                       "when the folder was copied from it.\r\n\r\nIs the program closed on %1, "
+                       "so that this computer may use the files?")
+            .arg(holder.host, QString::number(holder.pid), since),
+        QStringLiteral("Program in Use on Another Computer"), MessageButtons::YesNo,
+        MessageIcon::Warning);
+    return answer == MessageAnswer::Yes;
+}
+
+// Takes the folder's lock; the exit status when the program must end instead.
+std::optional<int> takeInstanceLock(InstanceLock& lock, const AppPaths& paths,
+                                    MessageService& messages) {
     // At the very first start AppData is not there yet; start-up reports a folder that cannot
     // be made.
     if (!QFileInfo::exists(paths.appData()))
         SafeFile::makePrivateFolder(paths.appData());
-    lock.setStaleLockTime(0);
-    // The lock file is the program's own: owner-only like every other file it makes.
-    const mode_t previousMask = ::umask(077);
-    const bool locked = lock.tryLock(0);
-    ::umask(previousMask);
-    if (locked)
-        return InstanceLock::Held;
-    return lock.error() == QLockFile::LockFailedError ? InstanceLock::HeldByAnother
-                                                      : InstanceLock::NotMade;
+    InstanceLock::Outcome outcome = lock.take();
+    if (outcome == InstanceLock::Outcome::OtherHost) {
+        if (!operatorTakesOver(messages, lock.holder()))
+            return 0;
+        outcome = lock.takeOver();
+    }
+    switch (outcome) {
+    case InstanceLock::Outcome::Held:
+        return std::nullopt;
+    case InstanceLock::Outcome::RunningHere:
+    case InstanceLock::Outcome::OtherHost:
+        showAlreadyRunning(messages);
+        return 0;
+    case InstanceLock::Outcome::Failed:
+        break;
+    }
+    // Without the lock a second copy could write the same data file: never run unguarded. A
+    // missing or blocked AppData is left to start-up, which names it.
+    if (!QFileInfo(paths.appData()).isDir())
+        return std::nullopt;
+    const FileStatus& failure = lock.failure();
+    const QString advice = failure.advice();
+    messages.show(QStringLiteral("The program cannot start:\r\n%1\r\n%2%3")
+                      .arg(QDir::toNativeSeparators(failure.path()), failure.reason(),
+                           advice.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + advice),
+                  QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+    return 1;
 }
 
 } // namespace
@@ -58,30 +98,15 @@ int main(int argc, char* argv[]) {
 
     const QString appPath = AppPaths::fromProgramFolder(QCoreApplication::applicationDirPath());
     const AppPaths paths{appPath};
-    QLockFile instanceLock(lockPathFor(paths));
-    const InstanceLock lock = takeInstanceLock(instanceLock, paths);
-    if (lock == InstanceLock::HeldByAnother) {
-        messages.show(QStringLiteral("The program is already running..."),
-                      QStringLiteral("Korvanel CM"), MessageButtons::Ok, MessageIcon::None);
-        return 0;
-    }
-    // Without the lock a second copy could write the same data file: never run unguarded. A
-    // missing or blocked AppData is left to start-up, which names it.
-    if (lock == InstanceLock::NotMade && QFileInfo(paths.appData()).isDir()) {
-        // The folder's own reason when it refuses writing (read-only, no permission).
-        const bool writable = ::access(QFile::encodeName(paths.appData()).constData(), W_OK) == 0;
-        const QString reason = writable ? QStringLiteral("The lock file could not be made")
-                                        : FileStatus::fromErrno(lockPathFor(paths), errno).reason();
-        messages.show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
-                          .arg(QDir::toNativeSeparators(lockPathFor(paths)), reason),
-                      QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
-        return 1;
-    }
+    InstanceLock instanceLock(lockPathFor(paths));
+    if (const std::optional<int> exitCode = takeInstanceLock(instanceLock, paths, messages))
+        return *exitCode;
 
     SystemClock clock;
     frmKorvanel window(messages, clock);
     messages.setWindow(&window);
     QtPrinter printer;
+    printer.keepOutOf({paths.appData(), paths.submit()});
     DialogProviderCodePrompt providerCodePrompt(&window);
     const auto controller = std::make_unique<MainWindowController>(
         window, appPath, MainWindowServices{printer, providerCodePrompt});
