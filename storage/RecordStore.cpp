@@ -198,11 +198,10 @@ FileStatus RecordStore::writeRecord(int n, const ResultRecord& record) {
         return notOpen();
     if (n < 1)
         return invalidRecordNumber(dataPath_, n);
-    FileStatus status = stillUnderItsName();
-    if (!status)
-        return status;
     qint64 length = 0;
-    status = lengthOf(length);
+    FileStatus status = lengthOf(length);
+    if (status)
+        status = stillUnderItsName();
     if (!status)
         return status;
     const qint64 offset = (n - 1) * kRecordSize;
@@ -267,10 +266,10 @@ FileStatus RecordStore::removeRecord(int k) {
         return notOpen();
     if (k < 1)
         return invalidRecordNumber(dataPath_, k);
-    FileStatus status = stillUnderItsName();
     qint64 length = 0;
+    FileStatus status = lengthOf(length);
     if (status)
-        status = lengthOf(length);
+        status = stillUnderItsName();
     if (status)
         status = writeTemp(k, length);
     if (!status)

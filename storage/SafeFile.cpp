@@ -246,8 +246,12 @@ QString uniqueTemporaryName(const QString& path) {
 constexpr int kNameAttempts = 64;
 
 // An unnamed file in the folder, or -1 with errno; EOPNOTSUPP and the like when the file
-// system cannot make one.
+// system cannot make one, or it could not be named afterwards (no /proc).
 int openUnnamed(const QString& folder) {
+    if (::access("/proc/self/fd", X_OK) != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
     return retryInterrupted([&] {
         return ::open(nativePath(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
                       kPrivateFile);
@@ -258,13 +262,18 @@ bool unnamedUnsupported(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
-// Gives the unnamed file a new name beside path; errno tells a failure.
-bool linkUnnamed(int fd, const QString& path, QString& name) {
+// Gives the unnamed file the name, which must be free; errno tells a failure.
+bool linkAs(int fd, const QString& name) {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, nativePath(name).constData(),
+                    AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives the unnamed file a new name beside path; errno tells a failure.
+bool linkUnique(int fd, const QString& path, QString& name) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         name = uniqueTemporaryName(path);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, nativePath(name).constData(),
-                     AT_SYMLINK_FOLLOW) == 0)
+        if (linkAs(fd, name))
             return true;
         if (errno != EEXIST)
             break;
@@ -309,9 +318,16 @@ FileStatus SafeFile::replaceWithNewFile(const QString& path, const QByteArray& c
         status = writeAllAt(fd, path, 0, content);
     if (status)
         status = syncAll(fd, path);
-    if (status && unnamed && !linkUnnamed(fd, path, temporary))
-        status = FileStatus::fromErrno(path, errno);
-    if (status && ::rename(nativePath(temporary).constData(), nativePath(path).constData()) != 0)
+    // A name still free is taken in one step, with no other name on the way; a file in place is
+    // replaced by a rename from a name of this call's own.
+    bool placed = false;
+    if (status && unnamed) {
+        placed = linkAs(fd, path);
+        if (!placed && (errno != EEXIST || !linkUnique(fd, path, temporary)))
+            status = FileStatus::fromErrno(path, errno);
+    }
+    if (status && !placed &&
+        ::rename(nativePath(temporary).constData(), nativePath(path).constData()) != 0)
         status = FileStatus::fromErrno(path, errno);
     if (status)
         status = syncFolder(folder);

@@ -61,9 +61,10 @@ FileStatus writeNewFile(const QString& path, const QByteArray& bytes);
 FileStatus replaceContent(const QString& path, const QByteArray& content);
 // Puts a new file with the content under path, replacing what stands there, through a file
 // that only this call made: unnamed (O_TMPFILE) until it is complete where the file system has
-// that, else created exclusively; it is linked under a new hidden name of its own
-// (.NAME.<random>.tmp) only to be renamed over path. No other file in the folder is removed or
-// written, a crash leaves at most that hidden complete copy, and every failure names path.
+// that, then linked as path when the name is free; otherwise under a new hidden name of its own
+// (.NAME.<random>.tmp, created exclusively) that is renamed over path. No other file in the
+// folder is removed or written; a crash leaves at most that hidden complete copy (only in the
+// moment before the rename); every failure names path.
 FileStatus replaceWithNewFile(const QString& path, const QByteArray& content);
 // Renames from over to, then flushes the folder of to.
 FileStatus renameOver(const QString& from, const QString& to);
