@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <fcntl.h>
 
@@ -170,6 +171,21 @@ FileStatus RecordStore::read(int n, ResultRecord& buffer) const {
     return FileStatus::success();
 }
 
+FileStatus RecordStore::stillUnderItsName() const {
+    bool same = false;
+    const FileStatus status = SafeFile::holdsFileAt(fd_, dataPath_, same);
+    if (status && same)
+        return status;
+    // Another program put a file in its place or took it away: what is written now would go
+    // into a file no longer in the folder and be lost, or over a file that is not the records.
+    if (status || status.error() == ENOENT)
+        return FileStatus::failure(
+            dataPath_, QStringLiteral("The data file was replaced or removed by another program "
+                                      "while this program had it open; nothing was saved. Close "
+                                      "the program without saving and check the file."));
+    return status;
+}
+
 FileStatus RecordStore::write(int n, const ResultRecord& record) {
     FileStatus status = writeRecord(n, record);
     if (status && observer_)
@@ -184,6 +200,8 @@ FileStatus RecordStore::writeRecord(int n, const ResultRecord& record) {
         return invalidRecordNumber(dataPath_, n);
     qint64 length = 0;
     FileStatus status = lengthOf(length);
+    if (status)
+        status = stillUnderItsName();
     if (!status)
         return status;
     const qint64 offset = (n - 1) * kRecordSize;
@@ -250,6 +268,8 @@ FileStatus RecordStore::removeRecord(int k) {
         return invalidRecordNumber(dataPath_, k);
     qint64 length = 0;
     FileStatus status = lengthOf(length);
+    if (status)
+        status = stillUnderItsName();
     if (status)
         status = writeTemp(k, length);
     if (!status)

@@ -44,6 +44,8 @@ public:
 
     // Record n in place, or appended (a gap before it is filled with blank records). On the
     // disk before it reports success; a failed append leaves the file at its previous length.
+    // Nothing is written, and the failure says so, when the file under the data file's name is
+    // no longer the one opened (replaced or removed by another program); remove() does the same.
     FileStatus write(int n, const ResultRecord& record);
 
     // Removes record k: the other count() - 1 records go in order into a new Korvanel.tmp, which
@@ -65,6 +67,8 @@ public:
 private:
     FileStatus lengthOf(qint64& length) const;
     FileStatus notOpen() const;
+    // A failure when the file open is no longer the one under the data file's name.
+    FileStatus stillUnderItsName() const;
     FileStatus recoverLeftOverTemp();
     FileStatus writeTemp(int k, qint64 length);
     FileStatus writeRecord(int n, const ResultRecord& record);

@@ -1,12 +1,15 @@
 #include "storage/SafeFile.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,6 +232,113 @@ FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& conte
     return status;
 }
 
+namespace {
+
+// A hidden name beside path that no other program picks: .out.csv.3f9c0a17b2d4e851.tmp.
+QString uniqueTemporaryName(const QString& path) {
+    const QFileInfo target(path);
+    return target.dir().filePath(
+        QStringLiteral(".%1.%2.tmp")
+            .arg(target.fileName())
+            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0')));
+}
+
+constexpr int kNameAttempts = 64;
+
+// An unnamed file in the folder, or -1 with errno; EOPNOTSUPP and the like when the file
+// system cannot make one, or it could not be named afterwards (no /proc).
+int openUnnamed(const QString& folder) {
+    if (::access("/proc/self/fd", X_OK) != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return retryInterrupted([&] {
+        return ::open(nativePath(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                      kPrivateFile);
+    });
+}
+
+bool unnamedUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// Gives the unnamed file the name, which must be free; errno tells a failure.
+bool linkAs(int fd, const QString& name) {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, nativePath(name).constData(),
+                    AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives the unnamed file a new name beside path; errno tells a failure.
+bool linkUnique(int fd, const QString& path, QString& name) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        name = uniqueTemporaryName(path);
+        if (linkAs(fd, name))
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    name.clear();
+    return false;
+}
+
+// A new file under a new name beside path; errno tells a failure.
+int createUnique(const QString& path, QString& name) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        name = uniqueTemporaryName(path);
+        const int fd = retryInterrupted([&] {
+            return ::open(nativePath(name).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
+                          kPrivateFile);
+        });
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            break;
+    }
+    name.clear();
+    return -1;
+}
+
+} // namespace
+
+FileStatus SafeFile::replaceWithNewFile(const QString& path, const QByteArray& content) {
+    const QString folder = folderOf(path);
+    QString temporary;
+    int fd = openUnnamed(folder);
+    const bool unnamed = fd >= 0;
+    if (!unnamed && unnamedUnsupported(errno))
+        fd = createUnique(path, temporary);
+    if (fd < 0)
+        return FileStatus::fromErrno(path, errno);
+
+    FileStatus status = FileStatus::success();
+    if (::fchmod(fd, kPrivateFile) != 0)
+        status = FileStatus::fromErrno(path, errno);
+    if (status)
+        status = writeAllAt(fd, path, 0, content);
+    if (status)
+        status = syncAll(fd, path);
+    // A name still free is taken in one step, with no other name on the way; a file in place is
+    // replaced by a rename from a name of this call's own.
+    bool placed = false;
+    if (status && unnamed) {
+        placed = linkAs(fd, path);
+        if (!placed && (errno != EEXIST || !linkUnique(fd, path, temporary)))
+            status = FileStatus::fromErrno(path, errno);
+    }
+    if (status && !placed &&
+        ::rename(nativePath(temporary).constData(), nativePath(path).constData()) != 0)
+        status = FileStatus::fromErrno(path, errno);
+    if (status)
+        status = syncFolder(folder);
+    // Only the name this call made, and only while it still names this call's file.
+    bool ours = false;
+    if (!status && !temporary.isEmpty() && holdsFileAt(fd, temporary, ours) && ours)
+        discard(temporary);
+    FileStatus closed = closeDescriptor(fd, path);
+    return status ? closed : status;
+}
+
 FileStatus SafeFile::renameOver(const QString& from, const QString& to) {
     if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0)
         return FileStatus::fromErrno(to, errno);
@@ -359,6 +469,42 @@ FileStatus SafeFile::holdsFileAt(int fd, const QString& path, bool& same) {
         return FileStatus::fromErrno(path, errno);
     same = held.st_dev == named.st_dev && held.st_ino == named.st_ino;
     return FileStatus::success();
+}
+
+FileStatus SafeFile::liesWithin(const QString& path, const QStringList& folders, bool& within) {
+    within = false;
+    QList<QPair<dev_t, ino_t>> guarded;
+    for (const QString& folder : folders) {
+        struct stat info {};
+        if (::stat(nativePath(folder).constData(), &info) == 0)
+            guarded.append({info.st_dev, info.st_ino});
+        else if (errno != ENOENT && errno != ENOTDIR)
+            return FileStatus::fromErrno(folder, errno);
+    }
+    // The nearest folder of path that exists, with every link on the way resolved.
+    QString level = QFileInfo(path).absolutePath();
+    while (!QFileInfo::exists(level) && QFileInfo(level).absolutePath() != level)
+        level = QFileInfo(level).absolutePath();
+    level = QFileInfo(level).canonicalFilePath();
+    while (!level.isEmpty()) {
+        struct stat info {};
+        if (::stat(nativePath(level).constData(), &info) != 0)
+            return FileStatus::fromErrno(level, errno);
+        if (guarded.contains(QPair<dev_t, ino_t>(info.st_dev, info.st_ino))) {
+            within = true;
+            return FileStatus::success();
+        }
+        const QString up = QFileInfo(level).absolutePath();
+        level = up == level ? QString() : up;
+    }
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::tryLockExclusive(int fd, const QString& path, bool& locked) {
+    locked = retryInterrupted([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0;
+    if (locked || errno == EWOULDBLOCK)
+        return FileStatus::success();
+    return FileStatus::fromErrno(path, errno);
 }
 
 FileStatus SafeFile::syncData(int fd, const QString& path) {

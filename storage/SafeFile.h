@@ -59,6 +59,13 @@ FileStatus writeNewFile(const QString& path, const QByteArray& bytes);
 // Replaces the file's whole content through a new file beside it, renamed over it; a failure
 // leaves the old content in place.
 FileStatus replaceContent(const QString& path, const QByteArray& content);
+// Puts a new file with the content under path, replacing what stands there, through a file
+// that only this call made: unnamed (O_TMPFILE) until it is complete where the file system has
+// that, then linked as path when the name is free; otherwise under a new hidden name of its own
+// (.NAME.<random>.tmp, created exclusively) that is renamed over path. No other file in the
+// folder is removed or written; a crash leaves at most that hidden complete copy (only in the
+// moment before the rename); every failure names path.
+FileStatus replaceWithNewFile(const QString& path, const QByteArray& content);
 // Renames from over to, then flushes the folder of to.
 FileStatus renameOver(const QString& from, const QString& to);
 // Gives from the new name to, never replacing a file already there (RENAME_NOREPLACE, or a
@@ -81,6 +88,12 @@ struct Entry {
     qint64 length = 0;
 };
 FileStatus inspect(const QString& path, Entry& entry);
+
+// Whether path lies in one of the folders or in a folder below one, links followed and folders
+// compared by device and inode, so that another name for the same folder (a link, a bind mount)
+// counts as that folder. A path whose folder does not exist is judged by its nearest existing
+// folder; a folder of the list that does not exist holds nothing.
+FileStatus liesWithin(const QString& path, const QStringList& folders, bool& within);
 
 // Every name in the folder but "." and "..". A failing read of the folder is an error (a listing
 // that passed over it would hide files); a missing folder holds none.
@@ -105,6 +118,9 @@ FileStatus lengthOf(int fd, const QString& path, qint64& length);
 FileStatus truncateTo(int fd, const QString& path, qint64 length);
 // Whether the descriptor still holds the file that now stands under path.
 FileStatus holdsFileAt(int fd, const QString& path, bool& same);
+// Takes the exclusive advisory lock (flock) on the file without waiting; locked tells whether
+// it was free. Another process holding it is no failure.
+FileStatus tryLockExclusive(int fd, const QString& path, bool& locked);
 // fdatasync: the data and the length on the disk.
 FileStatus syncData(int fd, const QString& path);
 // fsync: the data and all metadata on the disk.

@@ -1,5 +1,6 @@
 #include "submission/RecordsCsv.h"
 
+#include "storage/RecordText.h"
 #include "validation/FieldCodes.h"
 #include "validation/RecordList.h"
 
@@ -65,9 +66,11 @@ QStringList RecordsCsv::header() {
             QStringLiteral("Analysis Method")};
 }
 
-QStringList RecordsCsv::values(const ResultRecord& record) {
-    // Trimmed of every white space, a tab or line break included, so that nothing hides in
-    // front of a formula's first character.
+QStringList RecordsCsv::values(const ResultRecord& stored) {
+    // A control character (a hand-edited file's NUL, 0x1F, a line break) becomes a blank, as in
+    // the window, and every value is trimmed, so that nothing hides in front of a formula's
+    // first character.
+    const ResultRecord record = RecordText::withControlsBlanked(stored);
     auto text = [&](F::Field field) { return record.get(field).trimmed(); };
     auto date = [&](F::Field field) { return RecordList::displayDate(text(field)); };
     const QString sex = text(F::Sex);

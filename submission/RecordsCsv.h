@@ -16,7 +16,7 @@
 namespace RecordsCsv {
 
 QStringList header();
-// The row's values before quoting.
+// The row's values before quoting: control characters blanked, then trimmed.
 QStringList values(const ResultRecord& record);
 
 // One value as written: a value that a spreadsheet would take for a formula (one beginning with

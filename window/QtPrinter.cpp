@@ -70,11 +70,20 @@ FileStatus makePrivateFolders(const QString& folder) {
 }
 
 PrintOutcome writePdf(const QStringList& lines, const QString& path, const QString& documentName,
-                      const QString& whyNotPrinted) {
+                      const QString& whyNotPrinted, const QStringList& keptOutOf) {
     if (path.isEmpty())
         return PrintOutcome::failed(whyNotPrinted);
     const QString notWritten =
         whyNotPrinted + QStringLiteral(" The PDF file %1 could not be written.").arg(path);
+    bool ownFolder = false;
+    if (FileStatus status = SafeFile::liesWithin(path, keptOutOf, ownFolder); !status)
+        return PrintOutcome::failed(whyNotPrinted + QLatin1Char(' ') + status.describe());
+    if (ownFolder)
+        return PrintOutcome::failed(
+            whyNotPrinted + QStringLiteral(" The PDF file %1 was not written: it would lie among "
+                                           "the program's own files (the AppData or Submit "
+                                           "folder).")
+                                .arg(path));
 
     // The page is made in memory, with the page and resolution a PDF printer would use, and
     // only then written to the disk as a new owner-only file that replaces any older one.
@@ -96,7 +105,7 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
     }
     FileStatus status = makePrivateFolders(QFileInfo(path).absolutePath());
     if (status)
-        status = SafeFile::replaceContent(path, pdfBytes);
+        status = SafeFile::replaceWithNewFile(path, pdfBytes);
     if (!status)
         return PrintOutcome::failed(whyNotPrinted + QLatin1Char(' ') + status.describe());
     return PrintOutcome::savedAsPdf(path, whyNotPrinted);
@@ -110,19 +119,21 @@ PrintOutcome QtPrinter::printPage(const QStringList& lines, const QString& pdfFa
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull())
         return writePdf(lines, pdfFallbackPath, documentName_,
-                        QStringLiteral("No default printer is installed."));
+                        QStringLiteral("No default printer is installed."), keptOutOf_);
 
     QPrinter printer(defaultPrinter, QPrinter::HighResolution);
     printer.setDocName(documentName_);
     QPainter painter;
     if (!painter.begin(&printer))
-        return writePdf(lines, pdfFallbackPath, documentName_,
-                        QStringLiteral("The printer %1 could not be opened.")
-                            .arg(defaultPrinter.printerName()));
+        return writePdf(
+            lines, pdfFallbackPath, documentName_,
+            QStringLiteral("The printer %1 could not be opened.").arg(defaultPrinter.printerName()),
+            keptOutOf_);
     const bool drawn = drawLines(painter, printer, lines);
     if (!painter.end() || !drawn || printer.printerState() == QPrinter::Error)
         return writePdf(lines, pdfFallbackPath, documentName_,
                         QStringLiteral("The printer %1 did not take the page.")
-                            .arg(defaultPrinter.printerName()));
+                            .arg(defaultPrinter.printerName()),
+                        keptOutOf_);
     return PrintOutcome::printed();
 }

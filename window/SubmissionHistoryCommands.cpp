@@ -80,9 +80,24 @@ void SubmissionHistoryCommands::exportToCsv(const QList<ResultRecord>& records,
                                           documentsFolder() + QDir::separator() + suggestedName);
     if (path.isEmpty())
         return;
-    // Written whole under a temporary name (0600) and renamed into place: a failure never leaves
-    // part of a file under the name chosen, nor harms a file that was there.
-    if (FileStatus status = SafeFile::replaceContent(path, RecordsCsv::document(records)); !status)
+    // The program's own folders are never written to, whatever name or link leads there: a
+    // spreadsheet file over the data file would destroy the records.
+    const AppPaths paths{appPath_};
+    bool ownFolder = false;
+    FileStatus status = SafeFile::liesWithin(path, {paths.appData(), paths.submit()}, ownFolder);
+    if (status && ownFolder) {
+        messages_.show(QStringLiteral("The file was not written:\r\n%1\r\n\r\nIt would lie among "
+                                      "the program's own files (the AppData or Submit folder). "
+                                      "Please choose another folder, such as Documents.")
+                           .arg(QDir::toNativeSeparators(path)),
+                       QStringLiteral("Export to CSV"), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
+    // Written whole into a new file of the program's own (0600) and renamed into place: a
+    // failure never leaves part of a file under the name chosen, nor touches any other file.
+    if (status)
+        status = SafeFile::replaceWithNewFile(path, RecordsCsv::document(records));
+    if (!status)
         emit fileFailed(status);
 }
 

@@ -5,7 +5,12 @@
 #    runtime folder (another login or user on the same program folder); the first copy starts in
 #    a folder without AppData and keeps its lock there, owner-only;
 #  - after the first copy is killed with SIGKILL the next start is not blocked;
-#  - a start-up that cannot open its files shows one message and ends with a non-zero status.
+#  - a lock left behind that is nobody's (empty, NUL bytes, garbage, this computer's dead
+#    process, a process of an earlier boot) is taken over without a word, however old;
+#  - a lock naming another computer asks first: No ends the program and leaves the lock, Yes
+#    takes it over;
+#  - a start-up that cannot open its files, or cannot make its lock (a read-only file system),
+#    shows one "File Error" and ends with a non-zero status.
 # Usage: bash test_single_instance.sh BUILD_DIR (KORVANEL_EXE names the program). Exit 77: skipped.
 set -uo pipefail
 
@@ -26,6 +31,7 @@ cleanup() {
         wait "$pid" 2>/dev/null
     done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    mountpoint -q "$work/readonly" 2>/dev/null && umount "$work/readonly"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -141,6 +147,111 @@ pids+=("$third")
 echo "restart after SIGKILL came up in $(($(date +%s) - third_started)) s"
 kill -9 "$third"
 wait "$third" 2>/dev/null
+
+lock="$app/AppData/instance.lock"
+
+# Starts the program over the lock file as it stands; it must come up with no other message and
+# hold the lock itself. Usage: comes_up WHAT
+comes_up() {
+    local what=$1 copy
+    "$app/korvanel" &
+    copy=$!
+    pids+=("$copy")
+    [ -n "$(find_window 'Update Provider Code')" ] || fail "$what: the program did not come up"
+    [ -z "$(xdotool search --onlyvisible --name '^Korvanel CM$')" ] ||
+        fail "$what: taken for a second copy"
+    [ -z "$(xdotool search --onlyvisible --name 'Another Computer')" ] ||
+        fail "$what: asked about another computer"
+    [ "$(head -1 "$lock")" = "$copy" ] || fail "$what: the lock is not the new copy's"
+    [ "$(stat -c %a "$lock")" = 600 ] || fail "$what: the lock taken over is not 0600"
+    kill -9 "$copy"
+    wait "$copy" 2>/dev/null
+}
+
+# A lock left behind that is nobody's, even two days old, is taken over.
+# The lock's lines: process, program, computer name, machine id, boot id.
+host=$(hostname)
+machine=$(cat /etc/machine-id 2>/dev/null || cat /var/lib/dbus/machine-id 2>/dev/null)
+boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null)
+left_behind() {
+    printf "$2" >"$lock"
+    touch -d '2 days ago' "$lock"
+    comes_up "$1"
+}
+left_behind "an empty lock file" ''
+left_behind "a lock file of NUL bytes (a power cut)" '\0\0\0\0\0\0\0\0\0\0\0\0'
+left_behind "a lock file of garbage" 'x\x01\xff garbage\n\n'
+left_behind "a lock of this computer naming a process that is gone" \
+    "999999\nkorvanel\n$host\n$machine\n$boot\n"
+left_behind "a lock of this computer under its name before a renaming" \
+    "999999\nkorvanel\nold-name-of-this-pc\n$machine\n$boot\n"
+# The number now belongs to a running process, but the lock was taken before the last boot.
+left_behind "a lock of an earlier boot" \
+    "$xvfb_pid\nXvfb\n$host\n$machine\n00000000-0000-0000-0000-000000000000\n"
+
+# A lock naming another computer: the operator is asked, with what to check first.
+# Usage: asked_about_other_computer KEY (Escape answers No, Return Yes); the copy's pid is left
+# in $asked_pid.
+other_lock="4242\nkorvanel\nfront-desk-pc\n0123456789abcdef0123456789abcdef\n$boot\n"
+asked_about_other_computer() {
+    local box
+    "$app/korvanel" &
+    asked_pid=$!
+    pids+=("$asked_pid")
+    box=$(find_window 'Program in Use on Another Computer')
+    [ -n "$box" ] || fail "a lock of another computer was not asked about"
+    [ -z "$(xdotool search --onlyvisible --name 'Blood Lead Result Reporting')" ] ||
+        fail "the main window was shown before the operator answered"
+    xdotool windowfocus --sync "$box" && xdotool key "$1" || fail "could not answer the question"
+}
+printf "$other_lock" >"$lock"
+asked_about_other_computer Escape
+wait_for_end "$asked_pid" || fail "No did not end the program"
+[ "$ended_status" -eq 0 ] || fail "No ended the program with status $ended_status"
+[ "$(cat "$lock")" = "$(printf "$other_lock")" ] || fail "No changed the other computer's lock"
+asked_about_other_computer Return
+[ -n "$(find_window 'Update Provider Code')" ] || fail "Yes did not start the program"
+[ "$(head -1 "$lock")" = "$asked_pid" ] || fail "Yes did not take the lock over"
+# The copy now running is this computer's: another start is the second copy.
+"$app/korvanel" &
+second=$!
+pids+=("$second")
+box=$(find_window '^Korvanel CM$')
+[ -n "$box" ] || fail "a copy started beside the one that took over was not refused"
+answer_box "$box"
+wait_for_end "$second" || fail "the refused copy did not end"
+kill -9 "$asked_pid"
+wait "$asked_pid" 2>/dev/null
+
+# AppData on a read-only file system: "File Error" naming it, never "already running", with or
+# without a lock left behind.
+if [ "$(id -u)" = 0 ]; then
+    readonly_app="$work/readonly"
+    mkdir -p "$readonly_app/AppData" "$readonly_app/Submit"
+    cp "$KORVANEL_EXE" "$readonly_app/korvanel"
+    chmod 700 "$readonly_app/AppData" "$readonly_app/Submit"
+    for leftover in none dead-process; do
+        if mountpoint -q "$readonly_app"; then umount "$readonly_app"; fi
+        rm -f "$readonly_app/AppData/instance.lock"
+        [ $leftover = dead-process ] &&
+            printf "999999\nkorvanel\n$host\n$machine\n$boot\n" >"$readonly_app/AppData/instance.lock"
+        mount --bind "$readonly_app" "$readonly_app" &&
+            mount -o remount,bind,ro "$readonly_app" || fail "read-only bind mount"
+        "$readonly_app/korvanel" &
+        failing=$!
+        pids+=("$failing")
+        box=$(find_window '^File Error$')
+        [ -n "$box" ] || fail "read-only AppData ($leftover lock) showed no 'File Error'"
+        [ -z "$(xdotool search --onlyvisible --name '^Korvanel CM$')" ] ||
+            fail "read-only AppData ($leftover lock) was taken for a second copy"
+        answer_box "$box" || fail "could not answer the read-only message"
+        wait_for_end "$failing" || fail "the program did not end on a read-only AppData"
+        [ "$ended_status" -ne 0 ] || fail "a read-only AppData ended with status 0"
+    done
+    umount "$readonly_app"
+else
+    echo "read-only file system not tried: mounting needs root"
+fi
 
 # A working folder that cannot be made: one message naming it, then a non-zero exit status.
 broken="$work/broken"

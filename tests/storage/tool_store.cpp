@@ -7,18 +7,25 @@
 //   tool_store FOLDER write N             writes record(N) as record N
 //   tool_store FOLDER delete K            deletes record K
 //   tool_store FOLDER delete K leftover   the same, with a left-over Korvanel.tmp put there first
+//   tool_store FOLDER export              writes the records as export.csv (SafeFile's new-file
+//                                         replace) over an export.csv holding "old export",
+//                                         beside the operator's export.csv.new holding "mine"
 //
 // Exit status: 0 success, 1 the store reported a failure (printed on stderr), 2 bad arguments.
 #include "StoreTestRecords.h"
 #include "storage/RecordStore.h"
+#include "storage/SafeFile.h"
+#include "storage/StoredRecords.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -54,6 +61,28 @@ int main(int argc, char** argv) {
             return 2;
     }
 
+    QByteArray exported;
+    QList<ResultRecord> records;
+    if (operation == "export") {
+        // The folder as the operator left it; anything else under export.csv's names is gone.
+        const QString folder = QString::fromLocal8Bit(argv[1]);
+        QDir dir(folder);
+        for (const QString& name :
+             dir.entryList({QStringLiteral(".export.csv*")}, QDir::Files | QDir::Hidden))
+            dir.remove(name);
+        for (const auto& [name, bytes] :
+             {std::pair{"export.csv", "old export"}, std::pair{"export.csv.new", "mine"}}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
+                return 2;
+        }
+        status = StoredRecords::readAll(store, records);
+        for (const ResultRecord& record : records)
+            exported += record.encode();
+        if (!status)
+            return report(status);
+    }
+
     marker(StoreTestRecords::BeginMarker);
     int stored = 0;
     if (operation == "append") {
@@ -68,6 +97,9 @@ int main(int argc, char** argv) {
         status = store.write(number, StoreTestRecords::record(number));
     } else if (operation == "delete") {
         status = store.remove(number);
+    } else if (operation == "export") {
+        status = SafeFile::replaceWithNewFile(
+            QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("export.csv")), exported);
     } else {
         return 2;
     }

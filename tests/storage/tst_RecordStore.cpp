@@ -379,6 +379,44 @@ private slots:
         QCOMPARE(readFile(tmpPath()), kind.endsWith("+tmp") ? recordsBytes({1, 2}) : "<missing>");
     }
 
+    // A data file replaced (a spreadsheet file renamed over it) or removed while the store holds
+    // it open: neither a save nor a delete goes into the file no longer in the folder, nor over
+    // the file now there, and the failure says what happened.
+    void replacedOrRemovedDataFileIsNotWritten_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("deleting");
+        QTest::newRow("replaced, save") << "replaced" << false;
+        QTest::newRow("replaced, delete") << "replaced" << true;
+        QTest::newRow("removed, save") << "removed" << false;
+        QTest::newRow("removed, delete") << "removed" << true;
+    }
+    void replacedOrRemovedDataFileIsNotWritten() {
+        QFETCH(QString, change);
+        QFETCH(bool, deleting);
+        writeFile(datPath(), recordsBytes({1, 2}));
+        RecordStore store(folder_->path());
+        QVERIFY(store.open());
+        const QByteArray csv("Date Taken,Last Name\r\n");
+        if (change == "replaced") {
+            writeFile(folder_->filePath("export.csv"), csv);
+            QVERIFY(::rename(QFile::encodeName(folder_->filePath("export.csv")).constData(),
+                             QFile::encodeName(datPath()).constData()) == 0);
+        } else {
+            QVERIFY(QFile::remove(datPath()));
+        }
+
+        const FileStatus status = deleting ? store.remove(1) : store.write(3, record(3));
+        QVERIFY(!status);
+        QCOMPARE(status.path(), datPath());
+        QVERIFY2(status.reason().contains("replaced or removed"), qPrintable(status.reason()));
+        QCOMPARE(readFile(datPath()), change == "replaced" ? csv : QByteArray("<missing>"));
+        QVERIFY(!QFile::exists(tmpPath()));
+        // The records the store still holds are as they were.
+        int records = 0;
+        QVERIFY(store.count(records));
+        QCOMPARE(records, 2);
+    }
+
     void filesAreOwnerOnlyWhateverTheUmask_data() {
         QTest::addColumn<int>("mask");
         QTest::newRow("umask 0") << 0;

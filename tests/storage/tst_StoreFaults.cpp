@@ -5,6 +5,7 @@
 
 #include "StoreTestRecords.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -346,6 +347,55 @@ private slots:
         // The crashes fell on both sides of the moment the operation takes effect.
         QVERIFY(oldSeen > 0);
         QVERIFY(newSeen > 0 || arguments.first() != "delete");
+    }
+
+    // An export (the new-file replace) failed or crashed at each of its calls: the operator's
+    // export.csv.new is never touched, export.csv holds the old or the whole new file, and no
+    // other file is left beside them, but for the program's own hidden copy when the crash fell
+    // on the one rename that puts it in place.
+    void exportLeavesNoOtherFile() {
+        const Scenario scenario{{1, 2, 3}, {1, 2, 3}, {"export"}};
+        const QString calls =
+            QStringLiteral("openat,fchmod,pwrite64,fsync,linkat,rename,close,write");
+        const QByteArray newBytes = recordsBytes({1, 2, 3});
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        Trace dryRun;
+        QCOMPARE(runTraced(folder.path(), scenario, calls, QString(), dryRun), 0);
+        QCOMPARE(readFile(folder.filePath("export.csv")), newBytes);
+        QVERIFY(!dryRun.operationCalls.empty());
+
+        const QStringList ownFiles = {"Korvanel.dat", "export.csv", "export.csv.new"};
+        for (int index = 0; index < int(dryRun.operationCalls.size()); ++index) {
+            for (const char* action : {"error=EIO", "signal=KILL"}) {
+                Trace trace;
+                QString injection;
+                const int exitCode = injectAt(folder.path(), scenario, calls, dryRun, index,
+                                              QLatin1String(action), trace, injection);
+                QVERIFY2(trace.injectedIndex == index, qPrintable("not injected: " + injection));
+                const bool crashed = QByteArray(action) == "signal=KILL";
+                QVERIFY2(exitCode == (crashed ? -1 : 1) ||
+                             (!crashed && exitCode == 0 &&
+                              dryRun.operationCalls[size_t(index)].name == "close"),
+                         qPrintable(QStringLiteral("%1 exited %2").arg(injection).arg(exitCode)));
+                QCOMPARE(readFile(folder.filePath("export.csv.new")), QByteArray("mine"));
+                const QByteArray exported = readFile(folder.filePath("export.csv"));
+                QVERIFY2(exported == "old export" || exported == newBytes,
+                         qPrintable("export.csv torn after " + injection));
+                QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+                for (const QString& name : ownFiles)
+                    left.removeOne(name);
+                const bool onRename = dryRun.operationCalls[size_t(index)].name == "rename";
+                if (crashed && onRename && left.size() == 1) {
+                    QVERIFY2(left.first().startsWith(".export.csv.") &&
+                                 left.first().endsWith(".tmp"),
+                             qPrintable(left.first()));
+                    QCOMPARE(readFile(folder.filePath(left.first())), newBytes);
+                    continue;
+                }
+                QVERIFY2(left.isEmpty(), qPrintable(injection + " left " + left.join(' ')));
+            }
+        }
     }
 };
 

@@ -83,11 +83,19 @@ private slots:
                                       << QByteArray(",,,,,,,,\"Main St, Rear\",,,,,,,,,,,,,,,,,,,");
         QTest::newRow("quote doubled")
             << Fields{{F::LastName, "O\"Neil"}} << QByteArray(",\"O\"\"Neil\"") + emptyRow.mid(1);
-        QTest::newRow("line feed quoted") << Fields{{F::Physician, "Dr. A\nDr. B"}}
-                                          << emptyRow.left(26) + QByteArray("\"Dr. A\nDr. B\",");
-        QTest::newRow("carriage return quoted")
+        QTest::newRow("line feed blanked") << Fields{{F::Physician, "Dr. A\nDr. B"}}
+                                           << emptyRow.left(26) + QByteArray("Dr. A Dr. B,");
+        QTest::newRow("carriage return blanked")
             << Fields{{F::City, "North\rside"}}
-            << QByteArray(",,,,,,,,,,\"North\rside\",,,,,,,,,,,,,,,,,");
+            << QByteArray(",,,,,,,,,,North side,,,,,,,,,,,,,,,,,");
+        QTest::newRow("NUL, 0x1F and DEL blanked")
+            << Fields{{F::LastName, QString("Sm") + QChar(0) + "ith"},
+                      {F::FirstName, "A\x1f\x7f"
+                                     "B"}}
+            << QByteArray(",Sm ith,A  B") + emptyRow.mid(2);
+        QTest::newRow("formula behind a control character")
+            << Fields{{F::LastName, "\x1f=1+2"}, {F::City, QString(QChar(0)) + "@SUM(1)"}}
+            << QByteArray(",'=1+2,,,,,,,,,'@SUM(1),,,,,,,,,,,,,,,,,");
         QTest::newRow("values trimmed, inner blanks kept")
             << Fields{{F::LastName, "  de la Cruz "}}
             << QByteArray(",de la Cruz") + emptyRow.mid(1);

@@ -133,6 +133,35 @@ private slots:
         QCOMPARE(fixture.storedRecords()[1], editedSecondRecord());
         verifyWindowUnchanged(fixture);
     }
+
+    // A Printed folder that leads into Submit or AppData (a link) gets no PDF: the page is not
+    // written among the program's own files, and the operator is told so.
+    void noPdfIsWrittenAmongTheProgramsFiles_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("Submit") << "Submit";
+        QTest::newRow("AppData") << "AppData";
+    }
+    void noPdfIsWrittenAmongTheProgramsFiles() {
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("a default printer is installed here; the fallback is not reached");
+        QFETCH(QString, folder);
+        MainWindowFixture fixture;
+        QtPrinter realPrinter;
+        realPrinter.keepOutOf({fixture.path("AppData"), fixture.path("Submit")});
+        fixture.printer.passTo = &realPrinter;
+        QVERIFY(startOnAnEditedSecondRecord(fixture));
+        QVERIFY(QFile::link(fixture.path(folder), fixture.path("Printed")));
+        const QStringList before =
+            QDir(fixture.path(folder)).entryList(QDir::AllEntries | QDir::Hidden);
+        print(fixture);
+
+        QCOMPARE(QDir(fixture.path(folder)).entryList(QDir::AllEntries | QDir::Hidden), before);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QVERIFY2(fixture.messages.messages[0].text.contains("the program's own files"),
+                 qPrintable(fixture.messages.messages[0].text));
+        QCOMPARE(fixture.storedRecords()[1], editedSecondRecord());
+        verifyWindowUnchanged(fixture);
+    }
 };
 
 QTEST_MAIN(tst_PrintCommand)

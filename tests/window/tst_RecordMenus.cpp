@@ -558,6 +558,79 @@ private slots:
         QVERIFY(fixture.messages.messages.isEmpty());
     }
 
+    // The export's temporary file is the program's own: a file of the operator's under any name
+    // beside the one chosen is left alone, and nothing else is left in the folder.
+    void exportLeavesOtherFilesAlone() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        for (const QString name : {"records.csv", "records.csv.new", "records.csv.tmp"}) {
+            QFile mine(out.filePath(name));
+            QVERIFY(mine.open(QIODevice::WriteOnly));
+            mine.write("mine: " + name.toUtf8());
+        }
+        savePrompt.answer = out.filePath("records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QVERIFY(fixture.messages.messages.isEmpty());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"records.csv", "records.csv.new", "records.csv.tmp"}));
+        auto contentOf = [&](const QString& name) {
+            QFile file(out.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        };
+        QCOMPARE(contentOf("records.csv"), RecordsCsv::document(fixture.storedRecords()));
+        QCOMPARE(contentOf("records.csv.new"), QByteArray("mine: records.csv.new"));
+        QCOMPARE(contentOf("records.csv.tmp"), QByteArray("mine: records.csv.tmp"));
+
+        // A failure names the file chosen, not a temporary one.
+        savePrompt.answer = out.filePath("missing/records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+        QCOMPARE(fixture.messages.messages[0].text.split("\r\n").value(1),
+                 QDir::toNativeSeparators(savePrompt.answer));
+    }
+
+    // No export lands among the program's own files, under any name or link that leads there:
+    // the operator is told, and nothing is written.
+    void exportIntoTheProgramsFoldersIsRefused_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("over the data file") << "AppData/Korvanel.dat";
+        QTest::newRow("a new file in AppData") << "AppData/records.csv";
+        QTest::newRow("a new file in Submit") << "Submit/records.csv";
+        QTest::newRow("through a link to AppData") << "link/Korvanel.dat";
+        QTest::newRow("through a link to Submit") << "link-submit/records.csv";
+        QTest::newRow("a folder below Submit") << "Submit/sub/records.csv";
+    }
+    void exportIntoTheProgramsFoldersIsRefused() {
+        QFETCH(QString, target);
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        QVERIFY(QFile::link(fixture.path("AppData"), fixture.path("link")));
+        QVERIFY(QFile::link(fixture.path("Submit"), fixture.path("link-submit")));
+        QVERIFY(QDir(fixture.path("Submit")).mkdir("sub"));
+        const QByteArray data = fixture.readFile("AppData/Korvanel.dat");
+        auto names = [&] {
+            return QDir(fixture.path("AppData")).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir(fixture.path("Submit")).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir(fixture.path("Submit/sub")).entryList(QDir::AllEntries | QDir::Hidden);
+        };
+        const QStringList before = names();
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        savePrompt.answer = fixture.path(target);
+        fixture.controller().menu().exportRecords()->trigger();
+
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("Export to CSV"));
+        QVERIFY(fixture.messages.messages[0].text.contains(
+            QDir::toNativeSeparators(savePrompt.answer)));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), data);
+        QCOMPARE(names(), before);
+    }
+
     // F1 opens the guide compiled into the program, in any edit mode, with its headings and
     // every picture it shows; F1 again brings the same window forward. "About Korvanel" names
     // the program folder and the data file with the records it holds.

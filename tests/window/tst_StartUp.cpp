@@ -1,4 +1,7 @@
+#include "storage/AppPaths.h"
+#include "storage/InstanceLock.h"
 #include "support/MainWindowFixture.h"
+#include "window/InstanceLockPrompt.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
@@ -8,8 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -420,6 +425,84 @@ private slots:
             QCOMPARE(fixture.readFile("Submit"), QByteArray("not a folder"));
         QVERIFY(!QFileInfo::exists(fixture.path("nowhere")));
         QCOMPARE(fixture.exitCode, std::nullopt);
+    }
+
+    // The lock at the start, on real lock files: another computer's is the operator's to take
+    // over after being told who holds it and since when (No ends the program and leaves it);
+    // one that is nobody's is taken over without a word; one a running copy keeps locked is the
+    // second copy's message.
+    void instanceLockAtTheStart_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("answer"); // to the question; -1: no question
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<std::optional<int>>("exit");
+        const QByteArray other =
+            "4242\nkorvanel\nfront-desk-pc\n0123456789abcdef0123456789abcdef\nboot\n";
+        QTest::newRow("another computer's, No")
+            << other << int(MessageAnswer::No) << "Program in Use on Another Computer"
+            << std::optional<int>(0);
+        QTest::newRow("another computer's, Yes")
+            << other << int(MessageAnswer::Yes) << "Program in Use on Another Computer"
+            << std::optional<int>();
+        QTest::newRow("NUL bytes")
+            << QByteArray(16, '\0') << -1 << QString() << std::optional<int>();
+        QTest::newRow("held by a running copy")
+            << QByteArray() << -1 << "Korvanel CM" << std::optional<int>(0);
+    }
+    void instanceLockAtTheStart() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        QFETCH(std::optional<int>, exit);
+        QTemporaryDir folder;
+        const AppPaths paths{folder.path()};
+        QVERIFY(QDir(folder.path()).mkdir("AppData"));
+        const QString lockPath = paths.join({"AppData", "instance.lock"});
+        QLockFile running(lockPath);
+        if (content.isEmpty()) {
+            QVERIFY(running.tryLock(0));
+        } else {
+            QFile file(lockPath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+            file.close();
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 4), QTime(9, 15, 30)),
+                                     QFileDevice::FileModificationTime));
+        }
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::ReadOnly));
+        const QByteArray before = lockFile.readAll();
+        lockFile.close();
+
+        ScriptedMessageService messages;
+        if (answer >= 0)
+            messages.queueAnswer(MessageAnswer(answer));
+        InstanceLock lock(lockPath);
+        QCOMPARE(InstanceLockPrompt::take(lock, paths, messages), exit);
+        QCOMPARE(messages.messages.size(), shown.isEmpty() ? 0 : 1);
+        if (!shown.isEmpty())
+            QCOMPARE(messages.messages[0].title, shown);
+        if (answer >= 0) {
+            const auto& question = messages.messages[0];
+            QCOMPARE(question.buttons, MessageButtons::YesNo);
+            for (const char* told :
+                 {"Computer: front-desk-pc", "Process number: 4242", "Since: 12/04/2026 09:15:30",
+                  "First check that the program is not running on front-desk-pc"})
+                QVERIFY2(question.text.contains(told), qPrintable(question.text));
+        }
+        if (shown == "Korvanel CM") {
+            QCOMPARE(messages.messages[0].text, QString("The program is already running..."));
+            QCOMPARE(messages.messages[0].buttons, MessageButtons::Ok);
+            QCOMPARE(messages.messages[0].icon, MessageIcon::None);
+        }
+        QFile after(lockPath);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        if (exit)
+            QCOMPARE(after.readAll(), before);
+        else
+            QCOMPARE(after.readLine().trimmed(),
+                     QByteArray::number(QCoreApplication::applicationPid()));
     }
 
     // Last: it runs the application's own event loop, which the close must end.
