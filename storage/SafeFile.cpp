@@ -100,7 +100,8 @@ int utf8Sequence(const QByteArray& bytes, qsizetype i, char32_t& codePoint) {
 } // namespace
 
 QString SafeFile::nameFromNative(const QByteArray& name) {
-    if (std::all_of(name.begin(), name.end(), [](char byte) { return byte >= 0 && byte < 0x80; }))
+    if (std::all_of(name.begin(), name.end(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }))
         return QString::fromLatin1(name);
     QString text;
     text.reserve(name.size());
