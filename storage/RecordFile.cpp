@@ -2,7 +2,6 @@
 
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
-#include "storage/TextValue.h"
 #include "storage/Windows1252.h"
 
 RecordFile::RecordFile(QByteArray bytes)
@@ -32,10 +31,16 @@ ResultRecord RecordFile::record(int n) const {
 }
 
 QString RecordFile::field(int n, ResultRecord::Field field) const {
-    // Bytes past the end of a torn record are blanks, which trimming removes.
+    // Bytes past the end of a torn record count as blanks. Blanks are trimmed before decoding,
+    // so that a search over thousands of records makes one string a field.
     const qsizetype start = qsizetype(n - 1) * ResultRecord::Size + ResultRecord::offset(field);
-    return TextValue::trimBlanks(
-        Windows1252::decode(bytes_.mid(start, ResultRecord::width(field))));
+    qsizetype begin = qMin(start, bytes_.size());
+    qsizetype end = qMin(start + ResultRecord::width(field), bytes_.size());
+    while (begin < end && bytes_.at(begin) == ' ')
+        ++begin;
+    while (end > begin && bytes_.at(end - 1) == ' ')
+        --end;
+    return Windows1252::decode(QByteArray::fromRawData(bytes_.constData() + begin, end - begin));
 }
 
 QString RecordFile::damage() const {
