@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -63,7 +65,92 @@ FileStatus makePrivate(int& fd, const QString& path) {
     return FileStatus::fromErrno(path, error);
 }
 
+constexpr char16_t kEscapeBase = 0xDC00; // a byte b outside UTF-8 is U+DC00 + b (b >= 0x80)
+
+bool isEscapedByte(char16_t unit) {
+    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF;
+}
+
+// The code point of the valid UTF-8 sequence at bytes[i], and its length; length 0 when no valid
+// sequence starts there (a stray continuation byte, a cut sequence, an overlong form, a
+// surrogate, a value beyond U+10FFFF).
+int utf8Sequence(const QByteArray& bytes, qsizetype i, char32_t& codePoint) {
+    const auto byte = [&](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned lead = byte(i);
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                      : 0;
+    if (length == 0 || i + length > bytes.size())
+        return 0;
+    char32_t value = lead & (0x7Fu >> length);
+    for (int k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i + k) & 0x3F);
+    }
+    if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
+        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
+        return 0;
+    codePoint = value;
+    return length;
+}
+
 } // namespace
+
+QString SafeFile::nameFromNative(const QByteArray& name) {
+    if (std::all_of(name.begin(), name.end(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }))
+        return QString::fromLatin1(name);
+    QString text;
+    text.reserve(name.size());
+    for (qsizetype i = 0; i < name.size();) {
+        char32_t codePoint = 0;
+        const int length = utf8Sequence(name, i, codePoint);
+        if (length == 0) {
+            text.append(QChar(char16_t(kEscapeBase + static_cast<unsigned char>(name[i]))));
+            ++i;
+            continue;
+        }
+        text.append(QStringView(QChar::fromUcs4(codePoint)));
+        i += length;
+    }
+    return text;
+}
+
+QByteArray SafeFile::nativePath(const QString& path) {
+    const auto escaped = [](QChar ch) { return isEscapedByte(ch.unicode()); };
+    if (std::none_of(path.begin(), path.end(), escaped))
+        return path.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(path.size());
+    qsizetype plainStart = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        // A low surrogate after a high one is half of a character, never a byte.
+        const bool byte =
+            i < path.size() && escaped(path.at(i)) && (i == 0 || !path.at(i - 1).isHighSurrogate());
+        if (i < path.size() && !byte)
+            continue;
+        bytes += QStringView(path).mid(plainStart, i - plainStart).toUtf8();
+        if (i < path.size())
+            bytes += char(path.at(i).unicode() - kEscapeBase);
+        plainStart = i + 1;
+    }
+    return bytes;
+}
+
+QString SafeFile::displayName(const QString& name) {
+    QString shown = name;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (isEscapedByte(shown.at(i).unicode()) && (i == 0 || !shown.at(i - 1).isHighSurrogate()))
+            shown[i] = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
 
 FileStatus SafeFile::notRegularFile(const QString& path, unsigned mode) {
     if (S_ISDIR(mode))
@@ -560,7 +647,7 @@ template <typename Visit> FileStatus forEachName(const QString& folder, Visit vi
 FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
     names.clear();
     return forEachName(folder, [&](int, const char* name) {
-        names.append(QFile::decodeName(name));
+        names.append(nameFromNative(QByteArray(name)));
         return FileStatus::success();
     });
 }
@@ -568,7 +655,7 @@ FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
 FileStatus SafeFile::listFolder(const QString& folder, QList<FolderEntry>& entries) {
     entries.clear();
     const FileStatus status = forEachName(folder, [&](int folderFd, const char* name) {
-        FolderEntry found{QFile::decodeName(name), Entry()};
+        FolderEntry found{nameFromNative(QByteArray(name)), Entry()};
         struct stat info {};
         if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
             found.entry.exists = true;

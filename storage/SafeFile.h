@@ -16,10 +16,16 @@
 // link, folder, pipe or device in its place is refused with a message naming it.
 namespace SafeFile {
 
+// File names are bytes; a name is UTF-8 in practice but need not be. nameFromNative decodes the
+// bytes as UTF-8, each byte that is not part of valid UTF-8 becoming the lone surrogate
+// U+DC80 + (byte - 0x80); nativePath turns such a surrogate back into its byte. The two are
+// exact inverses, so that every name a folder lists can be opened, and they are the only
+// conversion between names and bytes.
+QString nameFromNative(const QByteArray& name);
 // The path as the system calls take it.
-inline QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
+QByteArray nativePath(const QString& path);
+// The name as the operator reads it: a byte that is not UTF-8 shows as U+FFFD.
+QString displayName(const QString& name);
 
 // Runs a system call again while a signal interrupts it.
 template <typename Call> auto retryInterrupted(Call call) {
@@ -95,8 +101,8 @@ FileStatus inspect(const QString& path, Entry& entry);
 // folder; a folder of the list that does not exist holds nothing.
 FileStatus liesWithin(const QString& path, const QStringList& folders, bool& within);
 
-// Every name in the folder but "." and "..". A failing read of the folder is an error (a listing
-// that passed over it would hide files); a missing folder holds none.
+// Every name in the folder but "." and "..", as nameFromNative decodes it. A failing read of the
+// folder is an error (a listing that passed over it would hide files); a missing folder holds none.
 FileStatus listFolder(const QString& folder, QStringList& names);
 // The same, with what stands under each name (as inspect says, without building each path).
 struct FolderEntry {

@@ -1,9 +1,8 @@
 #include "submission/DuplicateIndex.h"
 
+#include "storage/RecordFile.h"
 #include "storage/SafeFile.h"
 #include "storage/StoredRecords.h"
-#include "storage/TextValue.h"
-#include "storage/Windows1252.h"
 #include "submission/SubmissionFolder.h"
 #include "validation/DuplicateRule.h"
 #include "validation/RecordList.h"
@@ -12,9 +11,17 @@
 
 namespace {
 
-QString fieldOf(const QByteArray& bytes, qsizetype recordStart, ResultRecord::Field field) {
-    return TextValue::trimBlanks(Windows1252::decode(
-        bytes.mid(recordStart + ResultRecord::offset(field), ResultRecord::width(field))));
+constexpr int kFilesNamed = 5;
+
+// "1 file could not be read" / "2 files could not be read"
+QString files(qsizetype count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+void appendNamed(QStringList& lines, const QStringList& named) {
+    lines += named.mid(0, kFilesNamed);
+    if (named.size() > kFilesNamed)
+        lines << QStringLiteral("and %1 more").arg(named.size() - kFilesNamed);
 }
 
 // The submission files in folder, sorted by name.
@@ -45,10 +52,9 @@ DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {
 }
 
 FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString& submitFolder) {
-    if (!sentKnown_) {
-        if (FileStatus status = loadSubmissionFolder(submitFolder); !status)
-            return status;
-    }
+    // A folder that cannot be listed is kept in unreadableFiles() and listed again next time.
+    if (!sentKnown_)
+        loadSubmissionFolder(submitFolder);
     int stored = 0;
     if (FileStatus counted = store.count(stored); !counted) {
         storedKnown_ = false;
@@ -80,24 +86,32 @@ FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
     sent_.clear();
     sentCount_ = 0;
     sentKnown_ = false;
+    unreadable_.clear();
+    damaged_.clear();
     QStringList names;
-    if (FileStatus status = listSubmissionFiles(folder, names); !status)
+    if (FileStatus status = listSubmissionFiles(folder, names); !status) {
+        unreadable_.append(status);
         return status;
+    }
     const QDir dir(folder);
     for (const QString& name : names) {
-        QByteArray bytes;
-        if (FileStatus status = SafeFile::readPrefix(dir.filePath(name), bytes); !status)
-            return status;
-        const int records = RecordStore::countForLength(bytes.size());
-        for (int i = 0; i < records; ++i) {
+        const QString path = dir.filePath(name);
+        RecordFile file;
+        if (FileStatus status = RecordFile::read(path, file); !status) {
+            unreadable_.append(status);
+            continue;
+        }
+        if (!file.isWhole())
+            damaged_.append(QStringLiteral("%1 (%2)").arg(
+                QDir::toNativeSeparators(SafeFile::displayName(path)), file.damage()));
+        for (int n = 1; n <= file.recordCount(); ++n) {
             using F = ResultRecord;
-            const qsizetype start = qsizetype(i) * ResultRecord::Size;
             DuplicateMatch match;
             match.submissionFile = name;
-            match.lastName = fieldOf(bytes, start, F::LastName);
-            match.firstName = fieldOf(bytes, start, F::FirstName);
-            match.dateOfBirth = fieldOf(bytes, start, F::DateOfBirth);
-            match.dateTaken = fieldOf(bytes, start, F::DateTaken);
+            match.lastName = file.field(n, F::LastName);
+            match.firstName = file.field(n, F::FirstName);
+            match.dateOfBirth = file.field(n, F::DateOfBirth);
+            match.dateTaken = file.field(n, F::DateTaken);
             const QString key = DuplicateRule::duplicateKey(match.lastName, match.firstName,
                                                             match.dateOfBirth, match.dateTaken);
             ++sentCount_;
@@ -109,13 +123,35 @@ FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
     return FileStatus::success();
 }
 
+QStringList DuplicateIndex::notCheckedLines(const QList<FileStatus>& unreadable,
+                                            const QStringList& damaged) {
+    QStringList lines;
+    if (!unreadable.isEmpty()) {
+        lines << files(unreadable.size(), "file could not be read and was not checked:",
+                       "files could not be read and were not checked:");
+        QStringList named;
+        for (const FileStatus& status : unreadable)
+            named << QStringLiteral("%1 (%2)").arg(
+                QDir::toNativeSeparators(SafeFile::displayName(status.path())), status.reason());
+        appendNamed(lines, named);
+    }
+    if (!damaged.isEmpty()) {
+        lines << files(damaged.size(),
+                       "file is damaged and was checked as far as its records could be read:",
+                       "files are damaged and were checked as far as their records could be "
+                       "read:");
+        appendNamed(lines, damaged);
+    }
+    return lines;
+}
+
 std::optional<DuplicateMatch> DuplicateIndex::find(const ResultRecord& record,
                                                    int ownNumber) const {
     const QString key = DuplicateRule::duplicateKey(record);
     if (key.isEmpty())
         return std::nullopt;
     for (const Entry& entry : stored_) {
-        if (entry.match.recordNumber != ownNumber && entry.key == key)
+        if (storedKnown_ && entry.match.recordNumber != ownNumber && entry.key == key)
             return entry.match;
     }
     return findSent(key);
@@ -149,10 +185,10 @@ void DuplicateIndex::recordRemoved(int k) {
 }
 
 QString DuplicateIndex::possibleDuplicateMessage(const DuplicateMatch& match) {
-    const QString other =
-        match.recordNumber > 0
-            ? QStringLiteral("Record %1 of the data file").arg(match.recordNumber)
-            : QStringLiteral("A record already sent in %1").arg(match.submissionFile);
+    const QString other = match.recordNumber > 0
+                              ? QStringLiteral("Record %1 of the data file").arg(match.recordNumber)
+                              : QStringLiteral("A record already sent in %1")
+                                    .arg(SafeFile::displayName(match.submissionFile));
     return QStringLiteral("%1 has the same patient and dates as the record just saved:\r\n"
                           "%2, %3, born %4, sample taken %5.\r\n\r\n"
                           "If it is the same result, delete the new record with Delete.")

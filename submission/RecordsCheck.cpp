@@ -1,5 +1,6 @@
 #include "submission/RecordsCheck.h"
 
+#include "storage/SafeFile.h"
 #include "submission/DuplicateIndex.h"
 #include "validation/Completeness.h"
 #include "validation/DuplicateRule.h"
@@ -29,16 +30,20 @@ QString counted(int count, const char* one, const char* many) {
 } // namespace
 
 QString RecordsCheckReport::summary() const {
-    if (withGaps == 0 && duplicates == 0) {
-        if (records == 1)
-            return QStringLiteral("The 1 record is complete; no possible duplicates.");
-        return QStringLiteral("All %1 records are complete; no possible duplicates.").arg(records);
-    }
-    return QStringLiteral("%1: %2 complete, %3 with gaps, %4")
-        .arg(counted(records, "record", "records"))
-        .arg(complete)
-        .arg(withGaps)
-        .arg(counted(duplicates, "possible duplicate", "possible duplicates"));
+    QString text;
+    if (withGaps == 0 && duplicates == 0 && records == 1)
+        text = QStringLiteral("The 1 record is complete; no possible duplicates.");
+    else if (withGaps == 0 && duplicates == 0)
+        text = QStringLiteral("All %1 records are complete; no possible duplicates.").arg(records);
+    else
+        text = QStringLiteral("%1: %2 complete, %3 with gaps, %4")
+                   .arg(counted(records, "record", "records"))
+                   .arg(complete)
+                   .arg(withGaps)
+                   .arg(counted(duplicates, "possible duplicate", "possible duplicates"));
+    for (const QString& line : notChecked)
+        text += QLatin1Char('\n') + line;
+    return text;
 }
 
 RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& records,
@@ -55,6 +60,8 @@ RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& reco
 
     RecordsCheckReport report;
     report.records = int(records.size());
+    report.notChecked =
+        DuplicateIndex::notCheckedLines(sent.unreadableFiles(), sent.damagedFiles());
     for (int i = 0; i < records.size(); ++i) {
         const int number = i + 1;
         const ResultRecord& record = records.at(i);
@@ -78,7 +85,7 @@ RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& reco
                 duplicate = true;
                 report.problems.append({number, patient,
                                         QStringLiteral("Possible duplicate: already sent in %1")
-                                            .arg(match->submissionFile)});
+                                            .arg(SafeFile::displayName(match->submissionFile))});
             }
         }
         report.withGaps += gaps.isEmpty() ? 0 : 1;

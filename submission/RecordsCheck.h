@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DuplicateIndex;
 
@@ -22,9 +23,13 @@ struct RecordsCheckReport {
     int withGaps = 0;              // at least one gap
     int duplicates = 0;            // a possible duplicate of another record, stored or sent
     QList<RecordProblem> problems; // by record number; a record's gaps first, in the check's order
+    // The files in Submit whose records could not all be compared, as
+    // DuplicateIndex::notCheckedLines words them; empty when every one was.
+    QStringList notChecked;
 
     // "214 records: 209 complete, 3 with gaps, 2 possible duplicates", or, with nothing to
-    // report, "All 214 records are complete; no possible duplicates."
+    // report, "All 214 records are complete; no possible duplicates."; then the lines of
+    // notChecked, one a line.
     QString summary() const;
 };
 

@@ -1,27 +1,14 @@
 #include "submission/SubmissionHistory.h"
 
-#include "storage/SafeFile.h"
-#include "storage/TextValue.h"
-#include "storage/Windows1252.h"
+#include "storage/RecordStore.h"
 #include "submission/SubmissionFolder.h"
 
 #include <QDir>
 
 #include <algorithm>
 
-namespace {
-
-// A field of the file's text, decoded whole once: one byte is one character.
-QString fieldText(const QString& text, qsizetype start, ResultRecord::Field field) {
-    return TextValue::trimBlanks(
-        text.mid(start + ResultRecord::offset(field), ResultRecord::width(field)));
-}
-
-} // namespace
-
-ResultRecord SubmissionFile::record(int n) const {
-    return ResultRecord::decode(
-        bytes.mid(qsizetype(n - 1) * ResultRecord::Size, ResultRecord::Size));
+int SubmissionFile::recordCount() const {
+    return isRead() ? content.recordCount() : RecordStore::countForLength(listedLength);
 }
 
 QList<ResultRecord> SubmissionFile::records() const {
@@ -59,9 +46,7 @@ FileStatus SubmissionHistory::read(int file) {
     if (chosen.reading != SubmissionFile::Reading::NotTried)
         return FileStatus::success();
     const FileStatus status =
-        SafeFile::readPrefix(QDir(folder_).filePath(chosen.fileName), chosen.bytes);
-    if (!status)
-        chosen.bytes.clear();
+        RecordFile::read(QDir(folder_).filePath(chosen.fileName), chosen.content);
     chosen.reading = status ? SubmissionFile::Reading::Read : SubmissionFile::Reading::Failed;
     return status;
 }
@@ -82,6 +67,11 @@ int SubmissionHistory::unreadableCount() const {
     }));
 }
 
+int SubmissionHistory::damagedCount() const {
+    return int(std::count_if(files_.begin(), files_.end(),
+                             [](const SubmissionFile& file) { return file.isDamaged(); }));
+}
+
 int SubmissionHistory::recordCount() const {
     int count = 0;
     for (const SubmissionFile& file : files_)
@@ -95,13 +85,12 @@ const QVector<RecordSearchKeys>& SubmissionHistory::searchKeys(int file) const {
     if (!keys.isEmpty() || !chosen.isRead())
         return keys;
     using F = ResultRecord;
-    const QString text = Windows1252::decode(chosen.bytes);
-    keys.reserve(chosen.recordCount());
-    for (int i = 0; i < chosen.recordCount(); ++i) {
-        const qsizetype start = qsizetype(i) * ResultRecord::Size;
-        keys.append({fieldText(text, start, F::LastName).toCaseFolded(),
-                     fieldText(text, start, F::FirstName).toCaseFolded(),
-                     fieldText(text, start, F::DateOfBirth), fieldText(text, start, F::DateTaken)});
+    const RecordFile& content = chosen.content;
+    keys.reserve(content.recordCount());
+    for (int n = 1; n <= content.recordCount(); ++n) {
+        keys.append({content.field(n, F::LastName).toCaseFolded(),
+                     content.field(n, F::FirstName).toCaseFolded(),
+                     content.field(n, F::DateOfBirth), content.field(n, F::DateTaken)});
     }
     return keys;
 }

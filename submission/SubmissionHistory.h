@@ -1,11 +1,11 @@
 #pragma once
 
 #include "storage/FileStatus.h"
+#include "storage/RecordFile.h"
 #include "storage/ResultRecord.h"
 #include "submission/SubmissionName.h"
 #include "validation/RecordList.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,16 +19,16 @@ struct SubmissionFile {
     SubmissionName::ParsedName name;
     qint64 listedLength = 0;
     Reading reading = Reading::NotTried;
-    QByteArray bytes; // once read
+    RecordFile content; // once read
 
     bool isRead() const { return reading == Reading::Read; }
-    // Whole records only: a torn tail is no record. Counted from the listed length until read.
-    int recordCount() const {
-        return int((isRead() ? bytes.size() : listedLength) / ResultRecord::Size);
-    }
+    // Counted as RecordFile counts, from the listed length until the file is read.
+    int recordCount() const;
     // Record n of a file read, n from 1.
-    ResultRecord record(int n) const;
+    ResultRecord record(int n) const { return content.record(n); }
     QList<ResultRecord> records() const;
+    // Read, and not whole 198-byte records ending in CR LF.
+    bool isDamaged() const { return isRead() && !content.isWhole(); }
 };
 
 // A record found in the submission files: the file's place in files() and the record's number.
@@ -56,6 +56,8 @@ public:
     // Reads every file not tried yet; returns the first failure, after reading the others.
     FileStatus readAll();
     int unreadableCount() const;
+    // Files read that are not whole records (RecordFile::damage says how).
+    int damagedCount() const;
 
     const QVector<SubmissionFile>& files() const { return files_; }
     const QStringList& otherFiles() const { return otherFiles_; }

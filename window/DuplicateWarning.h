@@ -1,9 +1,9 @@
 #pragma once
 
-#include "storage/FileStatus.h"
 #include "storage/ResultRecord.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class DuplicateIndex;
@@ -12,8 +12,9 @@ class RecordStore;
 
 // After a new record is saved for the first time: one "Possible Duplicate" box when it names the
 // same patient with the same dates as another stored record or a record already sent. The
-// record stays saved as it is; the operator may delete it. When the records to compare cannot
-// be read, the check is not made and the failure is told through fileFailed.
+// record stays saved as it is; the operator may delete it. Records that cannot be read are
+// passed over and the check runs over the rest; one "File Error" box after the save says that
+// the record was saved and names what was not checked (a file in Submit once a run).
 class DuplicateWarning : public QObject {
     Q_OBJECT
 public:
@@ -22,12 +23,10 @@ public:
 
     void newRecordSaved(int recordNumber, const ResultRecord& record);
 
-signals:
-    void fileFailed(const FileStatus& status);
-
 private:
     MessageService& messages_;
     DuplicateIndex& index_;
     const RecordStore& store_;
     QString submitFolder_;
+    QSet<QString> told_; // the files in Submit already named
 };

@@ -122,8 +122,6 @@ void MainWindowController::buildRecordsMenu() {
             &MainWindowController::reportFileFailure);
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);
-    connect(duplicateWarning_, &DuplicateWarning::fileFailed, this,
-            &MainWindowController::reportFileFailure);
 
     historyCommands_ =
         new SubmissionHistoryCommands(window_, state_.AppPath, *store_, window_.messages(),

@@ -1,5 +1,6 @@
 #include "window/SubmissionHistoryDialog.h"
 
+#include "storage/SafeFile.h"
 #include "window/PlainTextDelegate.h"
 #include "window/SubmissionHistoryModels.h"
 
@@ -137,6 +138,10 @@ QTableView* SubmissionHistoryDialog::newTable() {
     return view;
 }
 
+QString SubmissionHistoryDialog::shownName(int file) const {
+    return SafeFile::displayName(history_.files().at(file).fileName);
+}
+
 int SubmissionHistoryDialog::selectedFile() const {
     const QModelIndex current = filesView_->currentIndex();
     return current.isValid() ? current.row() : -1;
@@ -162,12 +167,15 @@ void SubmissionHistoryDialog::fileSelected() {
     recordsView_->setColumnHidden(SubmittedRecordModel::File, true);
     if (file < 0)
         recordsLabel_->setText(QStringLiteral("&Records:"));
-    else if (readable)
+    else if (!readable)
         recordsLabel_->setText(
-            QStringLiteral("&Records in %1:").arg(history_.files().at(file).fileName));
+            QStringLiteral("&Records in %1: the file could not be read").arg(shownName(file)));
+    else if (history_.files().at(file).isDamaged())
+        recordsLabel_->setText(
+            QStringLiteral("&Records in %1 (%2):")
+                .arg(shownName(file), history_.files().at(file).content.damage()));
     else
-        recordsLabel_->setText(QStringLiteral("&Records in %1: the file could not be read")
-                                   .arg(history_.files().at(file).fileName));
+        recordsLabel_->setText(QStringLiteral("&Records in %1:").arg(shownName(file)));
 }
 
 void SubmissionHistoryDialog::filterChanged(const QString& typed) {
@@ -183,13 +191,24 @@ void SubmissionHistoryDialog::filterChanged(const QString& typed) {
     recordsView_->setColumnHidden(SubmittedRecordModel::Created, false);
     recordsView_->setColumnHidden(SubmittedRecordModel::File, false);
     const int found = recordModel_->rowCount();
-    QString label = QStringLiteral("&Records found in all files: %1").arg(found);
+    // A search that could not read every file whole says so.
+    QStringList notWhole;
     if (const int unreadable = history_.unreadableCount(); unreadable > 0)
-        label = QStringLiteral("&Records found: %1 (%2 of the files could not be read and were "
-                               "not searched)")
-                    .arg(found)
-                    .arg(unreadable);
-    recordsLabel_->setText(label);
+        notWhole << QStringLiteral("%1 of the files could not be read and %2 not searched")
+                        .arg(unreadable)
+                        .arg(QLatin1String(unreadable == 1 ? "was" : "were"));
+    if (const int damaged = history_.damagedCount(); damaged > 0)
+        notWhole << QStringLiteral("%1 of the files %2 damaged and searched only as far as %3 "
+                                   "records could be read")
+                        .arg(damaged)
+                        .arg(QLatin1String(damaged == 1 ? "is" : "are"),
+                             QLatin1String(damaged == 1 ? "its" : "their"));
+    if (notWhole.isEmpty())
+        recordsLabel_->setText(QStringLiteral("&Records found in all files: %1").arg(found));
+    else
+        recordsLabel_->setText(QStringLiteral("&Records found: %1 (%2)")
+                                   .arg(found)
+                                   .arg(notWhole.join(QStringLiteral("; "))));
     if (found > 0)
         recordsView_->setCurrentIndex(recordModel_->index(0, 0));
 }

@@ -17,7 +17,8 @@ class SubmittedRecordModel;
 // file selected. Typing a name or a date into the filter box lists instead every record of every
 // file that matches, with the file it went in; moving through those selects their file. "Print
 // List" and "Export to CSV..." act on the selected file. A file is read when first selected or
-// searched; a file that cannot be read is reported once through readFailed and shows no records.
+// searched; a file that cannot be read is reported once through readFailed and shows no records,
+// and a damaged one says how (RecordFile::damage); a search says what it could not read whole.
 // Nothing here changes a file.
 class SubmissionHistoryDialog : public QDialog {
     Q_OBJECT
@@ -50,6 +51,8 @@ private:
     void filterChanged(const QString& typed);
     void foundRecordSelected(const QModelIndex& current);
     bool searching() const;
+    // The file's name as the operator reads it.
+    QString shownName(int file) const;
 
     SubmissionHistory history_;
     SubmissionFileModel* fileModel_ = nullptr;

@@ -2,6 +2,7 @@
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
 #include "support/MainWindowFixture.h"
+#include "support/PermissionBits.h"
 #include "validation/DuplicateRule.h"
 
 #include <QDir>
@@ -230,6 +231,60 @@ private slots:
         QCOMPARE(found, problems);
         QCOMPARE(report.summary(), summary);
         QCOMPARE(report.records, records.size());
+    }
+
+    // A file in Submit that cannot be read is passed over and named; every other file and the
+    // stored records are still compared, and so is everything when Submit cannot be listed.
+    void unreadableFilesArePassedOver() {
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        const ResultRecord ann = patient("Smith", "Ann", "07042019", "11302026");
+        const ResultRecord eva = patient("Novak", "Eva", "07302018", "01032025");
+        const QString locked = "Lead_123456_20240101_080000_0001.txt";
+        writeFile(QDir(submit).filePath(locked), bytesOf({ann}));
+        writeFile(QDir(submit).filePath(kSent), bytesOf({eva}));
+        QVERIFY(PermissionBits::lockOut(QDir(submit).filePath(locked)));
+        RecordStore store(dir.path());
+        QVERIFY(store.open().ok());
+        QVERIFY(store.write(1, ann).ok());
+
+        const PermissionBits bits;
+        if (!bits.applies())
+            QSKIP("This test cannot set aside root's override of the permission bits.");
+        DuplicateIndex index;
+        QVERIFY(index.bringUpToDate(store, submit).ok());
+        QCOMPARE(index.unreadableFiles().size(), 1);
+        QCOMPARE(index.unreadableFiles().at(0).path(), QDir(submit).filePath(locked));
+        QCOMPARE(index.find(eva, 2)->submissionFile, kSent);
+        QCOMPARE(index.find(ann, 2)->recordNumber, 1);
+        const RecordsCheckReport report = RecordsCheck::checkAllRecords({ann, eva}, kCode, index);
+        QCOMPARE(report.summary(),
+                 QString("2 records: 1 complete, 0 with gaps, 1 possible duplicate\n"
+                         "1 file could not be read and was not checked:\n%1 (%2)")
+                     .arg(QDir(submit).filePath(locked), index.unreadableFiles().at(0).reason()));
+
+        // Submit taken by a file: the stored records are compared all the same.
+        DuplicateIndex noFolder;
+        QVERIFY(noFolder.bringUpToDate(store, QDir(submit).filePath(kSent)).ok());
+        QCOMPARE(noFolder.find(ann, 2)->recordNumber, 1);
+        QCOMPARE(noFolder.unreadableFiles().size(), 1);
+        QVERIFY(!noFolder.find(eva, 2));
+    }
+
+    // At most five files are named, then how many more.
+    void notCheckedLinesNameFiveFiles() {
+        QList<FileStatus> unreadable;
+        for (int i = 1; i <= 7; ++i)
+            unreadable << FileStatus::failure(QString("/s/f%1").arg(i), "Permission denied");
+        const QStringList lines = DuplicateIndex::notCheckedLines(
+            unreadable, {"/s/d (damaged: 0 whole records, 5 bytes left over)"});
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.at(0), QString("7 files could not be read and were not checked:"));
+        QCOMPARE(lines.at(5), QString("/s/f5 (Permission denied)"));
+        QCOMPARE(lines.at(6), QString("and 2 more"));
+        QCOMPARE(lines.at(7), QString("1 file is damaged and was checked as far as its records "
+                                      "could be read:"));
     }
 
     void warningNamesTheOtherRecord() {

@@ -1,11 +1,17 @@
+#include "storage/SafeFile.h"
+#include "submission/DuplicateIndex.h"
 #include "submission/SubmissionHistory.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // Reading Submit for the history: which files are listed where, in what order, what a search of
 // every file finds, and that reading changes nothing.
@@ -70,7 +76,7 @@ private slots:
         // Made later by the clock, but under an older counter (a clock set wrong).
         write("Lead_123456_20990101_000000_0003.txt",
               patient("Okafor", "Chidi", "10102020", "04042025") +
-                  QByteArray(100, 'x')); // a torn last record is no record
+                  QByteArray(100, 'x')); // a torn last record, counted as the data file counts
         // Counters compare as numbers.
         write("Lead_654321_20250401_080000_10000.txt", QByteArray());
         write("Lead_123456_20250105_093000_0001.txt.bak",
@@ -91,7 +97,7 @@ private slots:
         SubmissionHistory history;
         QVERIFY(history.load(submit()));
         const QStringList listed = {
-            "Lead_654321_20250401_080000_10000.txt (0)", "Lead_123456_20990101_000000_0003.txt (1)",
+            "Lead_654321_20250401_080000_10000.txt (0)", "Lead_123456_20990101_000000_0003.txt (2)",
             "Lead_123456_20250301_120000_0002.txt (3)", "Lead_123456_20250105_093000_0001.txt (2)"};
         QCOMPARE(names(history), listed);
         for (const SubmissionFile& file : history.files())
@@ -102,7 +108,7 @@ private slots:
                  (QStringList{".Lead_123456_20250601_000000_0004.txt.part",
                               "Lead_123456_20250105_093000_0001.txt.bak",
                               "Lead_123456_20251301_000000_0005.txt", "notes.txt"}));
-        QCOMPARE(history.recordCount(), 6);
+        QCOMPARE(history.recordCount(), 7);
         const SubmissionFile& second = history.files().at(2);
         QCOMPARE(SubmissionName::createdText(second.name), QString("03/01/2025 12:00"));
         QCOMPARE(second.name.providerCode, QString("123456"));
@@ -159,6 +165,136 @@ private slots:
         QCOMPARE(history.unreadableCount(), 1);
         QVERIFY(!history.files().at(0).isRead());
         QCOMPARE(history.search(RecordFilter("smith")), (QList<SubmittedRecord>{{1, 1}}));
+    }
+
+    // The one reading of a file of records: counted as the data file is counted, a torn last
+    // record padded with blanks, and a file that is not whole CR LF records said to be damaged.
+    void recordFile_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("lastName"); // of the last record
+        QTest::addColumn<QString>("damage");
+        const QByteArray ann = patient("Smith", "Anna", "07042019", "01022025");
+        const QByteArray eva = patient("Novak", "Eva", "07302018", "01032025");
+        const QByteArray lfOnly = ann.left(196) + "\n" + eva.left(196) + "\n";
+        QTest::newRow("whole") << ann + eva << 2 << "Novak"
+                               << "";
+        QTest::newRow("empty") << QByteArray() << 0 << ""
+                               << "";
+        QTest::newRow("last line feed missing") << ann + eva.left(197) << 2 << "Novak"
+                                                << "damaged: 1 whole record, 197 bytes left over";
+        QTest::newRow("torn in the middle of the name")
+            << ann + eva.left(110) << 2 << "Novak"
+            << "damaged: 1 whole record, 110 bytes left over";
+        QTest::newRow("a short piece is no record")
+            << ann + eva.left(60) << 1 << "Smith"
+            << "damaged: 1 whole record, 60 bytes left over";
+        // Record 2 begins a byte early: its rows are garbled, and the file says so.
+        QTest::newRow("line feeds only")
+            << lfOnly << 2 << "ovak               E"
+            << "damaged: 1 whole record, 196 bytes left over, 1 not ended by CR LF";
+        QTest::newRow("line ends changed in place")
+            << ann.left(196) + "\r\r" + eva << 2 << "Novak"
+            << "damaged: 2 whole records, 1 not ended by CR LF";
+    }
+    void recordFile() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        QFETCH(QString, lastName);
+        QFETCH(QString, damage);
+        const RecordFile file(bytes);
+        QCOMPARE(file.recordCount(), records);
+        QCOMPARE(file.damage(), damage);
+        QCOMPARE(file.isWhole(), damage.isEmpty());
+        if (records > 0) {
+            QCOMPARE(file.field(records, ResultRecord::LastName), lastName);
+            QCOMPARE(file.record(records).trimmed(ResultRecord::LastName), lastName);
+        }
+    }
+
+    // The history and the duplicate check read a damaged file alike: a record that lost its
+    // line feed is listed, found and compared, and the file says it is damaged.
+    void damagedFileAsEveryReaderSeesIt() {
+        QTemporaryDir dir;
+        const QString name = "Lead_123456_20250105_093000_0001.txt";
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(patient("Smith", "Anna", "07042019", "01022025") +
+                   patient("Novak", "Eva", "07302018", "01032025").left(197));
+        file.close();
+
+        SubmissionHistory history;
+        QVERIFY(history.load(dir.path()));
+        QCOMPARE(history.files().at(0).recordCount(), 2);
+        QVERIFY(history.readAll());
+        QCOMPARE(history.files().at(0).recordCount(), 2);
+        QCOMPARE(history.search(RecordFilter("novak")), (QList<SubmittedRecord>{{0, 2}}));
+        QCOMPARE(history.files().at(0).records().size(), 2);
+        QCOMPARE(history.damagedCount(), 1);
+        QVERIFY(history.files().at(0).isDamaged());
+
+        DuplicateIndex index;
+        QVERIFY(index.loadSubmissionFolder(dir.path()));
+        QCOMPARE(index.sentCount(), 2);
+        for (const ResultRecord& sent : history.files().at(0).records())
+            QCOMPARE(index.find(sent, 0)->submissionFile, name);
+        QCOMPARE(
+            index.damagedFiles(),
+            QStringList{dir.filePath(name) + " (damaged: 1 whole record, 197 bytes left over)"});
+    }
+
+    // File names are bytes: every name a folder lists turns back into its own bytes.
+    void namesAreBytes_data() {
+        QTest::addColumn<QByteArray>("native");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ASCII") << QByteArray("Lead_1.txt") << "Lead_1.txt";
+        QTest::newRow("UTF-8") << QByteArray("Pe\xc3\xb1"
+                                             "a \xf0\x9f\x98\x80.txt")
+                               << QString::fromUtf8("Pe\xc3\xb1"
+                                                    "a \xf0\x9f\x98\x80.txt");
+        QTest::newRow("Latin-1 byte") << QByteArray("Lead_12\xe9_x") << "Lead_12\uFFFD_x";
+        QTest::newRow("cut sequence at the end") << QByteArray("a\xe2\x82") << "a\uFFFD\uFFFD";
+        QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf") << "a\uFFFD\uFFFD";
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << "\uFFFD\uFFFD\uFFFD";
+        QTest::newRow("replacement character itself") << QByteArray("\xef\xbf\xbd") << "\uFFFD";
+    }
+    void namesAreBytes() {
+        QFETCH(QByteArray, native);
+        QFETCH(QString, shown);
+        const QString name = SafeFile::nameFromNative(native);
+        QCOMPARE(SafeFile::nativePath(name), native);
+        QCOMPARE(SafeFile::nativePath("/tmp/" + name + "/x"), "/tmp/" + native + "/x");
+        QCOMPARE(SafeFile::displayName(name), shown);
+    }
+
+    // A submission file whose name is not UTF-8 is listed, read and searched.
+    void nameThatIsNotUtf8() {
+        QTemporaryDir dir;
+        const QByteArray native = "Lead_12\xe9"
+                                  "456_20250105_093000_0001.txt";
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + native;
+        const QByteArray bytes = patient("Smith", "Anna", "07042019", "01022025");
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0);
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const auto removeFile = qScopeGuard([&] { ::unlink(path.constData()); });
+        QCOMPARE(::write(fd, bytes.constData(), bytes.size()), ssize_t(bytes.size()));
+        ::close(fd);
+
+        SubmissionHistory history;
+        QVERIFY(history.load(dir.path()));
+        QCOMPARE(history.files().size(), 1);
+        QCOMPARE(SafeFile::displayName(history.files().at(0).fileName),
+                 QString("Lead_12\uFFFD456_20250105_093000_0001.txt"));
+        QVERIFY(history.read(0));
+        QCOMPARE(history.search(RecordFilter("smith")), (QList<SubmittedRecord>{{0, 1}}));
+
+        DuplicateIndex index;
+        QVERIFY(index.loadSubmissionFolder(dir.path()));
+        QVERIFY(index.unreadableFiles().isEmpty());
+        const auto match = index.find(ResultRecord::decode(bytes), 0);
+        QVERIFY(match);
+        QCOMPARE(SafeFile::nativePath(match->submissionFile), native);
     }
 
     // Every record of every file that matches, newest file first, with its place.

@@ -1,5 +1,6 @@
 #include "storage/RecordStore.h"
 #include "support/MainWindowFixture.h"
+#include "support/PermissionBits.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
@@ -177,6 +178,46 @@ private slots:
         click(fixture.form().cmdDelete);
         QVERIFY(!fixture.exitCode);
         QCOMPARE(titlePosition(fixture), QString("(Record 1 of 1)"));
+    }
+
+    // A file in Submit that cannot be read never makes a saved record look unsaved: the first
+    // Update of a new record names it in one box that says the record was saved, the check still
+    // finds the duplicate in the data file, and later Updates do not name it again.
+    void updateWithAFileInSubmitThatCannotBeRead() {
+        MainWindowFixture fixture;
+        const QString locked = "Submit/Lead_123456_20250105_093000_0001.txt";
+        fixture.writeFile(locked, MainWindowFixture::completeRecord("Okafor").encode());
+        QVERIFY(startWith(fixture, fiveRecords()));
+        QVERIFY(PermissionBits::lockOut(fixture.path(locked)));
+        const PermissionBits bits;
+        if (!bits.applies())
+            QSKIP("This test cannot set aside root's override of the permission bits.");
+        Ui::frmKorvanel& c = fixture.form();
+        for (int pass = 0; pass < 2; ++pass) {
+            click(c.cmdNew);
+            typeInto(c.txtLastName, "Clark");
+            typeInto(c.txtFirstName, "Anna");
+            c.mskDateOfBirth->setRawValue("07042019");
+            c.mskDateTaken->setRawValue("11302026");
+            click(c.cmdUpdate);
+            QCOMPARE(fixture.storedRecords().size(), 6 + pass);
+            QCOMPARE(fixture.storedRecords().last().trimmed(ResultRecord::LastName),
+                     QString("Clark"));
+            QStringList told;
+            for (const auto& message : fixture.messages.messages)
+                told << message.title + ": " + message.text.section("\r\n", 0, 0);
+            QStringList expected;
+            if (pass == 0) {
+                expected << "File Error: The record was saved, but it could not be compared with "
+                            "every other record for possible duplicates.";
+                QVERIFY(fixture.messages.messages.at(0).text.contains(
+                    "1 file could not be read and was not checked:\r\n" + fixture.path(locked)));
+            }
+            expected << "Possible Duplicate: Record 3 of the data file has the same patient and "
+                        "dates as the record just saved:";
+            QCOMPARE(told, expected);
+            fixture.messages.messages.clear();
+        }
     }
 
     void deleteCaptionKeepsItsDesignTextUntilANewRecordIsDone() {

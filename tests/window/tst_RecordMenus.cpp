@@ -1,6 +1,7 @@
 #include "storage/RecordStore.h"
 #include "submission/RecordsCsv.h"
 #include "support/MainWindowFixture.h"
+#include "support/PermissionBits.h"
 #include "window/CheckAllRecordsDialog.h"
 #include "window/DesignTables.h"
 #include "window/FindRecordDialog.h"
@@ -29,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,7 +39,9 @@
 #include <QTextDocument>
 #include <QTreeView>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Answers the save dialog with a chosen path and keeps what it was offered.
 class ScriptedSavePrompt : public SaveFilePrompt {
@@ -102,6 +106,24 @@ class tst_RecordMenus : public QObject {
             },
             5000);
         return open ? dialog : nullptr;
+    }
+
+    // Writes a file under a name given as bytes, which need not be UTF-8.
+    static bool writeNative(const QString& folder, const QByteArray& name,
+                            const QByteArray& bytes) {
+        const QByteArray path = QFile::encodeName(folder) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0)
+            return false;
+        const bool written = ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+        return ::close(fd) == 0 && written;
+    }
+
+    static QString recordsLabel(SubmissionHistoryDialog& dialog) {
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->buddy() == dialog.records())
+                return label->text();
+        return QString();
     }
 
     static QList<int> shownRecordNumbers(FindRecordDialog& dialog) {
@@ -314,6 +336,41 @@ private slots:
         dialog->reject();
     }
 
+    // A file in Submit that cannot be read is named in the summary and every other file is
+    // still compared, one whose name is not UTF-8 included.
+    void checkAllRecordsWithFilesInSubmitThatCannotBeRead() {
+        MainWindowFixture fixture;
+        const QString locked = "Submit/Lead_123456_20250105_093000_0001.txt";
+        fixture.writeFile(locked, patient("Okafor", "Chidi", "02112020", "10012025").encode());
+        const QByteArray notUtf8 = "Lead_12\xe9"
+                                   "456_20250301_120000_0002.txt";
+        QVERIFY(writeNative(fixture.path("Submit"), notUtf8,
+                            patient("Smith", "Anna", "07042019", "11302026").encode()));
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const auto removeFile = qScopeGuard([&] {
+            ::unlink((QFile::encodeName(fixture.path("Submit")) + '/' + notUtf8).constData());
+        });
+        QVERIFY(startWith(fixture, fourRecords()));
+        QVERIFY(PermissionBits::lockOut(fixture.path(locked)));
+        const PermissionBits bits;
+        if (!bits.applies())
+            QSKIP("This test cannot set aside root's override of the permission bits.");
+        CheckAllRecordsDialog* dialog =
+            openDialog<CheckAllRecordsDialog>(fixture, Qt::ControlModifier | Qt::Key_K);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->summary()->text(),
+                 QString("4 records: 3 complete, 0 with gaps, 1 possible duplicate\n"
+                         "1 file could not be read and was not checked:\n%1 (Permission denied)")
+                     .arg(fixture.path(locked)));
+        QAbstractItemModel* rows = dialog->table()->model();
+        QCOMPARE(rows->rowCount(), 1);
+        QCOMPARE(rowTexts(rows, 0), (QStringList{"1", "Smith, Anna",
+                                                 "Possible duplicate: already sent in "
+                                                 "Lead_12\uFFFD456_20250301_120000_0002.txt"}));
+        QVERIFY(fixture.messages.messages.isEmpty());
+        dialog->reject();
+    }
+
     // Only the first save of a new record by Update warns; the bytes stored are the same.
     void possibleDuplicateAfterUpdate() {
         MainWindowFixture fixture;
@@ -511,12 +568,6 @@ private slots:
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         QVERIFY(QFile::remove(fixture.path("Submit/" + older)));
-        auto recordsLabel = [dialog] {
-            for (QLabel* label : dialog->findChildren<QLabel*>())
-                if (label->buddy() == dialog->records())
-                    return label->text();
-            return QString();
-        };
 
         for (int pass = 0; pass < 2; ++pass) {
             dialog->files()->setCurrentIndex(dialog->files()->model()->index(1, 0));
@@ -524,7 +575,7 @@ private slots:
             QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
             QVERIFY(fixture.messages.messages.last().text.contains(older));
             QCOMPARE(dialog->records()->model()->rowCount(), 0);
-            QVERIFY(recordsLabel().contains("could not be read"));
+            QVERIFY(recordsLabel(*dialog).contains("could not be read"));
             QVERIFY(!dialog->printListButton()->isEnabled());
             QVERIFY(!dialog->exportButton()->isEnabled());
             dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
@@ -536,7 +587,33 @@ private slots:
         QCOMPARE(fixture.messages.messages.size(), 1);
         QCOMPARE(dialog->records()->model()->rowCount(), 1);
         QCOMPARE(rowTexts(dialog->records()->model(), 0).value(SubmittedRecordModel::File), newer);
-        QVERIFY(recordsLabel().contains("1 of the files could not be read"));
+        QVERIFY(recordsLabel(*dialog).contains("1 of the files could not be read"));
+        dialog->reject();
+    }
+
+    // A damaged submission file shows the records the data file would count and says how it is
+    // damaged; a search that reads it says so.
+    void submissionHistoryDamagedFile() {
+        MainWindowFixture fixture;
+        const QString torn = "Lead_123456_20250105_093000_0001.txt";
+        fixture.writeFile("Submit/" + torn,
+                          patient("Novak", "Eva", "07302018", "01032025").encode() +
+                              patient("Novak", "Ivo", "07042019", "02282025").encode().left(197));
+        QVERIFY(startWith(fixture, fourRecords()));
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(rowTexts(dialog->files()->model(), 0).value(3), QString("2"));
+        QCOMPARE(dialog->records()->model()->rowCount(), 2);
+        QCOMPARE(recordsLabel(*dialog),
+                 "&Records in " + torn + " (damaged: 1 whole record, 197 bytes left over):");
+        QTest::keyClicks(dialog->filterBox(), "ivo");
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(recordsLabel(*dialog),
+                 QString("&Records found: 1 (1 of the files is damaged and searched only as far "
+                         "as its records could be read)"));
+        QVERIFY(fixture.messages.messages.isEmpty());
         dialog->reject();
     }
 

@@ -169,8 +169,8 @@ struct NamedWindows {
     MainMenu menu{main, *main.form().cmdNext};
     dlgProviderCode dialog{&main};
     FindRecordDialog find{{}, QString(), &main};
-    CheckAllRecordsDialog check{RecordsCheckReport{1, 0, 1, 0, {{1, "Lee, Kim", "Missing Phone."}}},
-                                &main};
+    CheckAllRecordsDialog check{
+        RecordsCheckReport{1, 0, 1, 0, {{1, "Lee, Kim", "Missing Phone."}}, {}}, &main};
 
     NamedWindows() {
         menu.bar()->setObjectName("menuBar");
