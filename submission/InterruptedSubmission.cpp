@@ -71,23 +71,18 @@ FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName
         return status;
     if (records.isEmpty())
         return FileStatus::success();
-    // A file that cannot be read is told only when no other file holds the records.
-    FileStatus unread = FileStatus::success();
+    // A file that cannot be read (another user's, say) is passed over: it must not keep the
+    // program from starting, and the duplicate check names it once the operator saves a record.
     for (const SubmissionFolder::ListedFile& file : sameLength) {
         QByteArray submitted;
-        if (FileStatus status =
-                SafeFile::readPrefix(paths.submissionFile(file.fileName), submitted);
-            !status) {
-            if (unread)
-                unread = status;
+        if (!SafeFile::readPrefix(paths.submissionFile(file.fileName), submitted))
             continue;
-        }
         if (submitted == records) {
             fileName = file.fileName;
             return FileStatus::success();
         }
     }
-    return unread;
+    return FileStatus::success();
 }
 
 QString InterruptedSubmission::questionTitle() {
@@ -95,15 +90,16 @@ QString InterruptedSubmission::questionTitle() {
 }
 
 QString InterruptedSubmission::questionText(const QString& fileName, int records) {
+    const QString shownName = SafeFile::displayName(fileName);
     if (records == 1)
         return QStringLiteral("The record in the data file is already in the electronic file "
                               "%1; the program stopped before it could remove it. Remove it "
                               "from the data file now?")
-            .arg(fileName);
+            .arg(shownName);
     return QStringLiteral("The %1 records in the data file are already in the electronic file "
                           "%2; the program stopped before it could remove them. Remove them "
                           "from the data file now?")
-        .arg(QString::number(records), fileName);
+        .arg(QString::number(records), shownName);
 }
 
 FileStatus InterruptedSubmission::finish(const QString& appPath, bool& dataFileRemoved) {

@@ -24,7 +24,7 @@ QString notedFileName(const QString& appPath);
 // The name of a submission file in Submit that equals the data file byte for byte, the data
 // file not being empty: the noted file when it does, else the newest of those that do. Empty
 // otherwise (also when Submit or the data file is missing). Only files of the data file's length
-// are read.
+// are read; one that cannot be read is passed over. Only a data file that cannot be read fails.
 FileStatus find(const QString& appPath, QString& fileName);
 
 // The question that asks the operator to finish it.

@@ -60,7 +60,10 @@ SubmissionHistoryDialog::SubmissionHistoryDialog(SubmissionHistory history, QWid
     for (int column = 0; column < int(std::size(fileWidths)); ++column)
         filesView_->setColumnWidth(column, fileWidths[column]);
     otherView_ = new QListView;
-    otherView_->setModel(new QStringListModel(history_.otherFiles(), this));
+    QStringList otherNames;
+    for (const QString& name : history_.otherFiles())
+        otherNames.append(SafeFile::displayName(name));
+    otherView_->setModel(new QStringListModel(otherNames, this));
     otherView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     otherView_->setUniformItemSizes(true);
     otherView_->setMaximumHeight(70);

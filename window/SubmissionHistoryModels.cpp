@@ -1,5 +1,7 @@
 #include "window/SubmissionHistoryModels.h"
 
+#include "storage/SafeFile.h"
+
 SubmissionFileModel::SubmissionFileModel(const SubmissionHistory& history, QObject* parent)
     : QAbstractTableModel(parent), history_(history) {}
 
@@ -25,7 +27,7 @@ QVariant SubmissionFileModel::data(const QModelIndex& index, int role) const {
     case Records:
         return file.recordCount();
     case File:
-        return file.fileName;
+        return SafeFile::displayName(file.fileName);
     default:
         return QVariant();
     }
@@ -75,7 +77,7 @@ const QStringList& SubmittedRecordModel::texts(int row) const {
                             RecordList::displayDate(record.trimmed(F::DateTaken)),
                             RecordList::displayResult(record),
                             SubmissionName::createdText(file.name),
-                            file.fileName};
+                            SafeFile::displayName(file.fileName)};
     }
     return texts;
 }

@@ -3,6 +3,8 @@
 #include "submission/InterruptedSubmission.h"
 #include "submission/SubmissionWriter.h"
 
+#include "support/PermissionBits.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -200,6 +202,24 @@ private slots:
         write("Submit", records(3));
         QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
         QCOMPARE(name, QString());
+    }
+
+    // A file of the data file's length that cannot be read (another user's, mode 600) is passed
+    // over: the others are still compared, and start-up is never stopped by it.
+    void unreadableFileIsPassedOver() {
+        PermissionBits permissions;
+        if (!permissions.applies())
+            QSKIP("this process reads every file whatever its permission bits");
+        write("AppData/Korvanel.dat", records(3));
+        const QString unreadable = "Lead_123456_20261201_101010_0002.txt";
+        write("Submit/" + unreadable, records(3, "Other"));
+        QVERIFY(PermissionBits::lockOut(path("Submit/" + unreadable)));
+        QString name = "unset";
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString());
+        write("Submit/Lead_123456_20261130_090000_0001.txt", records(3));
+        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QCOMPARE(name, QString("Lead_123456_20261130_090000_0001.txt"));
     }
 
     void nothingToFindWithoutBothFiles() {

@@ -369,6 +369,17 @@ private slots:
                                                  "Lead_12\uFFFD456_20250301_120000_0002.txt"}));
         QVERIFY(fixture.messages.messages.isEmpty());
         dialog->reject();
+
+        // The history shows the name as the messages do, never a half character.
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* history = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(history);
+        QVERIFY(QTest::qWaitForWindowExposed(history));
+        QStringList shownNames;
+        for (int row = 0; row < history->files()->model()->rowCount(); ++row)
+            shownNames += rowTexts(history->files()->model(), row).last();
+        QVERIFY(shownNames.contains("Lead_12\uFFFD456_20250301_120000_0002.txt"));
+        history->reject();
     }
 
     // Only the first save of a new record by Update warns; the bytes stored are the same.
