@@ -10,28 +10,27 @@ namespace {
 struct MandatoryField {
     ResultRecord::Field field;
     const char* message;
-    const char* control;
 };
 
 constexpr std::array<MandatoryField, 10> kMandatoryFields = {{
-    {ResultRecord::DateTaken, "Missing Date Taken.", "mskDateTaken"},
-    {ResultRecord::LastName, "Missing Last Name.", "txtLastName"},
-    {ResultRecord::FirstName, "Missing First Name.", "txtFirstName"},
-    {ResultRecord::DateOfBirth, "Missing Date of Birth.", "mskDateOfBirth"},
-    {ResultRecord::StreetNumber, "Missing Street Number.", "txtStreetNumber"},
-    {ResultRecord::StreetName, "Missing Street Name.", "txtStreetName"},
-    {ResultRecord::City, "Missing City Name.", "cboCity"},
-    {ResultRecord::Zip, "Missing Zip Code.", "cboZip"},
-    {ResultRecord::PhoneNumber, "Missing Phone Number.", "mskPhone"},
-    {ResultRecord::AnalysisDate, "Missing Analysis Date.", "mskAnalysisDate"},
+    {ResultRecord::DateTaken, "Missing Date Taken."},
+    {ResultRecord::LastName, "Missing Last Name."},
+    {ResultRecord::FirstName, "Missing First Name."},
+    {ResultRecord::DateOfBirth, "Missing Date of Birth."},
+    {ResultRecord::StreetNumber, "Missing Street Number."},
+    {ResultRecord::StreetName, "Missing Street Name."},
+    {ResultRecord::City, "Missing City Name."},
+    {ResultRecord::Zip, "Missing Zip Code."},
+    {ResultRecord::PhoneNumber, "Missing Phone Number."},
+    {ResultRecord::AnalysisDate, "Missing Analysis Date."},
 }};
 
-CompletenessDecision gap(const char* title, const QString& message, const char* control) {
+CompletenessDecision gap(const char* title, const QString& message, ResultRecord::Field focus) {
     CompletenessDecision decision;
     decision.incomplete = true;
     decision.title = QLatin1String(title);
     decision.message = message;
-    decision.focusControl = QLatin1String(control);
+    decision.focusField = focus;
     return decision;
 }
 
@@ -43,13 +42,15 @@ QList<CompletenessDecision> Completeness::decideEveryGap(const ResultRecord& rec
     for (const MandatoryField& mandatory : kMandatoryFields) {
         if (TextValue::isBlank(record.get(mandatory.field)))
             gaps.append(
-                gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.control));
+                gap(RecordIncompleteTitle, QLatin1String(mandatory.message), mandatory.field));
     }
     const bool lowResult = record.get(ResultRecord::BelowDetection) == QLatin1String("1");
     if (TextValue::isBlank(record.get(ResultRecord::PbResult)) && !lowResult)
-        gaps.append(gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."), "txtPb"));
+        gaps.append(gap(RecordIncompleteTitle, QStringLiteral("Missing Pb Result."),
+                        ResultRecord::PbResult));
     if (!ProviderCode::isSet(currentProviderCode))
-        gaps.append(gap(ProviderCodeErrorTitle, ProviderCode::notSetMessage(), "mskDateTaken"));
+        gaps.append(
+            gap(ProviderCodeErrorTitle, ProviderCode::notSetMessage(), ResultRecord::DateTaken));
     return gaps;
 }
 

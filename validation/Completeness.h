@@ -6,18 +6,19 @@
 #include <QString>
 
 // The completeness check that the submission pass runs on every stored record: the first gap of
-// the record (or the missing provider code) with its message and the control to fill in, or, for
+// the record (or the missing provider code) with its message and the field to fill in, or, for
 // a complete record, whether it must be saved again to carry the provider code in force.
 
 inline constexpr char RecordIncompleteTitle[] = "Record Incomplete Error";
 
 struct CompletenessDecision {
-    // True: show title/message (OK, no icon), move the focus to focusControl, stop the pass.
+    // True: show title/message (OK, no icon), move the focus to the control of focusField, stop
+    // the pass.
     bool incomplete = false;
     QString title;
     QString message;
-    // Object name of the control that gets the focus, e.g. "txtStreetName".
-    QString focusControl;
+    // The field whose control gets the focus (meaningful only when incomplete).
+    ResultRecord::Field focusField = ResultRecord::DateTaken;
     // Complete records only: the stored ProviderCode differs from the code in force (the two
     // six-character texts compared as they stand), so the record shown must be saved again.
     bool rewriteRecord = false;

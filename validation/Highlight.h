@@ -1,19 +1,23 @@
 #pragma once
 
+#include "storage/ResultRecord.h"
+
 #include <QString>
 
 #include <array>
 
-// Which mandatory controls get the highlight colour. The window applies the colours; this file
+// Which mandatory fields get the highlight colour. The window applies the colours; this file
 // only decides.
 
-// The fifteen mandatory controls of the main window (object names), in the order in which every
-// display of a record colours them.
-inline constexpr std::array<const char*, 15> MandatoryControlNames = {
-    "mskDateTaken",      "txtLastName",     "txtFirstName", "mskDateOfBirth",
-    "txtStreetNumber",   "txtStreetName",   "cboCity",      "cboZip",
-    "mskPhone",          "mskAnalysisDate", "txtPb",        "txtProviderCode",
-    "txtAnalysisMethod", "cboRaceCode",     "cboAncestry"};
+// The fifteen mandatory fields of the main window, each named by the record field its control
+// shows (the telephone box by its number), in the order in which every display of a record
+// colours them. The window knows which control shows which field.
+inline constexpr std::array<ResultRecord::Field, 15> MandatoryFields = {
+    ResultRecord::DateTaken,      ResultRecord::LastName,     ResultRecord::FirstName,
+    ResultRecord::DateOfBirth,    ResultRecord::StreetNumber, ResultRecord::StreetName,
+    ResultRecord::City,           ResultRecord::Zip,          ResultRecord::PhoneNumber,
+    ResultRecord::AnalysisDate,   ResultRecord::PbResult,     ResultRecord::ProviderCode,
+    ResultRecord::AnalysisMethod, ResultRecord::RaceCode,     ResultRecord::Ancestry};
 
 namespace Highlight {
 

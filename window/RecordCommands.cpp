@@ -11,6 +11,7 @@
 #include "validation/Completeness.h"
 #include "window/Clock.h"
 #include "window/DepthGuard.h"
+#include "window/FieldControls.h"
 #include "window/MainWindowState.h"
 #include "window/MessageService.h"
 #include "window/RecordNavigation.h"
@@ -288,7 +289,7 @@ RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
     if (decision.incomplete) {
         progress_.end();
         messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
-        if (auto* control = window_.findChild<QWidget*>(decision.focusControl))
+        if (QWidget* control = FieldControls::controlFor(c_, decision.focusField))
             presenter_.moveFocusTo(control);
         return RecordCheck::Incomplete;
     }

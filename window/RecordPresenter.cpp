@@ -9,6 +9,7 @@
 #include "validation/Highlight.h"
 #include "window/ControlText.h"
 #include "window/DepthGuard.h"
+#include "window/FieldControls.h"
 #include "window/MainWindowState.h"
 #include "window/MaskedEdit.h"
 #include "window/frmKorvanel.h"
@@ -74,8 +75,8 @@ RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, Re
     : window_(window), c_(window.form()), state_(state), store_(store) {
     auto* listStyle = new MarkedListStyle;
     listStyle->setParent(&window_);
-    for (std::size_t i = 0; i < MandatoryControlNames.size(); ++i) {
-        mandatory_[i] = window_.findChild<QWidget*>(QLatin1String(MandatoryControlNames[i]));
+    for (std::size_t i = 0; i < MandatoryFields.size(); ++i) {
+        mandatory_[i] = FieldControls::controlFor(c_, MandatoryFields[i]);
         auto* box = qobject_cast<QComboBox*>(mandatory_[i]);
         if (box && !box->isEditable())
             box->setStyle(listStyle);

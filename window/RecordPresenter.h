@@ -78,6 +78,6 @@ private:
     int movingFocus_ = 0;
     bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.
-    std::array<QWidget*, MandatoryControlNames.size()> mandatory_{};
+    std::array<QWidget*, MandatoryFields.size()> mandatory_{};
     QHash<const QWidget*, Marking> markings_;
 };

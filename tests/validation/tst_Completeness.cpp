@@ -34,77 +34,69 @@ private slots:
     void firstGapIsReported_data() {
         QTest::addColumn<QList<int>>("blankFields");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("focus");
 
         using R = ResultRecord;
-        QTest::newRow("date taken") << QList<int>{R::DateTaken} << "Missing Date Taken."
-                                    << "mskDateTaken";
-        QTest::newRow("last name") << QList<int>{R::LastName} << "Missing Last Name."
-                                   << "txtLastName";
-        QTest::newRow("first name") << QList<int>{R::FirstName} << "Missing First Name."
-                                    << "txtFirstName";
-        QTest::newRow("date of birth") << QList<int>{R::DateOfBirth} << "Missing Date of Birth."
-                                       << "mskDateOfBirth";
-        QTest::newRow("street number") << QList<int>{R::StreetNumber} << "Missing Street Number."
-                                       << "txtStreetNumber";
-        QTest::newRow("street name") << QList<int>{R::StreetName} << "Missing Street Name."
-                                     << "txtStreetName";
-        QTest::newRow("city") << QList<int>{R::City} << "Missing City Name."
-                              << "cboCity";
-        QTest::newRow("zip") << QList<int>{R::Zip} << "Missing Zip Code."
-                             << "cboZip";
-        QTest::newRow("phone number") << QList<int>{R::PhoneNumber} << "Missing Phone Number."
-                                      << "mskPhone";
-        QTest::newRow("analysis date") << QList<int>{R::AnalysisDate} << "Missing Analysis Date."
-                                       << "mskAnalysisDate";
-        QTest::newRow("pb result") << QList<int>{R::PbResult} << "Missing Pb Result."
-                                   << "txtPb";
-        QTest::newRow("result with blank flag")
-            << QList<int>{R::PbResult, R::BelowDetection} << "Missing Pb Result."
-            << "txtPb";
+        QTest::newRow("date taken")
+            << QList<int>{R::DateTaken} << "Missing Date Taken." << int(R::DateTaken);
+        QTest::newRow("last name")
+            << QList<int>{R::LastName} << "Missing Last Name." << int(R::LastName);
+        QTest::newRow("first name")
+            << QList<int>{R::FirstName} << "Missing First Name." << int(R::FirstName);
+        QTest::newRow("date of birth")
+            << QList<int>{R::DateOfBirth} << "Missing Date of Birth." << int(R::DateOfBirth);
+        QTest::newRow("street number")
+            << QList<int>{R::StreetNumber} << "Missing Street Number." << int(R::StreetNumber);
+        QTest::newRow("street name")
+            << QList<int>{R::StreetName} << "Missing Street Name." << int(R::StreetName);
+        QTest::newRow("city") << QList<int>{R::City} << "Missing City Name." << int(R::City);
+        QTest::newRow("zip") << QList<int>{R::Zip} << "Missing Zip Code." << int(R::Zip);
+        QTest::newRow("phone number")
+            << QList<int>{R::PhoneNumber} << "Missing Phone Number." << int(R::PhoneNumber);
+        QTest::newRow("analysis date")
+            << QList<int>{R::AnalysisDate} << "Missing Analysis Date." << int(R::AnalysisDate);
+        QTest::newRow("pb result")
+            << QList<int>{R::PbResult} << "Missing Pb Result." << int(R::PbResult);
+        QTest::newRow("result with blank flag") << QList<int>{R::PbResult, R::BelowDetection}
+                                                << "Missing Pb Result." << int(R::PbResult);
         QTest::newRow("only the first of several")
             << QList<int>{R::Zip, R::StreetName, R::AnalysisDate} << "Missing Street Name."
-            << "txtStreetName";
+            << int(R::StreetName);
         // Each test against its neighbour: both blank, the earlier one is reported.
         QTest::newRow("date taken before last name")
-            << QList<int>{R::DateTaken, R::LastName} << "Missing Date Taken."
-            << "mskDateTaken";
+            << QList<int>{R::DateTaken, R::LastName} << "Missing Date Taken." << int(R::DateTaken);
         QTest::newRow("last name before first name")
-            << QList<int>{R::LastName, R::FirstName} << "Missing Last Name."
-            << "txtLastName";
+            << QList<int>{R::LastName, R::FirstName} << "Missing Last Name." << int(R::LastName);
         QTest::newRow("first name before date of birth")
             << QList<int>{R::FirstName, R::DateOfBirth} << "Missing First Name."
-            << "txtFirstName";
+            << int(R::FirstName);
         QTest::newRow("date of birth before street number")
             << QList<int>{R::DateOfBirth, R::StreetNumber} << "Missing Date of Birth."
-            << "mskDateOfBirth";
+            << int(R::DateOfBirth);
         QTest::newRow("street number before street name")
             << QList<int>{R::StreetNumber, R::StreetName} << "Missing Street Number."
-            << "txtStreetNumber";
+            << int(R::StreetNumber);
         QTest::newRow("street name before city")
-            << QList<int>{R::StreetName, R::City} << "Missing Street Name."
-            << "txtStreetName";
-        QTest::newRow("city before zip") << QList<int>{R::City, R::Zip} << "Missing City Name."
-                                         << "cboCity";
+            << QList<int>{R::StreetName, R::City} << "Missing Street Name." << int(R::StreetName);
+        QTest::newRow("city before zip")
+            << QList<int>{R::City, R::Zip} << "Missing City Name." << int(R::City);
         QTest::newRow("zip before phone number")
-            << QList<int>{R::Zip, R::PhoneNumber} << "Missing Zip Code."
-            << "cboZip";
+            << QList<int>{R::Zip, R::PhoneNumber} << "Missing Zip Code." << int(R::Zip);
         QTest::newRow("phone number before analysis date")
             << QList<int>{R::PhoneNumber, R::AnalysisDate} << "Missing Phone Number."
-            << "mskPhone";
+            << int(R::PhoneNumber);
         QTest::newRow("analysis date before pb result")
             << QList<int>{R::AnalysisDate, R::PbResult} << "Missing Analysis Date."
-            << "mskAnalysisDate";
+            << int(R::AnalysisDate);
         QList<int> all;
         for (int field = 0; field < R::FieldCount; ++field)
             all << field;
-        QTest::newRow("every field blank") << all << "Missing Date Taken."
-                                           << "mskDateTaken";
+        QTest::newRow("every field blank") << all << "Missing Date Taken." << int(R::DateTaken);
     }
     void firstGapIsReported() {
         QFETCH(QList<int>, blankFields);
         QFETCH(QString, message);
-        QFETCH(QString, focus);
+        QFETCH(int, focus);
         ResultRecord record = completeRecord();
         for (int field : blankFields)
             record.set(static_cast<ResultRecord::Field>(field), "  ");
@@ -112,7 +104,7 @@ private slots:
         QVERIFY(decision.incomplete);
         QCOMPARE(decision.title, QString("Record Incomplete Error"));
         QCOMPARE(decision.message, message);
-        QCOMPARE(decision.focusControl, focus);
+        QCOMPARE(int(decision.focusField), focus);
         QVERIFY(!decision.rewriteRecord);
     }
 
@@ -165,7 +157,7 @@ private slots:
         QCOMPARE(first.incomplete, !gaps.isEmpty());
         if (!gaps.isEmpty()) {
             QCOMPARE(first.message, gaps.first().message);
-            QCOMPARE(first.focusControl, gaps.first().focusControl);
+            QCOMPARE(first.focusField, gaps.first().focusField);
         }
     }
 
@@ -213,7 +205,7 @@ private slots:
         QCOMPARE(decision.message, QString("Provider Code has not been set.\r\nPlease use the "
                                            "Provider Code assigned to the you by the State of "
                                            "Calmoria."));
-        QCOMPARE(decision.focusControl, QString("mskDateTaken"));
+        QCOMPARE(decision.focusField, ResultRecord::DateTaken);
     }
 
     void recordGapBeforeProviderCode() {
@@ -227,7 +219,7 @@ private slots:
         const CompletenessDecision resultFirst =
             Completeness::decideIsIncompleteRecord(record, "      ");
         QCOMPARE(resultFirst.message, QString("Missing Pb Result."));
-        QCOMPARE(resultFirst.focusControl, QString("txtPb"));
+        QCOMPARE(resultFirst.focusField, ResultRecord::PbResult);
     }
 
     void rewriteOnlyForAnotherProviderCode() {

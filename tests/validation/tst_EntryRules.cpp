@@ -57,11 +57,11 @@ private slots:
         QCOMPARE(Highlight::needsHighlight(text), highlighted);
     }
 
-    void mandatoryControlsInOrder() {
-        QCOMPARE(MandatoryControlNames.size(), std::size_t(15));
-        QCOMPARE(QString(MandatoryControlNames.front()), QString("mskDateTaken"));
-        QCOMPARE(QString(MandatoryControlNames[10]), QString("txtPb"));
-        QCOMPARE(QString(MandatoryControlNames.back()), QString("cboAncestry"));
+    void mandatoryFieldsInOrder() {
+        QCOMPARE(MandatoryFields.size(), std::size_t(15));
+        QCOMPARE(MandatoryFields.front(), ResultRecord::DateTaken);
+        QCOMPARE(MandatoryFields[10], ResultRecord::PbResult);
+        QCOMPARE(MandatoryFields.back(), ResultRecord::Ancestry);
     }
 
     void resultBox_data() {

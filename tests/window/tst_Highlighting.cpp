@@ -1,5 +1,8 @@
 #include "support/MainWindowFixture.h"
+#include "validation/FieldCodes.h"
 #include "validation/Highlight.h"
+#include "window/ControlText.h"
+#include "window/FieldControls.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
 #include "window/RecordCommands.h"
@@ -15,6 +18,13 @@
 namespace {
 
 const QColor kYellow(255, 255, 192);
+
+// The controls of the fifteen mandatory fields, in the order they are coloured.
+const QStringList kMandatoryControls = {"mskDateTaken",      "txtLastName",     "txtFirstName",
+                                        "mskDateOfBirth",    "txtStreetNumber", "txtStreetName",
+                                        "cboCity",           "cboZip",          "mskPhone",
+                                        "mskAnalysisDate",   "txtPb",           "txtProviderCode",
+                                        "txtAnalysisMethod", "cboRaceCode",     "cboAncestry"};
 
 // The colour the control is drawn with as a background, taken from its palette.
 QColor paletteBackground(QWidget* control) {
@@ -48,8 +58,8 @@ bool looksYellow(const QColor& colour) {
 class tst_Highlighting : public QObject {
     Q_OBJECT
 
-    static QWidget* control(MainWindowFixture& fixture, const char* name) {
-        return fixture.window().findChild<QWidget*>(QLatin1String(name));
+    static QWidget* control(MainWindowFixture& fixture, ResultRecord::Field field) {
+        return FieldControls::controlFor(fixture.form(), field);
     }
 
 private slots:
@@ -61,11 +71,11 @@ private slots:
             "mskDateTaken",    "txtLastName",     "txtFirstName", "mskDateOfBirth",
             "txtStreetNumber", "txtStreetName",   "cboCity",      "cboZip",
             "mskPhone",        "mskAnalysisDate", "txtPb"};
-        for (const char* name : MandatoryControlNames) {
-            QWidget* widget = control(fixture, name);
-            QVERIFY2(widget, name);
+        for (ResultRecord::Field field : MandatoryFields) {
+            QWidget* widget = control(fixture, field);
+            QVERIFY(widget);
             const QColor expected =
-                marked.contains(QLatin1String(name)) ? kYellow : normalBackground(widget);
+                marked.contains(widget->objectName()) ? kYellow : normalBackground(widget);
             QCOMPARE(paletteBackground(widget), expected);
         }
         QCOMPARE(fixture.form().cboRaceCode->currentText(), QString("Unknown (7)"));
@@ -142,17 +152,17 @@ private slots:
     }
 
     void everyMandatoryControlShowsTheYellow_data() {
-        QTest::addColumn<QString>("name");
-        for (const char* name : MandatoryControlNames)
-            QTest::newRow(name) << QString::fromLatin1(name);
+        QTest::addColumn<int>("field");
+        for (std::size_t i = 0; i < MandatoryFields.size(); ++i)
+            QTest::newRow(qPrintable(kMandatoryControls[int(i)])) << int(MandatoryFields[i]);
     }
     void everyMandatoryControlShowsTheYellow() {
-        QFETCH(QString, name);
+        QFETCH(int, field);
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
         QVERIFY(fixture.start());
-        QWidget* widget = fixture.window().findChild<QWidget*>(name);
+        QWidget* widget = control(fixture, ResultRecord::Field(field));
         QVERIFY(widget);
         QVERIFY2(!looksYellow(paintedBackground(widget)), "a filled field is not marked");
         // Empty the control as it can be emptied, then mark it.
@@ -175,9 +185,8 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
         QVERIFY(fixture.start());
-        QStringList order;
-        for (const char* name : MandatoryControlNames) {
-            QWidget* widget = control(fixture, name);
+        for (ResultRecord::Field field : MandatoryFields) {
+            QWidget* widget = control(fixture, field);
             QVERIFY(widget);
             // A colour that every call then changes, so that each call is seen.
             QPalette odd = widget->palette();
@@ -188,10 +197,40 @@ private slots:
         }
         paletteChanges_.clear();
         fixture.controller().presenter().SetMandatoryFieldHighlights();
-        QStringList expected;
-        for (const char* name : MandatoryControlNames)
-            expected << QLatin1String(name);
-        QCOMPARE(paletteChanges_, expected);
+        // Each mandatory field reaches its own control of the form, every one coloured once.
+        QCOMPARE(paletteChanges_, kMandatoryControls);
+    }
+
+    // The window's field-to-control table: a shown record's field, read back from the control
+    // the table gives for it, is the stored value; only the option groups and the line end have
+    // no control.
+    void eachFieldReachesTheControlShowingIt() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        ResultRecord record = MainWindowFixture::completeRecord(QStringLiteral("Lastly"));
+        record.set(ResultRecord::ParentsLast, QStringLiteral("Parentson"));
+        fixture.writeRecords({record});
+        QVERIFY(fixture.start());
+        for (int i = 0; i < ResultRecord::FieldCount; ++i) {
+            const auto field = ResultRecord::Field(i);
+            QWidget* widget = control(fixture, field);
+            const bool noControl =
+                field == ResultRecord::Sex || field == ResultRecord::BelowDetection ||
+                field == ResultRecord::TestType || field == ResultRecord::LineEnd;
+            QVERIFY2((widget == nullptr) == noControl, qPrintable(QString::number(i)));
+            if (!widget)
+                continue;
+            QString shown = controlText(widget);
+            if (field == ResultRecord::PhoneAreaCode)
+                shown = FieldCodes::phoneFieldsFromRawValue(shown).areaCode;
+            else if (field == ResultRecord::PhoneNumber)
+                shown = FieldCodes::phoneFieldsFromRawValue(shown).number;
+            else if (field == ResultRecord::RaceCode)
+                shown = FieldCodes::raceCodeFromEntry(shown);
+            else if (field == ResultRecord::Ancestry)
+                shown = FieldCodes::ancestryCodeFromEntry(shown);
+            QCOMPARE(shown.trimmed(), record.trimmed(field));
+        }
     }
 
 protected:
