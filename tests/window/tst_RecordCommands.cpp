@@ -220,7 +220,7 @@ private slots:
         }
     }
 
-    void deleteCaptionKeepsItsDesignTextUntilANewRecordIsDone() {
+    void deleteCaptionKeepsItsFormTextUntilANewRecordIsDone() {
         MainWindowFixture fixture;
         QVERIFY(startWith(fixture, fiveRecords()));
         click(fixture.form().cmdNext);
