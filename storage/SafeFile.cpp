@@ -67,13 +67,12 @@ int openNew(const QString& path, int flags) {
     });
 }
 
-// Writes all the bytes at the descriptor's position, in order, as one stream.
-FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes) {
+// Writes size bytes through write(done), which writes what follows the done bytes and returns
+// how many it wrote: a short write is continued, a write of nothing is an error.
+template <typename Write> FileStatus writeEvery(const QString& path, qint64 size, Write write) {
     qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = retryInterrupted([&] {
-            return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        });
+    while (done < size) {
+        const ssize_t written = retryInterrupted([&] { return write(done); });
         if (written < 0)
             return FileStatus::fromErrno(path, errno);
         if (written == 0)
@@ -81,6 +80,13 @@ FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes) {
         done += written;
     }
     return FileStatus::success();
+}
+
+// Writes all the bytes at the descriptor's position, in order, as one stream.
+FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes) {
+    return writeEvery(path, bytes.size(), [&](qint64 done) {
+        return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    });
 }
 
 // Makes a file just created owner-only whatever the umask; removes it when that fails.
@@ -331,21 +337,29 @@ FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArra
     return status;
 }
 
-FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) {
-    int fd = -1;
-    FileStatus status = createExclusive(path, fd);
-    if (!status)
-        return status;
-    // Written in order from the start, as one stream.
-    status = writeAll(fd, path, bytes);
+namespace {
+
+// Flushes and closes a file that the caller created, status telling how its writing went; the
+// file is removed again when any step failed.
+FileStatus finishNewFile(SafeFile::Descriptor& fd, FileStatus status) {
     if (status)
-        status = syncAll(fd, path);
-    FileStatus closed = closeDescriptor(fd, path);
+        status = SafeFile::syncAll(fd.get(), fd.path());
+    FileStatus closed = fd.close();
     if (status)
         status = closed;
     if (!status)
-        discard(path);
+        SafeFile::discard(fd.path());
     return status;
+}
+
+} // namespace
+
+FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) {
+    Descriptor fd;
+    if (FileStatus status = createExclusive(path, fd); !status)
+        return status;
+    // Written in order from the start, as one stream.
+    return finishNewFile(fd, writeAll(fd.get(), path, bytes));
 }
 
 FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
@@ -375,14 +389,7 @@ FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
         if (!status)
             break;
     }
-    if (status)
-        status = syncAll(out.get(), target);
-    FileStatus closed = out.close();
-    if (status)
-        status = closed;
-    if (!status)
-        discard(target);
-    return status;
+    return finishNewFile(out, status);
 }
 
 FileStatus SafeFile::copyToNewFile(const QString& from, const QString& to) {
@@ -604,19 +611,10 @@ FileStatus SafeFile::inspect(const QString& path, Entry& entry) {
 
 FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
                                 const QByteArray& bytes) {
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = retryInterrupted([&] {
-            return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
-                            static_cast<off_t>(offset + done));
-        });
-        if (written < 0)
-            return FileStatus::fromErrno(path, errno);
-        if (written == 0)
-            return FileStatus::fromErrno(path, EIO);
-        done += written;
-    }
-    return FileStatus::success();
+    return writeEvery(path, bytes.size(), [&](qint64 done) {
+        return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                        static_cast<off_t>(offset + done));
+    });
 }
 
 FileStatus SafeFile::fillAt(int fd, const QString& path, qint64 offset, qint64 count, char fill) {
