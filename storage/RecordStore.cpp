@@ -14,42 +14,11 @@
 namespace {
 
 constexpr qint64 kRecordSize = ResultRecord::Size;
-// Large enough that a delete of a big file costs little more than a plain copy of it.
-constexpr qint64 kCopyChunk = qint64(1) << 20;
+// A gap up to this size is written in one piece with the record that follows it.
+constexpr qint64 kGapInOneWrite = qint64(1) << 20;
 
 FileStatus invalidRecordNumber(const QString& path, int n) {
     return FileStatus::failure(path, QStringLiteral("There is no record number %1").arg(n));
-}
-
-// Copies source bytes [from, to) to the destination at destOffset; where the source ends
-// early (a partial last record) the rest is filled with blanks.
-FileStatus copyRange(int source, const QString& sourcePath, qint64 from, qint64 to, int dest,
-                     const QString& destPath, qint64 destOffset) {
-    QByteArray chunk;
-    for (qint64 position = from; position < to; position += kCopyChunk) {
-        const qint64 wanted = std::min(kCopyChunk, to - position);
-        FileStatus status = SafeFile::readAt(source, sourcePath, position, wanted, chunk);
-        if (!status)
-            return status;
-        if (chunk.size() < wanted)
-            chunk.append(QByteArray(wanted - chunk.size(), ' '));
-        status = SafeFile::writeAllAt(dest, destPath, destOffset + (position - from), chunk);
-        if (!status)
-            return status;
-    }
-    return FileStatus::success();
-}
-
-// Writes count blanks at offset, a chunk at a time, so that a far gap needs no huge buffer.
-FileStatus writeBlanks(int fd, const QString& path, qint64 offset, qint64 count) {
-    const QByteArray blanks(static_cast<qsizetype>(std::min(count, kCopyChunk)), ' ');
-    for (qint64 done = 0; done < count; done += blanks.size()) {
-        const qint64 size = std::min<qint64>(blanks.size(), count - done);
-        FileStatus status = SafeFile::writeAllAt(fd, path, offset + done, blanks.left(size));
-        if (!status)
-            return status;
-    }
-    return FileStatus::success();
 }
 
 } // namespace
@@ -214,9 +183,9 @@ FileStatus RecordStore::writeRecord(int n, const ResultRecord& record) {
     // record go in one write, so that a crash cannot leave the gap without the record (a gap of
     // over a megabyte, which no window makes, is written ahead in pieces).
     const qint64 gap = std::max<qint64>(offset - length, 0);
-    if (gap > kCopyChunk)
-        status = writeBlanks(fd_, dataPath_, length, gap);
-    if (status && gap > 0 && gap <= kCopyChunk)
+    if (gap > kGapInOneWrite)
+        status = SafeFile::fillAt(fd_, dataPath_, length, gap, ' ');
+    if (status && gap > 0 && gap <= kGapInOneWrite)
         status = SafeFile::writeAllAt(fd_, dataPath_, length, QByteArray(gap, ' ') + bytes);
     else if (status)
         status = SafeFile::writeAllAt(fd_, dataPath_, offset, bytes);
@@ -231,26 +200,14 @@ FileStatus RecordStore::writeRecord(int n, const ResultRecord& record) {
 FileStatus RecordStore::writeTemp(int k, qint64 length) {
     // A left-over copy is replaced whole, never appended to, and never followed as a link.
     FileStatus status = SafeFile::removeFile(tempPath_);
-    int temp = -1;
-    if (status)
-        status = SafeFile::createExclusive(tempPath_, temp);
     if (!status)
         return status;
-
     const qint64 records = countForLength(length);
-    const qint64 before = std::min<qint64>(k - 1, records) * kRecordSize;
-    status = copyRange(fd_, dataPath_, 0, before, temp, tempPath_, 0);
-    if (status && k < records)
-        status = copyRange(fd_, dataPath_, k * kRecordSize, records * kRecordSize, temp, tempPath_,
-                           before);
-    if (status)
-        status = SafeFile::syncAll(temp, tempPath_);
-    FileStatus closed = SafeFile::closeDescriptor(temp, tempPath_);
-    if (status)
-        status = closed;
-    if (!status)
-        SafeFile::discard(tempPath_);
-    return status;
+    QList<SafeFile::ByteRange> kept{{0, std::min<qint64>(k - 1, records) * kRecordSize}};
+    if (k < records)
+        kept.append({k * kRecordSize, records * kRecordSize});
+    // A partial last record is copied padded with blanks.
+    return SafeFile::copyToNewFile(fd_, dataPath_, kept, tempPath_, ' ');
 }
 
 // A failed delete that took effect all the same is not told: the file's length shows it.

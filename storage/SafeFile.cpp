@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <utility>
 
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +26,9 @@ constexpr mode_t kPrivateFolder = 0700;
 // Never through a final link. Non-blocking, so that a pipe in place of a file cannot hold the
 // open for ever; it changes nothing for a regular file, and anything else is refused.
 constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+// Copies and comparisons go through files in pieces of this size: large enough that a copy
+// costs little more than one read and one write of the file, small enough to hold in memory.
+constexpr qint64 kPieceBytes = qint64(1) << 20;
 
 QString folderOf(const QString& path) {
     return QFileInfo(path).absolutePath();
@@ -52,6 +56,37 @@ FileStatus refuseUnlessRegular(int& fd, const QString& path) {
         return SafeFile::notRegularFile(path, info.st_mode);
     }
     return FileStatus::success();
+}
+
+// Creates a new file under path with the flags (the access mode), refusing anything already
+// under the name, a link included; -1 with errno on failure.
+int openNew(const QString& path, int flags) {
+    return retryInterrupted([&] {
+        return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | kOpenFlags,
+                      kPrivateFile);
+    });
+}
+
+// Writes size bytes through write(done), which writes what follows the done bytes and returns
+// how many it wrote: a short write is continued, a write of nothing is an error.
+template <typename Write> FileStatus writeEvery(const QString& path, qint64 size, Write write) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t written = retryInterrupted([&] { return write(done); });
+        if (written < 0)
+            return FileStatus::fromErrno(path, errno);
+        if (written == 0)
+            return FileStatus::fromErrno(path, EIO);
+        done += written;
+    }
+    return FileStatus::success();
+}
+
+// Writes all the bytes at the descriptor's position, in order, as one stream.
+FileStatus writeAll(int fd, const QString& path, const QByteArray& bytes) {
+    return writeEvery(path, bytes.size(), [&](qint64 done) {
+        return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    });
 }
 
 // Makes a file just created owner-only whatever the umask; removes it when that fails.
@@ -162,6 +197,42 @@ FileStatus SafeFile::notRegularFile(const QString& path, unsigned mode) {
                                                     "stands in its place)"));
 }
 
+SafeFile::Descriptor::~Descriptor() {
+    close();
+}
+
+SafeFile::Descriptor::Descriptor(Descriptor&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+SafeFile::Descriptor& SafeFile::Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+FileStatus SafeFile::Descriptor::close() {
+    if (fd_ < 0)
+        return FileStatus::success();
+    return closeDescriptor(std::exchange(fd_, -1), path_);
+}
+
+FileStatus SafeFile::openRegular(const QString& path, int flags, Descriptor& fd) {
+    int opened = -1;
+    FileStatus status = openRegular(path, flags, opened);
+    fd = Descriptor(opened, path);
+    return status;
+}
+
+FileStatus SafeFile::createExclusive(const QString& path, Descriptor& fd) {
+    int created = -1;
+    FileStatus status = createExclusive(path, created);
+    fd = Descriptor(created, path);
+    return status;
+}
+
 FileStatus SafeFile::openRegular(const QString& path, int flags, int& fd) {
     fd = retryInterrupted([&] { return ::open(nativePath(path).constData(), flags | kOpenFlags); });
     if (fd < 0)
@@ -171,10 +242,7 @@ FileStatus SafeFile::openRegular(const QString& path, int flags, int& fd) {
 
 FileStatus SafeFile::openOrCreate(const QString& path, int flags, int& fd, bool& created) {
     created = true;
-    fd = retryInterrupted([&] {
-        return ::open(nativePath(path).constData(), flags | O_CREAT | O_EXCL | kOpenFlags,
-                      kPrivateFile);
-    });
+    fd = openNew(path, flags);
     if (fd >= 0)
         return makePrivate(fd, path);
     if (errno != EEXIST)
@@ -184,10 +252,7 @@ FileStatus SafeFile::openOrCreate(const QString& path, int flags, int& fd, bool&
 }
 
 FileStatus SafeFile::createExclusive(const QString& path, int& fd) {
-    fd = retryInterrupted([&] {
-        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
-                      kPrivateFile);
-    });
+    fd = openNew(path, O_WRONLY);
     if (fd < 0)
         return openFailure(path, errno);
     return makePrivate(fd, path);
@@ -212,10 +277,7 @@ FileStatus SafeFile::makePrivateFolder(const QString& path) {
 }
 
 FileStatus SafeFile::createIfMissing(const QString& path) {
-    int fd = retryInterrupted([&] {
-        return ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
-                      kPrivateFile);
-    });
+    int fd = openNew(path, O_WRONLY);
     if (fd < 0) {
         if (errno != EEXIST)
             return FileStatus::fromErrno(path, errno);
@@ -237,7 +299,7 @@ FileStatus SafeFile::createIfMissing(const QString& path) {
 
 FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 maxBytes) {
     out.clear();
-    int fd = -1;
+    Descriptor fd;
     FileStatus status = openRegular(path, O_RDONLY, fd);
     if (!status)
         return status;
@@ -247,17 +309,13 @@ FileStatus SafeFile::readPrefix(const QString& path, QByteArray& out, qint64 max
         if (maxBytes >= 0)
             wanted = qMin<qint64>(wanted, maxBytes - out.size());
         const ssize_t got =
-            retryInterrupted([&] { return ::read(fd, chunk, static_cast<size_t>(wanted)); });
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            return FileStatus::fromErrno(path, error);
-        }
+            retryInterrupted([&] { return ::read(fd.get(), chunk, static_cast<size_t>(wanted)); });
+        if (got < 0)
+            return FileStatus::fromErrno(path, errno);
         if (got == 0)
             break;
         out.append(chunk, got);
     }
-    ::close(fd);
     return FileStatus::success();
 }
 
@@ -279,31 +337,93 @@ FileStatus SafeFile::writeAt(const QString& path, qint64 offset, const QByteArra
     return status;
 }
 
-FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) {
-    int fd = -1;
-    FileStatus status = createExclusive(path, fd);
-    if (!status)
-        return status;
-    // Written in order from the start, as one stream.
-    qint64 done = 0;
-    while (status && done < bytes.size()) {
-        const ssize_t written = retryInterrupted([&] {
-            return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        });
-        if (written < 0)
-            status = FileStatus::fromErrno(path, errno);
-        else if (written == 0)
-            status = FileStatus::fromErrno(path, EIO);
-        else
-            done += written;
-    }
+namespace {
+
+// Flushes and closes a file that the caller created, status telling how its writing went; the
+// file is removed again when any step failed.
+FileStatus finishNewFile(SafeFile::Descriptor& fd, FileStatus status) {
     if (status)
-        status = syncAll(fd, path);
-    FileStatus closed = closeDescriptor(fd, path);
+        status = SafeFile::syncAll(fd.get(), fd.path());
+    FileStatus closed = fd.close();
     if (status)
         status = closed;
     if (!status)
-        discard(path);
+        SafeFile::discard(fd.path());
+    return status;
+}
+
+} // namespace
+
+FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) {
+    Descriptor fd;
+    if (FileStatus status = createExclusive(path, fd); !status)
+        return status;
+    // Written in order from the start, as one stream.
+    return finishNewFile(fd, writeAll(fd.get(), path, bytes));
+}
+
+FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
+                                   const QList<ByteRange>& ranges, const QString& target,
+                                   char fill) {
+    Descriptor out;
+    FileStatus status = createExclusive(target, out);
+    if (!status)
+        return status;
+    QByteArray piece;
+    for (const ByteRange& range : ranges) {
+        const bool toTheEnd = range.to < 0;
+        for (qint64 position = range.from; status && (toTheEnd || position < range.to);
+             position += kPieceBytes) {
+            const qint64 wanted =
+                toTheEnd ? kPieceBytes : std::min(kPieceBytes, range.to - position);
+            status = readAt(source, sourcePath, position, wanted, piece);
+            if (!status)
+                break;
+            const bool sourceEnded = piece.size() < wanted;
+            if (sourceEnded && !toTheEnd)
+                piece.append(QByteArray(wanted - piece.size(), fill));
+            status = writeAll(out.get(), target, piece);
+            if (sourceEnded && toTheEnd)
+                break;
+        }
+        if (!status)
+            break;
+    }
+    return finishNewFile(out, status);
+}
+
+FileStatus SafeFile::copyToNewFile(const QString& from, const QString& to) {
+    Descriptor source;
+    FileStatus status = openRegular(from, O_RDONLY, source);
+    if (!status)
+        return status;
+    return copyToNewFile(source.get(), from, {ByteRange{}}, to, '\0');
+}
+
+FileStatus SafeFile::sameContent(const QString& first, const QString& second, bool& same) {
+    same = false;
+    Descriptor firstFd;
+    FileStatus status = openRegular(first, O_RDONLY, firstFd);
+    if (!status)
+        return status;
+    Descriptor secondFd;
+    status = openRegular(second, O_RDONLY, secondFd);
+    QByteArray firstPiece;
+    QByteArray secondPiece;
+    for (qint64 offset = 0; status; offset += kPieceBytes) {
+        status = readAt(firstFd.get(), first, offset, kPieceBytes, firstPiece);
+        if (status)
+            status = readAt(secondFd.get(), second, offset, kPieceBytes, secondPiece);
+        if (!status || firstPiece != secondPiece)
+            break;
+        if (firstPiece.size() < kPieceBytes) {
+            same = true;
+            break;
+        }
+    }
+    // Closed in the order opened; neither was written, so a failing close loses nothing.
+    firstFd.close();
+    secondFd.close();
     return status;
 }
 
@@ -373,10 +493,7 @@ bool linkUnique(int fd, const QString& path, QString& name) {
 int createUnique(const QString& path, QString& name) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         name = uniqueTemporaryName(path);
-        const int fd = retryInterrupted([&] {
-            return ::open(nativePath(name).constData(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags,
-                          kPrivateFile);
-        });
+        const int fd = openNew(name, O_WRONLY);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST)
@@ -494,17 +611,19 @@ FileStatus SafeFile::inspect(const QString& path, Entry& entry) {
 
 FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
                                 const QByteArray& bytes) {
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = retryInterrupted([&] {
-            return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
-                            static_cast<off_t>(offset + done));
-        });
-        if (written < 0)
-            return FileStatus::fromErrno(path, errno);
-        if (written == 0)
-            return FileStatus::fromErrno(path, EIO);
-        done += written;
+    return writeEvery(path, bytes.size(), [&](qint64 done) {
+        return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                        static_cast<off_t>(offset + done));
+    });
+}
+
+FileStatus SafeFile::fillAt(int fd, const QString& path, qint64 offset, qint64 count, char fill) {
+    const QByteArray piece(static_cast<qsizetype>(std::min(count, kPieceBytes)), fill);
+    for (qint64 done = 0; done < count; done += piece.size()) {
+        const qint64 size = std::min<qint64>(piece.size(), count - done);
+        FileStatus status = writeAllAt(fd, path, offset + done, piece.left(size));
+        if (!status)
+            return status;
     }
     return FileStatus::success();
 }

@@ -39,6 +39,30 @@ template <typename Call> auto retryInterrupted(Call call) {
 // Why what stands at path is not taken as a file: a link, a folder, a pipe or a device.
 FileStatus notRegularFile(const QString& path, unsigned mode);
 
+// An open descriptor that closes itself when it goes out of scope (a failed close unreported
+// there: the caller that cares calls close()). Move-only: one owner closes it, once.
+class Descriptor {
+public:
+    Descriptor() = default;
+    Descriptor(int fd, const QString& path) : fd_(fd), path_(path) {}
+    ~Descriptor();
+    Descriptor(Descriptor&& other) noexcept;
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // The file it was opened for, as failures name it.
+    const QString& path() const { return path_; }
+    // Closes it now and reports a failing close; nothing to do when it is not open.
+    FileStatus close();
+
+private:
+    int fd_ = -1;
+    QString path_;
+};
+
 // Opening. fd is -1 after a failure.
 
 // Opens the existing regular file with the flags (O_RDONLY, O_RDWR, O_WRONLY).
@@ -47,6 +71,9 @@ FileStatus openRegular(const QString& path, int flags, int& fd);
 FileStatus openOrCreate(const QString& path, int flags, int& fd, bool& created);
 // Creates a new file 0600 for writing; anything under the name, a link included, is a failure.
 FileStatus createExclusive(const QString& path, int& fd);
+// The same two, the descriptor closing itself.
+FileStatus openRegular(const QString& path, int flags, Descriptor& fd);
+FileStatus createExclusive(const QString& path, Descriptor& fd);
 
 // Whole files.
 
@@ -62,6 +89,24 @@ FileStatus writeAt(const QString& path, qint64 offset, const QByteArray& bytes);
 // Creates the file, which must not exist, writes all the bytes and flushes them; whatever it
 // created is removed again when a step fails.
 FileStatus writeNewFile(const QString& path, const QByteArray& bytes);
+// A piece of a file: the bytes [from, to); to < 0 reaches to the end of the file.
+struct ByteRange {
+    qint64 from = 0;
+    qint64 to = -1;
+};
+// Creates the file target, which must not exist, and writes into it, in order, the bytes of each
+// range of the open file source (read at their offsets: the descriptor's position is left
+// alone; sourcePath only names it in the status). Where the source ends before a range's end,
+// the rest of that range is filled with the byte fill. Reads and writes go in large pieces, so
+// that the memory taken does not grow with the file. The copy is flushed before success;
+// whatever it created is removed again when a step fails.
+FileStatus copyToNewFile(int source, const QString& sourcePath, const QList<ByteRange>& ranges,
+                         const QString& target, char fill);
+// The whole regular file from into the new file to, as above.
+FileStatus copyToNewFile(const QString& from, const QString& to);
+// Whether the two regular files hold the same bytes, read back from the file system a piece at
+// a time.
+FileStatus sameContent(const QString& first, const QString& second, bool& same);
 // Replaces the file's whole content through a new file beside it, renamed over it; a failure
 // leaves the old content in place.
 FileStatus replaceContent(const QString& path, const QByteArray& content);
@@ -116,6 +161,9 @@ FileStatus listFolder(const QString& folder, QList<FolderEntry>& entries);
 
 // Writes all the bytes at the offset (a short write is continued, never reported as success).
 FileStatus writeAllAt(int fd, const QString& path, qint64 offset, const QByteArray& bytes);
+// Writes count copies of the byte fill at the offset, a piece at a time, so that a long run
+// needs no buffer of its size.
+FileStatus fillAt(int fd, const QString& path, qint64 offset, qint64 count, char fill);
 // Reads up to maxBytes at the offset, fewer only at the end of the file; never past it.
 FileStatus readAt(int fd, const QString& path, qint64 offset, qint64 maxBytes, QByteArray& out);
 // The file's length; a failure is never taken as an empty file.

@@ -11,117 +11,8 @@
 #include "submission/SubmissionName.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
-
-// The copy and its check go through the files in pieces of this size, so that the memory they
-// take does not grow with the number of records.
-constexpr qsizetype kChunkBytes = 64 * 1024;
-
-// Reads up to size bytes, fewer only at the end of the file; -1 (errno set) on failure.
-qsizetype readUpTo(int fd, char* buffer, qsizetype size) {
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t got = SafeFile::retryInterrupted(
-            [&] { return ::read(fd, buffer + done, static_cast<size_t>(size - done)); });
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
-FileStatus writeAll(int fd, const QString& path, const char* bytes, qsizetype size) {
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t written = SafeFile::retryInterrupted(
-            [&] { return ::write(fd, bytes + done, static_cast<size_t>(size - done)); });
-        if (written < 0)
-            return FileStatus::fromErrno(path, errno);
-        if (written == 0)
-            return FileStatus::fromErrno(path, EIO);
-        done += written;
-    }
-    return FileStatus::success();
-}
-
-// Copies the file from into the new file to (0600) and flushes it; a failed copy is removed.
-FileStatus copyToNewFile(const QString& from, const QString& to) {
-    int in = -1;
-    FileStatus status = SafeFile::openRegular(from, O_RDONLY, in);
-    if (!status)
-        return status;
-    int out = -1;
-    status = SafeFile::createExclusive(to, out);
-    if (!status) {
-        ::close(in);
-        return status;
-    }
-    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const qsizetype got = readUpTo(in, chunk.data(), kChunkBytes);
-        if (got < 0) {
-            status = FileStatus::fromErrno(from, errno);
-            break;
-        }
-        status = writeAll(out, to, chunk.constData(), got);
-        if (!status || got < kChunkBytes)
-            break;
-    }
-    ::close(in);
-    if (status)
-        status = SafeFile::syncAll(out, to);
-    FileStatus closed = SafeFile::closeDescriptor(out, to);
-    if (status)
-        status = closed;
-    if (!status)
-        SafeFile::discard(to);
-    return status;
-}
-
-// Whether the two files hold the same bytes, read back from the file system piece by piece.
-FileStatus compareFiles(const QString& copy, const QString& original, bool& same) {
-    same = false;
-    int copyFd = -1;
-    FileStatus status = SafeFile::openRegular(copy, O_RDONLY, copyFd);
-    if (!status)
-        return status;
-    int originalFd = -1;
-    status = SafeFile::openRegular(original, O_RDONLY, originalFd);
-    if (!status) {
-        ::close(copyFd);
-        return status;
-    }
-    QByteArray copyChunk(kChunkBytes, Qt::Uninitialized);
-    QByteArray originalChunk(kChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const qsizetype copied = readUpTo(copyFd, copyChunk.data(), kChunkBytes);
-        if (copied < 0) {
-            status = FileStatus::fromErrno(copy, errno);
-            break;
-        }
-        const qsizetype read = readUpTo(originalFd, originalChunk.data(), kChunkBytes);
-        if (read < 0) {
-            status = FileStatus::fromErrno(original, errno);
-            break;
-        }
-        if (copied != read ||
-            std::memcmp(copyChunk.constData(), originalChunk.constData(), size_t(read)) != 0)
-            break;
-        if (read < kChunkBytes) {
-            same = true;
-            break;
-        }
-    }
-    ::close(copyFd);
-    ::close(originalFd);
-    return status;
-}
 
 // Takes back a published submission file after a later step failed, so that the records are
 // not handed on twice: once from this file and once more from the data file that stays.
@@ -287,7 +178,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     if (outcome.status)
         outcome.status = removeUnfinishedCopies(folder);
     if (outcome.status)
-        outcome.status = copyToNewFile(dataFile, temporaryPath);
+        outcome.status = SafeFile::copyToNewFile(dataFile, temporaryPath);
     if (!outcome.status) {
         SafeFile::discard(paths.submissionNote());
         return outcome;
@@ -295,7 +186,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
 
     // Read both back from the file system: the copy must equal the data file as it now stands.
     bool same = false;
-    outcome.status = compareFiles(temporaryPath, dataFile, same);
+    outcome.status = SafeFile::sameContent(temporaryPath, dataFile, same);
     if (outcome.status && !same)
         outcome.status = FileStatus::failure(
             temporaryPath, QStringLiteral("The copy differs from the data file %1.").arg(dataFile));

@@ -93,6 +93,24 @@ private slots:
              }},
             {"write new file",
              [](const QString& path) { return SafeFile::writeNewFile(path, "x"); }},
+            {"copy from",
+             [](const QString& path) {
+                 return SafeFile::copyToNewFile(path, QFileInfo(path).dir().filePath("copy"));
+             }},
+            {"copy to",
+             [](const QString& path) {
+                 const QString source = QFileInfo(path).dir().filePath("source");
+                 SafeFile::writeNewFile(source, "new bytes");
+                 return SafeFile::copyToNewFile(source, path);
+             }},
+            {"compare",
+             [](const QString& path) {
+                 const QString other = QFileInfo(path).dir().filePath("other");
+                 SafeFile::writeNewFile(other, "keep these bytes");
+                 bool same = true;
+                 FileStatus status = SafeFile::sameContent(other, path, same);
+                 return same ? FileStatus::failure(path, "taken as the same") : status;
+             }},
         };
         for (const auto& [name, action] : actions) {
             for (const char* kind : {"link", "dangling link", "fifo", "folder"})
@@ -132,6 +150,107 @@ private slots:
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), QByteArray("keep these bytes"));
         QVERIFY(!QFile::exists(dir.filePath("nowhere")));
+    }
+
+    // The copy and the comparison go through files a piece (1 MiB) at a time: lengths at and
+    // around a piece's end, and a difference only in a later piece, are where a piece too few or
+    // too many shows.
+    void copyAndCompareAcrossPieces_data() {
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<qint64>("differsAt"); // -1: the second file is a copy
+        const qint64 piece = qint64(1) << 20;
+        QTest::newRow("empty") << qint64(0) << qint64(-1);
+        QTest::newRow("short") << qint64(594) << qint64(-1);
+        QTest::newRow("one piece") << piece << qint64(-1);
+        QTest::newRow("a piece and a byte") << piece + 1 << qint64(-1);
+        QTest::newRow("two and a half pieces") << 5 * piece / 2 << qint64(-1);
+        QTest::newRow("last byte of a later piece") << 5 * piece / 2 << 5 * piece / 2 - 1;
+        QTest::newRow("first byte of the second piece") << piece + 1 << piece;
+        QTest::newRow("one byte longer") << piece << piece;
+    }
+    void copyAndCompareAcrossPieces() {
+        QFETCH(qint64, length);
+        QFETCH(qint64, differsAt);
+        QTemporaryDir dir;
+        QByteArray bytes(length, Qt::Uninitialized);
+        for (qint64 i = 0; i < length; ++i)
+            bytes[i] = char('a' + i % 23);
+        const QString original = dir.filePath("Korvanel.dat");
+        const QString copy = dir.filePath("copy");
+        QVERIFY(SafeFile::writeNewFile(original, bytes));
+        if (differsAt < 0) {
+            QVERIFY(SafeFile::copyToNewFile(original, copy));
+            QCOMPARE(QFileInfo(copy).permissions() & 0x0077, QFileDevice::Permissions());
+        } else {
+            QByteArray other = bytes;
+            if (differsAt < length)
+                other[differsAt] = '#';
+            else
+                other += '#';
+            QVERIFY(SafeFile::writeNewFile(copy, other));
+        }
+        QFile written(copy);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll() == bytes, differsAt < 0);
+        bool same = differsAt >= 0;
+        QVERIFY(SafeFile::sameContent(copy, original, same));
+        QCOMPARE(same, differsAt < 0);
+        same = differsAt >= 0;
+        QVERIFY(SafeFile::sameContent(original, copy, same));
+        QCOMPARE(same, differsAt < 0);
+    }
+
+    // A copy of ranges keeps their order, fills a range the source ends within, and never
+    // writes through a file already under the new name.
+    void copyOfRangesFillsWhatTheSourceLacks() {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("source");
+        const QString copy = dir.filePath("copy");
+        QVERIFY(SafeFile::writeNewFile(source, "0123456789"));
+        SafeFile::Descriptor fd;
+        QVERIFY(SafeFile::openRegular(source, O_RDONLY, fd));
+        QVERIFY(SafeFile::copyToNewFile(fd.get(), source, {{0, 2}, {6, 14}, {3, 4}}, copy, ' '));
+        QFile written(copy);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("016789    3"));
+        written.close();
+
+        const FileStatus status = SafeFile::copyToNewFile(fd.get(), source, {{}}, copy, ' ');
+        QVERIFY(!status);
+        QCOMPARE(status.path(), copy);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("016789    3"));
+    }
+
+    // The descriptor is closed once, by its last owner, and a failing close is reported.
+    void descriptorClosesOnceAndReports() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("file");
+        QVERIFY(SafeFile::writeNewFile(path, "x"));
+        int raw = -1;
+        {
+            SafeFile::Descriptor first;
+            QVERIFY(SafeFile::openRegular(path, O_RDONLY, first));
+            raw = first.get();
+            SafeFile::Descriptor second(std::move(first));
+            QVERIFY(!first.isOpen());
+            {
+                SafeFile::Descriptor moved = std::move(second);
+                QVERIFY(!second.isOpen());
+                QCOMPARE(moved.get(), raw);
+            }
+            QCOMPARE(::fcntl(raw, F_GETFD), -1);
+        }
+        SafeFile::Descriptor closedBehind(::open(QFile::encodeName(path).constData(), O_RDONLY),
+                                          path);
+        QVERIFY(closedBehind.isOpen());
+        ::close(closedBehind.get());
+        const FileStatus status = closedBehind.close();
+        QVERIFY(!status);
+        QCOMPARE(status.path(), path);
+        QCOMPARE(status.error(), EBADF);
+        QVERIFY(!closedBehind.isOpen());
+        QVERIFY(closedBehind.close());
     }
 };
 

@@ -74,17 +74,18 @@ expect_failure "note flush" "6     " -e trace=fsync -e inject=fsync:error=EIO:wh
 expect_failure "AppData flush after the note" "6     " -e trace=fsync \
     -e inject=fsync:error=EIO:when=2
 # Copy: reading the data file, writing, flushing, a write that silently loses bytes.
-expect_failure "data file read" "6     " -P "$app/AppData/Korvanel.dat" -e trace=read \
-    -e inject=read:error=EIO:when=1
+expect_failure "data file read" "6     " -P "$app/AppData/Korvanel.dat" -e trace=pread64 \
+    -e inject=pread64:error=EIO:when=1
 expect_failure "copy write" "6     " -e trace=write -e inject=write:error=ENOSPC:when=2
 expect_failure "copy flush" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=3
 expect_failure "short write" "6     " -e trace=write -e inject=write:retval=10:when=2
 # Verification: the copy cannot be read back, reads back different, or the data file fails.
-expect_failure "read back" "6     " -P "$temporary" -e trace=read -e inject=read:error=EIO:when=1
-expect_failure "copy reads back empty" "6     " -P "$temporary" -e trace=read \
-    -e inject=read:retval=0:when=1
-expect_failure "second data read" "6     " -P "$app/AppData/Korvanel.dat" -e trace=read \
-    -e inject=read:error=EIO:when=3
+expect_failure "read back" "6     " -P "$temporary" -e trace=pread64 \
+    -e inject=pread64:error=EIO:when=1
+expect_failure "copy reads back empty" "6     " -P "$temporary" -e trace=pread64 \
+    -e inject=pread64:retval=0:when=1
+expect_failure "second data read" "6     " -P "$app/AppData/Korvanel.dat" -e trace=pread64 \
+    -e inject=pread64:error=EIO:when=3
 # Publishing: the rename, the flush of Submit, the removal of the data file.
 expect_failure "rename" "6     " -e trace=renameat2 -e inject=renameat2:error=EIO:when=1
 expect_failure "flush of Submit" "6     " -e trace=fsync -e inject=fsync:error=EIO:when=4
