@@ -1,5 +1,7 @@
 #include "storage/SafeFile.h"
 
+#include "storage/AppPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -308,7 +310,7 @@ FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) 
 }
 
 FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
-    const QString temporary = path + QStringLiteral(".new");
+    const QString temporary = AppPaths::replacementPath(path);
     // A copy left by an earlier crash is replaced, never written through.
     discard(temporary);
     FileStatus status = writeNewFile(temporary, content);
@@ -321,13 +323,11 @@ FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& conte
 
 namespace {
 
-// A hidden name beside path that no other program picks: .out.csv.3f9c0a17b2d4e851.tmp.
+// A hidden name beside path that no other program picks.
 QString uniqueTemporaryName(const QString& path) {
     const QFileInfo target(path);
     return target.dir().filePath(
-        QStringLiteral(".%1.%2.tmp")
-            .arg(target.fileName())
-            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0')));
+        AppPaths::uniqueTemporaryName(target.fileName(), QRandomGenerator::system()->generate64()));
 }
 
 constexpr int kNameAttempts = 64;
