@@ -14,17 +14,6 @@
 #include <memory>
 #include <optional>
 
-namespace {
-
-// One lock per program folder, kept in AppData beside the data it guards, so that a copy started
-// by another login, another user or another machine on the same folder sees it too. Its name is
-// none of the data files'.
-QString lockPathFor(const AppPaths& paths) {
-    return paths.join({"AppData", "instance.lock"});
-}
-
-} // namespace
-
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // A size limit must fail a write with an error the program reports, not kill it mid-write.
@@ -33,7 +22,7 @@ int main(int argc, char* argv[]) {
 
     const QString appPath = AppPaths::fromProgramFolder(QCoreApplication::applicationDirPath());
     const AppPaths paths{appPath};
-    InstanceLock instanceLock(lockPathFor(paths));
+    InstanceLock instanceLock(paths.instanceLock());
     if (const std::optional<int> exitCode = InstanceLockPrompt::take(instanceLock, paths, messages))
         return *exitCode;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchSupport.h"
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
 #include "window/MessageService.h"
@@ -41,7 +42,7 @@ inline const char* const kFirstNames[] = {"Anna", "Chidi", "Eva", "Maria",
                                           "Omar", "Li",    "Jan", "Zoe"};
 
 inline ResultRecord sampleRecord(int n) {
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    ResultRecord record = newRecord(QStringLiteral("123456"));
     record.set(ResultRecord::DateTaken, QStringLiteral("%1%2%3")
                                             .arg(1 + n % 12, 2, 10, QLatin1Char('0'))
                                             .arg(1 + n % 28, 2, 10, QLatin1Char('0'))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/ResultRecord.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
@@ -9,6 +11,15 @@
 #include <vector>
 
 // What every benchmark needs besides its own measurements.
+
+// A blank record with the provider code, "HHLA" and the line end set, as New prepares it.
+inline ResultRecord newRecord(const QString& providerCode) {
+    ResultRecord record;
+    record.set(ResultRecord::ProviderCode, providerCode);
+    record.set(ResultRecord::AnalysisMethod, QStringLiteral("HHLA"));
+    record.set(ResultRecord::LineEnd, QStringLiteral("\r\n"));
+    return record;
+}
 
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -35,7 +35,7 @@ void check(const FileStatus& status) {
 }
 
 ResultRecord sampleRecord(int n) {
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    ResultRecord record = newRecord(QStringLiteral("123456"));
     record.set(ResultRecord::LastName, QStringLiteral("Patient %1").arg(n));
     record.set(ResultRecord::DateTaken, QStringLiteral("01022026"));
     record.set(ResultRecord::PbResult, QStringLiteral("3.3"));

@@ -35,10 +35,6 @@ QString RecordStore::dataPath() const {
     return dataPath_;
 }
 
-QString RecordStore::tempPath() const {
-    return tempPath_;
-}
-
 FileStatus RecordStore::open() {
     close();
     FileStatus status = recoverLeftOverTemp();

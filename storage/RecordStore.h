@@ -25,7 +25,6 @@ public:
     RecordStore& operator=(const RecordStore&) = delete;
 
     QString dataPath() const;
-    QString tempPath() const;
 
     // Recovers a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
     // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when it is the only

@@ -37,14 +37,6 @@ ResultRecord::ResultRecord() {
     blank();
 }
 
-ResultRecord ResultRecord::newRecord(const QString& providerCode) {
-    ResultRecord record;
-    record.set(ProviderCode, providerCode);
-    record.set(AnalysisMethod, QStringLiteral("HHLA"));
-    record.set(LineEnd, QStringLiteral("\r\n"));
-    return record;
-}
-
 void ResultRecord::set(Field field, const QString& value) {
     // Held in memory exactly as it will be stored: one character a byte, unmappable ones as "?".
     const QString storable = Windows1252::decode(Windows1252::encode(value));

@@ -47,9 +47,6 @@ public:
     // Every field blank, the line end included.
     ResultRecord();
 
-    // A blank record with the provider code, "HHLA" and the line end set: what New prepares.
-    static ResultRecord newRecord(const QString& providerCode);
-
     // Stores the value left-justified, padded with blanks and cut to the field's width.
     void set(Field field, const QString& value);
     // The field as stored, always exactly its width.

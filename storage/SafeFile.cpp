@@ -1,5 +1,7 @@
 #include "storage/SafeFile.h"
 
+#include "storage/AppPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -428,7 +430,7 @@ FileStatus SafeFile::sameContent(const QString& first, const QString& second, bo
 }
 
 FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& content) {
-    const QString temporary = path + QStringLiteral(".new");
+    const QString temporary = AppPaths::replacementPath(path);
     // A copy left by an earlier crash is replaced, never written through.
     discard(temporary);
     FileStatus status = writeNewFile(temporary, content);
@@ -441,13 +443,11 @@ FileStatus SafeFile::replaceContent(const QString& path, const QByteArray& conte
 
 namespace {
 
-// A hidden name beside path that no other program picks: .out.csv.3f9c0a17b2d4e851.tmp.
+// A hidden name beside path that no other program picks.
 QString uniqueTemporaryName(const QString& path) {
     const QFileInfo target(path);
     return target.dir().filePath(
-        QStringLiteral(".%1.%2.tmp")
-            .arg(target.fileName())
-            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0')));
+        AppPaths::uniqueTemporaryName(target.fileName(), QRandomGenerator::system()->generate64()));
 }
 
 constexpr int kNameAttempts = 64;

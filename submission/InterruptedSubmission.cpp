@@ -17,20 +17,6 @@ constexpr qint64 kLongestNote = 256;
 
 } // namespace
 
-// The newest by SubmissionName::isNewer: the counter first, then the moment of naming.
-QString InterruptedSubmission::newestFileName(const QStringList& names) {
-    QString newest;
-    std::optional<SubmissionName::ParsedName> newestName;
-    for (const QString& name : names) {
-        const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name);
-        if (parsed && (!newestName || SubmissionName::isNewer(*parsed, *newestName))) {
-            newest = name;
-            newestName = parsed;
-        }
-    }
-    return newest;
-}
-
 QString InterruptedSubmission::notedFileName(const QString& appPath) {
     QByteArray note;
     // An unreadable note tells nothing: the bytes of the files still decide.

@@ -12,11 +12,6 @@
 // are handed on once.
 namespace InterruptedSubmission {
 
-// The newest submission file among the names: the highest counter, then the latest date and
-// time. Names that are not "Lead_<code>_<yyyyMMdd>_<HHmmss>_<counter>.txt" are ignored; empty
-// when none is left.
-QString newestFileName(const QStringList& names);
-
 // The submission file name that the note of the last submission holds; empty when there is no
 // note or it holds no such name. A hint only: it never says that a file holds the records.
 QString notedFileName(const QString& appPath);

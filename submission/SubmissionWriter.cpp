@@ -29,14 +29,12 @@ FileStatus removeUnfinishedCopies(const QString& folder) {
     QList<SafeFile::FolderEntry> entries;
     if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
         return status;
-    const QLatin1String suffix(".part");
     for (const SafeFile::FolderEntry& found : entries) {
         const QString& name = found.name;
-        if (!found.entry.regular || !name.startsWith(QLatin1Char('.')) || !name.endsWith(suffix))
+        if (!found.entry.regular)
             continue;
-        const QString finalName = name.mid(1, name.size() - 1 - suffix.size());
-        if (!SubmissionName::parse(finalName) ||
-            AppPaths::submissionTemporaryName(finalName) != name)
+        const QString finalName = AppPaths::submissionOfTemporaryName(name);
+        if (finalName.isEmpty() || !SubmissionName::parse(finalName))
             continue;
         if (FileStatus status = SafeFile::unlinkName(folder + QLatin1Char('/') + name); !status)
             return status;

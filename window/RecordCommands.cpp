@@ -283,7 +283,9 @@ void RecordCommands::cmdPrint_Click() {
     }
 }
 
-RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
+bool RecordCommands::IsIncompleteRecord(bool* rewriteFailed) {
+    if (rewriteFailed)
+        *rewriteFailed = false;
     const CompletenessDecision decision =
         Completeness::decideIsIncompleteRecord(state_.RecordBuffer, state_.CurrentProviderCode);
     if (decision.incomplete) {
@@ -291,14 +293,17 @@ RecordCommands::RecordCheck RecordCommands::checkShownRecord() {
         messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
         if (QWidget* control = FieldControls::controlFor(c_, decision.focusField))
             presenter_.moveFocusTo(control);
-        return RecordCheck::Incomplete;
+        return true;
     }
     // A complete record stored under an older provider code is saved again from the window,
     // which shows it, so that it carries the code in force. A failed save stops the pass like
     // a gap would: the record must not be handed on with the old code.
-    if (decision.rewriteRecord && !saveOrReport())
-        return RecordCheck::SaveFailed;
-    return RecordCheck::Complete;
+    if (decision.rewriteRecord && !saveOrReport()) {
+        if (rewriteFailed)
+            *rewriteFailed = true;
+        return true;
+    }
+    return false;
 }
 
 // Every stored record is shown and checked in turn; the pass stops on the first incomplete one,
@@ -325,11 +330,12 @@ void RecordCommands::cmdWriteEFile_Click() {
             returnToRecord(startedOn);
             return;
         }
-        const RecordCheck check = checkShownRecord();
-        if (check == RecordCheck::SaveFailed)
-            returnToRecord(startedOn);
-        if (check != RecordCheck::Complete)
+        bool rewriteFailed = false;
+        if (IsIncompleteRecord(&rewriteFailed)) {
+            if (rewriteFailed)
+                returnToRecord(startedOn);
             return;
+        }
     }
     progress_.end();
     store_.close();

@@ -44,8 +44,9 @@ public:
 
     // True when the record in RecordBuffer lacks a mandatory field or no provider code is set
     // (the operator is told the first gap and the focus goes to its field), or when a complete
-    // record stored under another provider code could not be saved again with the code in force.
-    bool IsIncompleteRecord() { return checkShownRecord() != RecordCheck::Complete; }
+    // record stored under another provider code could not be saved again with the code in force;
+    // *rewriteFailed, when given, tells that last case apart.
+    bool IsIncompleteRecord(bool* rewriteFailed = nullptr);
 
     void showNewRecordButtons();
     void showBrowsingButtons();
@@ -62,8 +63,6 @@ signals:
     void newRecordSaved(int recordNumber, const ResultRecord& record);
 
 private:
-    enum class RecordCheck { Complete, Incomplete, SaveFailed };
-    RecordCheck checkShownRecord();
     bool saveOrReport();
     void reportFailure(const FileStatus& status);
     bool showOrReport(int record, int recordCount);

@@ -33,7 +33,6 @@ public:
     QTableView* files() const { return filesView_; }
     QListView* otherFiles() const { return otherView_; }
     QTableView* records() const { return recordsView_; }
-    SubmittedRecordModel& recordRows() const { return *recordModel_; }
     QPushButton* printListButton() const { return printList_; }
     QPushButton* exportButton() const { return export_; }
 

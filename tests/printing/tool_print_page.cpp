@@ -5,6 +5,7 @@
 // Prints "printed", "pdf PATH" or "failed REASON"; exit code 0 unless the page was lost.
 #include "printing/PrintedPage.h"
 #include "printing/SubmissionReceipt.h"
+#include "support/TestRecords.h"
 #include "window/QtPrinter.h"
 
 #include <QFile>
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
                              "[RECEIPT_RECORDS]\n");
         return 2;
     }
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    ResultRecord record = TestRecords::newRecord(QStringLiteral("123456"));
     record.set(ResultRecord::DateTaken, QStringLiteral("12052026"));
     record.set(ResultRecord::LastName, QStringLiteral("Okonkwo-Bryant"));
     record.set(ResultRecord::FirstName, QStringLiteral("Tamsin"));

@@ -1,6 +1,7 @@
 #include "printing/PrintedPage.h"
 #include "printing/Printer.h"
 #include "printing/SubmissionReceipt.h"
+#include "support/TestRecords.h"
 
 #include <QTest>
 
@@ -24,7 +25,7 @@ enum PageLine {
 };
 
 ResultRecord completeRecord() {
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+    ResultRecord record = TestRecords::newRecord(QStringLiteral("123456"));
     record.set(ResultRecord::DateTaken, QStringLiteral("12052026"));
     record.set(ResultRecord::LastName, QStringLiteral("Garcia"));
     record.set(ResultRecord::FirstName, QStringLiteral("Ana"));
@@ -163,7 +164,7 @@ private slots:
     }
 
     void neverEnteredValues() {
-        const QStringList page = pageOf(ResultRecord::newRecord(QStringLiteral("123456")));
+        const QStringList page = pageOf(TestRecords::newRecord(QStringLiteral("123456")));
         QCOMPARE(page.at(DateTaken),
                  QString("          Date Taken:") + QString(14, ' ') + "  /  /    ");
         QCOMPARE(page.at(Phone), QString("          Phone:                   (   )    -    "));
@@ -214,7 +215,7 @@ private slots:
     // A submission file's printed list: its heading, then one line per record; more pages when
     // the records do not fit, each headed again, none longer than a page.
     void receipt() {
-        ResultRecord low = ResultRecord::newRecord("123456");
+        ResultRecord low = TestRecords::newRecord("123456");
         low.set(ResultRecord::LastName, "Okonkwo-Bryant-Fitzgerald"); // cut to the field's 20
         low.set(ResultRecord::FirstName, QString::fromUtf8("José"));
         low.set(ResultRecord::DateOfBirth, "03142021");

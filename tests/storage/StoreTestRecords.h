@@ -3,6 +3,7 @@
 // Records and markers shared by the store tests and the helper program they run.
 #include "storage/RecordStore.h"
 #include "storage/ResultRecord.h"
+#include "support/TestRecords.h"
 
 #include <QString>
 
@@ -13,7 +14,7 @@ inline constexpr const char* EndMarker = "KORVANEL-OPERATION-END\n";
 
 // A record that tells its number from every other: name, date and result differ.
 inline ResultRecord record(int n) {
-    ResultRecord result = ResultRecord::newRecord(QStringLiteral("123456"));
+    ResultRecord result = TestRecords::newRecord(QStringLiteral("123456"));
     result.set(ResultRecord::DateTaken, QStringLiteral("0102%1").arg(2000 + n % 100));
     result.set(ResultRecord::LastName, QStringLiteral("Patient %1").arg(n));
     result.set(ResultRecord::FirstName, QStringLiteral("Zo\u00eb"));

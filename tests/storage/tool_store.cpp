@@ -13,6 +13,7 @@
 //
 // Exit status: 0 success, 1 the store reported a failure (printed on stderr), 2 bad arguments.
 #include "StoreTestRecords.h"
+#include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
 #include "storage/StoredRecords.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
         return report(status);
     // After open(), which would remove it: a copy left by a delete that crashed in this run.
     if (argc > 4 && QByteArray(argv[4]) == "leftover") {
-        QFile leftOver(store.tempPath());
+        QFile leftOver(QDir(QString::fromLocal8Bit(argv[1])).filePath(AppPaths::tempFileName()));
         if (!leftOver.open(QIODevice::WriteOnly) || leftOver.write(QByteArray(5000, 'j')) != 5000)
             return 2;
     }

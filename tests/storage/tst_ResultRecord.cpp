@@ -1,6 +1,7 @@
 #include "storage/RecordText.h"
 #include "storage/ResultRecord.h"
 #include "storage/Windows1252.h"
+#include "support/TestRecords.h"
 
 #include <QTest>
 
@@ -92,7 +93,7 @@ private slots:
     }
 
     void newRecordEndsLines() {
-        const QByteArray bytes = ResultRecord::newRecord("654321").encode();
+        const QByteArray bytes = TestRecords::newRecord("654321").encode();
         QCOMPARE(bytes.size(), ResultRecord::Size);
         QCOMPARE(bytes.mid(165, 6), QByteArray("654321"));
         QCOMPARE(bytes.mid(191, 5), QByteArray("HHLA "));
@@ -102,14 +103,14 @@ private slots:
     }
 
     void blankRecordIsAllBlanks() {
-        ResultRecord record = ResultRecord::newRecord("654321");
+        ResultRecord record = TestRecords::newRecord("654321");
         record.blank();
         QCOMPARE(record.encode(), QByteArray(ResultRecord::Size, ' '));
         QCOMPARE(ResultRecord().encode(), QByteArray(ResultRecord::Size, ' '));
     }
 
     void telephoneSplitsOverTwoFields() {
-        ResultRecord record = ResultRecord::newRecord("1");
+        ResultRecord record = TestRecords::newRecord("1");
         QCOMPARE(record.encode().mid(137, 11), QByteArray(11, ' '));
         record.set(ResultRecord::PhoneAreaCode, "555");
         record.set(ResultRecord::PhoneNumber, "123-4567");
@@ -117,7 +118,7 @@ private slots:
     }
 
     void shortInputIsPaddedWithBlanks() {
-        const QByteArray full = ResultRecord::newRecord("123456").encode();
+        const QByteArray full = TestRecords::newRecord("123456").encode();
         const ResultRecord partial = ResultRecord::decode(full.left(99));
         QCOMPARE(partial.encode(), full.left(99) + QByteArray(99, ' '));
         QCOMPARE(ResultRecord::decode(QByteArray()).encode(), QByteArray(198, ' '));
@@ -217,7 +218,7 @@ private slots:
 
     // The capture: every control character of every field becomes a blank; the line end stays.
     void controlCharactersAreCapturedAsBlanks() {
-        ResultRecord record = ResultRecord::newRecord("12345\r");
+        ResultRecord record = TestRecords::newRecord("12345\r");
         for (int index = 0; index < ResultRecord::LineEnd; ++index) {
             const auto field = static_cast<Field>(index);
             if (field != ResultRecord::ProviderCode)
@@ -233,7 +234,7 @@ private slots:
         QCOMPARE(bytes.mid(ResultRecord::offset(ResultRecord::ProviderCode), 6),
                  QByteArray("12345 "));
         // Without control characters the record is left as it is.
-        const ResultRecord plain = ResultRecord::newRecord("123456");
+        const ResultRecord plain = TestRecords::newRecord("123456");
         QCOMPARE(RecordText::withControlsBlanked(plain), plain);
     }
 

@@ -1,7 +1,9 @@
 #include "storage/ResultRecord.h"
 #include "storage/SafeFile.h"
 #include "submission/InterruptedSubmission.h"
+#include "submission/SubmissionName.h"
 #include "submission/SubmissionWriter.h"
+#include "support/TestRecords.h"
 
 #include "support/PermissionBits.h"
 
@@ -15,7 +17,7 @@ namespace {
 QByteArray records(int count, const QString& prefix = QStringLiteral("Patient")) {
     QByteArray bytes;
     for (int i = 1; i <= count; ++i) {
-        ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+        ResultRecord record = TestRecords::newRecord(QStringLiteral("123456"));
         record.set(ResultRecord::LastName, QStringLiteral("%1 %2").arg(prefix).arg(i));
         bytes += record.encode();
     }
@@ -27,6 +29,22 @@ QByteArray contentOf(const QString& path) {
     if (!SafeFile::readPrefix(path, bytes))
         return QByteArray("<missing>");
     return bytes;
+}
+
+// The newest submission file among the names: the highest counter, then the latest date and
+// time. Names that are not "Lead_<code>_<yyyyMMdd>_<HHmmss>_<counter>.txt" are ignored; empty
+// when none is left. The order in which find() prefers one of several equal files.
+QString newestFileName(const QStringList& names) {
+    QString newest;
+    std::optional<SubmissionName::ParsedName> newestName;
+    for (const QString& name : names) {
+        const std::optional<SubmissionName::ParsedName> parsed = SubmissionName::parse(name);
+        if (parsed && (!newestName || SubmissionName::isNewer(*parsed, *newestName))) {
+            newest = name;
+            newestName = parsed;
+        }
+    }
+    return newest;
 }
 
 } // namespace
@@ -94,7 +112,7 @@ private slots:
     void newestByName() {
         QFETCH(QStringList, names);
         QFETCH(QString, newest);
-        QCOMPARE(InterruptedSubmission::newestFileName(names), newest);
+        QCOMPARE(newestFileName(names), newest);
     }
 
     void found_data() {

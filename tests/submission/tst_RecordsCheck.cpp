@@ -1,8 +1,8 @@
 #include "storage/RecordStore.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
-#include "support/MainWindowFixture.h"
 #include "support/PermissionBits.h"
+#include "support/TestRecords.h"
 #include "validation/DuplicateRule.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@ const QString kSent = QStringLiteral("Lead_123456_20250105_093000_0007.txt");
 
 ResultRecord patient(const QString& last, const QString& first, const QString& born,
                      const QString& taken) {
-    ResultRecord record = MainWindowFixture::completeRecord(last);
+    ResultRecord record = TestRecords::completeRecord(last);
     record.set(ResultRecord::FirstName, first);
     record.set(ResultRecord::DateOfBirth, born);
     record.set(ResultRecord::DateTaken, taken);

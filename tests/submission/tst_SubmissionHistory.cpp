@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/SubmissionHistory.h"
+#include "support/TestRecords.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -24,7 +25,7 @@ class tst_SubmissionHistory : public QObject {
 
     static QByteArray patient(const char* last, const char* first, const char* born,
                               const char* taken) {
-        ResultRecord record = ResultRecord::newRecord("123456");
+        ResultRecord record = TestRecords::newRecord("123456");
         record.set(ResultRecord::LastName, QString::fromUtf8(last));
         record.set(ResultRecord::FirstName, QString::fromUtf8(first));
         record.set(ResultRecord::DateOfBirth, born);

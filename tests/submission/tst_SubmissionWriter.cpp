@@ -1,6 +1,7 @@
 #include "storage/ResultRecord.h"
 #include "storage/SafeFile.h"
 #include "submission/SubmissionWriter.h"
+#include "support/TestRecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,7 @@ QByteArray contentOf(const QString& path) {
 QByteArray records(int count) {
     QByteArray bytes;
     for (int i = 1; i <= count; ++i) {
-        ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
+        ResultRecord record = TestRecords::newRecord(QStringLiteral("123456"));
         record.set(ResultRecord::LastName, QStringLiteral("Patient %1").arg(i));
         record.set(ResultRecord::City, QStringLiteral("S\u00E3o Tom\u00E9"));
         bytes += record.encode();

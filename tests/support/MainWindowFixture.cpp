@@ -119,33 +119,6 @@ MainWindowState& MainWindowFixture::state() {
     return controller_->state();
 }
 
-ResultRecord MainWindowFixture::completeRecord(const QString& lastName) {
-    ResultRecord record = ResultRecord::newRecord(QStringLiteral("123456"));
-    record.set(ResultRecord::DateTaken, QStringLiteral("11302026"));
-    record.set(ResultRecord::LastName, lastName);
-    record.set(ResultRecord::FirstName, QStringLiteral("Anna"));
-    record.set(ResultRecord::MiddleInitial, QStringLiteral("B"));
-    record.set(ResultRecord::DateOfBirth, QStringLiteral("07042019"));
-    record.set(ResultRecord::Sex, QStringLiteral("F"));
-    record.set(ResultRecord::StreetNumber, QStringLiteral("42"));
-    record.set(ResultRecord::StreetName, QStringLiteral("Main Street"));
-    record.set(ResultRecord::AptNumber, QStringLiteral("3B"));
-    record.set(ResultRecord::City, QStringLiteral("Springfield"));
-    record.set(ResultRecord::Zip, QStringLiteral("90210"));
-    record.set(ResultRecord::ParentsFirst, QStringLiteral("Carol"));
-    record.set(ResultRecord::ParentsLast, lastName);
-    record.set(ResultRecord::PhoneAreaCode, QStringLiteral("555"));
-    record.set(ResultRecord::PhoneNumber, QStringLiteral("123-4567"));
-    record.set(ResultRecord::RaceCode, QStringLiteral("3"));
-    record.set(ResultRecord::Ancestry, QStringLiteral("00"));
-    record.set(ResultRecord::AnalysisDate, QStringLiteral("12012026"));
-    record.set(ResultRecord::PbResult, QStringLiteral("12.5"));
-    record.set(ResultRecord::BelowDetection, QStringLiteral("0"));
-    record.set(ResultRecord::TestType, QStringLiteral("V"));
-    record.set(ResultRecord::Physician, QStringLiteral("Dr. Jones"));
-    return record;
-}
-
 QString MainWindowFixture::describeWindowState() {
     Ui::frmKorvanel& c = form();
     QString buttons;

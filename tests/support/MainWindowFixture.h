@@ -2,6 +2,7 @@
 
 #include "FixedClock.h"
 #include "ScriptedMessageService.h"
+#include "TestRecords.h"
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
 #include "ui_frmKorvanel.h"
@@ -88,7 +89,9 @@ public:
     QString describeWindowState();
 
     // A complete record: every mandatory field filled, provider code 123456, result 12.5.
-    static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith"));
+    static ResultRecord completeRecord(const QString& lastName = QStringLiteral("Smith")) {
+        return TestRecords::completeRecord(lastName);
+    }
 
     ScriptedMessageService messages;
     // Set before start(): the window shows real modal message boxes (answer them with a

@@ -1,4 +1,5 @@
 #include "reference/ProviderCode.h"
+#include "support/TestRecords.h"
 #include "validation/Completeness.h"
 
 #include <QTest>
@@ -8,7 +9,7 @@ namespace {
 const QString kCode = QStringLiteral("123456");
 
 ResultRecord completeRecord() {
-    ResultRecord record = ResultRecord::newRecord(kCode);
+    ResultRecord record = TestRecords::newRecord(kCode);
     record.set(ResultRecord::DateTaken, "03012025");
     record.set(ResultRecord::LastName, "Smith");
     record.set(ResultRecord::FirstName, "Ann");

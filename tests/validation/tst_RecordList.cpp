@@ -1,4 +1,4 @@
-#include "support/MainWindowFixture.h"
+#include "support/TestRecords.h"
 #include "validation/RecordList.h"
 
 #include <QTest>
@@ -39,7 +39,7 @@ private slots:
         QFETCH(QStringList, fields);
         QFETCH(QString, providerCode);
         QFETCH(QStringList, shown);
-        ResultRecord record = MainWindowFixture::completeRecord(" Smith ");
+        ResultRecord record = TestRecords::completeRecord(" Smith ");
         record.set(ResultRecord::DateOfBirth, fields[0]);
         record.set(ResultRecord::DateTaken, fields[1]);
         record.set(ResultRecord::PbResult, fields[2]);

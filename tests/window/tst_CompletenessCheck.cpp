@@ -1,4 +1,5 @@
 #include "support/MainWindowFixture.h"
+#include "support/TestRecords.h"
 #include "window/MainWindowController.h"
 #include "window/RecordCommands.h"
 #include "window/frmKorvanel.h"
@@ -72,7 +73,7 @@ private slots:
         for (const auto& gap : gaps)
             QTest::newRow(gap.message) << without(gap.field) << gap.message << gap.focus;
 
-        ResultRecord blank = ResultRecord::newRecord("123456");
+        ResultRecord blank = TestRecords::newRecord("123456");
         QTest::newRow("every field blank") << blank << "Missing Date Taken."
                                            << "mskDateTaken";
         ResultRecord twoGaps = without(F::City);

@@ -1,8 +1,10 @@
 #include "storage/RecordStore.h"
 #include "support/MainWindowFixture.h"
 #include "support/PermissionBits.h"
+#include "support/TestRecords.h"
 #include "window/MainWindowController.h"
 #include "window/MaskedEdit.h"
+#include "window/RecordNavigation.h"
 #include "window/frmKorvanel.h"
 
 #include <QApplication>
@@ -122,7 +124,7 @@ private slots:
         QVERIFY(!fixture.controller().store().isOpen());
         const QList<ResultRecord> stored = fixture.storedRecords();
         QCOMPARE(stored.size(), 6);
-        ResultRecord expected = ResultRecord::newRecord("123456");
+        ResultRecord expected = TestRecords::newRecord("123456");
         expected.set(ResultRecord::Sex, "F");
         expected.set(ResultRecord::TestType, "C");
         expected.set(ResultRecord::RaceCode, "7");
@@ -358,6 +360,29 @@ private slots:
         click(fixture.form().cmdUpdate);
         QCOMPARE(fixture.storedRecords().size(), 1);
         QCOMPARE(fixture.storedRecords()[0].trimmed(ResultRecord::LastName), QString("Again"));
+    }
+
+    // RecordCount and CurrentRecord after a delete.
+    void positionAfterDelete_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("newCount");
+        QTest::addColumn<int>("newCurrent");
+        QTest::newRow("first of five") << 5 << 1 << 4 << 1;
+        QTest::newRow("last of five") << 5 << 5 << 4 << 4;
+        QTest::newRow("middle of three") << 3 << 2 << 2 << 2;
+        QTest::newRow("last of three") << 3 << 3 << 2 << 2;
+        QTest::newRow("only") << 1 << 1 << 1 << 1;
+        QTest::newRow("unsaved new shown") << 2 << 2 << 1 << 1;
+    }
+    void positionAfterDelete() {
+        QFETCH(int, count);
+        QFETCH(int, current);
+        QFETCH(int, newCount);
+        QFETCH(int, newCurrent);
+        ::adjustPositionAfterDelete(count, current);
+        QCOMPARE(count, newCount);
+        QCOMPARE(current, newCurrent);
     }
 };
 
