@@ -10,6 +10,7 @@
 #include "ui_frmKorvanel.h"
 #include "validation/FieldCodes.h"
 #include "window/AfterFirstPaint.h"
+#include "window/DeleteRecovery.h"
 #include "window/DuplicateWarning.h"
 #include "window/FieldRules.h"
 #include "window/HelpCommands.h"
@@ -21,6 +22,7 @@
 #include "window/RecordCommands.h"
 #include "window/RecordMenuCommands.h"
 #include "window/RecordPresenter.h"
+#include "window/SubmissionCommand.h"
 #include "window/SubmissionHistoryCommands.h"
 #include "window/frmKorvanel.h"
 
@@ -93,8 +95,15 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
         state_, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
     fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
-    commands_ =
-        std::make_unique<RecordCommands>(window, state_, *store_, *presenter_, services_.printer);
+    deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, window.messages());
+    connect(deleteRecovery_.get(), &DeleteRecovery::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+    submission_ = std::make_unique<SubmissionCommand>(window, state_, *store_, *presenter_);
+    connect(submission_.get(), &SubmissionCommand::finished, this, &MainWindowController::finished);
+    connect(submission_.get(), &SubmissionCommand::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+    commands_ = std::make_unique<RecordCommands>(window, state_, *store_, *presenter_,
+                                                 services_.printer, *deleteRecovery_, *submission_);
     connect(commands_.get(), &RecordCommands::finished, this, &MainWindowController::finished);
     connect(commands_.get(), &RecordCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
@@ -178,7 +187,7 @@ bool MainWindowController::failStartUp(const FileStatus& status) {
 
 void MainWindowController::runProviderCodeCheck() {
     // The records being handed on keep the code they are checked with.
-    if (commands_->isCheckingRecords())
+    if (submission_->isCheckingRecords())
         return;
     FileStatus status = providerCodeCheck_->run();
     if (!status)

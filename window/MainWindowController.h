@@ -10,6 +10,7 @@
 
 class AfterFirstPaint;
 class Clock;
+class DeleteRecovery;
 class DuplicateIndex;
 class DuplicateWarning;
 class MainMenu;
@@ -23,6 +24,7 @@ class ProviderCodePrompt;
 class RecordCommands;
 class RecordPresenter;
 class RecordStore;
+class SubmissionCommand;
 class SubmissionHistoryCommands;
 class frmKorvanel;
 namespace Ui {
@@ -53,6 +55,7 @@ public:
     RecordStore& store() { return *store_; }
     RecordPresenter& presenter() { return *presenter_; }
     RecordCommands& commands() { return *commands_; }
+    SubmissionCommand& submission() { return *submission_; }
     MainMenu& menu() { return *menu_; }
     SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
     HelpCommands& help() { return *help_; }
@@ -87,6 +90,8 @@ private:
     std::unique_ptr<RecordPresenter> presenter_;
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
     std::unique_ptr<FieldRules> fieldRules_;
+    std::unique_ptr<DeleteRecovery> deleteRecovery_;
+    std::unique_ptr<SubmissionCommand> submission_;
     std::unique_ptr<RecordCommands> commands_;
     std::unique_ptr<DuplicateIndex> duplicates_;
     MainMenu* menu_ = nullptr;

@@ -2,15 +2,16 @@
 
 #include "storage/FileStatus.h"
 #include "storage/ResultRecord.h"
-#include "window/CheckingProgress.h"
 
 #include <QObject>
 
 class Clock;
+class DeleteRecovery;
 class MessageService;
 class Printer;
 class RecordPresenter;
 class RecordStore;
+class SubmissionCommand;
 class frmKorvanel;
 struct MainWindowState;
 namespace Ui {
@@ -18,14 +19,16 @@ class frmKorvanel;
 }
 
 // The row of command buttons: New, Delete (or Cancel), Update, Previous, Next, Print, Create
-// Electronic File and Exit, with the two sets of button states they switch between.
+// Electronic File and Exit, with the two sets of button states they switch between. A failed
+// delete is followed through DeleteRecovery; Create Electronic File is SubmissionCommand's pass.
 // A file that cannot be read or written is reported once (fileFailed) and changes nothing: the
 // window keeps what the operator typed, so the command can be tried again.
 class RecordCommands : public QObject {
     Q_OBJECT
 public:
     RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
-                   RecordPresenter& presenter, Printer& printer);
+                   RecordPresenter& presenter, Printer& printer, DeleteRecovery& deleteRecovery,
+                   SubmissionCommand& submission);
 
     void cmdNew_Click();
     void cmdUpdate_Click();
@@ -42,17 +45,8 @@ public:
     // shown. Refused while a new record is entered or the records are being checked.
     void goToRecord(int record);
 
-    // True when the record in RecordBuffer lacks a mandatory field or no provider code is set
-    // (the operator is told the first gap and the focus goes to its field), or when a complete
-    // record stored under another provider code could not be saved again with the code in force;
-    // *rewriteFailed, when given, tells that last case apart.
-    bool IsIncompleteRecord(bool* rewriteFailed = nullptr);
-
     void showNewRecordButtons();
     void showBrowsingButtons();
-
-    // True while Create Electronic File goes through the records: no command runs meanwhile.
-    bool isCheckingRecords() const { return checkingRecords_ > 0; }
 
 signals:
     // The program must end now, with this exit status.
@@ -63,15 +57,10 @@ signals:
     void newRecordSaved(int recordNumber, const ResultRecord& record);
 
 private:
+    bool isCheckingRecords() const;
     bool saveOrReport();
-    void reportFailure(const FileStatus& status);
     bool showOrReport(int record, int recordCount);
     bool showStoredRecordOrReport();
-    bool refuseCutShortRecord();
-    bool recoverAfterFailedRemove(const FileStatus& failure, int storedBefore);
-    void returnToRecord(int record);
-    void showDeleteFailureWithFileClosed(const FileStatus& failure, const FileStatus& reopened);
-    void showUnreadableAfterDelete(const FileStatus& status);
 
     frmKorvanel& window_;
     Ui::frmKorvanel& c_;
@@ -81,6 +70,6 @@ private:
     MessageService& messages_;
     Clock& clock_;
     Printer& printer_;
-    CheckingProgress progress_;
-    int checkingRecords_ = 0;
+    DeleteRecovery& deleteRecovery_;
+    SubmissionCommand& submission_;
 };

@@ -1,7 +1,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/TestRecords.h"
 #include "window/MainWindowController.h"
-#include "window/RecordCommands.h"
+#include "window/SubmissionCommand.h"
 #include "window/frmKorvanel.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ class tst_CompletenessCheck : public QObject {
         fixture.messages.messages.clear(); // what start-up said about the provider code
         outcome.fileBefore = fixture.readFile("AppData/Korvanel.dat");
         fixture.form().cmdNew->setFocus(Qt::OtherFocusReason);
-        outcome.incomplete = fixture.controller().commands().IsIncompleteRecord();
+        outcome.incomplete = fixture.controller().submission().IsIncompleteRecord();
         outcome.messages = fixture.messages.messages;
         if (QWidget* focus = QApplication::focusWidget())
             outcome.focus = focus->objectName();
