@@ -12,6 +12,7 @@
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/services/SaveFilePrompt.h"
+#include "window/widgets/ModalDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,17 +45,13 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
     // failure is reported once the window is open.
     const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
     auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(Qt::ApplicationModal);
     connect(dialog, &SubmissionHistoryDialog::printListRequested, this,
             [this, dialog](int file) { printList(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
             [this, dialog](int file) { exportSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::readFailed, this,
             &SubmissionHistoryCommands::fileFailed);
-    // Closed, the main window takes the keyboard again, with or without a window manager.
-    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
-    dialog->show();
+    showModalDialog(dialog, window_);
     if (!newest)
         emit fileFailed(newest);
 }
