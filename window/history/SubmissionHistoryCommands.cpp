@@ -11,6 +11,7 @@
 #include "window/history/SubmissionHistoryDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
+#include "window/services/PrintReport.h"
 #include "window/services/SaveFilePrompt.h"
 #include "window/widgets/ModalDialog.h"
 
@@ -103,15 +104,7 @@ void SubmissionHistoryCommands::printList(const SubmissionHistoryDialog& dialog,
     const QDateTime now = clock_.now();
     const QStringList lines = SubmissionReceipt::lines(
         chosen.fileName, QDateTime(chosen.name.date, chosen.name.time), chosen.records(), now);
-    const PrintOutcome outcome =
-        printer_.printPage(lines, AppPaths{appPath_}.printedList(chosen.fileName, now));
-    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
-        messages_.show(QStringLiteral("The list was not printed: %1\r\nIt was written to this "
-                                      "file, which can be printed elsewhere:\r\n%2")
-                           .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
-                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
-    } else if (outcome.kind() == PrintOutcome::Failed) {
-        messages_.show(QStringLiteral("The list could not be printed:\r\n%1").arg(outcome.reason()),
-                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
-    }
+    reportPrintOutcome(
+        messages_, printer_.printPage(lines, AppPaths{appPath_}.printedList(chosen.fileName, now)),
+        PrintedItem::List);
 }
