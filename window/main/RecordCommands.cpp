@@ -16,7 +16,6 @@
 #include "window/services/PrintReport.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QPushButton>
 
 RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
