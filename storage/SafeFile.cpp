@@ -364,13 +364,9 @@ FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) 
     return finishNewFile(fd, writeAll(fd.get(), path, bytes));
 }
 
-FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
-                                   const QList<ByteRange>& ranges, const QString& target,
-                                   char fill) {
-    Descriptor out;
-    FileStatus status = createExclusive(target, out);
-    if (!status)
-        return status;
+FileStatus SafeFile::copyInto(int source, const QString& sourcePath, const QList<ByteRange>& ranges,
+                              int target, const QString& targetPath, char fill, qint64& at) {
+    FileStatus status = FileStatus::success();
     QByteArray piece;
     for (const ByteRange& range : ranges) {
         const bool toTheEnd = range.to < 0;
@@ -384,13 +380,27 @@ FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
             const bool sourceEnded = piece.size() < wanted;
             if (sourceEnded && !toTheEnd)
                 piece.append(QByteArray(wanted - piece.size(), fill));
-            status = writeAll(out.get(), target, piece);
+            status = writeAllAt(target, targetPath, at, piece);
+            if (status)
+                at += piece.size();
             if (sourceEnded && toTheEnd)
                 break;
         }
         if (!status)
             break;
     }
+    return status;
+}
+
+FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
+                                   const QList<ByteRange>& ranges, const QString& target,
+                                   char fill) {
+    Descriptor out;
+    FileStatus status = createExclusive(target, out);
+    if (!status)
+        return status;
+    qint64 at = 0;
+    status = copyInto(source, sourcePath, ranges, out.get(), target, fill, at);
     return finishNewFile(out, status);
 }
 
