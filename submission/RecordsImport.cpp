@@ -166,25 +166,6 @@ public:
 
     // The end of the file: the duplicates within it, and the report.
     ImportReport finish() {
-        std::sort(keys_.begin(), keys_.end());
-        for (size_t i = 1; i < keys_.size(); ++i) {
-            if (keys_[i].first != keys_[i - 1].first)
-                continue;
-            // The first line under this key is the one the others repeat.
-            size_t first = i - 1;
-            while (first > 0 && keys_[first - 1].first == keys_[i].first)
-                --first;
-            note(duplicateLines_, keys_[i].second,
-                 QStringLiteral("the same patient and dates as line %1").arg(keys_[first].second));
-        }
-        report_.duplicates = int(duplicateLines_.size());
-        for (auto found = duplicateLines_.constBegin(); found != duplicateLines_.constEnd();
-             ++found) {
-            if (report_.duplicateNotes.size() >= RecordsImport::MaxListed)
-                break;
-            report_.duplicateNotes.append({found.key(), patients_.value(found.key()),
-                                           found.value().join(QLatin1String("; "))});
-        }
         if (report_.records == 0 && report_.problemCount == 0)
             fileProblem(report_.format == ImportReport::Format::Csv && headerSeen_
                             ? QStringLiteral("The file holds no records, only the header row.")
@@ -198,10 +179,6 @@ public:
     const FileStatus& sinkStatus() const { return sinkStatus_; }
 
 private:
-    void note(QMap<qint64, QStringList>& notes, qint64 line, const QString& text) {
-        notes[line].append(text);
-    }
-
     // A text field as the entry filter lets it into a box whose maximum length is the field's.
     bool textValue(qint64 line, const QString& column, const QString& value, F::Field field,
                    QString& entry) {
@@ -503,14 +480,25 @@ private:
         const QString key = DuplicateRule::duplicateKey(record);
         if (key.isEmpty())
             return;
-        keys_.emplace_back(qHash(key, size_t(0x6b6f7276)), line);
         bool noted = false;
+        bool listed = false;
+        // One note a record, naming every record it may repeat.
         const auto remember = [&](const QString& text) {
-            note(duplicateLines_, line, text);
-            if (!noted && duplicateLines_.size() <= RecordsImport::MaxListed)
-                patients_.insert(line, patient);
+            if (listed)
+                report_.duplicateNotes.last().text += QLatin1String("; ") + text;
+            if (noted)
+                return;
             noted = true;
+            ++report_.duplicates;
+            listed = report_.duplicateNotes.size() < RecordsImport::MaxListed;
+            if (listed)
+                report_.duplicateNotes.append({line, patient, text});
         };
+        const size_t hash = qHash(key, size_t(0x6b6f7276));
+        if (const auto earlier = firstLineOf_.constFind(hash); earlier != firstLineOf_.constEnd())
+            remember(QStringLiteral("the same patient and dates as line %1").arg(earlier.value()));
+        else
+            firstLineOf_.insert(hash, line);
         if (const auto stored = context_.storedKeys.constFind(key);
             stored != context_.storedKeys.constEnd())
             remember(QStringLiteral("the same patient and dates as record %1 of the data file")
@@ -520,8 +508,6 @@ private:
                 remember(QStringLiteral("the same patient and dates as a record sent in %1")
                              .arg(SafeFile::displayName(sent->submissionFile)));
         }
-        if (!noted)
-            patients_.insert(line, patient);
     }
 
     const ImportContext& context_;
@@ -533,11 +519,9 @@ private:
     QList<int> columnOf_; // per value of a row: its column, -1 for none
     bool headerSeen_ = false;
     int rows_ = 0;
-    // The duplicate key's hash of each record, with its line: a collision of two 64-bit hashes
-    // among a file's records is far less likely than a typing error.
-    std::vector<std::pair<size_t, qint64>> keys_;
-    QMap<qint64, QStringList> duplicateLines_;
-    QHash<qint64, QString> patients_;
+    // The first line of each duplicate key, by the key's hash, so that memory stays small: a
+    // collision of two 64-bit hashes among a file's records is far less likely than a typo.
+    QHash<size_t, qint64> firstLineOf_;
 };
 
 QString tooManyRecords() {
