@@ -331,14 +331,8 @@ FileStatus RecordStore::appendAll(const std::function<FileStatus(const RecordSin
     int now = 0;
     if (fd_ >= 0 && count(now) && now == before + records)
         appended = records;
-    if (observer_) {
-        for (int n = before + 1; n <= before + appended; ++n) {
-            ResultRecord record;
-            if (!read(n, record))
-                break;
-            observer_->recordWritten(n, record);
-        }
-    }
+    if (observer_ && appended > 0)
+        observer_->recordsAppended(before + 1, before + appended);
     return status;
 }
 

@@ -13,6 +13,8 @@ public:
     virtual ~RecordStoreObserver() = default;
     virtual void recordWritten(int n, const ResultRecord& record) = 0;
     virtual void recordRemoved(int k) = 0;
+    // Records from to to (inclusive) were appended at once.
+    virtual void recordsAppended(int from, int to) = 0;
 };
 
 // The data file Korvanel.dat: result records of 198 bytes, numbered from 1, read and written by

@@ -68,6 +68,8 @@ public:
 
     void recordWritten(int n, const ResultRecord& record) override;
     void recordRemoved(int k) override;
+    // Many records at once are read again by the next bringUpToDate().
+    void recordsAppended(int from, int to) override;
 
 private:
     struct Entry {

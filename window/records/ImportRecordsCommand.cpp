@@ -42,6 +42,10 @@ void ImportRecordsCommand::openImportRecords() {
         emit fileFailed(status);
         return;
     }
+    // A folder or file in Submit that could not be read is told; the records are compared with
+    // every one that could.
+    if (!index_.unreadableFiles().isEmpty())
+        emit fileFailed(index_.unreadableFiles().first());
     ImportContext context;
     context.providerCode = state_.CurrentProviderCode;
     context.today = clock_.now().date();
