@@ -35,14 +35,17 @@ QString Windows1252::decode(const QByteArray& bytes) {
 }
 
 QByteArray Windows1252::encode(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    // Written in place into a buffer of the largest size, cut to what was written.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    qsizetype written = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text.at(i);
         // A character outside the basic plane is two UTF-16 units but one character: one "?".
         if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i;
-        bytes.append(encodeOne(ch.unicode()));
+        out[written++] = encodeOne(ch.unicode());
     }
+    bytes.truncate(written);
     return bytes;
 }

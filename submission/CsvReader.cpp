@@ -69,7 +69,15 @@ bool CsvReader::feed(const char* data, qsizetype size) {
             state_ = State::Unquoted;
             [[fallthrough]];
         case State::Unquoted:
-            if (ch == ',') {
+            if (ch != ',' && ch != '\n' && ch != '\r' && ch != '"' && ch != '\0') {
+                // A run of ordinary bytes goes into the value at once.
+                qsizetype end = i + 1;
+                while (end < size && data[end] != ',' && data[end] != '\n' && data[end] != '\r' &&
+                       data[end] != '"' && data[end] != '\0')
+                    ++end;
+                value_.append(data + i, end - i);
+                i = end - 1;
+            } else if (ch == ',') {
                 endValue();
                 state_ = State::ValueStart;
             } else if (ch == '\n') {
@@ -86,9 +94,15 @@ bool CsvReader::feed(const char* data, qsizetype size) {
             }
             break;
         case State::Quoted:
-            if (ch == '"')
+            if (ch == '"') {
                 state_ = State::QuoteInQuoted;
-            else {
+            } else if (ch != '\n' && ch != '\0') {
+                qsizetype end = i + 1;
+                while (end < size && data[end] != '"' && data[end] != '\n' && data[end] != '\0')
+                    ++end;
+                value_.append(data + i, end - i);
+                i = end - 1;
+            } else {
                 if (ch == '\n')
                     ++line_;
                 value_.append(ch);

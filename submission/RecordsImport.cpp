@@ -20,7 +20,6 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,6 +40,40 @@ QString oneLine(QString text) {
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
+}
+
+// The UTF-8 bytes as text; valid tells whether they were UTF-8.
+QString decoded(const QByteArray& bytes, bool& valid) {
+    valid = true;
+    if (std::all_of(bytes.begin(), bytes.end(), [](char ch) { return uchar(ch) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    valid = !decoder.hasError();
+    return text;
+}
+
+bool allDigits(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
+}
+
+// "7/4/2019" or "07/04/2019" as the date box's raw value "07042019"; empty for anything else.
+QString dateRaw(const QString& value) {
+    const QStringList parts = value.split(QLatin1Char('/'));
+    if (parts.size() != 3 || parts[0].isEmpty() || parts[0].size() > 2 || parts[1].isEmpty() ||
+        parts[1].size() > 2 || parts[2].size() != 4 || !allDigits(parts[0]) ||
+        !allDigits(parts[1]) || !allDigits(parts[2]))
+        return QString();
+    return parts[0].rightJustified(2, QLatin1Char('0')) +
+           parts[1].rightJustified(2, QLatin1Char('0')) + parts[2];
+}
+
+// A decimal number as the result box takes one: digits with at most one point.
+bool isDecimal(const QString& text) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QStringView whole = QStringView(text).left(point < 0 ? text.size() : point);
+    const QStringView fraction = point < 0 ? QStringView() : QStringView(text).mid(point + 1);
+    return !text.isEmpty() && text != QLatin1String(".") && allDigits(whole) && allDigits(fraction);
 }
 
 QString plural(qint64 count, const char* one, const char* many) {
@@ -134,11 +167,12 @@ public:
         const qsizetype count = std::min(row.values.size(), columnOf_.size());
         for (qsizetype i = 0; i < count; ++i) {
             const int index = columnOf_.at(i);
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString text = decoder(row.values.at(i));
+            const QByteArray& bytes = row.values.at(i);
+            bool valid = true;
+            const QString text = decoded(bytes, valid);
             const QString name =
                 index >= 0 ? RecordColumns::all().at(index).name : QString::number(i + 1);
-            if (decoder.hasError()) {
+            if (!valid) {
                 problem(row.line, name, text, QStringLiteral("is not UTF-8 text"));
                 fine = false;
                 continue;
@@ -189,7 +223,8 @@ private:
             return false;
         }
         entry = *filtered;
-        const qsizetype length = Windows1252::encode(entry).size();
+        // A text the code page holds is one byte a character.
+        const qsizetype length = entry.size();
         if (length > ResultRecord::width(field)) {
             problem(line, column, value,
                     QStringLiteral("is %1 characters long; the field holds %2")
@@ -265,17 +300,26 @@ private:
         return false;
     }
 
-    static QString columnName(F::Field field, Kind kind = Kind::Text) {
-        for (const Column& column : RecordColumns::all()) {
-            if (column.field == field && (column.kind == kind || kind == Kind::Text))
-                return column.name;
-        }
-        return QString();
+    // The column that holds the field (a coded field's code column), found once.
+    static int columnOf(F::Field field) {
+        static const std::array<int, F::FieldCount> columns = [] {
+            std::array<int, F::FieldCount> found{};
+            found.fill(-1);
+            const QList<Column>& all = RecordColumns::all();
+            for (int i = int(all.size()) - 1; i >= 0; --i)
+                found[all.at(i).field] = i;
+            return found;
+        }();
+        return columns[field];
+    }
+    static const QString& columnName(F::Field field) {
+        return RecordColumns::all().at(columnOf(field)).name;
+    }
+    static const QString& valueOf(const std::array<QString, 28>& values, F::Field field) {
+        return values[size_t(columnOf(field))];
     }
 
     bool dates(qint64 line, const std::array<QString, 28>& values, ResultRecord& record) {
-        static const QRegularExpression form(
-            QStringLiteral("^([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})$"));
         struct DateField {
             F::Field field;
             WhichDate which;
@@ -287,17 +331,14 @@ private:
                                            {F::AnalysisDate, AnalysisDateCode, {}, false}}};
         bool fine = true;
         for (DateField& date : dates) {
-            const QString column = columnName(date.field);
-            const QString value = values[size_t(RecordColumns::indexOf(column))];
+            const QString& column = columnName(date.field);
+            const QString& value = valueOf(values, date.field);
             if (value.isEmpty())
                 continue;
-            const QRegularExpressionMatch match = form.match(value);
             // Anything but a date is checked as an entry that is none, for the check's message.
-            const QString raw = match.hasMatch()
-                                    ? match.captured(1).rightJustified(2, QLatin1Char('0')) +
-                                          match.captured(2).rightJustified(2, QLatin1Char('0')) +
-                                          match.captured(3)
-                                    : QStringLiteral("0");
+            QString raw = dateRaw(value);
+            if (raw.isEmpty())
+                raw = QStringLiteral("0");
             const DateCheckDecision decision =
                 DateCheck::decideValidateDate(raw, date.which, DateBoxValues(), context_.today);
             if (decision.showMessage) {
@@ -320,8 +361,7 @@ private:
             const DateCheckDecision decision =
                 DateCheck::decideValidateDate(first.raw, first.which, boxes, context_.today);
             if (decision.showMessage) {
-                const QString column = columnName(first.field);
-                problem(line, column, values[size_t(RecordColumns::indexOf(column))],
+                problem(line, columnName(first.field), valueOf(values, first.field),
                         oneLine(decision.message));
                 fine = false;
             }
@@ -333,19 +373,20 @@ private:
     }
 
     bool phone(qint64 line, const std::array<QString, 28>& values, ResultRecord& record) {
-        static const QRegularExpression areaForm(QStringLiteral("^[0-9]{3}$"));
-        static const QRegularExpression numberForm(QStringLiteral("^([0-9]{3})-?([0-9]{4})$"));
         const QString areaColumn = columnName(F::PhoneAreaCode);
         const QString numberColumn = columnName(F::PhoneNumber);
-        const QString area = values[size_t(RecordColumns::indexOf(areaColumn))];
-        const QString number = values[size_t(RecordColumns::indexOf(numberColumn))];
+        const QString& area = valueOf(values, F::PhoneAreaCode);
+        const QString& number = valueOf(values, F::PhoneNumber);
         bool fine = true;
-        if (!area.isEmpty() && !areaForm.match(area).hasMatch()) {
+        if (!area.isEmpty() && (area.size() != 3 || !allDigits(area))) {
             problem(line, areaColumn, area, QStringLiteral("must be 3 digits"));
             fine = false;
         }
-        const QRegularExpressionMatch digits = numberForm.match(number);
-        if (!number.isEmpty() && !digits.hasMatch()) {
+        // 123-4567 or 1234567.
+        const QString digits = number.size() == 8 && number.at(3) == QLatin1Char('-')
+                                   ? number.left(3) + number.mid(4)
+                                   : number;
+        if (!number.isEmpty() && (digits.size() != 7 || !allDigits(digits))) {
             problem(line, numberColumn, number, QStringLiteral("must be 7 digits, as 123-4567"));
             fine = false;
         }
@@ -356,22 +397,20 @@ private:
             return true;
         }
         // What the telephone box saves for these digits typed into it.
-        const FieldCodes::PhoneFields fields = FieldCodes::phoneFieldsFromRawValue(
-            area.leftJustified(3, QLatin1Char(' ')) + digits.captured(1) + digits.captured(2));
+        const FieldCodes::PhoneFields fields =
+            FieldCodes::phoneFieldsFromRawValue(area.leftJustified(3, QLatin1Char(' ')) + digits);
         record.set(F::PhoneAreaCode, fields.areaCode);
         record.set(F::PhoneNumber, fields.number);
         return true;
     }
 
     bool result(qint64 line, const std::array<QString, 28>& values, ResultRecord& record) {
-        static const QRegularExpression number(QStringLiteral("^([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
         const QString pbColumn = columnName(F::PbResult);
         const QString belowColumn = columnName(F::BelowDetection);
-        const QString below = values[size_t(RecordColumns::indexOf(belowColumn))];
+        const QString& below = valueOf(values, F::BelowDetection);
         QString pb;
-        bool fine = textValue(line, pbColumn, values[size_t(RecordColumns::indexOf(pbColumn))],
-                              F::PbResult, pb);
-        if (fine && !pb.isEmpty() && !number.match(pb).hasMatch()) {
+        bool fine = textValue(line, pbColumn, valueOf(values, F::PbResult), F::PbResult, pb);
+        if (fine && !pb.isEmpty() && !isDecimal(pb)) {
             problem(line, pbColumn, pb, QStringLiteral("is not a number"));
             fine = false;
         }
@@ -416,10 +455,8 @@ private:
         for (F::Field field :
              {F::LastName, F::FirstName, F::MiddleInitial, F::StreetNumber, F::StreetName,
               F::AptNumber, F::City, F::Zip, F::ParentsFirst, F::ParentsLast, F::Physician}) {
-            const QString column = columnName(field);
             QString entry;
-            if (textValue(line, column, values[size_t(RecordColumns::indexOf(column))], field,
-                          entry))
+            if (textValue(line, columnName(field), valueOf(values, field), field, entry))
                 record.set(field, entry);
             else
                 fine = false;
@@ -436,7 +473,7 @@ private:
         fine = result(line, values, record) && fine;
 
         const QString providerColumn = columnName(F::ProviderCode);
-        const QString provider = values[size_t(RecordColumns::indexOf(providerColumn))];
+        const QString& provider = valueOf(values, F::ProviderCode);
         if (!provider.isEmpty() && provider != TextValue::trimBlanks(context_.providerCode)) {
             problem(line, providerColumn, provider,
                     QStringLiteral("is another office's provider code; this office's is %1")
@@ -446,7 +483,7 @@ private:
         record.set(F::ProviderCode, context_.providerCode);
 
         const QString methodColumn = columnName(F::AnalysisMethod);
-        const QString method = values[size_t(RecordColumns::indexOf(methodColumn))];
+        const QString& method = valueOf(values, F::AnalysisMethod);
         if (!method.isEmpty() && method != QLatin1String("HHLA")) {
             problem(line, methodColumn, method, QStringLiteral("must be HHLA"));
             fine = false;
@@ -464,6 +501,8 @@ private:
             sinkStatus_ = sink_(record);
         const QString patient =
             QStringLiteral("%1, %2").arg(record.trimmed(F::LastName), record.trimmed(F::FirstName));
+        if (sink_)
+            return; // the gaps and duplicates were told when the file was checked
         const QList<CompletenessDecision> gaps =
             Completeness::decideEveryGap(record, context_.providerCode);
         if (!gaps.isEmpty()) {
@@ -475,8 +514,6 @@ private:
                 report_.gaps.append({line, patient, texts.join(QLatin1Char(' '))});
             }
         }
-        if (sink_)
-            return; // the duplicates were told when the file was checked
         const QString key = DuplicateRule::duplicateKey(record);
         if (key.isEmpty())
             return;

@@ -81,7 +81,8 @@ using RecordSink = std::function<FileStatus(const ResultRecord&)>;
 
 // The checks of a spreadsheet file's or a records file's bytes, as checkFile() runs them; for a
 // fuzzer and the tests, with no file and no window. A sink, when given, receives every record
-// of a row that passed (whatever the rest of the file holds).
+// of a row that passed (whatever the rest of the file holds); the gaps and the duplicates are
+// then not looked for (the import's second reading).
 ImportReport checkCsv(const QByteArray& bytes, const ImportContext& context,
                       const RecordSink& sink = {});
 ImportReport checkRecords(const QByteArray& bytes, const ImportContext& context,

@@ -377,7 +377,7 @@ private slots:
 
     void incompleteRecordsNamed() {
         const QByteArray csv = csvWith({{"Street Number", ""}, {"Pb Result", ""}});
-        const ImportReport report = check(csv);
+        const ImportReport report = RecordsImport::checkCsv(csv, context());
         QVERIFY(report.clean());
         QCOMPARE(report.incomplete, 1);
         QCOMPARE(report.gaps.size(), 1);
