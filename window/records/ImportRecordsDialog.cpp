@@ -24,7 +24,7 @@ ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportRe
                                          QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Import Records"));
-    resize(760, 420);
+    resize(900, 420);
     const bool clean = report.clean();
     QString text = QStringLiteral("%1\n%2").arg(fileName, report.summary());
     if (clean) {
@@ -65,7 +65,7 @@ ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportRe
     list_->header()->resizeSection(0, 60);
     list_->header()->resizeSection(1, clean ? 200 : 130);
     if (!clean)
-        list_->header()->resizeSection(2, 150);
+        list_->header()->resizeSection(2, 110);
     list_->header()->setStretchLastSection(true);
     list_->setVisible(list_->topLevelItemCount() > 0);
     if (list_->topLevelItemCount() > 0)
