@@ -49,3 +49,12 @@ QByteArray Windows1252::encode(const QString& text) {
     bytes.truncate(written);
     return bytes;
 }
+
+bool Windows1252::keepsAsIs(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t unit = ch.unicode();
+        if (unit >= 0x80 && (unit < 0xA0 || unit > 0xFF))
+            return false;
+    }
+    return true;
+}

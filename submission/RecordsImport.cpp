@@ -205,6 +205,8 @@ public:
                             ? QStringLiteral("The file holds no records, only the header row.")
                             : QStringLiteral("The file holds no records."));
         report_.digest = hash_.result();
+        if (holding_ && report_.clean())
+            report_.heldRecords = held_;
         return report_;
     }
 
@@ -496,7 +498,15 @@ private:
 
     void accept(qint64 line, const ResultRecord& record) {
         ++report_.records;
-        hash_.addData(record.encode());
+        const QByteArray encoded = record.encode();
+        hash_.addData(encoded);
+        if (holding_ && !sink_) {
+            holding_ = held_.size() + encoded.size() <= RecordsImport::MaxHeldBytes;
+            if (holding_)
+                held_ += encoded;
+            else
+                held_ = QByteArray();
+        }
         if (sink_ && sinkStatus_)
             sinkStatus_ = sink_(record);
         const QString patient =
@@ -552,6 +562,8 @@ private:
     FileStatus sinkStatus_;
     ImportReport report_;
     QCryptographicHash hash_;
+    QByteArray held_;
+    bool holding_ = true;
     std::array<bool, 28> present_{};
     QList<int> columnOf_; // per value of a row: its column, -1 for none
     bool headerSeen_ = false;
@@ -768,6 +780,21 @@ FileStatus RecordsImport::importFile(const QString& path, const ImportReport& ch
     FileStatus status = store.count(before);
     if (!status)
         return status;
+    const qint64 held = checked.heldRecords.size();
+    if (held > 0 && held == qint64(checked.records) * ResultRecord::Size) {
+        status = store.appendAll(
+            [&](const RecordStore::RecordSink& write) {
+                FileStatus written = FileStatus::success();
+                for (qint64 at = 0; written && at < held; at += ResultRecord::Size)
+                    written = write(ResultRecord::decode(QByteArray::fromRawData(
+                        checked.heldRecords.constData() + at, ResultRecord::Size)));
+                return written;
+            },
+            appended);
+        if (appended > 0)
+            first = before + 1;
+        return status;
+    }
     status = store.appendAll(
         [&](const RecordStore::RecordSink& write) {
             const ImportReport again = checkFile(path, context, write);

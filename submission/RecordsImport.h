@@ -62,6 +62,9 @@ struct ImportReport {
     QList<ImportNote> duplicateNotes;
     // What the records' bytes add up to (SHA-256), so that the import writes what was checked.
     QByteArray digest;
+    // The records of a clean file of at most MaxHeldBytes, as checked; empty for a larger file,
+    // which the import reads and checks again.
+    QByteArray heldRecords;
 
     bool clean() const { return problemCount == 0 && records > 0; }
     // "3 problems: nothing can be imported until the file is corrected." or
@@ -73,6 +76,8 @@ namespace RecordsImport {
 
 inline constexpr int MaxRecords = 100000;
 inline constexpr qint64 MaxBytes = qint64(64) << 20;
+// A clean file's records up to this size are kept from the check for the import.
+inline constexpr qint64 MaxHeldBytes = qint64(4) << 20;
 // Problems and notes listed beyond these are counted only.
 inline constexpr int MaxListed = 1000;
 
@@ -96,9 +101,10 @@ ImportReport checkRecords(const QByteArray& bytes, const ImportContext& context,
 ImportReport checkFile(const QString& path, const ImportContext& context,
                        const RecordSink& sink = {});
 
-// Appends the records of the file that checkFile() found clean (checked), all or none: the file
-// is read and checked again while the records are written, and nothing is appended when it no
-// longer holds exactly the records checked. first is the number of the first record appended.
+// Appends the records of the file that checkFile() found clean (checked), all or none: the
+// records kept from the check, or, for a larger file, the file read and checked again while the
+// records are written, nothing being appended when it no longer holds exactly the records
+// checked. first is the number of the first record appended.
 FileStatus importFile(const QString& path, const ImportReport& checked,
                       const ImportContext& context, RecordStore& store, int& first, int& appended);
 

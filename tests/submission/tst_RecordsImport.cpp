@@ -440,8 +440,12 @@ private slots:
         const QList<ResultRecord> records = {TestRecords::completeRecord("One"),
                                              TestRecords::completeRecord("Two")};
         QVERIFY(SafeFile::writeNewFile(path, RecordsCsv::document(records)));
-        const ImportReport checked = RecordsImport::checkFile(path, context());
-        QVERIFY(checked.clean());
+        const ImportReport small = RecordsImport::checkFile(path, context());
+        QVERIFY(small.clean());
+        QCOMPARE(small.heldRecords, records.at(0).encode() + records.at(1).encode());
+        // A file too large to keep its records from the check is read and checked again.
+        ImportReport checked = small;
+        checked.heldRecords.clear();
 
         QVERIFY(SafeFile::replaceContent(
             path, RecordsCsv::document({records.at(0), TestRecords::completeRecord("Three")})));
@@ -462,14 +466,21 @@ private slots:
         QVERIFY2(status, qPrintable(status.describe()));
         QCOMPARE(first, 2);
         QCOMPARE(appended, 2);
+        // A smaller one imports the records checked, whatever became of the file since.
+        QVERIFY(SafeFile::removeFile(path));
+        status = RecordsImport::importFile(path, small, context(), store, first, appended);
+        QVERIFY2(status, qPrintable(status.describe()));
+        QCOMPARE(first, 4);
+        QCOMPARE(appended, 2);
         QFile data(store.dataPath());
         QVERIFY(data.open(QIODevice::ReadOnly));
         QCOMPARE(data.readAll(), TestRecords::completeRecord("Stored").encode() +
+                                     records.at(0).encode() + records.at(1).encode() +
                                      records.at(0).encode() + records.at(1).encode());
         // The store writes to the new file under the name.
-        QVERIFY(store.write(4, TestRecords::completeRecord("Four")));
+        QVERIFY(store.write(6, TestRecords::completeRecord("Six")));
         QVERIFY(store.count(count));
-        QCOMPARE(count, 4);
+        QCOMPARE(count, 6);
     }
 };
 
