@@ -422,6 +422,10 @@ private slots:
         QVERIFY(problemOf(folder.path()).startsWith("The file cannot be read: Is a directory"));
         QVERIFY(problemOf(folder.filePath("missing.csv"))
                     .startsWith("The file cannot be read: No such file"));
+        // A file that holds more than its length said when it was opened grows while it is read.
+        QCOMPARE(problemOf("/proc/self/status"),
+                 QString("The file status changed while it was read; check it again when it is "
+                         "complete."));
         const QString binary = folder.filePath("picture.png");
         QVERIFY(SafeFile::writeNewFile(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
         QCOMPARE(problemOf(binary),
