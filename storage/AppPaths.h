@@ -13,6 +13,8 @@ struct AppPaths {
     static QString appDataFolderName() { return QStringLiteral("AppData"); }
     static QString dataFileName() { return QStringLiteral("Korvanel.dat"); }
     static QString tempFileName() { return QStringLiteral("Korvanel.tmp"); }
+    // The data file with records appended all at once, before it takes the data file's place.
+    static QString importFileName() { return QStringLiteral("Korvanel.imp"); }
     static QString submitFolderName() { return QStringLiteral("Submit"); }
     static QString printedFolderName() { return QStringLiteral("Printed"); }
     // Hidden, so that nothing collecting Submit/Lead_*.txt takes a copy still being written.

@@ -25,7 +25,8 @@ FileStatus invalidRecordNumber(const QString& path, int n) {
 
 RecordStore::RecordStore(const QString& appDataFolder)
     : dataPath_(QDir(appDataFolder).filePath(AppPaths::dataFileName())),
-      tempPath_(QDir(appDataFolder).filePath(AppPaths::tempFileName())) {}
+      tempPath_(QDir(appDataFolder).filePath(AppPaths::tempFileName())),
+      importPath_(QDir(appDataFolder).filePath(AppPaths::importFileName())) {}
 
 RecordStore::~RecordStore() {
     close();
@@ -37,6 +38,9 @@ QString RecordStore::dataPath() const {
 
 FileStatus RecordStore::open() {
     close();
+    // An append that did not reach its rename: the data file holds none of its records, so the
+    // copy is never needed (and one that cannot be removed now is replaced by the next append).
+    SafeFile::discard(importPath_);
     FileStatus status = recoverLeftOverTemp();
     if (!status)
         return status;
@@ -232,7 +236,10 @@ FileStatus RecordStore::removeRecord(int k) {
     status = SafeFile::renameOver(tempPath_, dataPath_);
     if (!status)
         SafeFile::discard(tempPath_);
+    return followReplacement(status);
+}
 
+FileStatus RecordStore::followReplacement(FileStatus status) {
     // Whatever the rename reported, the descriptor must follow the file now under the name, or
     // later writes would go to a file no longer in the folder.
     bool same = false;
@@ -250,6 +257,83 @@ FileStatus RecordStore::removeRecord(int k) {
     fd_ = fresh;
     FileStatus closed = SafeFile::closeDescriptor(old, dataPath_);
     return status ? closed : status;
+}
+
+FileStatus RecordStore::writeImport(const std::function<FileStatus(const RecordSink&)>& produce,
+                                    qint64 length, int& records) {
+    records = 0;
+    // A left-over copy is replaced whole, never appended to, and never followed as a link.
+    FileStatus status = SafeFile::removeFile(importPath_);
+    if (!status)
+        return status;
+    SafeFile::Descriptor out;
+    status = SafeFile::createExclusive(importPath_, out);
+    if (!status)
+        return status;
+    // The stored records, a partial last one padded with blanks as a read pads it.
+    qint64 at = 0;
+    status = SafeFile::copyInto(fd_, dataPath_, {{0, countForLength(length) * kRecordSize}},
+                                out.get(), importPath_, ' ', at);
+    // The new records go out a piece at a time, so that memory does not grow with their number.
+    QByteArray piece;
+    const auto flush = [&] {
+        FileStatus written = SafeFile::writeAllAt(out.get(), importPath_, at, piece);
+        at += piece.size();
+        piece.clear();
+        return written;
+    };
+    FileStatus writing = FileStatus::success();
+    if (status) {
+        status = produce([&](const ResultRecord& record) {
+            if (!writing)
+                return writing;
+            piece += record.encode();
+            ++records;
+            if (piece.size() >= kGapInOneWrite)
+                writing = flush();
+            return writing;
+        });
+    }
+    if (status && writing && !piece.isEmpty())
+        writing = flush();
+    if (status)
+        status = writing;
+    if (status)
+        status = SafeFile::syncAll(out.get(), importPath_);
+    FileStatus closed = out.close();
+    if (status)
+        status = closed;
+    if (!status)
+        SafeFile::discard(importPath_);
+    return status;
+}
+
+FileStatus RecordStore::appendAll(const std::function<FileStatus(const RecordSink&)>& produce,
+                                  int& appended) {
+    appended = 0;
+    if (fd_ < 0)
+        return notOpen();
+    qint64 length = 0;
+    FileStatus status = lengthOf(length);
+    if (status)
+        status = stillUnderItsName();
+    int records = 0;
+    if (status)
+        status = writeImport(produce, length, records);
+    if (!status)
+        return status;
+    const int before = countForLength(length);
+    // The rename replaces the data file in one step: the old records, or all of them and the new.
+    status = SafeFile::renameOver(importPath_, dataPath_);
+    if (!status)
+        SafeFile::discard(importPath_);
+    status = followReplacement(status);
+    int now = 0;
+    if (fd_ >= 0 && count(now) && now == before + records)
+        appended = records;
+    if (observer_ && appended > 0)
+        observer_->recordsAppended(before + 1, before + appended);
+    return status;
 }
 
 void RecordStore::close() {

@@ -5,12 +5,16 @@
 
 #include <QString>
 
+#include <functional>
+
 // Told of every change to the stored records once it is on the disk, e.g. to keep an index.
 class RecordStoreObserver {
 public:
     virtual ~RecordStoreObserver() = default;
     virtual void recordWritten(int n, const ResultRecord& record) = 0;
     virtual void recordRemoved(int k) = 0;
+    // Records from to to (inclusive) were appended at once.
+    virtual void recordsAppended(int from, int to) = 0;
 };
 
 // The data file Korvanel.dat: result records of 198 bytes, numbered from 1, read and written by
@@ -26,7 +30,8 @@ public:
 
     QString dataPath() const;
 
-    // Recovers a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
+    // Removes a left-over Korvanel.imp (an append of many records that did not finish), recovers
+    // a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
     // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when it is the only
     // copy: the data file is missing, or empty while the tmp holds a whole record. Beside a data
     // file with records it is the rest of an unfinished delete and is removed.
@@ -52,6 +57,18 @@ public:
     // failure before the rename leaves Korvanel.dat as it was and no Korvanel.tmp.
     FileStatus remove(int k);
 
+    // Takes each record to append; a failure stops the append.
+    using RecordSink = std::function<FileStatus(const ResultRecord&)>;
+    // Appends every record that produce hands to its sink, or none: the stored records and the
+    // new ones go into a new Korvanel.imp, which is flushed and renamed over Korvanel.dat only
+    // when produce succeeds; the store then holds the new file open. The records follow the
+    // last stored record as write(count() + 1) would put them. A failure before the rename
+    // leaves Korvanel.dat as it was and no Korvanel.imp; a crash leaves at most a Korvanel.imp
+    // beside the old Korvanel.dat, which open() removes. appended tells how many records the
+    // data file gained (all of them once the rename took place, even when a later step failed).
+    FileStatus appendAll(const std::function<FileStatus(const RecordSink&)>& produce,
+                         int& appended);
+
     // At most one observer; nullptr stops telling.
     void setObserver(RecordStoreObserver* observer) { observer_ = observer; }
 
@@ -72,9 +89,15 @@ private:
     FileStatus writeTemp(int k, qint64 length);
     FileStatus writeRecord(int n, const ResultRecord& record);
     FileStatus removeRecord(int k);
+    // After Korvanel.dat was replaced by a rename that reported status: holds the file now under
+    // the name open.
+    FileStatus followReplacement(FileStatus status);
+    FileStatus writeImport(const std::function<FileStatus(const RecordSink&)>& produce,
+                           qint64 length, int& records);
 
     QString dataPath_;
     QString tempPath_;
+    QString importPath_;
     int fd_ = -1;
     RecordStoreObserver* observer_ = nullptr;
 };

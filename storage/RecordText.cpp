@@ -2,6 +2,8 @@
 
 #include "storage/Windows1252.h"
 
+#include <algorithm>
+
 bool RecordText::isControl(QChar ch) {
     return ch.unicode() < 0x20 || ch.unicode() == 0x7F;
 }
@@ -24,6 +26,9 @@ ResultRecord RecordText::withControlsBlanked(ResultRecord record) {
 }
 
 std::optional<QString> RecordText::fromEntry(const QString& text) {
+    // Most text holds neither a control character nor one outside the code page: as it is.
+    if (Windows1252::keepsAsIs(text) && std::none_of(text.begin(), text.end(), isControl))
+        return text;
     // The code page round trip keeps every character it can hold; anything else comes back "?".
     if (Windows1252::decode(Windows1252::encode(text)) != text)
         return std::nullopt;

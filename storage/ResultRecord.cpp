@@ -39,7 +39,8 @@ ResultRecord::ResultRecord() {
 
 void ResultRecord::set(Field field, const QString& value) {
     // Held in memory exactly as it will be stored: one character a byte, unmappable ones as "?".
-    const QString storable = Windows1252::decode(Windows1252::encode(value));
+    const QString storable =
+        Windows1252::keepsAsIs(value) ? value : Windows1252::decode(Windows1252::encode(value));
     fields_[field] = storable.left(kWidths[field]).leftJustified(kWidths[field], QLatin1Char(' '));
 }
 

@@ -364,6 +364,48 @@ FileStatus SafeFile::writeNewFile(const QString& path, const QByteArray& bytes) 
     return finishNewFile(fd, writeAll(fd.get(), path, bytes));
 }
 
+namespace {
+
+// Reads the ranges of source in pieces and hands each piece, in order, to write.
+template <typename Write>
+FileStatus copyRanges(int source, const QString& sourcePath,
+                      const QList<SafeFile::ByteRange>& ranges, char fill, Write write) {
+    FileStatus status = FileStatus::success();
+    QByteArray piece;
+    for (const SafeFile::ByteRange& range : ranges) {
+        const bool toTheEnd = range.to < 0;
+        for (qint64 position = range.from; status && (toTheEnd || position < range.to);
+             position += kPieceBytes) {
+            const qint64 wanted =
+                toTheEnd ? kPieceBytes : std::min(kPieceBytes, range.to - position);
+            status = SafeFile::readAt(source, sourcePath, position, wanted, piece);
+            if (!status)
+                break;
+            const bool sourceEnded = piece.size() < wanted;
+            if (sourceEnded && !toTheEnd)
+                piece.append(QByteArray(wanted - piece.size(), fill));
+            status = write(piece);
+            if (sourceEnded && toTheEnd)
+                break;
+        }
+        if (!status)
+            break;
+    }
+    return status;
+}
+
+} // namespace
+
+FileStatus SafeFile::copyInto(int source, const QString& sourcePath, const QList<ByteRange>& ranges,
+                              int target, const QString& targetPath, char fill, qint64& at) {
+    return copyRanges(source, sourcePath, ranges, fill, [&](const QByteArray& piece) {
+        FileStatus written = writeAllAt(target, targetPath, at, piece);
+        if (written)
+            at += piece.size();
+        return written;
+    });
+}
+
 FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
                                    const QList<ByteRange>& ranges, const QString& target,
                                    char fill) {
@@ -371,26 +413,10 @@ FileStatus SafeFile::copyToNewFile(int source, const QString& sourcePath,
     FileStatus status = createExclusive(target, out);
     if (!status)
         return status;
-    QByteArray piece;
-    for (const ByteRange& range : ranges) {
-        const bool toTheEnd = range.to < 0;
-        for (qint64 position = range.from; status && (toTheEnd || position < range.to);
-             position += kPieceBytes) {
-            const qint64 wanted =
-                toTheEnd ? kPieceBytes : std::min(kPieceBytes, range.to - position);
-            status = readAt(source, sourcePath, position, wanted, piece);
-            if (!status)
-                break;
-            const bool sourceEnded = piece.size() < wanted;
-            if (sourceEnded && !toTheEnd)
-                piece.append(QByteArray(wanted - piece.size(), fill));
-            status = writeAll(out.get(), target, piece);
-            if (sourceEnded && toTheEnd)
-                break;
-        }
-        if (!status)
-            break;
-    }
+    // Written in order from the start, as one stream.
+    status = copyRanges(source, sourcePath, ranges, fill, [&](const QByteArray& piece) {
+        return writeAll(out.get(), target, piece);
+    });
     return finishNewFile(out, status);
 }
 

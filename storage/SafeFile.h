@@ -102,6 +102,10 @@ struct ByteRange {
 // whatever it created is removed again when a step fails.
 FileStatus copyToNewFile(int source, const QString& sourcePath, const QList<ByteRange>& ranges,
                          const QString& target, char fill);
+// The same into the open file target from its offset at on (written with pwrite, in order);
+// nothing is flushed. at is where the copy ended.
+FileStatus copyInto(int source, const QString& sourcePath, const QList<ByteRange>& ranges,
+                    int target, const QString& targetPath, char fill, qint64& at);
 // The whole regular file from into the new file to, as above.
 FileStatus copyToNewFile(const QString& from, const QString& to);
 // Whether the two regular files hold the same bytes, read back from the file system a piece at

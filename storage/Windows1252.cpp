@@ -35,14 +35,26 @@ QString Windows1252::decode(const QByteArray& bytes) {
 }
 
 QByteArray Windows1252::encode(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    // Written in place into a buffer of the largest size, cut to what was written.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    qsizetype written = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text.at(i);
         // A character outside the basic plane is two UTF-16 units but one character: one "?".
         if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ++i;
-        bytes.append(encodeOne(ch.unicode()));
+        out[written++] = encodeOne(ch.unicode());
     }
+    bytes.truncate(written);
     return bytes;
+}
+
+bool Windows1252::keepsAsIs(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t unit = ch.unicode();
+        if (unit >= 0x80 && (unit < 0xA0 || unit > 0xFF))
+            return false;
+    }
+    return true;
 }

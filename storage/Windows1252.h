@@ -13,4 +13,8 @@ QString decode(const QByteArray& bytes);
 // A character the code page cannot represent becomes "?", one byte, so no column ever shifts.
 QByteArray encode(const QString& text);
 
+// True when every character is one the code page stores as the byte of its own value (ASCII and
+// U+00A0 to U+00FF): then decode(encode(text)) is the text itself.
+bool keepsAsIs(const QString& text);
+
 } // namespace Windows1252

@@ -184,6 +184,10 @@ void DuplicateIndex::recordRemoved(int k) {
         stored_[i].match.recordNumber = int(i + 1);
 }
 
+void DuplicateIndex::recordsAppended(int, int) {
+    storedKnown_ = false;
+}
+
 QString DuplicateIndex::possibleDuplicateMessage(const DuplicateMatch& match) {
     const QString other = match.recordNumber > 0
                               ? QStringLiteral("Record %1 of the data file").arg(match.recordNumber)

@@ -67,6 +67,8 @@ public:
 
     void recordWritten(int n, const ResultRecord& record) override;
     void recordRemoved(int k) override;
+    // Many records at once are read again by the next bringUpToDate().
+    void recordsAppended(int from, int to) override;
 
 private:
     friend struct DuplicateIndexProbe; // tests count the records read from Submit

@@ -1,69 +1,18 @@
 #include "submission/RecordsCsv.h"
 
 #include "storage/RecordText.h"
-#include "validation/FieldCodes.h"
+#include "submission/RecordColumns.h"
 #include "validation/RecordList.h"
 
 #include <QLocale>
 
 #include <algorithm>
 
-namespace {
-
-using F = ResultRecord;
-
-// A coded field's text as the window shows it; nothing for a code the window has no entry for.
-QString letterText(const QString& code, const char* first, const char* firstText,
-                   const char* second, const char* secondText) {
-    if (code == QLatin1String(first))
-        return QLatin1String(firstText);
-    if (code == QLatin1String(second))
-        return QLatin1String(secondText);
-    return QString();
-}
-
-QString listText(const QStringList& entries, const QString& code,
-                 QString (*codeOf)(const QString&)) {
-    if (code.isEmpty())
-        return QString();
-    for (const QString& entry : entries) {
-        if (codeOf(entry) == code)
-            return entry;
-    }
-    return QString();
-}
-
-} // namespace
-
 QStringList RecordsCsv::header() {
-    return {QStringLiteral("Date Taken"),
-            QStringLiteral("Last Name"),
-            QStringLiteral("First Name"),
-            QStringLiteral("Middle Initial"),
-            QStringLiteral("Date of Birth"),
-            QStringLiteral("Sex Code"),
-            QStringLiteral("Sex"),
-            QStringLiteral("Street Number"),
-            QStringLiteral("Street Name"),
-            QStringLiteral("Apt Number"),
-            QStringLiteral("City"),
-            QStringLiteral("Zip Code"),
-            QStringLiteral("Parents First"),
-            QStringLiteral("Parents Last"),
-            QStringLiteral("Phone Area Code"),
-            QStringLiteral("Phone Number"),
-            QStringLiteral("Race Code"),
-            QStringLiteral("Race"),
-            QStringLiteral("Ancestry Code"),
-            QStringLiteral("Ancestry"),
-            QStringLiteral("Analysis Date"),
-            QStringLiteral("Pb Result"),
-            QStringLiteral("Below Detection"),
-            QStringLiteral("Test Type Code"),
-            QStringLiteral("Test Type"),
-            QStringLiteral("Provider Code"),
-            QStringLiteral("Physician"),
-            QStringLiteral("Analysis Method")};
+    QStringList names;
+    for (const RecordColumns::Column& column : RecordColumns::all())
+        names.append(column.name);
+    return names;
 }
 
 QStringList RecordsCsv::values(const ResultRecord& stored) {
@@ -71,40 +20,24 @@ QStringList RecordsCsv::values(const ResultRecord& stored) {
     // the window, and every value is trimmed, so that nothing hides in front of a formula's
     // first character.
     const ResultRecord record = RecordText::withControlsBlanked(stored);
-    auto text = [&](F::Field field) { return record.get(field).trimmed(); };
-    auto date = [&](F::Field field) { return RecordList::displayDate(text(field)); };
-    const QString sex = text(F::Sex);
-    const QString race = text(F::RaceCode);
-    const QString ancestry = text(F::Ancestry);
-    const QString testType = text(F::TestType);
-    return {date(F::DateTaken),
-            text(F::LastName),
-            text(F::FirstName),
-            text(F::MiddleInitial),
-            date(F::DateOfBirth),
-            sex,
-            letterText(sex, "M", "Male", "F", "Female"),
-            text(F::StreetNumber),
-            text(F::StreetName),
-            text(F::AptNumber),
-            text(F::City),
-            text(F::Zip),
-            text(F::ParentsFirst),
-            text(F::ParentsLast),
-            text(F::PhoneAreaCode),
-            text(F::PhoneNumber),
-            race,
-            listText(FieldCodes::raceEntries(), race, FieldCodes::raceCodeFromEntry),
-            ancestry,
-            listText(FieldCodes::ancestryEntries(), ancestry, FieldCodes::ancestryCodeFromEntry),
-            date(F::AnalysisDate),
-            text(F::PbResult),
-            text(F::BelowDetection),
-            testType,
-            letterText(testType, "C", "Capillary", "V", "Venous"),
-            text(F::ProviderCode),
-            text(F::Physician),
-            text(F::AnalysisMethod)};
+    QStringList row;
+    row.reserve(RecordColumns::all().size());
+    for (const RecordColumns::Column& column : RecordColumns::all()) {
+        const QString text = record.get(column.field).trimmed();
+        switch (column.kind) {
+        case RecordColumns::Kind::Date:
+            row.append(RecordList::displayDate(text));
+            break;
+        case RecordColumns::Kind::CodeText:
+            row.append(RecordColumns::codeText(column.field, text));
+            break;
+        case RecordColumns::Kind::Text:
+        case RecordColumns::Kind::Code:
+            row.append(text);
+            break;
+        }
+    }
+    return row;
 }
 
 QString RecordsCsv::field(const QString& value) {
@@ -118,6 +51,14 @@ QString RecordsCsv::field(const QString& value) {
         written = QLatin1Char('"') + written + QLatin1Char('"');
     }
     return written;
+}
+
+QString RecordsCsv::unguarded(const QString& value) {
+    QString read = value.trimmed();
+    if (read.size() >= 2 && read.front() == QLatin1Char('\'') &&
+        QStringLiteral("=+-@").contains(read.at(1)))
+        read.remove(0, 1);
+    return read;
 }
 
 QByteArray RecordsCsv::document(const QList<ResultRecord>& records) {

@@ -23,6 +23,9 @@ QStringList values(const ResultRecord& record);
 // "=", "+", "-" or "@") gets a leading apostrophe, so that it stays text; then a value holding a
 // comma, a quote or a line break is put in quotes, its quotes doubled.
 QString field(const QString& value);
+// A value as read back, trimmed and with the apostrophe that field() puts before a formula's
+// first character taken off again ("'=1+2" gives "=1+2"; "'Neil" stays as it is).
+QString unguarded(const QString& value);
 
 // The whole file.
 QByteArray document(const QList<ResultRecord>& records);

@@ -11,6 +11,8 @@
 //   delete          Delete record 1, answering Yes
 //   provider-write  the "..." button, answering OK with 654321
 //   submit          Create Electronic File
+//   import          Records > Import Records on import.csv beside APP_PATH (3 new records, or
+//                   COUNT), answering Import (saves the record shown, appends, shows the first)
 //   exit            Exit (saves the record shown)
 //   next-all        Next through COUNT records (timed)
 //   print           Print the record shown through the real printer (PDF without a printer; timed)
@@ -28,6 +30,7 @@
 //   OPERATION-NS <n>                      the timed operation
 //   WINDOW-SIZE <width> <height>          of the main window
 //   TITLE <title>                         of the main window after start-up
+//   IMPORT <summary>|<buttons>            what the Import Records window showed
 //   PROVIDER [<code shown>] DIALOG <n>    the provider code shown; times the dialog was opened
 //   CITIES <n> PHYSICIANS <n>             entries of cboCity and cboPhysician
 //   VMHWM-KB <n>                          peak resident memory at the end
@@ -36,19 +39,27 @@
 // With KORVANEL_OPERATE_ANSWER=no the first message box is answered No (start-up's question
 // about an unfinished submission); Yes/No boxes are otherwise answered Yes.
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
+#include "submission/RecordsCsv.h"
 #include "support/MainWindowFixture.h"
 #include "support/ProcessFigures.h"
 #include "window/main/MainWindowController.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/frmKorvanel.h"
+#include "window/records/ImportRecordsCommand.h"
+#include "window/records/ImportRecordsDialog.h"
+#include "window/services/OpenFilePrompt.h"
 #include "window/services/QtPrinter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -72,6 +83,24 @@ void printMessages(ScriptedMessageService& messages, qsizetype& printed) {
         std::printf("MESSAGE %s|%s\n", qPrintable(message.title), qPrintable(text));
     }
     std::fflush(stdout);
+}
+
+// Answers the file chooser with one path.
+class FixedOpenPrompt : public OpenFilePrompt {
+public:
+    QString ask(const QString&, const QString&) override { return path; }
+    QString path;
+};
+
+// The file to import: rows of new patients in the columns Export to CSV writes.
+QByteArray importFile(int rows) {
+    QList<ResultRecord> records;
+    for (int i = 0; i < rows; ++i) {
+        ResultRecord record = MainWindowFixture::completeRecord(
+            QStringLiteral("Imported%1").arg(i + 1, 5, 10, QLatin1Char('0')));
+        records.append(record);
+    }
+    return RecordsCsv::document(records);
 }
 
 // The fixed moment, moving on with the real time since the start of the process.
@@ -154,6 +183,17 @@ int main(int argc, char** argv) {
     Ui::frmKorvanel& form = window.form();
     if (operation == QLatin1String("append"))
         commands.cmdNew_Click();
+    FixedOpenPrompt openPrompt;
+    if (operation.startsWith(QLatin1String("import"))) {
+        // Beside the program folder, so that its reads are not among the program files' calls.
+        openPrompt.path = QFileInfo(appPath).absolutePath() + QStringLiteral("/import.csv");
+        QFile source(openPrompt.path);
+        if (!source.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            source.write(importFile(count > 0 ? count : 3)) < 0)
+            return 2;
+        source.close();
+        controller->importRecords().setOpenFilePrompt(openPrompt);
+    }
     printMessages(messages, printed);
 
     QElapsedTimer timer;
@@ -171,6 +211,18 @@ int main(int argc, char** argv) {
         form.cmdChangeProviderCode->click();
     } else if (operation.startsWith(QLatin1String("submit"))) {
         commands.cmdWriteEFile_Click();
+    } else if (operation.startsWith(QLatin1String("import"))) {
+        controller->importRecords().openImportRecords();
+        if (auto* dialog = window.findChild<ImportRecordsDialog*>()) {
+            QString summary = dialog->summary()->text();
+            summary.replace(QLatin1Char('\n'), QLatin1String(" / "));
+            std::printf("IMPORT %s|%s\n", qPrintable(summary),
+                        dialog->importButton() ? "Import Cancel" : "Close");
+            if (dialog->importButton())
+                dialog->importButton()->click();
+            else
+                dialog->reject();
+        }
     } else if (operation == QLatin1String("exit")) {
         commands.cmdExit_Click();
     } else if (operation == QLatin1String("next-all")) {

@@ -161,6 +161,8 @@ class tst_ProgramFaults : public QObject {
     int restarts_ = 0;
     int interruptedSubmissions_ = 0; // crashes that left the records in both places
     bool answeredNo_ = false;
+    int importRestarts_ = 0;
+    int partialImports_ = 0;
 
     void seed(const QString& appPath) {
         QDir(appPath).removeRecursively();
@@ -353,7 +355,6 @@ class tst_ProgramFaults : public QObject {
             process.kill();
             process.waitForFinished();
         }
-        ++restarts_;
         return QString::fromUtf8(process.readAllStandardOutput()).split('\n');
     }
 
@@ -393,6 +394,7 @@ class tst_ProgramFaults : public QObject {
             // No keeps everything: the operator may have restored the records on purpose.
             answeredNo_ = true;
             const QStringList output = restart(appPath, QStringLiteral("no"));
+            ++restarts_;
             if (output.filter(question).size() != 1)
                 afterNo = "No: the question was not asked: " + output.join(" | ");
             else if (readFile(dataPath) != data || finalSubmissionFiles(appPath) != submitted ||
@@ -400,6 +402,7 @@ class tst_ProgramFaults : public QObject {
                 afterNo = QStringLiteral("No: the files changed");
         }
         const QStringList output = restart(appPath, QStringLiteral("yes"));
+        ++restarts_;
         if (!output.contains(QStringLiteral("STARTED ok")))
             return "the restart failed: " + output.join(" | ");
         int lost = 0;
@@ -452,12 +455,15 @@ private slots:
               "records in both places",
               runs_, faults_, crashes_, recordsLost_, recordsDuplicated_, restarts_,
               interruptedSubmissions_);
+        if (importRestarts_ > 0)
+            qInfo("import: %d restarts after a crash, %d partial imports", importRestarts_,
+                  partialImports_);
     }
 
     void everyCallFailedOrCrashed_data() {
         QTest::addColumn<QString>("operation");
         for (const char* operation :
-             {"save-in-place", "append", "delete", "provider-write", "submit"})
+             {"save-in-place", "append", "delete", "provider-write", "import", "submit"})
             QTest::newRow(operation) << QString::fromLatin1(operation);
     }
 
@@ -500,6 +506,31 @@ private slots:
                 if (!why.isEmpty())
                     broken << injection + " (" + dry.trace.operationCalls[size_t(index)].line +
                                   "): " + why;
+                // An import crashed at any call: the next start finds the old records or every
+                // imported one, and nothing of the import's own left beside them.
+                if (crash && why.isEmpty() && operation == QLatin1String("import")) {
+                    const QStringList output = restart(appPath, QStringLiteral("yes"));
+                    ++importRestarts_;
+                    const QByteArray data = readFile(appPath + "/AppData/Korvanel.dat");
+                    QString afterRestart;
+                    if (!output.contains(QStringLiteral("STARTED ok")))
+                        afterRestart = "the restart failed: " + output.join(" | ");
+                    else if (data != oldBytes && data != newBytes)
+                        afterRestart = QStringLiteral("a partial import of %1 bytes")
+                                           .arg(data.size() - oldBytes.size());
+                    else if (QFile::exists(appPath + "/AppData/Korvanel.imp"))
+                        afterRestart = QStringLiteral("Korvanel.imp left after the restart");
+                    else if (!output.filter(QStringLiteral("MESSAGE File Error|")).isEmpty())
+                        afterRestart = "the restart reported a file error: " + output.join(" | ");
+                    if (data != oldBytes && data != newBytes)
+                        ++partialImports_;
+                    if (!afterRestart.isEmpty())
+                        broken << injection + " (" + dry.trace.operationCalls[size_t(index)].line +
+                                      "), restarted: " + afterRestart;
+                    qInfo("crash at call %d, %s: %s after the restart", index + 1,
+                          qPrintable(callOnFile(dry.trace.operationCalls[size_t(index)], appPath)),
+                          data == newBytes ? "every record imported" : "nothing imported");
+                }
                 if (crash && why.isEmpty() && operation == QLatin1String("submit")) {
                     QString summary;
                     const QString afterRestart = checkRestart(appPath, oldBytes, summary);
@@ -524,6 +555,8 @@ private slots:
             qPrintable(
                 QStringLiteral("%1 of %2 injections missed").arg(missed.size()).arg(calls * 3)));
         QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+        if (operation == QLatin1String("import"))
+            QCOMPARE(partialImports_, 0);
         if (operation == QLatin1String("submit")) {
             QVERIFY2(interruptedSubmissions_ > 0, "no crash left the records in both places");
             QVERIFY(answeredNo_);

@@ -3,6 +3,7 @@
 // its system calls from those of loading the program and opening the store.
 //
 //   tool_store FOLDER append              appends record(count + 1)
+//   tool_store FOLDER append-all N        appends record(count + 1) to record(count + N) at once
 //   tool_store FOLDER count               prints the number of records
 //   tool_store FOLDER write N             writes record(N) as record N
 //   tool_store FOLDER delete K            deletes record K
@@ -90,6 +91,18 @@ int main(int argc, char** argv) {
         status = store.count(stored);
         if (status)
             status = store.write(stored + 1, StoreTestRecords::record(stored + 1));
+    } else if (operation == "append-all") {
+        status = store.count(stored);
+        int appended = 0;
+        if (status)
+            status = store.appendAll(
+                [&](const RecordStore::RecordSink& sink) {
+                    FileStatus written = FileStatus::success();
+                    for (int n = stored + 1; written && n <= stored + number; ++n)
+                        written = sink(StoreTestRecords::record(n));
+                    return written;
+                },
+                appended);
     } else if (operation == "count") {
         status = store.count(stored);
         if (status)

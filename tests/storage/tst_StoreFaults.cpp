@@ -194,6 +194,10 @@ class tst_StoreFaults : public QObject {
         if (!deletesOnly) {
             list.append({"append", {{1, 2, 3}, {1, 2, 3, 4}, {"append"}}});
             list.append({"append past a gap", {{1, 2}, {1, 2, 0, 0, 5}, {"write", "5"}}});
+            list.append(
+                {"append three at once", {{1, 2, 3}, {1, 2, 3, 4, 5, 6}, {"append-all", "3"}}});
+            list.append(
+                {"append three at once to an empty file", {{}, {1, 2, 3}, {"append-all", "3"}}});
         }
         return list;
     }
@@ -229,7 +233,8 @@ private slots:
         const Scenario scenario{before, after, arguments};
         const QByteArray oldBytes = recordsBytes(before);
         const QByteArray newBytes = recordsBytes(after);
-        const bool isDelete = arguments.first() == "delete";
+        // Operations that put a new file in place of the data file with one rename.
+        const bool isDelete = arguments.first() == "delete" || arguments.first() == "append-all";
 
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
@@ -253,7 +258,8 @@ private slots:
                                                                   "failure")
                                                        .arg(injection)
                                                        .arg(exitCode)));
-                QVERIFY2(!QFile::exists(folder.filePath("Korvanel.tmp")),
+                QVERIFY2(!QFile::exists(folder.filePath("Korvanel.tmp")) &&
+                             !QFile::exists(folder.filePath("Korvanel.imp")),
                          qPrintable("temporary file left after " + injection));
                 // Before the rename the old file is untouched; after it, the new one is whole.
                 const QByteArray expected = renamed ? newBytes : oldBytes;
@@ -335,7 +341,8 @@ private slots:
 
             RecordStore store(folder.path());
             QVERIFY(store.open());
-            QVERIFY2(!QFile::exists(folder.filePath("Korvanel.tmp")),
+            QVERIFY2(!QFile::exists(folder.filePath("Korvanel.tmp")) &&
+                         !QFile::exists(folder.filePath("Korvanel.imp")),
                      qPrintable("temporary file left after crash at " + injection));
             const QByteArray bytes = readFile(folder.filePath("Korvanel.dat"));
             QVERIFY2(
@@ -346,7 +353,7 @@ private slots:
         }
         // The crashes fell on both sides of the moment the operation takes effect.
         QVERIFY(oldSeen > 0);
-        QVERIFY(newSeen > 0 || arguments.first() != "delete");
+        QVERIFY(newSeen > 0 || arguments.first() == "append" || arguments.first() == "write");
     }
 
     // An export (the new-file replace) failed or crashed at each of its calls: the operator's

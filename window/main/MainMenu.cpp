@@ -18,6 +18,8 @@ MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     checkAllRecords_ = records->addAction(QStringLiteral("&Check All Records..."));
     checkAllRecords_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     records->addSeparator();
+    importRecords_ = records->addAction(QStringLiteral("&Import Records..."));
+    importRecords_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     exportRecords_ = records->addAction(QStringLiteral("&Export Records to CSV..."));
     QMenu* submissions = bar_->addMenu(QStringLiteral("&Submissions"));
     submissionHistory_ = submissions->addAction(QStringLiteral("Submission &History..."));
@@ -38,11 +40,12 @@ void MainMenu::followNavigation() {
     const bool canMove = navigationButton_.isEnabled();
     findRecord_->setEnabled(canMove);
     checkAllRecords_->setEnabled(canMove);
+    importRecords_->setEnabled(canMove);
 }
 
 bool MainMenu::isMenuShortcut(QEvent* event) const {
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (QAction* action : {findRecord_, checkAllRecords_, operatorsGuide_}) {
+    for (QAction* action : {findRecord_, checkAllRecords_, importRecords_, operatorsGuide_}) {
         if (action->isEnabled() && action->shortcut() == pressed)
             return true;
     }

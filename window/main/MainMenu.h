@@ -18,6 +18,7 @@ public:
     QMenuBar* bar() const { return bar_; }
     QAction* findRecord() const { return findRecord_; }
     QAction* checkAllRecords() const { return checkAllRecords_; }
+    QAction* importRecords() const { return importRecords_; }
     QAction* exportRecords() const { return exportRecords_; }
     QAction* submissionHistory() const { return submissionHistory_; }
     QAction* operatorsGuide() const { return operatorsGuide_; }
@@ -34,6 +35,7 @@ private:
     QMenuBar* bar_ = nullptr;
     QAction* findRecord_ = nullptr;
     QAction* checkAllRecords_ = nullptr;
+    QAction* importRecords_ = nullptr;
     QAction* exportRecords_ = nullptr;
     QAction* submissionHistory_ = nullptr;
     QAction* operatorsGuide_ = nullptr;

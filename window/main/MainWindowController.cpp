@@ -22,6 +22,7 @@
 #include "window/main/SubmissionCommand.h"
 #include "window/main/frmKorvanel.h"
 #include "window/provider/ProviderCodeCheck.h"
+#include "window/records/ImportRecordsCommand.h"
 #include "window/records/RecordMenuCommands.h"
 #include "window/services/MessageService.h"
 #include "window/widgets/MaskedEdit.h"
@@ -128,6 +129,12 @@ void MainWindowController::buildRecordsMenu() {
     connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openCheckAllRecords);
     connect(recordMenu_, &RecordMenuCommands::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+    importRecords_ = new ImportRecordsCommand(window_, state_, *store_, *commands_, *duplicates_,
+                                              window_.clock(), submitFolder, this);
+    connect(menu_->importRecords(), &QAction::triggered, importRecords_,
+            &ImportRecordsCommand::openImportRecords);
+    connect(importRecords_, &ImportRecordsCommand::fileFailed, this,
             &MainWindowController::reportFileFailure);
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);

@@ -14,6 +14,7 @@ class DeleteRecovery;
 class DuplicateIndex;
 class DuplicateWarning;
 class MainMenu;
+class ImportRecordsCommand;
 class RecordMenuCommands;
 class FieldRules;
 class HelpCommands;
@@ -58,6 +59,7 @@ public:
     SubmissionCommand& submission() { return *submission_; }
     MainMenu& menu() { return *menu_; }
     SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
+    ImportRecordsCommand& importRecords() { return *importRecords_; }
     HelpCommands& help() { return *help_; }
 
     // Shows one message naming the file and the system's reason.
@@ -96,6 +98,7 @@ private:
     std::unique_ptr<DuplicateIndex> duplicates_;
     MainMenu* menu_ = nullptr;
     RecordMenuCommands* recordMenu_ = nullptr;
+    ImportRecordsCommand* importRecords_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
     HelpCommands* help_ = nullptr;

@@ -1,4 +1,22 @@
+#include "storage/SafeFile.h"
 #include "window/MenuWindowTests.h"
+#include "window/records/ImportRecordsCommand.h"
+#include "window/records/ImportRecordsDialog.h"
+#include "window/services/OpenFilePrompt.h"
+
+#include <QDialogButtonBox>
+#include <QTreeWidget>
+
+// Answers the file chooser with a path and keeps what it was asked.
+class ScriptedOpenPrompt : public OpenFilePrompt {
+public:
+    QString ask(const QString& title, const QString& startFolder) override {
+        asked << title + " " + startFolder;
+        return answer;
+    }
+    QString answer;
+    QStringList asked;
+};
 
 // The menu bar over the main window, the dialogs of the Records menu (Find Record, Check All
 // Records) and the warning after a new record that repeats another result, on a real program
@@ -37,11 +55,12 @@ private slots:
                                                          item->isEnabled() ? "on" : "off"));
             }
         }
-        QCOMPARE(items, (QStringList{"&Records", "  &Find Record... Ctrl+F on",
-                                     "  &Check All Records... Ctrl+K on", "-",
-                                     "  &Export Records to CSV...  on", "&Submissions",
-                                     "  Submission &History...  on", "&Help",
-                                     "  &Operator's Guide F1 on", "  &About Korvanel  on"}));
+        QCOMPARE(items,
+                 (QStringList{"&Records", "  &Find Record... Ctrl+F on",
+                              "  &Check All Records... Ctrl+K on", "-",
+                              "  &Import Records... Ctrl+I on", "  &Export Records to CSV...  on",
+                              "&Submissions", "  Submission &History...  on", "&Help",
+                              "  &Operator's Guide F1 on", "  &About Korvanel  on"}));
     }
 
     // While a new record is entered (Previous and Next off) nothing may move to another record.
@@ -52,6 +71,7 @@ private slots:
         fixture.form().cmdNew->click();
         QVERIFY(!menu.findRecord()->isEnabled());
         QVERIFY(!menu.checkAllRecords()->isEnabled());
+        QVERIFY(!menu.importRecords()->isEnabled());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(!fixture.window().findChild<FindRecordDialog*>());
         fixture.form().cmdDelete->click(); // Cancel
@@ -324,6 +344,62 @@ private slots:
         c.cmdExit->click();
         QCOMPARE(warnings(), QStringList{});
         QCOMPARE(fixture.exitCode, std::optional<int>(0));
+    }
+
+    // Import Records: a file with a bad date imports nothing and names it; the mended file
+    // appends every row, and the window saves the record shown, then shows the first imported.
+    void importRecords() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedOpenPrompt prompt;
+        fixture.controller().importRecords().setOpenFilePrompt(prompt);
+        QTemporaryDir in;
+        prompt.answer = in.filePath("from the fair.csv");
+        QList<ResultRecord> rows = {patient("Adams", "Bo", "01022020", "11302026"),
+                                    patient("Baker", "Cy", "02302020", "11302026")};
+        QVERIFY(SafeFile::writeNewFile(prompt.answer, RecordsCsv::document(rows)));
+        const QByteArray before = fixture.readFile("AppData/Korvanel.dat");
+
+        fixture.controller().menu().importRecords()->trigger();
+        QCOMPARE(prompt.asked, QStringList{"Choose a File to Import " +
+                                           SubmissionHistoryCommands::documentsFolder()});
+        auto* dialog = fixture.window().findChild<ImportRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(dialog->windowTitle(), QString("Import Records"));
+        QVERIFY(dialog->summary()->text().contains("1 problem: nothing can be imported"));
+        QCOMPARE(dialog->list()->topLevelItemCount(), 1);
+        QStringList texts;
+        for (int column = 0; column < 4; ++column)
+            texts << dialog->list()->topLevelItem(0)->text(column);
+        QCOMPARE(texts, (QStringList{"3", "Date of Birth", "02/30/2020",
+                                     "Date of Birth Taken is not valid or is incomplete. Enter "
+                                     "MM/DD/YYYY (4 digit year required)."}));
+        QVERIFY(!dialog->importButton());
+        QCOMPARE(dialog->buttons()->buttons().size(), 1);
+        dialog->buttons()->button(QDialogButtonBox::Close)->click();
+        QTRY_VERIFY(!fixture.window().findChild<ImportRecordsDialog*>());
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), before);
+
+        rows[1].set(ResultRecord::DateOfBirth, QStringLiteral("02202020"));
+        QVERIFY(SafeFile::replaceContent(prompt.answer, RecordsCsv::document(rows)));
+        fixture.form().txtFirstName->setText("Changed");
+        fixture.controller().menu().importRecords()->trigger();
+        dialog = fixture.window().findChild<ImportRecordsDialog*>();
+        QVERIFY(dialog && dialog->importButton());
+        QVERIFY2(dialog->summary()->text().contains("2 records: 0 incomplete, 0 possible "
+                                                    "duplicates."),
+                 qPrintable(dialog->summary()->text()));
+        dialog->importButton()->click();
+        QTRY_VERIFY(!fixture.window().findChild<ImportRecordsDialog*>());
+        QCOMPARE(titlePosition(fixture), QString("(Record 5 of 6)"));
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Adams"));
+        const QList<ResultRecord> stored = fixture.storedRecords();
+        QCOMPARE(stored.size(), 6);
+        QCOMPARE(stored.at(0).trimmed(ResultRecord::FirstName), QString("Changed"));
+        QCOMPARE(stored.at(4).encode(), rows.at(0).encode());
+        QCOMPARE(stored.at(5).encode(), rows.at(1).encode());
+        QVERIFY(fixture.messages.messages.isEmpty());
     }
 };
 

@@ -1,0 +1,81 @@
+#include "window/records/ImportRecordsCommand.h"
+
+#include "storage/RecordStore.h"
+#include "storage/SafeFile.h"
+#include "storage/StoredRecords.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/RecordsImport.h"
+#include "window/history/SubmissionHistoryCommands.h"
+#include "window/main/MainWindowState.h"
+#include "window/main/RecordCommands.h"
+#include "window/records/ImportRecordsDialog.h"
+#include "window/services/Clock.h"
+#include "window/services/OpenFilePrompt.h"
+#include "window/widgets/ModalDialog.h"
+
+#include <QFileInfo>
+#include <QWidget>
+
+ImportRecordsCommand::ImportRecordsCommand(QWidget& window, MainWindowState& state,
+                                           RecordStore& store, RecordCommands& commands,
+                                           DuplicateIndex& index, Clock& clock,
+                                           QString submitFolder, QObject* parent)
+    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
+      index_(index), clock_(clock), submitFolder_(std::move(submitFolder)),
+      qtPrompt_(std::make_unique<QtOpenFilePrompt>(&window)), prompt_(qtPrompt_.get()) {}
+
+ImportRecordsCommand::~ImportRecordsCommand() = default;
+
+void ImportRecordsCommand::openImportRecords() {
+    if (state_.EditMode == Editing::NewRecord)
+        return;
+    const QString path = prompt_->ask(QStringLiteral("Choose a File to Import"),
+                                      SubmissionHistoryCommands::documentsFolder());
+    if (path.isEmpty())
+        return;
+    QList<ResultRecord> stored;
+    FileStatus status = StoredRecords::readAll(store_, stored);
+    if (status) {
+        index_.setStoredRecords(stored);
+        status = index_.bringUpToDate(store_, submitFolder_);
+    }
+    if (!status) {
+        emit fileFailed(status);
+        return;
+    }
+    // A folder or file in Submit that could not be read is told; the records are compared with
+    // every one that could.
+    if (!index_.unreadableFiles().isEmpty())
+        emit fileFailed(index_.unreadableFiles().first());
+    ImportContext context;
+    context.providerCode = state_.CurrentProviderCode;
+    context.today = clock_.now().date();
+    context.storedKeys = ImportContext::keysOf(stored);
+    context.sent = &index_;
+    const ImportReport report = RecordsImport::checkFile(path, context);
+
+    auto* dialog = new ImportRecordsDialog(SafeFile::displayName(QFileInfo(path).fileName()),
+                                           report, &window_);
+    connect(dialog, &ImportRecordsDialog::importChosen, this,
+            [this, path, report] { importChecked(path, report); });
+    showModalDialog(dialog, window_);
+}
+
+void ImportRecordsCommand::importChecked(const QString& path, const ImportReport& report) {
+    // Checked again against what is stored and sent now, while the records are written.
+    ImportContext context;
+    context.providerCode = state_.CurrentProviderCode;
+    context.today = clock_.now().date();
+    context.sent = &index_;
+    int first = 0;
+    int appended = 0;
+    const FileStatus status =
+        RecordsImport::importFile(path, report, context, store_, first, appended);
+    int count = 0;
+    if (store_.isOpen() && store_.count(count))
+        state_.RecordCount = count;
+    if (!status)
+        emit fileFailed(status);
+    if (appended > 0)
+        commands_.goToRecord(first);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class DuplicateIndex;
+class OpenFilePrompt;
+class RecordCommands;
+class RecordStore;
+class QWidget;
+struct ImportReport;
+struct MainWindowState;
+
+// Records > Import Records: asks for a file ("Choose a File to Import"), checks it against the
+// stored records and the records already sent, and shows the outcome in "Import Records". On
+// Import every record is appended, or none, and the first one imported is shown through
+// RecordCommands::goToRecord (the record shown is saved first, as every move saves it). Off
+// while a new record is entered, as the other Records entries are. A file that cannot be read
+// or written is reported through fileFailed.
+class ImportRecordsCommand : public QObject {
+    Q_OBJECT
+public:
+    ImportRecordsCommand(QWidget& window, MainWindowState& state, RecordStore& store,
+                         RecordCommands& commands, DuplicateIndex& index, Clock& clock,
+                         QString submitFolder, QObject* parent = nullptr);
+    ~ImportRecordsCommand() override;
+
+    void openImportRecords();
+    // Tests answer the file chooser from a script.
+    void setOpenFilePrompt(OpenFilePrompt& prompt) { prompt_ = &prompt; }
+
+signals:
+    void fileFailed(const FileStatus& status);
+
+private:
+    void importChecked(const QString& path, const ImportReport& report);
+
+    QWidget& window_;
+    MainWindowState& state_;
+    RecordStore& store_;
+    RecordCommands& commands_;
+    DuplicateIndex& index_;
+    Clock& clock_;
+    QString submitFolder_;
+    std::unique_ptr<OpenFilePrompt> qtPrompt_;
+    OpenFilePrompt* prompt_ = nullptr;
+};
