@@ -33,6 +33,15 @@ QString listText(const QStringList& entries, const QString& code,
     return QString();
 }
 
+// A control character (a line break, a NUL) becomes a blank.
+QString withControlsBlanked(QString text) {
+    for (QChar& ch : text) {
+        if (RecordText::isControl(ch))
+            ch = QLatin1Char(' ');
+    }
+    return text;
+}
+
 } // namespace
 
 QStringList RecordsCsv::header() {
@@ -121,16 +130,24 @@ QString RecordsCsv::field(const QString& value) {
 }
 
 QByteArray RecordsCsv::document(const QList<ResultRecord>& records) {
+    QList<QStringList> rows;
+    rows.reserve(records.size());
+    for (const ResultRecord& record : records)
+        rows.append(values(record));
+    return document(header(), rows);
+}
+
+QByteArray RecordsCsv::document(const QStringList& header, const QList<QStringList>& rows) {
     auto line = [](const QStringList& values) {
         QStringList fields;
         fields.reserve(values.size());
         for (const QString& value : values)
-            fields.append(field(value));
+            fields.append(field(withControlsBlanked(value).trimmed()));
         return fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     };
-    QString text = line(header());
-    for (const ResultRecord& record : records)
-        text += line(values(record));
+    QString text = line(header);
+    for (const QStringList& row : rows)
+        text += line(row);
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 

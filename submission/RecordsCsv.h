@@ -26,6 +26,9 @@ QString field(const QString& value);
 
 // The whole file.
 QByteArray document(const QList<ResultRecord>& records);
+// A file of other rows (a list as a window shows it), written the same way: every value's
+// control characters blanked and trimmed, then protected and quoted by field().
+QByteArray document(const QStringList& header, const QList<QStringList>& rows);
 
 // The names offered in the save dialog: Korvanel_Records_20261206.csv for the data file, and the
 // submission file's name with .csv in place of .txt.
