@@ -1,12 +1,12 @@
 #include "storage/AppPaths.h"
 #include "storage/InstanceLock.h"
-#include "window/Clock.h"
-#include "window/InstanceLockPrompt.h"
-#include "window/MainWindowController.h"
-#include "window/MessageService.h"
-#include "window/ProviderCodeCheck.h"
-#include "window/QtPrinter.h"
-#include "window/frmKorvanel.h"
+#include "window/main/InstanceLockPrompt.h"
+#include "window/main/MainWindowController.h"
+#include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
+#include "window/services/Clock.h"
+#include "window/services/MessageService.h"
+#include "window/services/QtPrinter.h"
 
 #include <QApplication>
 

@@ -3,8 +3,8 @@
 #include "BenchSupport.h"
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
-#include "window/MessageService.h"
-#include "window/ProviderCodeCheck.h"
+#include "window/provider/ProviderCodeCheck.h"
+#include "window/services/MessageService.h"
 
 #include <QStringList>
 

@@ -9,13 +9,13 @@
 #include "BenchServices.h"
 #include "BenchSupport.h"
 #include "storage/SafeFile.h"
-#include "window/Clock.h"
-#include "window/MainMenu.h"
-#include "window/MainWindowController.h"
-#include "window/MessageService.h"
-#include "window/ProviderCodeCheck.h"
-#include "window/SubmissionHistoryDialog.h"
-#include "window/frmKorvanel.h"
+#include "window/history/SubmissionHistoryDialog.h"
+#include "window/main/MainMenu.h"
+#include "window/main/MainWindowController.h"
+#include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
+#include "window/services/Clock.h"
+#include "window/services/MessageService.h"
 
 #include <QAction>
 #include <QApplication>

@@ -10,14 +10,14 @@
 #include "storage/RecordStore.h"
 #include "storage/StoredRecords.h"
 #include "ui_frmKorvanel.h"
-#include "window/Clock.h"
-#include "window/FindRecordDialog.h"
-#include "window/MainMenu.h"
-#include "window/MainWindowController.h"
-#include "window/MaskedEdit.h"
-#include "window/MessageService.h"
-#include "window/ProviderCodeCheck.h"
-#include "window/frmKorvanel.h"
+#include "window/main/MainMenu.h"
+#include "window/main/MainWindowController.h"
+#include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
+#include "window/records/FindRecordDialog.h"
+#include "window/services/Clock.h"
+#include "window/services/MessageService.h"
+#include "window/widgets/MaskedEdit.h"
 
 #include <QAction>
 #include <QApplication>

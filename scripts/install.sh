@@ -75,7 +75,7 @@ chmod 700 "$PREFIX"
 # Replaced by a new file rather than rewritten in place, so a copy still running is unharmed.
 install -m 700 "$exe" "$PREFIX/korvanel.new"
 mv -f "$PREFIX/korvanel.new" "$PREFIX/korvanel"
-install -m 600 "$KORVANEL_ROOT/window/icons/korvanel32.png" "$PREFIX/korvanel.png"
+install -m 600 "$KORVANEL_ROOT/window/main/icons/korvanel32.png" "$PREFIX/korvanel.png"
 
 mkdir -p "$APPLICATIONS"
 entry=$APPLICATIONS/korvanel.desktop

@@ -19,7 +19,7 @@ step "install into the default folder of the home"
 install_into_home
 [ -x "$prefix/korvanel" ] || fail "no program in $prefix"
 cmp -s "$prefix/korvanel" "$EXE" || fail "the installed program differs from the built one"
-cmp -s "$prefix/korvanel.png" "$KORVANEL_SOURCE_DIR/window/icons/korvanel32.png" ||
+cmp -s "$prefix/korvanel.png" "$KORVANEL_SOURCE_DIR/window/main/icons/korvanel32.png" ||
     fail "the icon was not installed"
 [ "$(stat -c %a "$prefix")" = 700 ] || fail "$prefix is not owner-only"
 [ "$(stat -c %a "$prefix/korvanel")" = 700 ] || fail "the program's mode is $(stat -c %a "$prefix/korvanel")"

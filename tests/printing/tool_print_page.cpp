@@ -6,7 +6,7 @@
 #include "printing/PrintedPage.h"
 #include "printing/SubmissionReceipt.h"
 #include "support/TestRecords.h"
-#include "window/QtPrinter.h"
+#include "window/services/QtPrinter.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -6,7 +6,7 @@
 // Prints STARTUP-NS and PAINTED-NS (from KORVANEL_BENCH_T0, ns of CLOCK_REALTIME), VMHWM-KB.
 #include "support/ProcessFigures.h"
 #include "ui_frmKorvanel.h"
-#include "window/WindowLook.h"
+#include "window/widgets/WindowLook.h"
 
 #include <QApplication>
 #include <QWidget>

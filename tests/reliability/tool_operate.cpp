@@ -38,10 +38,10 @@
 // The operation is framed for strace by writes of KORVANEL-OPERATION-BEGIN and -END to stderr.
 #include "support/MainWindowFixture.h"
 #include "support/ProcessFigures.h"
-#include "window/MainWindowController.h"
-#include "window/QtPrinter.h"
-#include "window/RecordCommands.h"
-#include "window/frmKorvanel.h"
+#include "window/main/MainWindowController.h"
+#include "window/main/RecordCommands.h"
+#include "window/main/frmKorvanel.h"
+#include "window/services/QtPrinter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

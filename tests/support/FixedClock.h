@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Clock.h"
+#include "window/services/Clock.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
-#include "window/MainWindowController.h"
-#include "window/frmKorvanel.h"
+#include "window/main/MainWindowController.h"
+#include "window/main/frmKorvanel.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
 #include "ui_frmKorvanel.h"
-#include "window/MainWindowState.h"
-#include "window/ProviderCodeCheck.h"
+#include "window/main/MainWindowState.h"
+#include "window/provider/ProviderCodeCheck.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/MessageService.h"
+#include "window/services/MessageService.h"
 
 #include <QList>
 #include <QQueue>

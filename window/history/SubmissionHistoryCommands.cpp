@@ -1,0 +1,120 @@
+#include "window/history/SubmissionHistoryCommands.h"
+
+#include "printing/Printer.h"
+#include "printing/SubmissionReceipt.h"
+#include "storage/AppPaths.h"
+#include "storage/RecordStore.h"
+#include "storage/SafeFile.h"
+#include "storage/StoredRecords.h"
+#include "submission/RecordsCsv.h"
+#include "submission/SubmissionHistory.h"
+#include "window/history/SubmissionHistoryDialog.h"
+#include "window/services/Clock.h"
+#include "window/services/MessageService.h"
+#include "window/services/SaveFilePrompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QWidget>
+
+SubmissionHistoryCommands::SubmissionHistoryCommands(QWidget& window, QString appPath,
+                                                     RecordStore& store, MessageService& messages,
+                                                     Clock& clock, Printer& printer,
+                                                     QObject* parent)
+    : QObject(parent), window_(window), appPath_(std::move(appPath)), store_(store),
+      messages_(messages), clock_(clock), printer_(printer),
+      qtSavePrompt_(std::make_unique<QtSaveFilePrompt>(&window)), savePrompt_(qtSavePrompt_.get()) {
+}
+
+SubmissionHistoryCommands::~SubmissionHistoryCommands() = default;
+
+QString SubmissionHistoryCommands::documentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void SubmissionHistoryCommands::openSubmissionHistory() {
+    SubmissionHistory history;
+    if (FileStatus status = history.load(AppPaths{appPath_}.submit()); !status) {
+        emit fileFailed(status);
+        return;
+    }
+    // The newest file is the one shown first; it is read before the window is made, and a
+    // failure is reported once the window is open.
+    const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
+    auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    connect(dialog, &SubmissionHistoryDialog::printListRequested, this,
+            [this, dialog](int file) { printList(*dialog, file); });
+    connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
+            [this, dialog](int file) { exportSubmissionFile(*dialog, file); });
+    connect(dialog, &SubmissionHistoryDialog::readFailed, this,
+            &SubmissionHistoryCommands::fileFailed);
+    // Closed, the main window takes the keyboard again, with or without a window manager.
+    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
+    dialog->show();
+    if (!newest)
+        emit fileFailed(newest);
+}
+
+void SubmissionHistoryCommands::exportRecords() {
+    QList<ResultRecord> records;
+    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
+        emit fileFailed(status);
+        return;
+    }
+    exportToCsv(records, RecordsCsv::recordsFileName(clock_.now().date()));
+}
+
+void SubmissionHistoryCommands::exportSubmissionFile(const SubmissionHistoryDialog& dialog,
+                                                     int file) {
+    const SubmissionFile& chosen = dialog.history().files().at(file);
+    exportToCsv(chosen.records(), RecordsCsv::submissionFileName(chosen.fileName));
+}
+
+void SubmissionHistoryCommands::exportToCsv(const QList<ResultRecord>& records,
+                                            const QString& suggestedName) {
+    const QString path = savePrompt_->ask(QStringLiteral("Export to CSV"),
+                                          documentsFolder() + QDir::separator() + suggestedName);
+    if (path.isEmpty())
+        return;
+    // The program's own folders are never written to, whatever name or link leads there: a
+    // spreadsheet file over the data file would destroy the records.
+    const AppPaths paths{appPath_};
+    bool ownFolder = false;
+    FileStatus status = SafeFile::liesWithin(path, {paths.appData(), paths.submit()}, ownFolder);
+    if (status && ownFolder) {
+        messages_.show(QStringLiteral("The file was not written:\r\n%1\r\n\r\nIt would lie among "
+                                      "the program's own files (the AppData or Submit folder). "
+                                      "Please choose another folder, such as Documents.")
+                           .arg(QDir::toNativeSeparators(path)),
+                       QStringLiteral("Export to CSV"), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
+    // Written whole into a new file of the program's own (0600) and renamed into place: a
+    // failure never leaves part of a file under the name chosen, nor touches any other file.
+    if (status)
+        status = SafeFile::replaceWithNewFile(path, RecordsCsv::document(records));
+    if (!status)
+        emit fileFailed(status);
+}
+
+void SubmissionHistoryCommands::printList(const SubmissionHistoryDialog& dialog, int file) {
+    const SubmissionFile& chosen = dialog.history().files().at(file);
+    const QDateTime now = clock_.now();
+    const QStringList lines = SubmissionReceipt::lines(
+        chosen.fileName, QDateTime(chosen.name.date, chosen.name.time), chosen.records(), now);
+    const PrintOutcome outcome =
+        printer_.printPage(lines, AppPaths{appPath_}.printedList(chosen.fileName, now));
+    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
+        messages_.show(QStringLiteral("The list was not printed: %1\r\nIt was written to this "
+                                      "file, which can be printed elsewhere:\r\n%2")
+                           .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
+                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
+    } else if (outcome.kind() == PrintOutcome::Failed) {
+        messages_.show(QStringLiteral("The list could not be printed:\r\n%1").arg(outcome.reason()),
+                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
+    }
+}

@@ -1,0 +1,48 @@
+#include "window/main/DuplicateWarning.h"
+
+#include "submission/DuplicateIndex.h"
+#include "window/services/MessageService.h"
+
+#include <QDir>
+
+DuplicateWarning::DuplicateWarning(MessageService& messages, DuplicateIndex& index,
+                                   const RecordStore& store, QString submitFolder, QObject* parent)
+    : QObject(parent), messages_(messages), index_(index), store_(store),
+      submitFolder_(std::move(submitFolder)) {}
+
+void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& record) {
+    // The record is saved whatever becomes of the check, and the check compares it with every
+    // record that can be read. What it could not compare is told after the save: the data file
+    // every time, a file in Submit once a run.
+    const FileStatus stored = index_.bringUpToDate(store_, submitFolder_);
+    QList<FileStatus> unreadable;
+    for (const FileStatus& file : index_.unreadableFiles()) {
+        if (!told_.contains(file.path())) {
+            told_.insert(file.path());
+            unreadable.append(file);
+        }
+    }
+    QStringList damaged;
+    for (const QString& file : index_.damagedFiles()) {
+        if (!told_.contains(file)) {
+            told_.insert(file);
+            damaged.append(file);
+        }
+    }
+    QStringList lines;
+    if (!stored)
+        lines << QStringLiteral("The records of the data file could not be read and were not "
+                                "checked:")
+              << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(stored.path()),
+                                               stored.reason());
+    lines += DuplicateIndex::notCheckedLines(unreadable, damaged);
+    if (!lines.isEmpty())
+        messages_.show(QStringLiteral("The record was saved, but it could not be compared with "
+                                      "every other record for possible duplicates.\r\n\r\n") +
+                           lines.join(QStringLiteral("\r\n")),
+                       QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+    if (const auto match = index_.find(record, recordNumber))
+        messages_.show(DuplicateIndex::possibleDuplicateMessage(*match),
+                       QLatin1String(PossibleDuplicateTitle), MessageButtons::Ok,
+                       MessageIcon::Warning);
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "window/main/MainWindowState.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class AfterFirstPaint;
+class Clock;
+class DeleteRecovery;
+class DuplicateIndex;
+class DuplicateWarning;
+class MainMenu;
+class RecordMenuCommands;
+class FieldRules;
+class HelpCommands;
+class MessageService;
+class Printer;
+class ProviderCodeCheck;
+class ProviderCodePrompt;
+class RecordCommands;
+class RecordPresenter;
+class RecordStore;
+class SubmissionCommand;
+class SubmissionHistoryCommands;
+class frmKorvanel;
+namespace Ui {
+class frmKorvanel;
+}
+
+// The platform services the main window works through; tests give scripted ones.
+// Message boxes and the clock come with the window itself.
+struct MainWindowServices {
+    Printer& printer;
+    ProviderCodePrompt& providerCodePrompt;
+};
+
+// Gives the main window its behaviour: owns the run's state and the data file, runs start-up,
+// and connects the controls to the display, the field rules and the record commands. Its
+// creator owns it and keeps the window alive longer.
+class MainWindowController : public QObject {
+    Q_OBJECT
+public:
+    MainWindowController(frmKorvanel& window, const QString& appPath, MainWindowServices services);
+    ~MainWindowController() override;
+
+    // Start-up from the folders to the focus. False when the program must end: the operator
+    // has then been told why, and finished() tells the exit status.
+    bool StartUp();
+
+    MainWindowState& state() { return state_; }
+    RecordStore& store() { return *store_; }
+    RecordPresenter& presenter() { return *presenter_; }
+    RecordCommands& commands() { return *commands_; }
+    SubmissionCommand& submission() { return *submission_; }
+    MainMenu& menu() { return *menu_; }
+    SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
+    HelpCommands& help() { return *help_; }
+
+    // Shows one message naming the file and the system's reason.
+    void reportFileFailure(const FileStatus& status);
+    void runProviderCodeCheck();
+    // True until the city list read at start-up is in cboCity (it is filled once the window is
+    // first drawn, or when the operator first reaches for the list).
+    bool cityListPending() const;
+
+signals:
+    // The program must end now, with this exit status.
+    void finished(int exitCode);
+
+private:
+    bool failStartUp(const FileStatus& status);
+    void keepTypedListText();
+    void centreWindow();
+    void fillFixedLists();
+    void buildRecordsMenu();
+    void buildHelpMenu();
+    FileStatus loadPhysicians();
+    FileStatus loadCities();
+    void fillCities(const QByteArray& cityFile);
+
+    frmKorvanel& window_;
+    Ui::frmKorvanel& controls_;
+    MainWindowServices services_;
+    MainWindowState state_;
+    std::unique_ptr<RecordStore> store_;
+    std::unique_ptr<RecordPresenter> presenter_;
+    std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
+    std::unique_ptr<FieldRules> fieldRules_;
+    std::unique_ptr<DeleteRecovery> deleteRecovery_;
+    std::unique_ptr<SubmissionCommand> submission_;
+    std::unique_ptr<RecordCommands> commands_;
+    std::unique_ptr<DuplicateIndex> duplicates_;
+    MainMenu* menu_ = nullptr;
+    RecordMenuCommands* recordMenu_ = nullptr;
+    DuplicateWarning* duplicateWarning_ = nullptr;
+    SubmissionHistoryCommands* historyCommands_ = nullptr;
+    HelpCommands* help_ = nullptr;
+    QPointer<AfterFirstPaint> pendingCities_;
+};

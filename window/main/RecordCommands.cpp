@@ -1,0 +1,231 @@
+#include "window/main/RecordCommands.h"
+
+#include "printing/PrintedPage.h"
+#include "printing/Printer.h"
+#include "storage/AppPaths.h"
+#include "storage/RecordStore.h"
+#include "ui_frmKorvanel.h"
+#include "window/main/DeleteRecovery.h"
+#include "window/main/MainWindowState.h"
+#include "window/main/RecordNavigation.h"
+#include "window/main/RecordPresenter.h"
+#include "window/main/SubmissionCommand.h"
+#include "window/main/frmKorvanel.h"
+#include "window/services/Clock.h"
+#include "window/services/MessageService.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+
+RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
+                               RecordPresenter& presenter, Printer& printer,
+                               DeleteRecovery& deleteRecovery, SubmissionCommand& submission)
+    : window_(window), c_(window.form()), state_(state), store_(store), presenter_(presenter),
+      messages_(window.messages()), clock_(window.clock()), printer_(printer),
+      deleteRecovery_(deleteRecovery), submission_(submission) {
+    connect(c_.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
+    connect(c_.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
+    connect(c_.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
+    connect(c_.cmdPrevious, &QPushButton::clicked, this, &RecordCommands::cmdPrevious_Click);
+    connect(c_.cmdNext, &QPushButton::clicked, this, &RecordCommands::cmdNext_Click);
+    connect(c_.cmdExit, &QPushButton::clicked, this, &RecordCommands::cmdExit_Click);
+    connect(c_.cmdPrint, &QPushButton::clicked, this, &RecordCommands::cmdPrint_Click);
+    connect(c_.cmdWriteEFile, &QPushButton::clicked, this, &RecordCommands::cmdWriteEFile_Click);
+}
+
+// Nothing is saved over a record whose values the window did not read from it: after a delete
+// whose neighbour could not be read, that record is read again first.
+bool RecordCommands::saveOrReport() {
+    if (!showStoredRecordOrReport())
+        return false;
+    FileStatus status = presenter_.SaveCurrentRecord();
+    if (!status)
+        emit fileFailed(status);
+    return status.ok();
+}
+
+// No command runs while Create Electronic File goes through the records.
+bool RecordCommands::isCheckingRecords() const {
+    return submission_.isCheckingRecords();
+}
+
+bool RecordCommands::showOrReport(int record, int recordCount) {
+    FileStatus status = presenter_.showRecord(record, recordCount);
+    if (!status)
+        emit fileFailed(status);
+    return status.ok();
+}
+
+bool RecordCommands::showStoredRecordOrReport() {
+    return presenter_.recordShown() || showOrReport(state_.CurrentRecord, state_.RecordCount);
+}
+
+void RecordCommands::showNewRecordButtons() {
+    for (QPushButton* button :
+         {c_.cmdNew, c_.cmdPrevious, c_.cmdNext, c_.cmdPrint, c_.cmdWriteEFile})
+        button->setEnabled(false);
+    c_.cmdUpdate->setEnabled(true);
+    c_.cmdExit->setEnabled(true);
+    c_.cmdDelete->setText(QStringLiteral("Cancel"));
+}
+
+// Only reached once a new record has been saved or cancelled, which is when the button's first
+// caption "Delete Record" gives way to "Delete" for the rest of the run.
+void RecordCommands::showBrowsingButtons() {
+    for (QPushButton* button : {c_.cmdNew, c_.cmdPrevious, c_.cmdNext, c_.cmdPrint,
+                                c_.cmdWriteEFile, c_.cmdUpdate, c_.cmdExit})
+        button->setEnabled(true);
+    c_.cmdDelete->setText(QStringLiteral("Delete"));
+}
+
+void RecordCommands::cmdNew_Click() {
+    if (isCheckingRecords())
+        return;
+    if (!saveOrReport())
+        return;
+    // The record after the last is blank: RecordCount now counts it.
+    if (!showOrReport(state_.RecordCount + 1, state_.RecordCount + 1))
+        return;
+    state_.EditMode = Editing::NewRecord;
+    showNewRecordButtons();
+}
+
+void RecordCommands::cmdUpdate_Click() {
+    if (isCheckingRecords())
+        return;
+    if (!saveOrReport())
+        return;
+    if (state_.EditMode != Editing::NewRecord)
+        return;
+    // The new record is stored now, so the window leaves new-record mode even if showing it
+    // again fails: the window still holds exactly what was stored.
+    const ResultRecord saved = state_.RecordBuffer;
+    showOrReport(state_.CurrentRecord, state_.RecordCount);
+    showBrowsingButtons();
+    state_.EditMode = Editing::StoredRecord;
+    state_.FirstRecord = false;
+    emit newRecordSaved(state_.CurrentRecord, saved);
+}
+
+void RecordCommands::cmdDelete_Click() {
+    if (isCheckingRecords())
+        return;
+    if (state_.FirstRecord) {
+        emit finished(0);
+        return;
+    }
+    if (state_.EditMode == Editing::NewRecord) {
+        if (!showOrReport(state_.RecordCount - 1, state_.RecordCount - 1))
+            return;
+        showBrowsingButtons();
+        state_.EditMode = Editing::StoredRecord;
+        return;
+    }
+    // The operator confirms the delete of the record that is really under this number.
+    if (!showStoredRecordOrReport())
+        return;
+    const MessageAnswer answer = messages_.show(QStringLiteral("Delete this record?"),
+                                                QStringLiteral("Delete Record Confirmation"),
+                                                MessageButtons::YesNo, MessageIcon::None);
+    if (answer != MessageAnswer::Yes) {
+        presenter_.moveFocusTo(c_.mskDateTaken);
+        return;
+    }
+    int storedBefore = 0;
+    if (FileStatus counted = store_.count(storedBefore); !counted) {
+        emit fileFailed(counted);
+        return;
+    }
+    if (FileStatus status = store_.remove(state_.CurrentRecord); !status) {
+        if (!deleteRecovery_.afterFailedRemove(status, storedBefore))
+            return;
+    }
+    // The record is gone whatever follows: the window's position follows the file, and the
+    // values still shown are no record's until the one now under this number is read.
+    adjustPositionAfterDelete(state_.RecordCount, state_.CurrentRecord);
+    presenter_.forgetShownRecord();
+    if (FileStatus status = presenter_.ShowCurrentRecord(); !status)
+        deleteRecovery_.showUnreadableAfterDelete(state_.CurrentRecord, status);
+}
+
+void RecordCommands::cmdNext_Click() {
+    if (isCheckingRecords())
+        return;
+    if (state_.CurrentRecord == state_.RecordCount) {
+        messages_.beep();
+        messages_.show(QStringLiteral("End of file encountered!"), QStringLiteral("Last Record"),
+                       MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
+    showOrReport(state_.CurrentRecord + 1, state_.RecordCount);
+}
+
+void RecordCommands::cmdPrevious_Click() {
+    if (isCheckingRecords())
+        return;
+    if (state_.CurrentRecord == 1) {
+        messages_.beep();
+        messages_.show(QStringLiteral("Beginning of file encountered!"),
+                       QStringLiteral("First Record"), MessageButtons::Ok, MessageIcon::Warning);
+        return;
+    }
+    showOrReport(state_.CurrentRecord - 1, state_.RecordCount);
+}
+
+void RecordCommands::goToRecord(int record) {
+    if (isCheckingRecords() || state_.EditMode == Editing::NewRecord || record < 1)
+        return;
+    // A button takes the focus before its click, so the field's rule has run by then. A menu or
+    // a dialog takes no focus from the window: the rule runs here, at the choice, with its
+    // messages. A date rule sending the focus back to its box stops no button, nor this move.
+    window_.leaveFocusedField();
+    if (saveOrReport())
+        showOrReport(record, state_.RecordCount);
+}
+
+void RecordCommands::cmdExit_Click() {
+    if (isCheckingRecords())
+        return;
+    // With the data file closed after a failed delete, or a deleted record's values on display,
+    // there is nothing that could be saved: Exit still ends the program.
+    const bool nothingToSave = !store_.isOpen() || !presenter_.recordShown();
+    if (!nothingToSave && !saveOrReport())
+        return;
+    store_.close();
+    emit finished(0);
+}
+
+void RecordCommands::cmdPrint_Click() {
+    if (isCheckingRecords())
+        return;
+    if (!saveOrReport())
+        return;
+    const QDateTime now = clock_.now();
+    const QStringList lines = PrintedPage::lines(state_.RecordBuffer, c_.cboRaceCode->currentText(),
+                                                 c_.cboAncestry->currentText(),
+                                                 state_.CurrentRecord, state_.RecordCount, now);
+    const QString pdfPath = AppPaths{state_.AppPath}.printedPage(state_.CurrentRecord, now);
+    // The record is saved whatever becomes of the page. A page that could not be printed is
+    // written as a PDF where possible; either way the operator is told once, and the window
+    // carries on unchanged.
+    const PrintOutcome outcome = printer_.printPage(lines, pdfPath);
+    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
+        messages_.show(
+            QStringLiteral("The record was saved, but it was not printed: %1\r\nThe page was "
+                           "written to this file, which can be printed elsewhere:\r\n%2")
+                .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
+            QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
+    } else if (outcome.kind() == PrintOutcome::Failed) {
+        messages_.show(QStringLiteral("The record was saved, but it could not be printed:\r\n%1")
+                           .arg(outcome.reason()),
+                       QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
+    }
+}
+
+// The pass over the records is the submission's own.
+void RecordCommands::cmdWriteEFile_Click() {
+    if (isCheckingRecords())
+        return;
+    submission_.run();
+}

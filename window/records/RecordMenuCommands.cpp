@@ -1,0 +1,58 @@
+#include "window/records/RecordMenuCommands.h"
+
+#include "storage/RecordStore.h"
+#include "storage/StoredRecords.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/RecordsCheck.h"
+#include "window/main/MainWindowState.h"
+#include "window/main/RecordCommands.h"
+#include "window/records/CheckAllRecordsDialog.h"
+#include "window/records/FindRecordDialog.h"
+
+RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+                                       RecordCommands& commands, DuplicateIndex& index,
+                                       QString submitFolder, QObject* parent)
+    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
+      index_(index), submitFolder_(std::move(submitFolder)) {}
+
+void RecordMenuCommands::showDialog(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // Closed either way, the main window takes the keyboard again, with or without a window
+    // manager to hand it back.
+    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
+    dialog->show();
+}
+
+void RecordMenuCommands::openFindRecord() {
+    if (state_.EditMode == Editing::NewRecord)
+        return;
+    QList<ResultRecord> records;
+    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
+        emit fileFailed(status);
+        return;
+    }
+    auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
+    connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
+    showDialog(dialog);
+}
+
+void RecordMenuCommands::openCheckAllRecords() {
+    if (state_.EditMode == Editing::NewRecord)
+        return;
+    QList<ResultRecord> records;
+    FileStatus status = StoredRecords::readAll(store_, records);
+    if (status) {
+        index_.setStoredRecords(records);
+        status = index_.bringUpToDate(store_, submitFolder_);
+    }
+    if (!status) {
+        emit fileFailed(status);
+        return;
+    }
+    const RecordsCheckReport report =
+        RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
+    auto* dialog = new CheckAllRecordsDialog(report, &window_);
+    connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
+    showDialog(dialog);
+}
