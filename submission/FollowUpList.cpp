@@ -55,6 +55,13 @@ QStringList FollowUpRow::values() const {
     return {lastName, firstName, dateOfBirth, latestResult, nextTest, dueByText, status};
 }
 
+QStringList FollowUpRow::columnTitles() {
+    return {QStringLiteral("Last Name"),     QStringLiteral("First Name"),
+            QStringLiteral("Date of Birth"), QStringLiteral("Latest Result"),
+            QStringLiteral("Next Test"),     QStringLiteral("Due By"),
+            QStringLiteral("Status")};
+}
+
 FollowUpList::FollowUpList(const QDate& today) : today_(today) {}
 
 void FollowUpList::addStoredRecords(const QList<ResultRecord>& records) {
@@ -109,8 +116,13 @@ void FollowUpList::add(int source, int number, const QString& lastName, const QS
     candidate.source = source;
     candidate.number = number;
     candidate.order = order_++;
-    const QDate taken = takenDate(dateTaken, today_);
-    candidate.day = taken.isValid() ? int(taken.toJulianDay()) : 0;
+    // Records share few dates: each is checked once.
+    auto known = days_.constFind(dateTaken);
+    if (known == days_.cend()) {
+        const QDate taken = takenDate(dateTaken, today_);
+        known = days_.insert(dateTaken, taken.isValid() ? int(taken.toJulianDay()) : 0);
+    }
+    candidate.day = *known;
     candidate.rank = testType == QLatin1String("V") ? 1 : 0;
     const QString key = DuplicateRule::childKey(lastName, firstName, dateOfBirth);
     if (key.isEmpty()) {

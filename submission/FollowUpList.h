@@ -38,8 +38,9 @@ struct FollowUpRow {
     int recordNumber = 0;
 
     bool overdue() const { return !checkRecord && daysLeft < 0; }
-    // The columns as the window shows them and the CSV file holds them.
+    // The columns as the window shows them and the CSV file holds them, under columnTitles().
     QStringList values() const;
+    static QStringList columnTitles();
 };
 
 // The children whose latest result calls for another test, by the schedule of
@@ -111,6 +112,7 @@ private:
     QStringList fileNames_;
     QVector<RecordFile> files_;
     QHash<QString, Child> children_;
+    QHash<QString, int> days_;   // a date taken as its day; 0 when it is not a valid date
     QVector<Candidate> unnamed_; // records naming no child
     int order_ = 0;
     QList<FileStatus> unreadable_;

@@ -156,6 +156,11 @@ QString RecordsCsv::recordsFileName(const QDate& day) {
         .arg(QLocale::c().toString(day, QStringLiteral("yyyyMMdd")));
 }
 
+QString RecordsCsv::followUpFileName(const QDate& day) {
+    return QStringLiteral("Korvanel_FollowUp_%1.csv")
+        .arg(QLocale::c().toString(day, QStringLiteral("yyyyMMdd")));
+}
+
 QString RecordsCsv::submissionFileName(const QString& submissionFile) {
     QString name = submissionFile;
     if (name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))

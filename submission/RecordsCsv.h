@@ -34,5 +34,7 @@ QByteArray document(const QStringList& header, const QList<QStringList>& rows);
 // submission file's name with .csv in place of .txt.
 QString recordsFileName(const QDate& day);
 QString submissionFileName(const QString& submissionFile);
+// Korvanel_FollowUp_20261206.csv for the Follow-Up Due list.
+QString followUpFileName(const QDate& day);
 
 } // namespace RecordsCsv

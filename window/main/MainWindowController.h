@@ -16,6 +16,7 @@ class DuplicateWarning;
 class MainMenu;
 class RecordMenuCommands;
 class FieldRules;
+class FollowUpCommands;
 class HelpCommands;
 class MessageService;
 class Printer;
@@ -98,6 +99,7 @@ private:
     RecordMenuCommands* recordMenu_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
+    FollowUpCommands* followUp_ = nullptr;
     HelpCommands* help_ = nullptr;
     QPointer<AfterFirstPaint> pendingCities_;
 };
