@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
@@ -31,10 +30,19 @@ QDate takenDate(const QString& dateTaken, const QDate& today) {
                  dateTaken.mid(2, 2).toInt());
 }
 
-// Digits with at most one decimal point, as typed into the result box.
+// Digits with at most one decimal point, as typed into the result box ("12", "12.5", ".5").
 bool isNumber(const QString& text) {
-    static const QRegularExpression number(QStringLiteral("^(\\d+\\.?\\d*|\\.\\d+)$"));
-    return number.match(text).hasMatch();
+    int digits = 0;
+    int points = 0;
+    for (const QChar ch : text) {
+        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+            ++digits;
+        else if (ch == QLatin1Char('.'))
+            ++points;
+        else
+            return false;
+    }
+    return digits > 0 && points <= 1;
 }
 
 QString sampleWord(const QString& testType) {
@@ -143,12 +151,26 @@ void FollowUpList::add(int source, int number, const QString& lastName, const QS
     }
 }
 
-ResultRecord FollowUpList::recordOf(const Candidate& candidate) const {
-    return candidate.source < 0 ? stored_.at(candidate.number - 1)
-                                : files_.at(candidate.source).record(candidate.number);
+FollowUpFields FollowUpFields::of(const ResultRecord& record) {
+    return {record.trimmed(F::LastName),    record.trimmed(F::FirstName),
+            record.trimmed(F::DateOfBirth), record.trimmed(F::DateTaken),
+            record.trimmed(F::PbResult),    record.trimmed(F::BelowDetection),
+            record.trimmed(F::TestType)};
 }
 
-FollowUpDecision FollowUpList::decide(const ResultRecord& latest, const QDate& today) {
+FollowUpFields FollowUpList::fieldsOf(const Candidate& candidate) const {
+    if (candidate.source < 0)
+        return FollowUpFields::of(stored_.at(candidate.number - 1));
+    // Only the fields a row shows or judges: a list of thousands of children decodes no more.
+    const RecordFile& file = files_.at(candidate.source);
+    const int n = candidate.number;
+    return {file.field(n, F::LastName),    file.field(n, F::FirstName),
+            file.field(n, F::DateOfBirth), file.field(n, F::DateTaken),
+            file.field(n, F::PbResult),    file.field(n, F::BelowDetection),
+            file.field(n, F::TestType)};
+}
+
+FollowUpDecision FollowUpList::decide(const FollowUpFields& latest, const QDate& today) {
     using Kind = FollowUpDecision::Kind;
     FollowUpDecision decision;
     auto check = [&](const char* problem) {
@@ -156,15 +178,15 @@ FollowUpDecision FollowUpList::decide(const ResultRecord& latest, const QDate& t
         decision.problem = QLatin1String(problem);
         return decision;
     };
-    const QString dateTaken = latest.trimmed(F::DateTaken);
-    const QDate taken = takenDate(dateTaken, today);
+    decision.result = EntryRules::storedResultDisplay(latest.pbResult, latest.belowDetection).state;
+    const QDate taken = takenDate(latest.dateTaken, today);
     if (!taken.isValid())
         return check("The date taken is not a valid date.");
-    const QString testType = latest.trimmed(F::TestType);
+    const QString& testType = latest.testType;
     if (sampleWord(testType).isEmpty())
         return check("The test type is neither capillary nor venous.");
     double level = 0;
-    switch (EntryRules::storedResultDisplay(latest).state) {
+    switch (decision.result) {
     case ResultState::Low:
         level = -std::numeric_limits<double>::infinity();
         break;
@@ -172,10 +194,9 @@ FollowUpDecision FollowUpList::decide(const ResultRecord& latest, const QDate& t
         level = std::numeric_limits<double>::infinity();
         break;
     case ResultState::Measured: {
-        const QString result = latest.trimmed(F::PbResult);
-        if (!isNumber(result))
+        if (!isNumber(latest.pbResult))
             return check("The result is not a number.");
-        level = TextValue::numericValue(result);
+        level = TextValue::numericValue(latest.pbResult);
         break;
     }
     }
@@ -191,9 +212,9 @@ FollowUpDecision FollowUpList::decide(const ResultRecord& latest, const QDate& t
     return decision;
 }
 
-QString FollowUpList::latestResultText(const ResultRecord& record) {
+QString FollowUpList::latestResultText(const FollowUpFields& record, ResultState state) {
     QString result;
-    switch (EntryRules::storedResultDisplay(record).state) {
+    switch (state) {
     case ResultState::Low:
         result = QStringLiteral("Low Result");
         break;
@@ -201,11 +222,11 @@ QString FollowUpList::latestResultText(const ResultRecord& record) {
         result = QStringLiteral("High Result");
         break;
     case ResultState::Measured:
-        result = record.trimmed(F::PbResult);
+        result = record.pbResult;
         break;
     }
-    const QString sample = sampleWord(record.trimmed(F::TestType));
-    const QString taken = RecordList::displayDate(record.trimmed(F::DateTaken));
+    const QString sample = sampleWord(record.testType);
+    const QString taken = RecordList::displayDate(record.dateTaken);
     QString text = result;
     if (!sample.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + sample;
@@ -238,14 +259,13 @@ QString FollowUpList::summary(const QList<FollowUpRow>& rows) {
         .arg(overdue);
 }
 
-FollowUpRow FollowUpList::rowFor(const Candidate& candidate,
+FollowUpRow FollowUpList::rowFor(const Candidate& candidate, const FollowUpFields& record,
                                  const FollowUpDecision& decision) const {
-    const ResultRecord record = recordOf(candidate);
     FollowUpRow row;
-    row.lastName = record.trimmed(F::LastName);
-    row.firstName = record.trimmed(F::FirstName);
-    row.dateOfBirth = RecordList::displayDate(record.trimmed(F::DateOfBirth));
-    row.latestResult = latestResultText(record);
+    row.lastName = record.lastName;
+    row.firstName = record.firstName;
+    row.dateOfBirth = RecordList::displayDate(record.dateOfBirth);
+    row.latestResult = latestResultText(record, decision.result);
     row.submissionFile = candidate.source < 0 ? QString() : fileNames_.at(candidate.source);
     row.recordNumber = candidate.number;
     if (decision.kind == FollowUpDecision::Kind::Due) {
@@ -264,20 +284,24 @@ FollowUpRow FollowUpList::rowFor(const Candidate& candidate,
 
 QList<FollowUpRow> FollowUpList::rows() const {
     QList<FollowUpRow> rows;
+    rows.reserve(children_.size() + unnamed_.size());
     for (const Child& child : children_) {
         if (child.hasUndated) {
-            FollowUpDecision decision;
+            const FollowUpFields undated = fieldsOf(child.undated);
+            FollowUpDecision decision = decide(undated, today_);
             decision.kind = FollowUpDecision::Kind::CheckRecord;
             decision.problem = QStringLiteral("The date taken is not a valid date.");
-            rows.append(rowFor(child.undated, decision));
+            rows.append(rowFor(child.undated, undated, decision));
             continue;
         }
-        const FollowUpDecision decision = decide(recordOf(child.latest), today_);
+        const FollowUpFields latest = fieldsOf(child.latest);
+        const FollowUpDecision decision = decide(latest, today_);
         if (decision.kind != FollowUpDecision::Kind::NotListed)
-            rows.append(rowFor(child.latest, decision));
+            rows.append(rowFor(child.latest, latest, decision));
     }
     for (const Candidate& candidate : unnamed_) {
-        FollowUpDecision decision = decide(recordOf(candidate), today_);
+        const FollowUpFields record = fieldsOf(candidate);
+        FollowUpDecision decision = decide(record, today_);
         if (decision.kind == FollowUpDecision::Kind::NotListed)
             continue;
         if (decision.kind == FollowUpDecision::Kind::Due) {
@@ -285,7 +309,7 @@ QList<FollowUpRow> FollowUpList::rows() const {
             decision.problem =
                 QStringLiteral("The last name, first name or date of birth is blank.");
         }
-        rows.append(rowFor(candidate, decision));
+        rows.append(rowFor(candidate, record, decision));
     }
     std::sort(rows.begin(), rows.end(), [](const FollowUpRow& a, const FollowUpRow& b) {
         if (a.checkRecord != b.checkRecord)

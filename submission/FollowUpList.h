@@ -3,6 +3,7 @@
 #include "storage/FileStatus.h"
 #include "storage/RecordFile.h"
 #include "storage/ResultRecord.h"
+#include "validation/EntryRules.h"
 
 #include <QDate>
 #include <QHash>
@@ -11,13 +12,27 @@
 #include <QStringList>
 #include <QVector>
 
+// The fields of a record that a row shows and judges, trimmed.
+struct FollowUpFields {
+    QString lastName;
+    QString firstName;
+    QString dateOfBirth;
+    QString dateTaken;
+    QString pbResult;
+    QString belowDetection;
+    QString testType;
+
+    static FollowUpFields of(const ResultRecord& record);
+};
+
 // What one record, taken as a child's latest result, calls for.
 struct FollowUpDecision {
     enum class Kind { NotListed, Due, CheckRecord };
     Kind kind = Kind::NotListed;
     QString nextTest; // "Venous confirmation" or "Follow-up test" when due
     QDate dueBy;
-    QString problem; // why the record must be checked
+    QString problem;                            // why the record must be checked
+    ResultState result = ResultState::Measured; // as the window shows it
 };
 
 // One line of the Follow-Up Due list: a child and the record that decides for it.
@@ -76,13 +91,13 @@ public:
     QStringList fileLines() const;
 
     // What one record calls for, judged alone; a date taken after today is not a valid one.
-    static FollowUpDecision decide(const ResultRecord& latest, const QDate& today);
+    static FollowUpDecision decide(const FollowUpFields& latest, const QDate& today);
     // "Overdue 2 days", "Overdue 1 day", "Due today", "Due in 1 day", "Due in 5 days".
     static QString statusText(int daysLeft);
     // "3 children due, 1 overdue"; "1 child due, 0 overdue". Check the record rows are not due.
     static QString summary(const QList<FollowUpRow>& rows);
     // "12.0 capillary, 03/02/2026", "High Result venous, 03/02/2026", "Low Result ...".
-    static QString latestResultText(const ResultRecord& record);
+    static QString latestResultText(const FollowUpFields& record, ResultState result);
 
     static QString checkRecordStatus() { return QStringLiteral("Check the record"); }
 
@@ -104,8 +119,10 @@ private:
 
     void add(int source, int number, const QString& lastName, const QString& firstName,
              const QString& dateOfBirth, const QString& dateTaken, const QString& testType);
-    ResultRecord recordOf(const Candidate& candidate) const;
-    FollowUpRow rowFor(const Candidate& candidate, const FollowUpDecision& decision) const;
+    // The candidate's record, as far as a row needs it.
+    FollowUpFields fieldsOf(const Candidate& candidate) const;
+    FollowUpRow rowFor(const Candidate& candidate, const FollowUpFields& record,
+                       const FollowUpDecision& decision) const;
 
     QDate today_;
     QList<ResultRecord> stored_;
