@@ -123,7 +123,6 @@ void FollowUpList::add(int source, int number, const QString& lastName, const QS
     Candidate candidate;
     candidate.source = source;
     candidate.number = number;
-    candidate.order = order_++;
     // Records share few dates: each is checked once.
     auto known = days_.constFind(dateTaken);
     if (known == days_.cend()) {

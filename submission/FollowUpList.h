@@ -108,7 +108,6 @@ private:
         int number = 0;
         int day = 0;  // the date taken as a Julian day; 0 when it is not a real date
         int rank = 0; // 1 for a venous result, which wins a tie of the same day
-        int order = 0;
     };
     struct Child {
         Candidate latest;
@@ -131,7 +130,6 @@ private:
     QHash<QString, Child> children_;
     QHash<QString, int> days_;   // a date taken as its day; 0 when it is not a valid date
     QVector<Candidate> unnamed_; // records naming no child
-    int order_ = 0;
     QList<FileStatus> unreadable_;
     QStringList damaged_;
 };
