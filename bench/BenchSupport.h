@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/ResultRecord.h"
+#include "support/TestRecords.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,14 +13,7 @@
 
 // What every benchmark needs besides its own measurements.
 
-// A blank record with the provider code, "HHLA" and the line end set, as New prepares it.
-inline ResultRecord newRecord(const QString& providerCode) {
-    ResultRecord record;
-    record.set(ResultRecord::ProviderCode, providerCode);
-    record.set(ResultRecord::AnalysisMethod, QStringLiteral("HHLA"));
-    record.set(ResultRecord::LineEnd, QStringLiteral("\r\n"));
-    return record;
-}
+using TestRecords::newRecord;
 
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -61,3 +61,9 @@ double TextValue::numericValue(const QString& text) {
     const double value = text.mid(numberStart, at - numberStart).toDouble(&ok);
     return ok ? value : 0.0;
 }
+
+QString TextValue::oneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}

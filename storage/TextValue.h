@@ -22,4 +22,7 @@ QString trimTrailingBlanks(const QString& text);
 // without a leading number ("", ".", "-", "abc") gives 0. "12.5 mg" gives 12.5, "1.2.3" gives 1.2.
 double numericValue(const QString& text);
 
+// The text on one line, for a list cell: every line break (CR LF or LF) becomes one blank.
+QString oneLine(QString text);
+
 } // namespace TextValue

@@ -1,6 +1,7 @@
 #include "submission/RecordsCheck.h"
 
 #include "storage/SafeFile.h"
+#include "storage/TextValue.h"
 #include "submission/DuplicateIndex.h"
 #include "validation/Completeness.h"
 #include "validation/DuplicateRule.h"
@@ -15,12 +16,6 @@ QString patientOf(const ResultRecord& record) {
     if (last.isEmpty() || first.isEmpty())
         return last + first;
     return last + QStringLiteral(", ") + first;
-}
-
-QString oneLine(QString message) {
-    message.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return message;
 }
 
 QString counted(int count, const char* one, const char* many) {
@@ -69,7 +64,7 @@ RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& reco
         const QList<CompletenessDecision> gaps =
             Completeness::decideEveryGap(record, currentProviderCode);
         for (const CompletenessDecision& gap : gaps)
-            report.problems.append({number, patient, oneLine(gap.message)});
+            report.problems.append({number, patient, TextValue::oneLine(gap.message)});
 
         bool duplicate = false;
         if (!keys.at(i).isEmpty()) {

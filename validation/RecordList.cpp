@@ -44,10 +44,7 @@ QString RecordList::recordStatus(const ResultRecord& record, const QString& curr
         Completeness::decideIsIncompleteRecord(record, currentProviderCode);
     if (!decision.incomplete)
         return QStringLiteral("Complete");
-    QString message = decision.message;
-    message.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return message;
+    return TextValue::oneLine(decision.message);
 }
 
 RecordSearchKeys RecordList::recordSearchKeys(const ResultRecord& record) {
@@ -103,4 +100,11 @@ bool RecordFilter::accepts(const RecordSearchKeys& keys) const {
         return true;
     return !digits_.isEmpty() &&
            (keys.dateOfBirthDigits.contains(digits_) || keys.dateTakenDigits.contains(digits_));
+}
+
+const QStringList& RecordList::columnTitles() {
+    static const QStringList titles{QStringLiteral("No."),        QStringLiteral("Last Name"),
+                                    QStringLiteral("First Name"), QStringLiteral("Date of Birth"),
+                                    QStringLiteral("Date Taken"), QStringLiteral("Result")};
+    return titles;
 }

@@ -3,6 +3,7 @@
 #include "storage/ResultRecord.h"
 
 #include <QString>
+#include <QStringList>
 
 // What the filter compares of a record, prepared once.
 struct RecordSearchKeys {
@@ -48,6 +49,10 @@ private:
 };
 
 namespace RecordList {
+
+// The titles of the columns every list of records starts with, in this order: No., Last Name,
+// First Name, Date of Birth, Date Taken, Result.
+const QStringList& columnTitles();
 
 // The filter's keys of a record.
 RecordSearchKeys recordSearchKeys(const ResultRecord& record);

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/SubmissionHistory.h"
+#include "support/DuplicateIndexProbe.h"
 #include "support/TestRecords.h"
 
 #include <QDir>
@@ -236,7 +237,7 @@ private slots:
 
         DuplicateIndex index;
         QVERIFY(index.loadSubmissionFolder(dir.path()));
-        QCOMPARE(index.sentCount(), 2);
+        QCOMPARE(DuplicateIndexProbe::sentCount(index), 2);
         for (const ResultRecord& sent : history.files().at(0).records())
             QCOMPARE(index.find(sent, 0)->submissionFile, name);
         QCOMPARE(

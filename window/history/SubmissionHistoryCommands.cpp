@@ -11,7 +11,9 @@
 #include "window/history/SubmissionHistoryDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
+#include "window/services/PrintReport.h"
 #include "window/services/SaveFilePrompt.h"
+#include "window/widgets/ModalDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,17 +46,13 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
     // failure is reported once the window is open.
     const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
     auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(Qt::ApplicationModal);
     connect(dialog, &SubmissionHistoryDialog::printListRequested, this,
             [this, dialog](int file) { printSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
             [this, dialog](int file) { exportSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::readFailed, this,
             &SubmissionHistoryCommands::fileFailed);
-    // Closed, the main window takes the keyboard again, with or without a window manager.
-    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
-    dialog->show();
+    showModalDialog(dialog, window_);
     if (!newest)
         emit fileFailed(newest);
 }
@@ -114,14 +112,5 @@ void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialo
 
 void SubmissionHistoryCommands::printList(const QStringList& lines,
                                           const QString& pdfFallbackPath) {
-    const PrintOutcome outcome = printer_.printPage(lines, pdfFallbackPath);
-    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
-        messages_.show(QStringLiteral("The list was not printed: %1\r\nIt was written to this "
-                                      "file, which can be printed elsewhere:\r\n%2")
-                           .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
-                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
-    } else if (outcome.kind() == PrintOutcome::Failed) {
-        messages_.show(QStringLiteral("The list could not be printed:\r\n%1").arg(outcome.reason()),
-                       QStringLiteral("Print List"), MessageButtons::Ok, MessageIcon::Warning);
-    }
+    reportPrintOutcome(messages_, printer_.printPage(lines, pdfFallbackPath), PrintedItem::List);
 }

@@ -1,6 +1,7 @@
 #include "window/history/SubmissionHistoryModels.h"
 
 #include "storage/SafeFile.h"
+#include "validation/RecordList.h"
 
 SubmissionFileModel::SubmissionFileModel(const SubmissionHistory& history, QObject* parent)
     : QAbstractTableModel(parent), history_(history) {}
@@ -100,9 +101,6 @@ QVariant SubmittedRecordModel::headerData(int section, Qt::Orientation orientati
                                           int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {"No.",           "Last Name",  "First Name",
-                                                    "Date of Birth", "Date Taken", "Result",
-                                                    "Created",       "File"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
-                                                 : QVariant();
+    static const QStringList titles = RecordList::columnTitles() + QStringList{"Created", "File"};
+    return section >= 0 && section < ColumnCount ? titles.at(section) : QVariant();
 }

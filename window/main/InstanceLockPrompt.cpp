@@ -5,7 +5,6 @@
 #include "storage/SafeFile.h"
 #include "window/services/MessageService.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -64,11 +63,6 @@ std::optional<int> InstanceLockPrompt::take(InstanceLock& lock, const AppPaths& 
     // missing or blocked AppData is left to start-up, which names it.
     if (!QFileInfo(paths.appData()).isDir())
         return std::nullopt;
-    const FileStatus& failure = lock.failure();
-    const QString advice = failure.advice();
-    messages.show(QStringLiteral("The program cannot start:\r\n%1\r\n%2%3")
-                      .arg(QDir::toNativeSeparators(failure.path()), failure.reason(),
-                           advice.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + advice),
-                  QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+    showCannotStart(messages, lock.failure());
     return 1;
 }

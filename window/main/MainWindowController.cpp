@@ -188,9 +188,7 @@ void MainWindowController::reportFileFailure(const FileStatus& status) {
 
 bool MainWindowController::failStartUp(const FileStatus& status) {
     // A file failure like any other; "Korvanel CM" belongs to the second copy's message alone.
-    window_.messages().show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
-                                .arg(QDir::toNativeSeparators(status.path()), status.reason()),
-                            QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
+    showCannotStart(window_.messages(), status);
     emit finished(1);
     return false;
 }

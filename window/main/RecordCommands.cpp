@@ -14,9 +14,9 @@
 #include "window/main/frmKorvanel.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
+#include "window/services/PrintReport.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QPushButton>
 
 RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
@@ -224,18 +224,7 @@ void RecordCommands::cmdPrint_Click() {
     // The record is saved whatever becomes of the page. A page that could not be printed is
     // written as a PDF where possible; either way the operator is told once, and the window
     // carries on unchanged.
-    const PrintOutcome outcome = printer_.printPage(lines, pdfPath);
-    if (outcome.kind() == PrintOutcome::SavedAsPdf) {
-        messages_.show(
-            QStringLiteral("The record was saved, but it was not printed: %1\r\nThe page was "
-                           "written to this file, which can be printed elsewhere:\r\n%2")
-                .arg(outcome.reason(), QDir::toNativeSeparators(outcome.pdfPath())),
-            QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
-    } else if (outcome.kind() == PrintOutcome::Failed) {
-        messages_.show(QStringLiteral("The record was saved, but it could not be printed:\r\n%1")
-                           .arg(outcome.reason()),
-                       QStringLiteral("Print Record"), MessageButtons::Ok, MessageIcon::Warning);
-    }
+    reportPrintOutcome(messages_, printer_.printPage(lines, pdfPath), PrintedItem::Record);
 }
 
 // The pass over the records is the submission's own.

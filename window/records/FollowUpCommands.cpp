@@ -12,6 +12,7 @@
 #include "window/records/FollowUpDueDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
+#include "window/widgets/ModalDialog.h"
 
 #include <QWidget>
 
@@ -47,8 +48,6 @@ void FollowUpCommands::openFollowUpDue() {
     const QStringList fileLines = list.fileLines();
 
     auto* dialog = new FollowUpDueDialog(rows, summary, fileLines, &window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(Qt::ApplicationModal);
     connect(dialog, &FollowUpDueDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     connect(dialog, &FollowUpDueDialog::sentRecordChosen, this, [this](const FollowUpRow& row) {
         messages_.show(sentRecordMessage(row), QStringLiteral("Record Already Sent"),
@@ -67,8 +66,5 @@ void FollowUpCommands::openFollowUpDue() {
         outputs_.exportCsv(RecordsCsv::document(FollowUpRow::columnTitles(), values),
                            RecordsCsv::followUpFileName(today));
     });
-    // Closed either way, the main window takes the keyboard again, with or without a window
-    // manager to hand it back.
-    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
-    dialog->show();
+    showModalDialog(dialog, window_);
 }

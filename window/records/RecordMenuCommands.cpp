@@ -8,21 +8,13 @@
 #include "window/main/RecordCommands.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
+#include "window/widgets/ModalDialog.h"
 
 RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
                                        RecordCommands& commands, DuplicateIndex& index,
                                        QString submitFolder, QObject* parent)
     : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
       index_(index), submitFolder_(std::move(submitFolder)) {}
-
-void RecordMenuCommands::showDialog(QDialog* dialog) {
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(Qt::ApplicationModal);
-    // Closed either way, the main window takes the keyboard again, with or without a window
-    // manager to hand it back.
-    connect(dialog, &QDialog::finished, &window_, [this] { window_.activateWindow(); });
-    dialog->show();
-}
 
 void RecordMenuCommands::openFindRecord() {
     if (state_.EditMode == Editing::NewRecord)
@@ -34,7 +26,7 @@ void RecordMenuCommands::openFindRecord() {
     }
     auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
     connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
-    showDialog(dialog);
+    showModalDialog(dialog, window_);
 }
 
 void RecordMenuCommands::openCheckAllRecords() {
@@ -54,5 +46,5 @@ void RecordMenuCommands::openCheckAllRecords() {
         RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
     auto* dialog = new CheckAllRecordsDialog(report, &window_);
     connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
-    showDialog(dialog);
+    showModalDialog(dialog, window_);
 }

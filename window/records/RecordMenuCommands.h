@@ -30,8 +30,6 @@ signals:
     void fileFailed(const FileStatus& status);
 
 private:
-    void showDialog(QDialog* dialog);
-
     QWidget& window_;
     MainWindowState& state_;
     RecordStore& store_;

@@ -52,10 +52,8 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {
-        "No.", "Last Name", "First Name", "Date of Birth", "Date Taken", "Result", "Status"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
-                                                 : QVariant();
+    static const QStringList titles = RecordList::columnTitles() + QStringList{"Status"};
+    return section >= 0 && section < ColumnCount ? titles.at(section) : QVariant();
 }
 
 RecordFilterProxy::RecordFilterProxy(RecordTableModel& records, QObject* parent)

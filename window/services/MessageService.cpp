@@ -1,6 +1,9 @@
 #include "window/services/MessageService.h"
 
+#include "storage/FileStatus.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 MessageAnswer QtMessageService::show(const QString& text, const QString& title,
@@ -28,4 +31,12 @@ MessageAnswer QtMessageService::show(const QString& text, const QString& title,
 
 void QtMessageService::beep() {
     QApplication::beep();
+}
+
+void showCannotStart(MessageService& messages, const FileStatus& failure) {
+    const QString advice = failure.advice();
+    messages.show(QStringLiteral("The program cannot start:\r\n%1\r\n%2%3")
+                      .arg(QDir::toNativeSeparators(failure.path()), failure.reason(),
+                           advice.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + advice),
+                  QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
 }

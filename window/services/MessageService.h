@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class FileStatus;
 class QWidget;
 
 enum class MessageButtons {
@@ -32,6 +33,10 @@ public:
                                MessageIcon icon) = 0;
     virtual void beep() = 0;
 };
+
+// "The program cannot start:" with the file, the system's reason and the advice that fits, as a
+// "File Error": the one message of a start that fails on a file.
+void showCannotStart(MessageService& messages, const FileStatus& failure);
 
 // Message boxes of the widget toolkit: application-modal, centred over the given window.
 class QtMessageService : public MessageService {

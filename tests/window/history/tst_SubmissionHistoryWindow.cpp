@@ -1,0 +1,278 @@
+#include "window/MenuWindowTests.h"
+
+// Submission History and the CSV exports, opened from the menu bar on a real program folder.
+class tst_SubmissionHistoryWindow : public QObject, MenuWindowTests {
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
+
+    // The history opens while a new record is entered, lists Submit newest first, searches every
+    // file, prints and exports the file selected, and changes no file in Submit.
+    void submissionHistory() {
+        MainWindowFixture fixture;
+        const QString older = "Lead_123456_20250105_093000_0001.txt";
+        const QString newer = "Lead_123456_20250301_120000_0002.txt";
+        const QList<ResultRecord> olderRecords = {patient("Novak", "Eva", "07302018", "01032025")};
+        const QList<ResultRecord> newerRecords = {patient("Smith", "Anna", "07042019", "02282025"),
+                                                  patient("Jones", "Li", "02112020", "03012025")};
+        auto bytesOf = [](const QList<ResultRecord>& records) {
+            QByteArray bytes;
+            for (const ResultRecord& record : records)
+                bytes += record.encode();
+            return bytes;
+        };
+        fixture.writeFile("Submit/" + older, bytesOf(olderRecords));
+        fixture.writeFile("Submit/" + newer, bytesOf(newerRecords));
+        fixture.writeFile("Submit/notes.txt", "kept by the office");
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        fixture.form().cmdNew->click();
+        QCOMPARE(fixture.state().EditMode, Editing::NewRecord);
+
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(dialog->windowTitle(), QString("Submission History"));
+        QCOMPARE(dialog->files()->model()->rowCount(), 2);
+        QCOMPARE(rowTexts(dialog->files()->model(), 0),
+                 (QStringList{"03/01/2025 12:00", "2", "123456", "2", newer}));
+        QCOMPARE(rowTexts(dialog->files()->model(), 1),
+                 (QStringList{"01/05/2025 09:30", "1", "123456", "1", older}));
+        QVERIFY(dialog->otherFiles()->isVisible());
+        QCOMPARE(dialog->otherFiles()->model()->index(0, 0).data().toString(),
+                 QString("notes.txt"));
+        // The newest file's records, in Find Record's columns.
+        QCOMPARE(dialog->records()->model()->rowCount(), 2);
+        QCOMPARE(rowTexts(dialog->records()->model(), 1).mid(0, 6),
+                 (QStringList{"2", "Jones", "Li", "02/11/2020", "03/01/2025", "12.5"}));
+        QVERIFY(dialog->records()->isColumnHidden(SubmittedRecordModel::File));
+
+        // Every control can be named by a screen reader.
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->isVisible())
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(accessible);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(),
+                     control->metaObject()->className());
+        }
+
+        // A name finds the record in whichever file holds it, and selects that file.
+        QVERIFY(dialog->filterBox()->hasFocus());
+        QTest::keyClicks(dialog->filterBox(), "novak");
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(rowTexts(dialog->records()->model(), 0),
+                 (QStringList{"1", "Novak", "Eva", "07/30/2018", "01/03/2025", "12.5",
+                              "01/05/2025 09:30", older}));
+        QVERIFY(!dialog->records()->isColumnHidden(SubmittedRecordModel::File));
+        QCOMPARE(dialog->selectedFile(), 1);
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+
+        // Print List: the selected file's receipt, one line per record.
+        dialog->printListButton()->click();
+        QCOMPARE(fixture.printer.pages.size(), 1);
+        QVERIFY(fixture.printer.pages.last().contains("          File:     " + older));
+        QVERIFY(fixture.printer.pages.last().contains(
+            "          1    Novak                Eva          07/30/2018 01/03/2025 12.5"));
+        QCOMPARE(fixture.printer.lastPdfPath,
+                 fixture.path("Printed/List_Lead_123456_20250105_093000_0001_20261206_093000.pdf"));
+
+        // Export to CSV: the Documents folder and the file's name are offered; the file is
+        // owner-only and holds the file's records.
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("novak.csv");
+        dialog->exportButton()->click();
+        QCOMPARE(savePrompt.asked,
+                 QStringList{"Export to CSV " + SubmissionHistoryCommands::documentsFolder() +
+                             "/Lead_123456_20250105_093000_0001.csv"});
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), RecordsCsv::document(olderRecords));
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(savePrompt.answer).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"novak.csv"});
+
+        // A file that cannot be written is one File Error; cancelling writes nothing.
+        savePrompt.answer = out.filePath("missing/novak.csv");
+        dialog->exportButton()->click();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
+        QVERIFY(fixture.messages.messages.last().text.contains("missing"));
+        savePrompt.answer.clear();
+        dialog->exportButton()->click();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+
+        dialog->reject();
+        QTRY_VERIFY(!fixture.window().findChild<SubmissionHistoryDialog*>());
+        QCOMPARE(QDir(fixture.path("Submit"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{older, newer, "notes.txt"}));
+        QCOMPARE(fixture.readFile("Submit/" + older), bytesOf(olderRecords));
+        QCOMPARE(fixture.readFile("Submit/" + newer), bytesOf(newerRecords));
+    }
+
+    // A submission file is read when it is first selected or searched: one that has gone by then
+    // is one File Error, shows no records and can be neither printed nor exported; selecting it
+    // again or searching reports nothing more, and the search still finds what the others hold.
+    void submissionHistoryFileThatCannotBeRead() {
+        MainWindowFixture fixture;
+        const QString older = "Lead_123456_20250105_093000_0001.txt";
+        const QString newer = "Lead_123456_20250301_120000_0002.txt";
+        fixture.writeFile("Submit/" + older,
+                          patient("Novak", "Eva", "07302018", "01032025").encode());
+        fixture.writeFile("Submit/" + newer,
+                          patient("Novak", "Ivo", "07042019", "02282025").encode());
+        QVERIFY(startWith(fixture, fourRecords()));
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(QFile::remove(fixture.path("Submit/" + older)));
+
+        for (int pass = 0; pass < 2; ++pass) {
+            dialog->files()->setCurrentIndex(dialog->files()->model()->index(1, 0));
+            QCOMPARE(fixture.messages.messages.size(), 1);
+            QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
+            QVERIFY(fixture.messages.messages.last().text.contains(older));
+            QCOMPARE(dialog->records()->model()->rowCount(), 0);
+            QVERIFY(recordsLabel(*dialog).contains("could not be read"));
+            QVERIFY(!dialog->printListButton()->isEnabled());
+            QVERIFY(!dialog->exportButton()->isEnabled());
+            dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
+            QCOMPARE(dialog->records()->model()->rowCount(), 1);
+            QVERIFY(dialog->printListButton()->isEnabled());
+        }
+
+        QTest::keyClicks(dialog->filterBox(), "novak");
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(rowTexts(dialog->records()->model(), 0).value(SubmittedRecordModel::File), newer);
+        QVERIFY(recordsLabel(*dialog).contains("1 of the files could not be read"));
+        dialog->reject();
+    }
+
+    // A damaged submission file shows the records the data file would count and says how it is
+    // damaged; a search that reads it says so.
+    void submissionHistoryDamagedFile() {
+        MainWindowFixture fixture;
+        const QString torn = "Lead_123456_20250105_093000_0001.txt";
+        fixture.writeFile("Submit/" + torn,
+                          patient("Novak", "Eva", "07302018", "01032025").encode() +
+                              patient("Novak", "Ivo", "07042019", "02282025").encode().left(197));
+        QVERIFY(startWith(fixture, fourRecords()));
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(rowTexts(dialog->files()->model(), 0).value(3), QString("2"));
+        QCOMPARE(dialog->records()->model()->rowCount(), 2);
+        QCOMPARE(recordsLabel(*dialog),
+                 "&Records in " + torn + " (damaged: 1 whole record, 197 bytes left over):");
+        QTest::keyClicks(dialog->filterBox(), "ivo");
+        QCOMPARE(dialog->records()->model()->rowCount(), 1);
+        QCOMPARE(recordsLabel(*dialog),
+                 QString("&Records found: 1 (1 of the files is damaged and searched only as far "
+                         "as its records could be read)"));
+        QVERIFY(fixture.messages.messages.isEmpty());
+        dialog->reject();
+    }
+
+    // Export Records to CSV writes what the data file holds, under the day's name.
+    void exportRecords() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QCOMPARE(savePrompt.asked,
+                 QStringList{"Export to CSV " + SubmissionHistoryCommands::documentsFolder() +
+                             "/Korvanel_Records_20261206.csv"});
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll(), RecordsCsv::document(fixture.storedRecords()));
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // The export's temporary file is the program's own: a file of the operator's under any name
+    // beside the one chosen is left alone, and nothing else is left in the folder.
+    void exportLeavesOtherFilesAlone() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        for (const QString name : {"records.csv", "records.csv.new", "records.csv.tmp"}) {
+            QFile mine(out.filePath(name));
+            QVERIFY(mine.open(QIODevice::WriteOnly));
+            mine.write("mine: " + name.toUtf8());
+        }
+        savePrompt.answer = out.filePath("records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QVERIFY(fixture.messages.messages.isEmpty());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"records.csv", "records.csv.new", "records.csv.tmp"}));
+        auto contentOf = [&](const QString& name) {
+            QFile file(out.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        };
+        QCOMPARE(contentOf("records.csv"), RecordsCsv::document(fixture.storedRecords()));
+        QCOMPARE(contentOf("records.csv.new"), QByteArray("mine: records.csv.new"));
+        QCOMPARE(contentOf("records.csv.tmp"), QByteArray("mine: records.csv.tmp"));
+
+        // A failure names the file chosen, not a temporary one.
+        savePrompt.answer = out.filePath("missing/records.csv");
+        fixture.controller().menu().exportRecords()->trigger();
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+        QCOMPARE(fixture.messages.messages[0].text.split("\r\n").value(1),
+                 QDir::toNativeSeparators(savePrompt.answer));
+    }
+
+    // No export lands among the program's own files, under any name or link that leads there:
+    // the operator is told, and nothing is written.
+    void exportIntoTheProgramsFoldersIsRefused_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("over the data file") << "AppData/Korvanel.dat";
+        QTest::newRow("a new file in AppData") << "AppData/records.csv";
+        QTest::newRow("a new file in Submit") << "Submit/records.csv";
+        QTest::newRow("through a link to AppData") << "link/Korvanel.dat";
+        QTest::newRow("through a link to Submit") << "link-submit/records.csv";
+        QTest::newRow("a folder below Submit") << "Submit/sub/records.csv";
+    }
+    void exportIntoTheProgramsFoldersIsRefused() {
+        QFETCH(QString, target);
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        QVERIFY(QFile::link(fixture.path("AppData"), fixture.path("link")));
+        QVERIFY(QFile::link(fixture.path("Submit"), fixture.path("link-submit")));
+        QVERIFY(QDir(fixture.path("Submit")).mkdir("sub"));
+        const QByteArray data = fixture.readFile("AppData/Korvanel.dat");
+        auto names = [&] {
+            return QDir(fixture.path("AppData")).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir(fixture.path("Submit")).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir(fixture.path("Submit/sub")).entryList(QDir::AllEntries | QDir::Hidden);
+        };
+        const QStringList before = names();
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        savePrompt.answer = fixture.path(target);
+        fixture.controller().menu().exportRecords()->trigger();
+
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages[0].title, QString("Export to CSV"));
+        QVERIFY(fixture.messages.messages[0].text.contains(
+            QDir::toNativeSeparators(savePrompt.answer)));
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), data);
+        QCOMPARE(names(), before);
+    }
+};
+
+QTEST_MAIN(tst_SubmissionHistoryWindow)
+#include "tst_SubmissionHistoryWindow.moc"
