@@ -71,6 +71,13 @@ struct AppPaths {
              QStringLiteral("List_%1_%2.pdf")
                  .arg(base, QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")))});
     }
+    // The PDF written when the Follow-Up Due list could not be printed:
+    // Printed/FollowUp_20261207_090000.pdf.
+    QString printedFollowUp(const QDateTime& moment) const {
+        return join({printedFolderName(),
+                     QStringLiteral("FollowUp_%1.pdf")
+                         .arg(QLocale::c().toString(moment, QStringLiteral("yyyyMMdd_HHmmss")))});
+    }
     QString physicianFile() const {
         return join({appDataFolderName(), QStringLiteral("physician.txt")});
     }

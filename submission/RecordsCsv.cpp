@@ -8,6 +8,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// A control character (a line break, a NUL) becomes a blank.
+QString withControlsBlanked(QString text) {
+    for (QChar& ch : text) {
+        if (RecordText::isControl(ch))
+            ch = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
 QStringList RecordsCsv::header() {
     QStringList names;
     for (const RecordColumns::Column& column : RecordColumns::all())
@@ -62,21 +75,34 @@ QString RecordsCsv::unguarded(const QString& value) {
 }
 
 QByteArray RecordsCsv::document(const QList<ResultRecord>& records) {
+    QList<QStringList> rows;
+    rows.reserve(records.size());
+    for (const ResultRecord& record : records)
+        rows.append(values(record));
+    return document(header(), rows);
+}
+
+QByteArray RecordsCsv::document(const QStringList& header, const QList<QStringList>& rows) {
     auto line = [](const QStringList& values) {
         QStringList fields;
         fields.reserve(values.size());
         for (const QString& value : values)
-            fields.append(field(value));
+            fields.append(field(withControlsBlanked(value).trimmed()));
         return fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     };
-    QString text = line(header());
-    for (const ResultRecord& record : records)
-        text += line(values(record));
+    QString text = line(header);
+    for (const QStringList& row : rows)
+        text += line(row);
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 
 QString RecordsCsv::recordsFileName(const QDate& day) {
     return QStringLiteral("Korvanel_Records_%1.csv")
+        .arg(QLocale::c().toString(day, QStringLiteral("yyyyMMdd")));
+}
+
+QString RecordsCsv::followUpFileName(const QDate& day) {
+    return QStringLiteral("Korvanel_FollowUp_%1.csv")
         .arg(QLocale::c().toString(day, QStringLiteral("yyyyMMdd")));
 }
 

@@ -29,10 +29,15 @@ QString unguarded(const QString& value);
 
 // The whole file.
 QByteArray document(const QList<ResultRecord>& records);
+// A file of other rows (a list as a window shows it), written the same way: every value's
+// control characters blanked and trimmed, then protected and quoted by field().
+QByteArray document(const QStringList& header, const QList<QStringList>& rows);
 
 // The names offered in the save dialog: Korvanel_Records_20261206.csv for the data file, and the
 // submission file's name with .csv in place of .txt.
 QString recordsFileName(const QDate& day);
 QString submissionFileName(const QString& submissionFile);
+// Korvanel_FollowUp_20261206.csv for the Follow-Up Due list.
+QString followUpFileName(const QDate& day);
 
 } // namespace RecordsCsv

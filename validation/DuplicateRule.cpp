@@ -2,19 +2,34 @@
 
 #include "storage/TextValue.h"
 
-QString DuplicateRule::duplicateKey(const QString& lastName, const QString& firstName,
-                                    const QString& dateOfBirth, const QString& dateTaken) {
+namespace {
+
+// A separator no field can hold keeps "Ann"+"Lee" apart from "An"+"nLee".
+constexpr QChar kSeparator(0x1F);
+
+} // namespace
+
+QString DuplicateRule::childKey(const QString& lastName, const QString& firstName,
+                                const QString& dateOfBirth) {
     const QString parts[] = {TextValue::trimBlanks(lastName).toCaseFolded(),
                              TextValue::trimBlanks(firstName).toCaseFolded(),
-                             TextValue::trimBlanks(dateOfBirth), TextValue::trimBlanks(dateTaken)};
+                             TextValue::trimBlanks(dateOfBirth)};
     QString key;
     for (const QString& part : parts) {
         if (part.isEmpty())
             return QString();
-        // A separator no field can hold keeps "Ann"+"Lee" apart from "An"+"nLee".
-        key += part + QChar(0x1F);
+        key += part + kSeparator;
     }
     return key;
+}
+
+QString DuplicateRule::duplicateKey(const QString& lastName, const QString& firstName,
+                                    const QString& dateOfBirth, const QString& dateTaken) {
+    const QString child = childKey(lastName, firstName, dateOfBirth);
+    const QString taken = TextValue::trimBlanks(dateTaken);
+    if (child.isEmpty() || taken.isEmpty())
+        return QString();
+    return child + taken + kSeparator;
 }
 
 QString DuplicateRule::duplicateKey(const ResultRecord& record) {

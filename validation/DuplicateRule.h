@@ -10,6 +10,10 @@
 
 namespace DuplicateRule {
 
+// The text two records of the same child share: last and first name and date of birth, trimmed,
+// names case-folded; empty when any of the three is blank.
+QString childKey(const QString& lastName, const QString& firstName, const QString& dateOfBirth);
+
 // The text two possible duplicates share; empty when any of the four fields is blank.
 QString duplicateKey(const QString& lastName, const QString& firstName, const QString& dateOfBirth,
                      const QString& dateTaken);

@@ -1,3 +1,4 @@
+#include "printing/FollowUpPrintout.h"
 #include "printing/PrintedPage.h"
 #include "printing/Printer.h"
 #include "printing/SubmissionReceipt.h"
@@ -270,6 +271,71 @@ private slots:
                 }
             }
             QCOMPARE(listed, records);
+        }
+    }
+
+    // The printed Follow-Up Due list: the summary and the files not read, then two lines a
+    // child; more pages when the rows do not fit, each headed again, none longer than a page,
+    // no line wider than the receipt's.
+    void followUpList() {
+        FollowUpRow due;
+        due.lastName = "Okonkwo-Bryant-Fitzgerald";
+        due.firstName = QString::fromUtf8("José");
+        due.dateOfBirth = "03/14/2021";
+        due.latestResult = "High Result capillary, 12/05/2026";
+        due.nextTest = "Venous confirmation";
+        due.dueByText = "12/07/2026";
+        due.status = "Due today";
+        FollowUpRow check;
+        check.checkRecord = true;
+        check.lastName = "Smith";
+        check.latestResult = "12.0";
+        check.status = "Check the record";
+        const QDateTime printed(QDate(2026, 12, 7), QTime(9, 0, 0));
+        const QStringList fileLines{"1 file could not be read and was not checked:",
+                                    "/k/Submit/Lead_123456_20261206_140509_0001.txt (Permission "
+                                    "denied)"};
+        QCOMPARE(
+            FollowUpPrintout::lines("1 child due, 0 overdue", fileLines, {check, due}, printed),
+            (QStringList{
+                "", "",
+                "          Korvanel\u00AE II Blood Lead Result            12/07/2026 09:00:00 AM",
+                "", "          Follow-Up Due, page 1 of 1", "          1 child due, 0 overdue",
+                "          1 file could not be read and was not checked:",
+                "          /k/Submit/Lead_123456_20261206_140509_0001.txt (Permission denied)", "",
+                "          Last Name            First Name   Born       Status",
+                "            Next Test           Due By     Latest Result",
+                "          -------------------- ------------ ---------- ----------------",
+                "          Smith                                        Check the record",
+                QString(43, ' ') + "12.0",
+                QString::fromUtf8(
+                    "          Okonkwo-Bryant-Fitzg José         03/14/2021 Due today"),
+                "            Venous confirmation 12/07/2026 High Result capillary, 12/05/2026"}));
+
+        for (int rows : {0, 20, 21, 40, 41}) {
+            const QStringList lines =
+                FollowUpPrintout::lines("", {}, QList<FollowUpRow>(rows, due), printed);
+            QList<QStringList> pages{{}};
+            for (const QString& line : lines) {
+                if (line == Printer::pageBreak())
+                    pages.append(QStringList());
+                else
+                    pages.last().append(line);
+            }
+            const int expectedPages = rows <= 20 ? 1 : rows <= 40 ? 2 : 3;
+            QCOMPARE(pages.size(), expectedPages);
+            int listed = 0;
+            for (int page = 0; page < pages.size(); ++page) {
+                QVERIFY(pages.at(page).size() <= SubmissionReceipt::LinesPerPage);
+                QCOMPARE(pages.at(page).at(4), QString("          Follow-Up Due, page %1 of %2")
+                                                   .arg(page + 1)
+                                                   .arg(expectedPages));
+                for (const QString& line : pages.at(page)) {
+                    QVERIFY2(line.size() <= 80, qPrintable(line));
+                    listed += line.contains("Okonkwo");
+                }
+            }
+            QCOMPARE(listed, rows);
         }
     }
 };

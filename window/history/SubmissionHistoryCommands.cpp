@@ -47,7 +47,7 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
     const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
     auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
     connect(dialog, &SubmissionHistoryDialog::printListRequested, this,
-            [this, dialog](int file) { printList(*dialog, file); });
+            [this, dialog](int file) { printSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
             [this, dialog](int file) { exportSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::readFailed, this,
@@ -63,17 +63,18 @@ void SubmissionHistoryCommands::exportRecords() {
         emit fileFailed(status);
         return;
     }
-    exportToCsv(records, RecordsCsv::recordsFileName(clock_.now().date()));
+    exportCsv(RecordsCsv::document(records), RecordsCsv::recordsFileName(clock_.now().date()));
 }
 
 void SubmissionHistoryCommands::exportSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                      int file) {
     const SubmissionFile& chosen = dialog.history().files().at(file);
-    exportToCsv(chosen.records(), RecordsCsv::submissionFileName(chosen.fileName));
+    exportCsv(RecordsCsv::document(chosen.records()),
+              RecordsCsv::submissionFileName(chosen.fileName));
 }
 
-void SubmissionHistoryCommands::exportToCsv(const QList<ResultRecord>& records,
-                                            const QString& suggestedName) {
+void SubmissionHistoryCommands::exportCsv(const QByteArray& document,
+                                          const QString& suggestedName) {
     const QString path = savePrompt_->ask(QStringLiteral("Export to CSV"),
                                           documentsFolder() + QDir::separator() + suggestedName);
     if (path.isEmpty())
@@ -94,17 +95,22 @@ void SubmissionHistoryCommands::exportToCsv(const QList<ResultRecord>& records,
     // Written whole into a new file of the program's own (0600) and renamed into place: a
     // failure never leaves part of a file under the name chosen, nor touches any other file.
     if (status)
-        status = SafeFile::replaceWithNewFile(path, RecordsCsv::document(records));
+        status = SafeFile::replaceWithNewFile(path, document);
     if (!status)
         emit fileFailed(status);
 }
 
-void SubmissionHistoryCommands::printList(const SubmissionHistoryDialog& dialog, int file) {
+void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialog& dialog,
+                                                    int file) {
     const SubmissionFile& chosen = dialog.history().files().at(file);
     const QDateTime now = clock_.now();
-    const QStringList lines = SubmissionReceipt::lines(
-        chosen.fileName, QDateTime(chosen.name.date, chosen.name.time), chosen.records(), now);
-    reportPrintOutcome(
-        messages_, printer_.printPage(lines, AppPaths{appPath_}.printedList(chosen.fileName, now)),
-        PrintedItem::List);
+    printList(SubmissionReceipt::lines(chosen.fileName,
+                                       QDateTime(chosen.name.date, chosen.name.time),
+                                       chosen.records(), now),
+              AppPaths{appPath_}.printedList(chosen.fileName, now));
+}
+
+void SubmissionHistoryCommands::printList(const QStringList& lines,
+                                          const QString& pdfFallbackPath) {
+    reportPrintOutcome(messages_, printer_.printPage(lines, pdfFallbackPath), PrintedItem::List);
 }

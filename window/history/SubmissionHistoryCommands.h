@@ -35,6 +35,12 @@ public:
     void openSubmissionHistory();
     void exportRecords();
 
+    // The two outputs of a list window, the history's and any other's: a spreadsheet file the
+    // operator chooses (never in AppData or Submit; written whole or not at all), and printed
+    // lines (a PDF at pdfFallbackPath when no printer takes them), each saying what went wrong.
+    void exportCsv(const QByteArray& document, const QString& suggestedName);
+    void printList(const QStringList& lines, const QString& pdfFallbackPath);
+
     // The folder the save dialog starts in: the user's Documents folder, else the home folder.
     static QString documentsFolder();
 
@@ -42,9 +48,8 @@ signals:
     void fileFailed(const FileStatus& status);
 
 private:
-    void printList(const SubmissionHistoryDialog& dialog, int file);
+    void printSubmissionFile(const SubmissionHistoryDialog& dialog, int file);
     void exportSubmissionFile(const SubmissionHistoryDialog& dialog, int file);
-    void exportToCsv(const QList<ResultRecord>& records, const QString& suggestedName);
 
     QWidget& window_;
     QString appPath_;

@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
-    : QObject(&window), navigationButton_(navigationButton) {
+MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton, QWidget& newRecordButton)
+    : QObject(&window), navigationButton_(navigationButton), newRecordButton_(newRecordButton) {
     bar_ = new QMenuBar;
     bar_->setAccessibleName(QStringLiteral("Menu Bar"));
     QMenu* records = bar_->addMenu(QStringLiteral("&Records"));
@@ -17,6 +17,11 @@ MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     findRecord_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     checkAllRecords_ = records->addAction(QStringLiteral("&Check All Records..."));
     checkAllRecords_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    followUpDue_ = records->addAction(QStringLiteral("Follow-Up &Due"));
+    followUpDue_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    records->addSeparator();
+    newResultForThisChild_ = records->addAction(QStringLiteral("&New Result for This Child"));
+    newResultForThisChild_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     records->addSeparator();
     importRecords_ = records->addAction(QStringLiteral("&Import Records..."));
     importRecords_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -30,6 +35,7 @@ MainMenu::MainMenu(frmKorvanel& window, QWidget& navigationButton)
     window.installMenuBar(bar_);
 
     navigationButton_.installEventFilter(this);
+    newRecordButton_.installEventFilter(this);
     // A text box takes Ctrl+K for itself (delete to the end of the line); the menu's keys win.
     for (QLineEdit* edit : window.findChildren<QLineEdit*>())
         edit->installEventFilter(this);
@@ -41,11 +47,14 @@ void MainMenu::followNavigation() {
     findRecord_->setEnabled(canMove);
     checkAllRecords_->setEnabled(canMove);
     importRecords_->setEnabled(canMove);
+    followUpDue_->setEnabled(canMove);
+    newResultForThisChild_->setEnabled(newRecordButton_.isEnabled());
 }
 
 bool MainMenu::isMenuShortcut(QEvent* event) const {
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (QAction* action : {findRecord_, checkAllRecords_, importRecords_, operatorsGuide_}) {
+    for (QAction* action : {findRecord_, checkAllRecords_, followUpDue_, newResultForThisChild_,
+                            importRecords_, operatorsGuide_}) {
         if (action->isEnabled() && action->shortcut() == pressed)
             return true;
     }
@@ -53,7 +62,8 @@ bool MainMenu::isMenuShortcut(QEvent* event) const {
 }
 
 bool MainMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &navigationButton_ && event->type() == QEvent::EnabledChange)
+    if ((watched == &navigationButton_ || watched == &newRecordButton_) &&
+        event->type() == QEvent::EnabledChange)
         followNavigation();
     // Left unaccepted, the key goes to the menu's shortcut instead of the text box.
     if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(event))

@@ -22,6 +22,7 @@
 #include "window/main/SubmissionCommand.h"
 #include "window/main/frmKorvanel.h"
 #include "window/provider/ProviderCodeCheck.h"
+#include "window/records/FollowUpCommands.h"
 #include "window/records/ImportRecordsCommand.h"
 #include "window/records/RecordMenuCommands.h"
 #include "window/services/MessageService.h"
@@ -119,7 +120,7 @@ void MainWindowController::buildRecordsMenu() {
     const QString submitFolder = AppPaths{state_.AppPath}.submit();
     duplicates_ = std::make_unique<DuplicateIndex>();
     store_->setObserver(duplicates_.get());
-    menu_ = new MainMenu(window_, *controls_.cmdNext);
+    menu_ = new MainMenu(window_, *controls_.cmdNext, *controls_.cmdNew);
     recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *commands_, *duplicates_,
                                          submitFolder, this);
     duplicateWarning_ =
@@ -147,6 +148,15 @@ void MainWindowController::buildRecordsMenu() {
     connect(menu_->exportRecords(), &QAction::triggered, historyCommands_,
             &SubmissionHistoryCommands::exportRecords);
     connect(historyCommands_, &SubmissionHistoryCommands::fileFailed, this,
+            &MainWindowController::reportFileFailure);
+
+    connect(menu_->newResultForThisChild(), &QAction::triggered, commands_.get(),
+            &RecordCommands::newResultForThisChild);
+    followUp_ = new FollowUpCommands(window_, state_, *store_, *commands_, *historyCommands_,
+                                     window_.messages(), window_.clock(), this);
+    connect(menu_->followUpDue(), &QAction::triggered, followUp_,
+            &FollowUpCommands::openFollowUpDue);
+    connect(followUp_, &FollowUpCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
 }
 

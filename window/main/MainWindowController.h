@@ -17,6 +17,7 @@ class MainMenu;
 class ImportRecordsCommand;
 class RecordMenuCommands;
 class FieldRules;
+class FollowUpCommands;
 class HelpCommands;
 class MessageService;
 class Printer;
@@ -101,6 +102,7 @@ private:
     ImportRecordsCommand* importRecords_ = nullptr;
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
+    FollowUpCommands* followUp_ = nullptr;
     HelpCommands* help_ = nullptr;
     QPointer<AfterFirstPaint> pendingCities_;
 };

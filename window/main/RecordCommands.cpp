@@ -5,6 +5,7 @@
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "ui_frmKorvanel.h"
+#include "window/main/ChildRetest.h"
 #include "window/main/DeleteRecovery.h"
 #include "window/main/MainWindowState.h"
 #include "window/main/RecordNavigation.h"
@@ -50,8 +51,8 @@ bool RecordCommands::isCheckingRecords() const {
     return submission_.isCheckingRecords();
 }
 
-bool RecordCommands::showOrReport(int record, int recordCount) {
-    FileStatus status = presenter_.showRecord(record, recordCount);
+bool RecordCommands::showOrReport(int record, int recordCount, const ResultRecord* childOf) {
+    FileStatus status = presenter_.showRecord(record, recordCount, childOf);
     if (!status)
         emit fileFailed(status);
     return status.ok();
@@ -80,13 +81,27 @@ void RecordCommands::showBrowsingButtons() {
 }
 
 void RecordCommands::cmdNew_Click() {
+    startNewRecord(false);
+}
+
+void RecordCommands::newResultForThisChild() {
+    // Available exactly when New Record is.
+    if (c_.cmdNew->isEnabled())
+        startNewRecord(true);
+}
+
+void RecordCommands::startNewRecord(bool sameChild) {
     if (isCheckingRecords())
         return;
     if (!saveOrReport())
         return;
+    // The record just saved is the one whose child the next test is for.
+    const ResultRecord child = state_.RecordBuffer;
     // The record after the last is blank: RecordCount now counts it.
-    if (!showOrReport(state_.RecordCount + 1, state_.RecordCount + 1))
+    if (!showOrReport(state_.RecordCount + 1, state_.RecordCount + 1, sameChild ? &child : nullptr))
         return;
+    if (sameChild)
+        ChildRetest::offerZipCodes(c_, state_.CityZipLines);
     state_.EditMode = Editing::NewRecord;
     showNewRecordButtons();
 }

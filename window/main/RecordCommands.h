@@ -38,6 +38,9 @@ public:
     void cmdExit_Click();
     void cmdPrint_Click();
     void cmdWriteEFile_Click();
+    // New Record, the new record starting with the shown record's child (ChildFields) and the
+    // zip list offering that child's city's zip codes. Runs only while New Record is enabled.
+    void newResultForThisChild();
 
     // The one way to leave the shown record for record n from outside the row of buttons (a
     // menu entry, a dialog's choice, a row picked in a list): the field that has the focus is
@@ -59,7 +62,8 @@ signals:
 private:
     bool isCheckingRecords() const;
     bool saveOrReport();
-    bool showOrReport(int record, int recordCount);
+    bool showOrReport(int record, int recordCount, const ResultRecord* childOf = nullptr);
+    void startNewRecord(bool sameChild);
     bool showStoredRecordOrReport();
 
     frmKorvanel& window_;

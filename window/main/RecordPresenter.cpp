@@ -4,6 +4,7 @@
 #include "storage/RecordStore.h"
 #include "storage/RecordText.h"
 #include "ui_frmKorvanel.h"
+#include "validation/ChildFields.h"
 #include "validation/EntryRules.h"
 #include "validation/FieldCodes.h"
 #include "validation/Highlight.h"
@@ -99,11 +100,13 @@ QString RecordPresenter::windowTitle(int currentRecord, int recordCount) {
     return title.arg(QString::number(currentRecord), QString::number(recordCount));
 }
 
-FileStatus RecordPresenter::showRecord(int n, int recordCount) {
+FileStatus RecordPresenter::showRecord(int n, int recordCount, const ResultRecord* childOf) {
     ResultRecord record;
     FileStatus status = store_.read(n, record);
     if (!status)
         return status;
+    if (childOf)
+        record = ChildFields::withChildOf(record, *childOf);
     state_.CurrentRecord = n;
     state_.RecordCount = recordCount;
     state_.RecordBuffer = record;

@@ -27,8 +27,9 @@ public:
     // The one way to move to a record: reads record n first, and only when that succeeds makes
     // it CurrentRecord (of recordCount) and RecordBuffer and shows it: fields, options, lists,
     // the title with the position, the highlighting; the focus ends in mskDateTaken. On failure
-    // the state and the window stay as they were.
-    FileStatus showRecord(int n, int recordCount);
+    // the state and the window stay as they were. With childOf, the record read takes that
+    // record's child (ChildFields): a new record for the next test of the same child.
+    FileStatus showRecord(int n, int recordCount, const ResultRecord* childOf = nullptr);
     // Shows record CurrentRecord again, read from the file.
     FileStatus ShowCurrentRecord();
     // Captures the controls into RecordBuffer and writes it as record CurrentRecord; the focus

@@ -2,12 +2,15 @@
 #include "support/MainWindowFixture.h"
 #include "support/PermissionBits.h"
 #include "support/TestRecords.h"
+#include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
 #include "window/main/RecordNavigation.h"
 #include "window/main/frmKorvanel.h"
 #include "window/widgets/MaskedEdit.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QTest>
 
 // The record commands driven through their buttons on a real program folder: what is stored,
@@ -93,6 +96,120 @@ private slots:
         QCOMPARE(c.txtAnalysisMethod->text(), QString("HHLA"));
         QVERIFY(focusIn(c.mskDateTaken));
         QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // New Result for This Child is New Record with the shown child's fields, as saved first
+    // (an edit included), and nothing else: every field of the stored retest, by field.
+    void newResultForThisChildCopiesTheChildAndNothingElse() {
+        using F = ResultRecord;
+        ResultRecord child = MainWindowFixture::completeRecord("Okafor");
+        child.set(F::FirstName, "Chidi");
+        child.set(F::MiddleInitial, "Q");
+        child.set(F::Sex, "M");
+        child.set(F::StreetNumber, "1420");
+        child.set(F::StreetName, "Elm Street");
+        child.set(F::AptNumber, "12");
+        child.set(F::City, "Springfield");
+        child.set(F::Zip, "90211");
+        child.set(F::ParentsFirst, "Ada");
+        child.set(F::ParentsLast, "Okafor-Ude");
+        child.set(F::RaceCode, "1");
+        child.set(F::Ancestry, "20");
+        child.set(F::PbResult, "66.0"); // a High Result, venous
+        child.set(F::TestType, "V");
+        child.set(F::Physician, "Dr. Who");
+        QList<ResultRecord> records = fiveRecords();
+        records[1] = child;
+        MainWindowFixture fixture;
+        fixture.writeFile("AppData/cmcityzip.txt",
+                          "Springfield,X,90210,90211\r\nOgdenville,Y,90300\r\n");
+        QVERIFY(startWith(fixture, records));
+        Ui::frmKorvanel& c = fixture.form();
+        click(c.cmdNext);
+        typeInto(c.txtFirstName, "Chidera"); // saved first, and copied as saved
+        QAction* retest = fixture.controller().menu().newResultForThisChild();
+        QVERIFY(retest->isEnabled());
+        retest->trigger();
+
+        QCOMPARE(fixture.storedRecords().at(1).trimmed(F::FirstName), QString("Chidera"));
+        QCOMPARE(titlePosition(fixture), QString("(Record 6 of 6)"));
+        QCOMPARE(fixture.state().EditMode, Editing::NewRecord);
+        QCOMPARE(buttonStates(fixture), QString("0000011 Cancel"));
+        QVERIFY(focusIn(c.mskDateTaken));
+        QVERIFY(!retest->isEnabled());
+        // The zip list offers the copied city's zip codes, the copied zip chosen.
+        QStringList zips;
+        for (int i = 0; i < c.cboZip->count(); ++i)
+            zips << c.cboZip->itemText(i);
+        QCOMPARE(zips, (QStringList{"", "90210", "90211"}));
+        QCOMPARE(c.cboZip->currentIndex(), 2);
+        click(c.cmdUpdate);
+
+        ResultRecord saved = child;
+        saved.set(F::FirstName, "Chidera");
+        const ResultRecord retestRecord = fixture.storedRecords().at(5);
+        // What an untouched New Record stores in the fields that are not the child's.
+        ResultRecord fresh = TestRecords::newRecord("123456");
+        fresh.set(F::TestType, "C");
+        fresh.set(F::BelowDetection, "0");
+        const struct {
+            F::Field field;
+            bool copied;
+        } fields[] = {
+            {F::DateTaken, false},   {F::LastName, true},
+            {F::FirstName, true},    {F::MiddleInitial, true},
+            {F::DateOfBirth, true},  {F::Sex, true},
+            {F::StreetNumber, true}, {F::StreetName, true},
+            {F::AptNumber, true},    {F::City, true},
+            {F::Zip, true},          {F::ParentsFirst, true},
+            {F::ParentsLast, true},  {F::PhoneAreaCode, true},
+            {F::PhoneNumber, true},  {F::RaceCode, true},
+            {F::Ancestry, true},     {F::AnalysisDate, false},
+            {F::PbResult, false},    {F::BelowDetection, false},
+            {F::TestType, false},    {F::ProviderCode, false},
+            {F::Physician, true},    {F::AnalysisMethod, false},
+            {F::LineEnd, false},
+        };
+        QCOMPARE(int(std::size(fields)), int(F::FieldCount));
+        for (const auto& line : fields) {
+            const QString expected = (line.copied ? saved : fresh).get(line.field);
+            QVERIFY2(retestRecord.get(line.field) == expected,
+                     qPrintable(QString("field %1: \"%2\", expected \"%3\"")
+                                    .arg(int(line.field))
+                                    .arg(retestRecord.get(line.field), expected)));
+        }
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // The menu entry is on exactly while New Record is: off for a new record and for the first
+    // record of an empty file, on again after Update or Cancel; its key does nothing while off.
+    void newResultForThisChildFollowsNewRecord() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fiveRecords()));
+        Ui::frmKorvanel& c = fixture.form();
+        QAction* retest = fixture.controller().menu().newResultForThisChild();
+        auto same = [&] { return retest->isEnabled() == c.cmdNew->isEnabled(); };
+        QVERIFY(retest->isEnabled());
+        click(c.cmdNew);
+        QVERIFY(same());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(titlePosition(fixture), QString("(Record 6 of 6)"));
+        click(c.cmdDelete); // Cancel
+        QVERIFY(retest->isEnabled() && same());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(titlePosition(fixture), QString("(Record 6 of 6)"));
+        QCOMPARE(c.txtLastName->text(), QString("Evans"));
+        click(c.cmdUpdate);
+        QVERIFY(retest->isEnabled() && same());
+        QCOMPARE(fixture.storedRecords().size(), 6);
+
+        MainWindowFixture empty;
+        QVERIFY(startWith(empty, {}));
+        QVERIFY(!empty.controller().menu().newResultForThisChild()->isEnabled());
+        click(empty.form().cmdUpdate);
+        QVERIFY(empty.controller().menu().newResultForThisChild()->isEnabled());
     }
 
     void cancelOfANewRecordShowsTheLastStoredRecord() {

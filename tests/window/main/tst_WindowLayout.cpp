@@ -166,7 +166,7 @@ struct NamedWindows {
     ScriptedMessageService messages;
     FixedClock clock;
     frmKorvanel main{messages, clock};
-    MainMenu menu{main, *main.form().cmdNext};
+    MainMenu menu{main, *main.form().cmdNext, *main.form().cmdNew};
     dlgProviderCode dialog{&main};
     FindRecordDialog find{{}, QString(), &main};
     CheckAllRecordsDialog check{

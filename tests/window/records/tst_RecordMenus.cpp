@@ -17,6 +17,7 @@ public:
     QString answer;
     QStringList asked;
 };
+#include "window/records/FollowUpDueDialog.h"
 
 // The menu bar over the main window, the dialogs of the Records menu (Find Record, Check All
 // Records) and the warning after a new record that repeats another result, on a real program
@@ -55,12 +56,13 @@ private slots:
                                                          item->isEnabled() ? "on" : "off"));
             }
         }
-        QCOMPARE(items,
-                 (QStringList{"&Records", "  &Find Record... Ctrl+F on",
-                              "  &Check All Records... Ctrl+K on", "-",
-                              "  &Import Records... Ctrl+I on", "  &Export Records to CSV...  on",
-                              "&Submissions", "  Submission &History...  on", "&Help",
-                              "  &Operator's Guide F1 on", "  &About Korvanel  on"}));
+        QCOMPARE(items, (QStringList{
+                            "&Records", "  &Find Record... Ctrl+F on",
+                            "  &Check All Records... Ctrl+K on", "  Follow-Up &Due Ctrl+Shift+D on",
+                            "-", "  &New Result for This Child Ctrl+Shift+N on", "-",
+                            "  &Import Records... Ctrl+I on", "  &Export Records to CSV...  on",
+                            "&Submissions", "  Submission &History...  on", "&Help",
+                            "  &Operator's Guide F1 on", "  &About Korvanel  on"}));
     }
 
     // While a new record is entered (Previous and Next off) nothing may move to another record.
@@ -72,11 +74,16 @@ private slots:
         QVERIFY(!menu.findRecord()->isEnabled());
         QVERIFY(!menu.checkAllRecords()->isEnabled());
         QVERIFY(!menu.importRecords()->isEnabled());
+        QVERIFY(!menu.followUpDue()->isEnabled());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(!fixture.window().findChild<FindRecordDialog*>());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!fixture.window().findChild<FollowUpDueDialog*>());
         fixture.form().cmdDelete->click(); // Cancel
         QVERIFY(menu.findRecord()->isEnabled());
         QVERIFY(menu.checkAllRecords()->isEnabled());
+        QVERIFY(menu.followUpDue()->isEnabled());
 
         MainWindowFixture empty;
         QVERIFY(startWith(empty, {}));
@@ -189,6 +196,107 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), fixture.form().txtLastName);
         QCOMPARE(fixture.storedRecords().at(1).trimmed(ResultRecord::LastName),
                  QString("Smithson"));
+    }
+
+    // Follow-Up Due over the data file and Submit, as of the clock's day: the rows and their
+    // order, a file that cannot be read named, the reason of a row to check, Enter on a stored
+    // record's row going there as Find Record goes, on a sent one naming its file; Print List
+    // and Export to CSV the history's way, with the window's columns.
+    void followUpDue() {
+        using F = ResultRecord;
+        auto result = [](const char* last, const char* first, const char* taken, const char* pb,
+                         const char* type) {
+            ResultRecord record = patient(last, first, "07042019", taken);
+            record.set(F::AnalysisDate, taken);
+            record.set(F::PbResult, pb);
+            record.set(F::TestType, type);
+            return record;
+        };
+        MainWindowFixture fixture;
+        fixture.clock.set(QDateTime(QDate(2026, 3, 10), QTime(9, 30)));
+        const QString sent = "Lead_123456_20260306_090000_0001.txt";
+        const QString locked = "Lead_123456_20260307_090000_0002.txt";
+        QDir(fixture.appPath()).mkdir("Submit");
+        QByteArray sentBytes = result("Okafor", "Chidi", "03052026", "50", "V").encode() +
+                               result("Smith", "Anna", "01052026", "2.0", "V").encode();
+        fixture.writeFile("Submit/" + sent, sentBytes);
+        fixture.writeFile("Submit/" + locked,
+                          result("Novak", "Eva", "03062026", "30", "C").encode());
+        QVERIFY(PermissionBits::lockOut(fixture.path("Submit/" + locked)));
+        QVERIFY(startWith(fixture, {result("Smith", "Anna", "03022026", "12.0", "C"),
+                                    result("Novak", "Eva", "03012026", "1.0", "V"),
+                                    result("Jones", "Al", "02302026", "12.0", "C")}));
+        const PermissionBits bits;
+        fixture.form().cmdNext->click();
+        fixture.form().txtStreetName->setText("Edited Street"); // record 2, not yet saved
+
+        FollowUpDueDialog* dialog = openDialog<FollowUpDueDialog>(
+            fixture, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_D);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Follow-Up Due"));
+        QCOMPARE(dialog->summary()->text(), QString("2 children due, 1 overdue"));
+        QAbstractItemModel* model = dialog->table()->model();
+        QStringList headers;
+        for (int column = 0; column < model->columnCount(); ++column)
+            headers << model->headerData(column, Qt::Horizontal).toString();
+        QCOMPARE(headers, (QStringList{"Last Name", "First Name", "Date of Birth", "Latest Result",
+                                       "Next Test", "Due By", "Status"}));
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(rowTexts(model, 0),
+                 (QStringList{"Jones", "Al", "07/04/2019", "12.0 capillary, 02/30/2026", "", "",
+                              "Check the record"}));
+        QCOMPARE(model->index(0, 6).data(Qt::ToolTipRole).toString(),
+                 QString("The date taken is not a valid date."));
+        QCOMPARE(rowTexts(model, 1),
+                 (QStringList{"Okafor", "Chidi", "07/04/2019", "50 venous, 03/05/2026",
+                              "Follow-up test", "03/07/2026", "Overdue 3 days"}));
+        QCOMPARE(rowTexts(model, 2),
+                 (QStringList{"Smith", "Anna", "07/04/2019", "12.0 capillary, 03/02/2026",
+                              "Venous confirmation", "04/02/2026", "Due in 23 days"}));
+        if (bits.applies()) {
+            QVERIFY(dialog->files()->isVisibleTo(dialog));
+            QVERIFY2(dialog->files()->text().contains(locked), qPrintable(dialog->files()->text()));
+        }
+        QCOMPARE(QApplication::focusWidget(), dialog->table());
+
+        // Print List and Export to CSV.
+        dialog->printListButton()->click();
+        QVERIFY(fixture.printer.pages.last().contains("          Follow-Up Due, page 1 of 1"));
+        QVERIFY(fixture.printer.lastPdfPath.endsWith("Printed/FollowUp_20260310_093000.pdf"));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("due.csv");
+        dialog->exportButton()->click();
+        QCOMPARE(savePrompt.asked,
+                 QStringList{"Export to CSV " + SubmissionHistoryCommands::documentsFolder() +
+                             "/Korvanel_FollowUp_20260310.csv"});
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = csv.readAll().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("\xEF\xBB\xBFLast Name,First Name,Date of Birth,"
+                                            "Latest Result,Next Test,Due By,Status\r"));
+        QCOMPARE(lines.value(2), QByteArray("Okafor,Chidi,07/04/2019,\"50 venous, 03/05/2026\","
+                                            "Follow-up test,03/07/2026,Overdue 3 days\r"));
+        QCOMPARE(lines.size(), 5);
+
+        // A sent record's row names its file; the window stays.
+        dialog->table()->setCurrentIndex(model->index(1, 0));
+        QTest::keyClick(dialog->table(), Qt::Key_Return);
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.at(0).title, QString("Record Already Sent"));
+        QVERIFY(fixture.messages.messages.at(0).text.contains(sent));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 2 of 3)"));
+
+        // A stored record's row: the record shown is saved, the chosen one shown.
+        dialog->table()->setCurrentIndex(model->index(2, 0));
+        QPointer<FollowUpDueDialog> open(dialog);
+        QTest::keyClick(dialog->table(), Qt::Key_Return);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 1 of 3)"));
+        QCOMPARE(fixture.storedRecords().at(1).trimmed(F::StreetName), QString("Edited Street"));
+        QCOMPARE(fixture.messages.messages.size(), 1);
     }
 
     void checkAllRecordsGoesToTheProblem() {

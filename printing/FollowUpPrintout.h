@@ -1,0 +1,18 @@
+#pragma once
+
+#include "submission/FollowUpList.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+
+// The printed Follow-Up Due list: the heading with the moment of printing, the summary and the
+// files that could not be read, then two lines a child (the child and the status; the next test,
+// its due date and the latest result), in the window's order. As many pages as needed, each
+// headed again with its page number; pages are separated by Printer::pageBreak() lines.
+namespace FollowUpPrintout {
+
+QStringList lines(const QString& summary, const QStringList& fileLines,
+                  const QList<FollowUpRow>& rows, const QDateTime& printedAt);
+
+} // namespace FollowUpPrintout

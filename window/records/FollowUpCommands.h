@@ -1,0 +1,47 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+
+#include <QObject>
+#include <QString>
+
+class Clock;
+class MessageService;
+class RecordCommands;
+class RecordStore;
+class SubmissionHistoryCommands;
+class QWidget;
+struct FollowUpRow;
+struct MainWindowState;
+
+// Records > Follow-Up Due: the list of the children whose latest result calls for another test
+// (submission/FollowUpList) over the stored records and the files in Submit, as of the clock's
+// day. A record of the data file chosen in it is gone to through RecordCommands::goToRecord, as
+// Find Record goes; for a record kept in a submission file the operator is told which file holds
+// it. Print List and Export to CSV go the history's way (SubmissionHistoryCommands). Refused while
+// a new record is entered; a data file that cannot be read is reported through fileFailed and
+// opens nothing, a submission file that cannot be read is named in the window.
+class FollowUpCommands : public QObject {
+    Q_OBJECT
+public:
+    FollowUpCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+                     RecordCommands& commands, SubmissionHistoryCommands& outputs,
+                     MessageService& messages, Clock& clock, QObject* parent = nullptr);
+
+    void openFollowUpDue();
+
+    // The message for a row whose record is kept in a submission file.
+    static QString sentRecordMessage(const FollowUpRow& row);
+
+signals:
+    void fileFailed(const FileStatus& status);
+
+private:
+    QWidget& window_;
+    MainWindowState& state_;
+    RecordStore& store_;
+    RecordCommands& commands_;
+    SubmissionHistoryCommands& outputs_;
+    MessageService& messages_;
+    Clock& clock_;
+};

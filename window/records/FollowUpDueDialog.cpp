@@ -1,0 +1,144 @@
+#include "window/records/FollowUpDueDialog.h"
+
+#include "window/widgets/PlainTextDelegate.h"
+
+#include <QAbstractTableModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+namespace {
+
+class FollowUpModel : public QAbstractTableModel {
+public:
+    FollowUpModel(const QList<FollowUpRow>& rows, QObject* parent)
+        : QAbstractTableModel(parent), rows_(rows), titles_(FollowUpRow::columnTitles()) {}
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(titles_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return QVariant();
+        const FollowUpRow& row = rows_.at(index.row());
+        if (role == Qt::DisplayRole)
+            return row.values().value(index.column());
+        if (role == Qt::ToolTipRole)
+            return row.checkRecord ? row.problem : QVariant();
+        return QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        return titles_.value(section);
+    }
+
+private:
+    QList<FollowUpRow> rows_;
+    QStringList titles_;
+};
+
+QPushButton* newButton(const QString& caption) {
+    auto* button = new QPushButton(caption);
+    // Enter on a row chooses the row, never a button.
+    button->setAutoDefault(false);
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    name.remove(QStringLiteral("..."));
+    button->setAccessibleName(name);
+    return button;
+}
+
+} // namespace
+
+FollowUpDueDialog::FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary,
+                                     const QStringList& fileLines, QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)) {
+    setWindowTitle(QStringLiteral("Follow-Up Due"));
+    resize(860, 480);
+    summary_ = new QLabel(summary);
+    files_ = new QLabel(fileLines.join(QLatin1Char('\n')));
+    files_->setWordWrap(true);
+    files_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    files_->setVisible(!fileLines.isEmpty());
+
+    // Rows of one height and no row headers, as in the other lists of the program.
+    table_ = new QTableView;
+    table_->setModel(new FollowUpModel(rows_, this));
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    table_->setShowGrid(false);
+    table_->setTabKeyNavigation(false);
+    table_->setItemDelegate(new PlainTextDelegate(table_));
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    const int widths[] = {105, 80, 85, 215, 135, 80};
+    for (int column = 0; column < int(std::size(widths)); ++column)
+        table_->setColumnWidth(column, widths[column]);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    auto* tableLabel = new QLabel(QStringLiteral("&Children due:"));
+    tableLabel->setBuddy(table_);
+    table_->setAccessibleName(QStringLiteral("Children due"));
+
+    printList_ = newButton(QStringLiteral("&Print List"));
+    export_ = newButton(QStringLiteral("&Export to CSV..."));
+    QPushButton* close = newButton(QStringLiteral("Close"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(summary_);
+    layout->addWidget(files_);
+    layout->addWidget(tableLabel);
+    layout->addWidget(table_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(printList_);
+    buttons->addWidget(export_);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+
+    connect(table_, &QTableView::doubleClicked, this, &FollowUpDueDialog::choose);
+    connect(printList_, &QPushButton::clicked, this, &FollowUpDueDialog::printListRequested);
+    connect(export_, &QPushButton::clicked, this, &FollowUpDueDialog::exportRequested);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    table_->installEventFilter(this);
+    if (!rows_.isEmpty())
+        table_->setCurrentIndex(table_->model()->index(0, 0));
+    table_->setFocus();
+}
+
+void FollowUpDueDialog::choose(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const FollowUpRow row = rows_.at(index.row());
+    if (!row.submissionFile.isEmpty()) {
+        emit sentRecordChosen(row);
+        return;
+    }
+    accept();
+    emit recordChosen(row.recordNumber);
+}
+
+bool FollowUpDueDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            choose(table_->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "submission/FollowUpList.h"
+
+#include <QDialog>
+
+class QLabel;
+class QModelIndex;
+class QPushButton;
+class QTableView;
+
+// "Follow-Up Due": the summary, the files that could not be read, and one row per child whose
+// latest result calls for another test (FollowUpRow's columns), Check the record rows first. A
+// Check the record row tells why in its tool tip. Enter or a double-click on a row whose record
+// is in the data file chooses that record and closes the window; on a row whose record is in a
+// submission file it asks for that file to be named, and the window stays.
+class FollowUpDueDialog : public QDialog {
+    Q_OBJECT
+public:
+    FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines,
+                      QWidget* parent = nullptr);
+
+    const QList<FollowUpRow>& rows() const { return rows_; }
+    QLabel* summary() const { return summary_; }
+    QLabel* files() const { return files_; }
+    QTableView* table() const { return table_; }
+    QPushButton* printListButton() const { return printList_; }
+    QPushButton* exportButton() const { return export_; }
+
+signals:
+    // After the dialog has closed: the operator chose this record of the data file.
+    void recordChosen(int recordNumber);
+    // The operator chose the row of a record kept in a submission file.
+    void sentRecordChosen(const FollowUpRow& row);
+    void printListRequested();
+    void exportRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void choose(const QModelIndex& index);
+
+    QList<FollowUpRow> rows_;
+    QLabel* summary_ = nullptr;
+    QLabel* files_ = nullptr;
+    QTableView* table_ = nullptr;
+    QPushButton* printList_ = nullptr;
+    QPushButton* export_ = nullptr;
+};
