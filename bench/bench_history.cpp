@@ -9,6 +9,7 @@
 #include "BenchServices.h"
 #include "BenchSupport.h"
 #include "storage/SafeFile.h"
+#include "tests/support/MainWindowTestAccess.h"
 #include "window/history/SubmissionHistoryDialog.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
@@ -146,7 +147,7 @@ int main(int argc, char* argv[]) {
         for (int run = 0; run < kRuns; ++run) {
             QElapsedTimer timer;
             timer.start();
-            controller.menu().submissionHistory()->trigger();
+            MainWindowTestAccess(controller).menu().submissionHistory()->trigger();
             auto* dialog = window.findChild<SubmissionHistoryDialog*>();
             if (!dialog || dialog->history().recordCount() != records)
                 fail(QStringLiteral("the history did not open whole"));

@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "storage/RecordStore.h"
 #include "storage/StoredRecords.h"
+#include "tests/support/MainWindowTestAccess.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
@@ -88,7 +89,7 @@ struct Program {
 
 // Milliseconds of one Update of a new, unique record.
 double timedUpdate(Program& program, int n) {
-    Ui::frmKorvanel& c = program.window.form();
+    Ui::frmKorvanel& c = MainWindowTestAccess::controls(program.window);
     c.cmdNew->click();
     c.txtLastName->setText(QStringLiteral("Newpatient%1").arg(n));
     c.txtFirstName->setText(QStringLiteral("Ann"));
@@ -132,7 +133,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> keystrokes;
     {
         Program program(plain.path());
-        QAction* find = program.controller->menu().findRecord();
+        QAction* find = MainWindowTestAccess(*program.controller).menu().findRecord();
         for (int run = 0; run < kRuns; ++run) {
             QElapsedTimer timer;
             timer.start();

@@ -136,10 +136,12 @@ int main(int argc, char** argv) {
     probe.print();
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
     std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
-    std::printf("PROVIDER [%s] DIALOG %d\n", qPrintable(window.form().txtProviderCode->text()),
+    std::printf("PROVIDER [%s] DIALOG %d\n",
+                qPrintable(MainWindowTestAccess::controls(window).txtProviderCode->text()),
                 prompt.asked);
-    std::printf("CITIES %d PHYSICIANS %d\n", window.form().cboCity->count(),
-                window.form().cboPhysician->count());
+    std::printf("CITIES %d PHYSICIANS %d\n",
+                MainWindowTestAccess::controls(window).cboCity->count(),
+                MainWindowTestAccess::controls(window).cboPhysician->count());
 
     // Lets a test change the disk under the running program (fill it, ...) before the command.
     if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
@@ -150,8 +152,8 @@ int main(int argc, char** argv) {
             return 4;
     }
 
-    RecordCommands& commands = controller->commands();
-    Ui::frmKorvanel& form = window.form();
+    RecordCommands& commands = MainWindowTestAccess(*controller).commands();
+    Ui::frmKorvanel& form = MainWindowTestAccess::controls(window);
     if (operation == QLatin1String("append"))
         commands.cmdNew_Click();
     printMessages(messages, printed);

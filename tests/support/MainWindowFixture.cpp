@@ -108,15 +108,15 @@ frmKorvanel& MainWindowFixture::window() {
 }
 
 Ui::frmKorvanel& MainWindowFixture::form() {
-    return window_->form();
+    return MainWindowTestAccess::controls(*window_);
 }
 
-MainWindowController& MainWindowFixture::controller() {
-    return *controller_;
+MainWindowTestAccess MainWindowFixture::controller() {
+    return MainWindowTestAccess(*controller_);
 }
 
-MainWindowState& MainWindowFixture::state() {
-    return controller_->state();
+RunState MainWindowFixture::state() {
+    return controller().state();
 }
 
 QString MainWindowFixture::describeWindowState() {
@@ -125,7 +125,7 @@ QString MainWindowFixture::describeWindowState() {
     for (QPushButton* button :
          {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
         buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    const MainWindowState& shown = state();
+    const RunState shown = state();
     return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
         .arg(shown.CurrentRecord)
         .arg(shown.RecordCount)

@@ -51,15 +51,6 @@ public:
     // has then been told why, and finished() tells the exit status.
     bool StartUp();
 
-    MainWindowState& state() { return state_; }
-    RecordStore& store() { return *store_; }
-    RecordPresenter& presenter() { return *presenter_; }
-    RecordCommands& commands() { return *commands_; }
-    SubmissionCommand& submission() { return *submission_; }
-    MainMenu& menu() { return *menu_; }
-    SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
-    HelpCommands& help() { return *help_; }
-
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
     void runProviderCodeCheck();
@@ -72,6 +63,8 @@ signals:
     void finished(int exitCode);
 
 private:
+    friend class MainWindowTestAccess; // tests/support: the parts, for tests and benchmarks
+
     bool failStartUp(const FileStatus& status);
     void keepTypedListText();
     void centreWindow();

@@ -43,6 +43,8 @@ signals:
     void comboClicked(QComboBox* combo);
 
 private:
+    friend class MainWindowTestAccess; // tests/support: the controls, for tests and benchmarks
+
     void applyFixedColours();
     void nameListTextBoxes();
     void watchFieldEvents();

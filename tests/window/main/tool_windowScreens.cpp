@@ -3,6 +3,7 @@
 // pictures were taken, 1 otherwise.
 
 #include "support/FixedClock.h"
+#include "support/MainWindowTestAccess.h"
 #include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
@@ -39,7 +40,7 @@ QImage settledPicture(QWidget& widget) {
 }
 
 void fillSample(frmKorvanel& window) {
-    auto& f = window.form();
+    auto& f = MainWindowTestAccess::controls(window);
     for (MaskedEdit* date : {f.mskDateTaken, f.mskDateOfBirth, f.mskAnalysisDate})
         date->setMaskPattern(MaskedEdit::DateMask);
     f.mskPhone->setMaskPattern(MaskedEdit::PhoneMask);
@@ -70,8 +71,9 @@ int main(int argc, char* argv[]) {
     main.move(0, 0);
     main.show();
     dlgProviderCode dialog(&main);
-    dialog.form().mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
-    dialog.form().mskProviderCode->setRawValue("1234");
+    MainWindowTestAccess::controls(dialog).mskProviderCode->setMaskPattern(
+        MaskedEdit::ProviderCodeMask);
+    MainWindowTestAccess::controls(dialog).mskProviderCode->setRawValue("1234");
     dialog.setModal(false);
     dialog.move(0, main.frameGeometry().height() + 40);
     dialog.show();

@@ -210,7 +210,7 @@ private slots:
         MainWindowController controller(window, fixture.appPath(),
                                         MainWindowServices{fixture.printer, fixture.prompt});
         QVERIFY(controller.StartUp());
-        QComboBox* cboCity = window.form().cboCity;
+        QComboBox* cboCity = MainWindowTestAccess::controls(window).cboCity;
         QVERIFY(window.windowTitle().endsWith("(Record 1 of 1)"));
         const QString city = cboCity->currentText();
         QVERIFY(!city.isEmpty());
@@ -230,11 +230,12 @@ private slots:
         }
         QVERIFY(!controller.cityListPending());
         QCOMPARE(entries(cboCity), (QStringList{"Alpha", "Beta"}));
-        QCOMPARE(controller.state().CityZipLines, (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
+        QCOMPARE(MainWindowTestAccess(controller).state().CityZipLines,
+                 (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
         // A key or the wheel chooses from the list; otherwise the record's city stays shown.
         if (reach.isEmpty() || reach == "click") {
             QCOMPARE(cboCity->currentText(), city);
-            QCOMPARE(controller.state().CurrentCity, city);
+            QCOMPARE(MainWindowTestAccess(controller).state().CurrentCity, city);
         }
         QVERIFY(fixture.messages.messages.isEmpty());
     }
@@ -251,8 +252,9 @@ private slots:
         QVERIFY(controller->StartUp());
         QVERIFY(controller->cityListPending());
         controller.reset();
-        QTest::mousePress(window.form().cboCity->lineEdit(), Qt::LeftButton);
-        QCOMPARE(window.form().cboCity->count(), 0);
+        QTest::mousePress(MainWindowTestAccess::controls(window).cboCity->lineEdit(),
+                          Qt::LeftButton);
+        QCOMPARE(MainWindowTestAccess::controls(window).cboCity->count(), 0);
     }
 
     void missingFilesLeaveTheListsEmpty() {

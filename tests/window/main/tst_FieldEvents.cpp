@@ -1,4 +1,5 @@
 #include "support/FixedClock.h"
+#include "support/MainWindowTestAccess.h"
 #include "support/ModalBoxAnswerer.h"
 #include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
@@ -31,7 +32,7 @@ struct Fixture {
         MessageService& messages = realBoxes ? static_cast<MessageService&>(real) : scripted;
         window = std::make_unique<frmKorvanel>(messages, clock);
         real.setWindow(window.get());
-        f = &window->form();
+        f = &MainWindowTestAccess::controls(*window);
         QObject::connect(window.get(), &frmKorvanel::lostFocus, window.get(),
                          [this](QWidget* w) { log << "lost " + w->objectName(); });
         QObject::connect(window.get(), &frmKorvanel::optionClicked, window.get(),
@@ -117,8 +118,8 @@ private slots:
         dlgProviderCode dialog(t.window.get());
         QTimer::singleShot(0, &dialog, [&dialog] {
             QTRY_VERIFY(dialog.isActiveWindow());
-            dialog.form().mskProviderCode->setFocus();
-            QTest::keyClick(dialog.form().mskProviderCode, Qt::Key_Tab);
+            MainWindowTestAccess::controls(dialog).mskProviderCode->setFocus();
+            QTest::keyClick(MainWindowTestAccess::controls(dialog).mskProviderCode, Qt::Key_Tab);
             dialog.accept();
         });
         dialog.exec();

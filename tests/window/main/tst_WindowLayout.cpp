@@ -1,4 +1,5 @@
 #include "support/FixedClock.h"
+#include "support/MainWindowTestAccess.h"
 #include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
@@ -166,7 +167,7 @@ struct NamedWindows {
     ScriptedMessageService messages;
     FixedClock clock;
     frmKorvanel main{messages, clock};
-    MainMenu menu{main, *main.form().cmdNext};
+    MainMenu menu{main, *MainWindowTestAccess::controls(main).cmdNext};
     dlgProviderCode dialog{&main};
     FindRecordDialog find{{}, QString(), &main};
     CheckAllRecordsDialog check{
@@ -263,7 +264,7 @@ private slots:
 
     void mainWindowDesign() {
         frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        auto& f = MainWindowTestAccess::controls(w);
         QCOMPARE(w.objectName(), QString("frmKorvanel"));
         QCOMPARE(QString(w.metaObject()->className()), QString("frmKorvanel"));
         QCOMPARE(w.windowTitle(),
@@ -329,7 +330,7 @@ private slots:
         QCOMPARE(frmKorvanel(messages, clock).devicePixelRatioF(), scale.toDouble());
         frmKorvanel main(messages, clock);
         dlgProviderCode dialog(&main);
-        auto& f = main.form();
+        auto& f = MainWindowTestAccess::controls(main);
         f.cboRaceCode->addItems({"Black (1)", "White (3)", "Asian - Pacific Islander (4)",
                                  "American Indian - Alaskan Native (5)", "Other (6)",
                                  "Unknown (7)"});
@@ -419,8 +420,9 @@ private slots:
                                              accessibleName(w))));
             }
         }
-        windows.main.form().cmdDelete->setText("Cancel");
-        QCOMPARE(accessibleName(windows.main.form().cmdDelete), QString("Cancel"));
+        MainWindowTestAccess::controls(windows.main).cmdDelete->setText("Cancel");
+        QCOMPARE(accessibleName(MainWindowTestAccess::controls(windows.main).cmdDelete),
+                 QString("Cancel"));
     }
 
     void mainTabWalk() {
@@ -437,9 +439,9 @@ private slots:
         QCOMPARE(tabWalk(w, "cmdExit", expected.size(), true), backwards);
 
         // Selected buttons hold their group's only stop.
-        w.form().optFemale->setChecked(true);
-        w.form().optVenous->setChecked(true);
-        w.form().optLowResult->setChecked(true);
+        MainWindowTestAccess::controls(w).optFemale->setChecked(true);
+        MainWindowTestAccess::controls(w).optVenous->setChecked(true);
+        MainWindowTestAccess::controls(w).optLowResult->setChecked(true);
         expected = expectedTabWalk(w, kMainWindowDesign, int(std::size(kMainWindowDesign)));
         QVERIFY(expected.contains("optFemale") && !expected.contains("optMale"));
         QVERIFY(expected.contains("optVenous") && !expected.contains("optCapillary"));
@@ -448,8 +450,11 @@ private slots:
 
         // The "..." buttons and the read-only boxes take the focus when clicked.
         const QList<QWidget*> clickOnlyControls{
-            w.form().cmdDateTakenToday, w.form().cmdAnalysisDateToday,
-            w.form().cmdChangeProviderCode, w.form().txtProviderCode, w.form().txtAnalysisMethod};
+            MainWindowTestAccess::controls(w).cmdDateTakenToday,
+            MainWindowTestAccess::controls(w).cmdAnalysisDateToday,
+            MainWindowTestAccess::controls(w).cmdChangeProviderCode,
+            MainWindowTestAccess::controls(w).txtProviderCode,
+            MainWindowTestAccess::controls(w).txtAnalysisMethod};
         for (QWidget* clickOnly : clickOnlyControls) {
             QTest::mouseClick(clickOnly, Qt::LeftButton);
             QCOMPARE(QApplication::focusWidget(), clickOnly);
@@ -484,7 +489,7 @@ private slots:
 
     void listsAcceptTypedTextOnlyWhenEditable() {
         frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        auto& f = MainWindowTestAccess::controls(w);
         for (QComboBox* list : {f.cboRaceCode, f.cboAncestry}) {
             list->addItems({"Black (1)", "White (3)"});
             list->setCurrentIndex(0);
@@ -501,7 +506,7 @@ private slots:
 
     void optionGroupsAreIndependent() {
         frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        auto& f = MainWindowTestAccess::controls(w);
         w.show();
         QTest::mouseClick(f.optVenous, Qt::LeftButton);
         QVERIFY(f.optVenous->isChecked());
@@ -522,16 +527,18 @@ private slots:
     void enterAndEscPressNoDialogButton() {
         frmKorvanel main(messages, clock);
         dlgProviderCode d(&main);
-        d.form().mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
-        QSignalSpy ok(d.form().OKButton, &QPushButton::clicked);
-        QSignalSpy cancel(d.form().CancelButton, &QPushButton::clicked);
+        MainWindowTestAccess::controls(d).mskProviderCode->setMaskPattern(
+            MaskedEdit::ProviderCodeMask);
+        QSignalSpy ok(MainWindowTestAccess::controls(d).OKButton, &QPushButton::clicked);
+        QSignalSpy cancel(MainWindowTestAccess::controls(d).CancelButton, &QPushButton::clicked);
         QSignalSpy finished(&d, &QDialog::finished);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        for (QWidget* focus : {static_cast<QWidget*>(d.form().mskProviderCode),
-                               static_cast<QWidget*>(d.form().OKButton)}) {
+        for (QWidget* focus :
+             {static_cast<QWidget*>(MainWindowTestAccess::controls(d).mskProviderCode),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(d).OKButton)}) {
             focus->setFocus();
-            QTest::keyClicks(d.form().mskProviderCode, "123456");
+            QTest::keyClicks(MainWindowTestAccess::controls(d).mskProviderCode, "123456");
             QTest::keyClick(focus, Qt::Key_Return);
             QTest::keyClick(focus, Qt::Key_Enter);
             QTest::keyClick(focus, Qt::Key_Escape);
@@ -549,9 +556,10 @@ private slots:
         int clicks = 0;
         for (QPushButton* button : w.findChildren<QPushButton*>())
             connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
-        for (QWidget* field : {static_cast<QWidget*>(w.form().txtLastName),
-                               static_cast<QWidget*>(w.form().mskDateTaken),
-                               static_cast<QWidget*>(w.form().cboCity)}) {
+        for (QWidget* field :
+             {static_cast<QWidget*>(MainWindowTestAccess::controls(w).txtLastName),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(w).mskDateTaken),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(w).cboCity)}) {
             field->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
