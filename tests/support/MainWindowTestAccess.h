@@ -58,7 +58,7 @@ public:
         state.RecordCount = s.RecordCount;
         state.EditMode = s.EditMode;
         state.FirstRecord = s.FirstRecord;
-        state.CurrentProviderCode = s.CurrentProviderCode;
+        state.CurrentProviderCode = c_.providerCodeCheck_->CurrentProviderCode();
         state.CityZipLines = s.CityZipLines;
         state.CurrentCity = s.CurrentCity;
         state.LowResultFlag = s.LowResultFlag;

@@ -1,7 +1,6 @@
 #include "window/main/MainWindowController.h"
 
 #include "reference/CityList.h"
-#include "reference/ProviderCode.h"
 #include "reference/ReferenceText.h"
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
@@ -91,14 +90,15 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     : window_(window), controls_(window.form()), services_(services) {
     state_.AppPath = appPath;
     store_ = std::make_unique<RecordStore>(AppPaths{appPath}.appData());
-    presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_);
     providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
-        state_, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
+        appPath, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
+    presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_, *providerCodeCheck_);
     fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
     deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, window.messages());
     connect(deleteRecovery_.get(), &DeleteRecovery::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    submission_ = std::make_unique<SubmissionCommand>(window, state_, *store_, *presenter_);
+    submission_ = std::make_unique<SubmissionCommand>(window, state_, *store_, *presenter_,
+                                                      *providerCodeCheck_);
     connect(submission_.get(), &SubmissionCommand::finished, this, &MainWindowController::finished);
     connect(submission_.get(), &SubmissionCommand::fileFailed, this,
             &MainWindowController::reportFileFailure);
@@ -108,7 +108,7 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
     connect(commands_.get(), &RecordCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
-            &MainWindowController::runProviderCodeCheck);
+            [this] { runProviderCodeCheck(false); });
     keepTypedListText();
     buildRecordsMenu();
     buildHelpMenu();
@@ -120,7 +120,7 @@ void MainWindowController::buildRecordsMenu() {
     store_->setObserver(duplicates_.get());
     menu_ = new MainMenu(window_, *controls_.cmdNext);
     recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *commands_, *duplicates_,
-                                         submitFolder, this);
+                                         *providerCodeCheck_, submitFolder, this);
     duplicateWarning_ =
         new DuplicateWarning(window_.messages(), *duplicates_, *store_, submitFolder, this);
     connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
@@ -185,11 +185,11 @@ bool MainWindowController::failStartUp(const FileStatus& status) {
     return false;
 }
 
-void MainWindowController::runProviderCodeCheck() {
+void MainWindowController::runProviderCodeCheck(bool startup) {
     // The records being handed on keep the code they are checked with.
     if (submission_->isCheckingRecords())
         return;
-    FileStatus status = providerCodeCheck_->run();
+    FileStatus status = providerCodeCheck_->run(startup);
     if (!status)
         reportFileFailure(status);
     presenter_->MandatoryFieldHighlight(controls_.txtProviderCode);
@@ -248,10 +248,8 @@ bool MainWindowController::StartUp() {
         commands_->showNewRecordButtons();
     }
 
-    QString providerCode;
-    if (FileStatus status = ProviderCode::readFile(paths.providerFile(), providerCode); !status)
+    if (FileStatus status = providerCodeCheck_->readProviderFile(); !status)
         return failStartUp(status);
-    state_.CurrentProviderCode = providerCode;
 
     window_.show();
     if (FileStatus status = presenter_->ShowCurrentRecord(); !status)
@@ -261,9 +259,7 @@ bool MainWindowController::StartUp() {
             return failStartUp(status);
     }
 
-    state_.Startup = true;
-    runProviderCodeCheck();
-    state_.Startup = false;
+    runProviderCodeCheck(true);
 
     if (!state_.FirstRecord)
         presenter_->moveFocusTo(controls_.cmdNew);

@@ -53,7 +53,6 @@ public:
 
     // Shows one message naming the file and the system's reason.
     void reportFileFailure(const FileStatus& status);
-    void runProviderCodeCheck();
     // True until the city list read at start-up is in cboCity (it is filled once the window is
     // first drawn, or when the operator first reaches for the list).
     bool cityListPending() const;
@@ -66,6 +65,8 @@ private:
     friend class MainWindowTestAccess; // tests/support: the parts, for tests and benchmarks
 
     bool failStartUp(const FileStatus& status);
+    // The click of cmdChangeProviderCode, or start-up's check (startup).
+    void runProviderCodeCheck(bool startup);
     void keepTypedListText();
     void centreWindow();
     void fillFixedLists();
@@ -80,8 +81,8 @@ private:
     MainWindowServices services_;
     MainWindowState state_;
     std::unique_ptr<RecordStore> store_;
-    std::unique_ptr<RecordPresenter> presenter_;
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
+    std::unique_ptr<RecordPresenter> presenter_;
     std::unique_ptr<FieldRules> fieldRules_;
     std::unique_ptr<DeleteRecovery> deleteRecovery_;
     std::unique_ptr<SubmissionCommand> submission_;

@@ -17,10 +17,8 @@ struct MainWindowState {
     // The records stored, plus one while an unsaved new record is shown; never below 1.
     int RecordCount = 1;
     Editing EditMode = Editing::StoredRecord;
-    bool FirstRecord = false; // the first record of an empty file is being entered
-    QString CurrentProviderCode = QString(6, QLatin1Char(' '));
+    bool FirstRecord = false;   // the first record of an empty file is being entered
     QStringList CityZipLines;   // line i belongs to entry i of cboCity
     QString CurrentCity;        // the city whose zip codes cboZip offers
     bool LowResultFlag = false; // the result shown is a Low Result
-    bool Startup = false;       // start-up is running the provider-code check
 };

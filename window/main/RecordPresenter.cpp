@@ -10,6 +10,7 @@
 #include "window/main/FieldControls.h"
 #include "window/main/MainWindowState.h"
 #include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/widgets/ControlText.h"
 #include "window/widgets/DepthGuard.h"
 #include "window/widgets/MaskedEdit.h"
@@ -71,8 +72,10 @@ void showComboText(QComboBox* box, const QString& text) {
 
 } // namespace
 
-RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store)
-    : window_(window), c_(window.form()), state_(state), store_(store) {
+RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store,
+                                 const ProviderCodeCheck& providerCode)
+    : window_(window), c_(window.form()), state_(state), store_(store),
+      providerCode_(providerCode) {
     auto* listStyle = new MarkedListStyle;
     listStyle->setParent(&window_);
     for (std::size_t i = 0; i < MandatoryFields.size(); ++i) {
@@ -152,7 +155,7 @@ void RecordPresenter::showFields(const ResultRecord& record) {
     else
         c_.optCapillary->setChecked(true);
     showComboText(c_.cboPhysician, record.trimmed(F::Physician));
-    showText(c_.txtProviderCode, state_.CurrentProviderCode);
+    showText(c_.txtProviderCode, providerCode_.CurrentProviderCode());
     showText(c_.txtAnalysisMethod, QStringLiteral("HHLA"));
 }
 
@@ -205,7 +208,7 @@ ResultRecord RecordPresenter::capture() const {
     record.set(F::BelowDetection,
                c_.optLowResult->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     record.set(F::TestType, c_.optVenous->isChecked() ? QStringLiteral("V") : QStringLiteral("C"));
-    record.set(F::ProviderCode, state_.CurrentProviderCode);
+    record.set(F::ProviderCode, providerCode_.CurrentProviderCode());
     record.set(F::Physician, c_.cboPhysician->currentText());
     record.set(F::AnalysisMethod, c_.txtAnalysisMethod->text());
     record.set(F::LineEnd, QStringLiteral("\r\n"));

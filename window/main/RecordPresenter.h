@@ -10,6 +10,7 @@
 
 #include <array>
 
+class ProviderCodeCheck;
 class QWidget;
 class RecordStore;
 class frmKorvanel;
@@ -22,7 +23,8 @@ class frmKorvanel;
 // mandatory fields. Neither direction validates anything.
 class RecordPresenter {
 public:
-    RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store);
+    RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store,
+                    const ProviderCodeCheck& providerCode);
 
     // The one way to move to a record: reads record n first, and only when that succeeds makes
     // it CurrentRecord (of recordCount) and RecordBuffer and shows it: fields, options, lists,
@@ -75,6 +77,7 @@ private:
     Ui::frmKorvanel& c_;
     MainWindowState& state_;
     RecordStore& store_;
+    const ProviderCodeCheck& providerCode_;
     int movingFocus_ = 0;
     bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.

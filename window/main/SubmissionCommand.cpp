@@ -10,14 +10,17 @@
 #include "window/main/MainWindowState.h"
 #include "window/main/RecordPresenter.h"
 #include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/widgets/DepthGuard.h"
 
 SubmissionCommand::SubmissionCommand(frmKorvanel& window, MainWindowState& state,
-                                     RecordStore& store, RecordPresenter& presenter)
+                                     RecordStore& store, RecordPresenter& presenter,
+                                     const ProviderCodeCheck& providerCode)
     : c_(window.form()), state_(state), store_(store), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()), progress_(window, window.clock()) {}
+      providerCode_(providerCode), messages_(window.messages()), clock_(window.clock()),
+      progress_(window, window.clock()) {}
 
 // Nothing is saved over a record whose values the window did not read from it: after a delete
 // whose neighbour could not be read, that record is read again first.
@@ -46,8 +49,8 @@ void SubmissionCommand::reportFailure(const FileStatus& status) {
 bool SubmissionCommand::IsIncompleteRecord(bool* rewriteFailed) {
     if (rewriteFailed)
         *rewriteFailed = false;
-    const CompletenessDecision decision =
-        Completeness::decideIsIncompleteRecord(state_.RecordBuffer, state_.CurrentProviderCode);
+    const CompletenessDecision decision = Completeness::decideIsIncompleteRecord(
+        state_.RecordBuffer, providerCode_.CurrentProviderCode());
     if (decision.incomplete) {
         progress_.end();
         messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
@@ -101,7 +104,7 @@ void SubmissionCommand::run() {
     store_.close();
     const SubmissionWriter::Outcome result =
         SubmissionWriter(state_.AppPath)
-            .write(TextValue::trimBlanks(state_.CurrentProviderCode), clock_.now());
+            .write(TextValue::trimBlanks(providerCode_.CurrentProviderCode()), clock_.now());
     if (result.result == SubmissionWriter::Result::Failed) {
         emit fileFailed(result.status);
         if (FileStatus reopened = store_.open(); !reopened) {

@@ -7,6 +7,7 @@
 
 class Clock;
 class MessageService;
+class ProviderCodeCheck;
 class RecordPresenter;
 class RecordStore;
 class frmKorvanel;
@@ -24,7 +25,7 @@ class SubmissionCommand : public QObject {
     Q_OBJECT
 public:
     SubmissionCommand(frmKorvanel& window, MainWindowState& state, RecordStore& store,
-                      RecordPresenter& presenter);
+                      RecordPresenter& presenter, const ProviderCodeCheck& providerCode);
 
     // The whole pass, from the save of the record shown to the report of the submission file.
     void run();
@@ -55,6 +56,7 @@ private:
     MainWindowState& state_;
     RecordStore& store_;
     RecordPresenter& presenter_;
+    const ProviderCodeCheck& providerCode_;
     MessageService& messages_;
     Clock& clock_;
     CheckingProgress progress_;

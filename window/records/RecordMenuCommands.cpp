@@ -6,14 +6,16 @@
 #include "submission/RecordsCheck.h"
 #include "window/main/MainWindowState.h"
 #include "window/main/RecordCommands.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
 
 RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
                                        RecordCommands& commands, DuplicateIndex& index,
-                                       QString submitFolder, QObject* parent)
+                                       const ProviderCodeCheck& providerCode, QString submitFolder,
+                                       QObject* parent)
     : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
-      index_(index), submitFolder_(std::move(submitFolder)) {}
+      index_(index), providerCode_(providerCode), submitFolder_(std::move(submitFolder)) {}
 
 void RecordMenuCommands::showDialog(QDialog* dialog) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -32,7 +34,8 @@ void RecordMenuCommands::openFindRecord() {
         emit fileFailed(status);
         return;
     }
-    auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
+    auto* dialog =
+        new FindRecordDialog(std::move(records), providerCode_.CurrentProviderCode(), &window_);
     connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showDialog(dialog);
 }
@@ -51,7 +54,7 @@ void RecordMenuCommands::openCheckAllRecords() {
         return;
     }
     const RecordsCheckReport report =
-        RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
+        RecordsCheck::checkAllRecords(records, providerCode_.CurrentProviderCode(), index_);
     auto* dialog = new CheckAllRecordsDialog(report, &window_);
     connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showDialog(dialog);

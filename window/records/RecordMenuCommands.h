@@ -6,6 +6,7 @@
 #include <QString>
 
 class DuplicateIndex;
+class ProviderCodeCheck;
 class QDialog;
 class RecordCommands;
 class RecordStore;
@@ -20,7 +21,8 @@ class RecordMenuCommands : public QObject {
     Q_OBJECT
 public:
     RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                       RecordCommands& commands, DuplicateIndex& index, QString submitFolder,
+                       RecordCommands& commands, DuplicateIndex& index,
+                       const ProviderCodeCheck& providerCode, QString submitFolder,
                        QObject* parent = nullptr);
 
     void openFindRecord();
@@ -37,5 +39,6 @@ private:
     RecordStore& store_;
     RecordCommands& commands_;
     DuplicateIndex& index_;
+    const ProviderCodeCheck& providerCode_;
     QString submitFolder_;
 };

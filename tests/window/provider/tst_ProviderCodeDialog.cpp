@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -144,9 +145,13 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
         QVERIFY(fixture.start());
+        QSignalSpy changed(&fixture.controller().providerCodeCheck(),
+                           &ProviderCodeCheck::currentProviderCodeChanged);
         fixture.prompt.answerOk("777888");
         fixture.form().cmdChangeProviderCode->click();
         QCOMPARE(fixture.form().txtProviderCode->text(), QString("777888"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toString(), QString("777888"));
         // The stored record keeps its old code until it is saved again.
         QCOMPARE(fixture.storedRecords()[0].get(ResultRecord::ProviderCode), QString("123456"));
         QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
@@ -157,10 +162,13 @@ private slots:
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         QVERIFY(fixture.start());
+        QSignalSpy changed(&fixture.controller().providerCodeCheck(),
+                           &ProviderCodeCheck::currentProviderCodeChanged);
         fixture.prompt.answerCancel();
         fixture.form().cmdChangeProviderCode->click();
         QCOMPARE(fixture.prompt.lastCodeInForce, QString("123456"));
         QCOMPARE(fixture.prompt.lastShown, QString("123456"));
+        QCOMPARE(changed.size(), 0);
     }
 
     void unreadableFileStopsTheCheckWithOneMessage() {
