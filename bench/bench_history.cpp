@@ -139,8 +139,10 @@ int main(int argc, char* argv[]) {
         SystemClock clock;
         NoPrinter printer;
         KeepCode prompt;
-        frmKorvanel window{messages, clock};
-        MainWindowController controller(window, appPath, MainWindowServices{printer, prompt});
+        frmKorvanel window;
+        const std::unique_ptr<MainWindowController> controllerOwned =
+            window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt});
+        MainWindowController& controller = *controllerOwned;
         if (!controller.StartUp())
             fail(QStringLiteral("start-up failed"));
         settle();

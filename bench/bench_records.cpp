@@ -75,12 +75,13 @@ struct Program {
     SystemClock clock;
     NoPrinter printer;
     KeepCode prompt;
-    frmKorvanel window{messages, clock};
+    frmKorvanel window;
     MainWindowController* controller;
 
     explicit Program(const QString& appPath)
         : controller(
-              new MainWindowController(window, appPath, MainWindowServices{printer, prompt})) {
+              window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt})
+                  .release()) {
         if (!controller->StartUp())
             fail(QStringLiteral("start-up failed in %1").arg(appPath));
         QCoreApplication::processEvents();

@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
     Printer& printer = operation == QLatin1String("print") ? static_cast<Printer&>(realPrinter)
                                                            : static_cast<Printer&>(fakePrinter);
 
-    frmKorvanel window(messages, clock);
-    const auto controller = std::make_unique<MainWindowController>(
-        window, appPath, MainWindowServices{printer, prompt});
+    frmKorvanel window;
+    const std::unique_ptr<MainWindowController> controller =
+        window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt});
     std::optional<int> finishedCode;
     QObject::connect(controller.get(), &MainWindowController::finished,
                      [&finishedCode](int code) { finishedCode = code; });

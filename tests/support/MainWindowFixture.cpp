@@ -85,10 +85,10 @@ void MainWindowFixture::setProviderFile(const QByteArray& bytes) const {
 bool MainWindowFixture::start() {
     MessageService& service =
         realMessageBoxes ? static_cast<MessageService&>(realMessages_) : messages;
-    window_ = std::make_unique<frmKorvanel>(service, clock);
+    window_ = std::make_unique<frmKorvanel>();
     realMessages_.setWindow(window_.get());
-    controller_ = std::make_unique<MainWindowController>(*window_, appPath(),
-                                                         MainWindowServices{printer, prompt});
+    controller_ =
+        window_->makeController(appPath(), MainWindowServices{service, clock, printer, prompt});
     QObject::connect(controller_.get(), &MainWindowController::finished,
                      [this](int code) { exitCode = code; });
     const bool started = controller_->StartUp();

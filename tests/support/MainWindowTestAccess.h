@@ -51,17 +51,16 @@ public:
     SubmissionHistoryCommands& historyCommands() const { return *c_.historyCommands_; }
 
     RunState state() const {
-        const MainWindowState& s = c_.state_;
         RunState state;
-        state.RecordBuffer = s.RecordBuffer;
-        state.CurrentRecord = s.CurrentRecord;
-        state.RecordCount = s.RecordCount;
-        state.EditMode = s.EditMode;
-        state.FirstRecord = s.FirstRecord;
-        state.CurrentProviderCode = c_.providerCodeCheck_->CurrentProviderCode();
-        state.CityZipLines = s.CityZipLines;
-        state.CurrentCity = s.CurrentCity;
-        state.LowResultFlag = s.LowResultFlag;
+        state.RecordBuffer = presenter().RecordBuffer();
+        state.CurrentRecord = presenter().CurrentRecord();
+        state.RecordCount = presenter().RecordCount();
+        state.EditMode = commands().EditMode();
+        state.FirstRecord = commands().FirstRecord();
+        state.CurrentProviderCode = providerCodeCheck().CurrentProviderCode();
+        state.CityZipLines = fieldRules().CityZipLines();
+        state.CurrentCity = fieldRules().CurrentCity();
+        state.LowResultFlag = fieldRules().LowResultFlag();
         return state;
     }
 

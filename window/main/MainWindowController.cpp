@@ -32,7 +32,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringListModel>
 #include <QWidget>
 #include <QWindow>
 
@@ -85,25 +84,27 @@ private:
 
 } // namespace
 
-MainWindowController::MainWindowController(frmKorvanel& window, const QString& appPath,
-                                           MainWindowServices services)
-    : window_(window), controls_(window.form()), services_(services) {
-    state_.AppPath = appPath;
-    store_ = std::make_unique<RecordStore>(AppPaths{appPath}.appData());
+MainWindowController::MainWindowController(frmKorvanel& window, Ui::frmKorvanel& controls,
+                                           QString appPath, MainWindowServices services)
+    : window_(window), controls_(controls), services_(services), appPath_(std::move(appPath)) {
+    MessageService& messages = services_.messages;
+    Clock& clock = services_.clock;
+    store_ = std::make_unique<RecordStore>(AppPaths{appPath_}.appData());
     providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
-        appPath, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
-    presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_, *providerCodeCheck_);
-    fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
-    deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, window.messages());
+        appPath_, controls_.txtProviderCode, messages, services_.providerCodePrompt);
+    presenter_ = std::make_unique<RecordPresenter>(window, controls_, *store_, *providerCodeCheck_);
+    fieldRules_ = std::make_unique<FieldRules>(window, controls_, *presenter_, messages, clock);
+    deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, messages);
     connect(deleteRecovery_.get(), &DeleteRecovery::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    submission_ = std::make_unique<SubmissionCommand>(window, state_, *store_, *presenter_,
-                                                      *providerCodeCheck_);
+    submission_ = std::make_unique<SubmissionCommand>(
+        window, controls_, appPath_, *store_, *presenter_, *providerCodeCheck_, messages, clock);
     connect(submission_.get(), &SubmissionCommand::finished, this, &MainWindowController::finished);
     connect(submission_.get(), &SubmissionCommand::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    commands_ = std::make_unique<RecordCommands>(window, state_, *store_, *presenter_,
-                                                 services_.printer, *deleteRecovery_, *submission_);
+    commands_ = std::make_unique<RecordCommands>(window, controls_, appPath_, *store_, *presenter_,
+                                                 messages, clock, services_.printer,
+                                                 *deleteRecovery_, *submission_);
     connect(commands_.get(), &RecordCommands::finished, this, &MainWindowController::finished);
     connect(commands_.get(), &RecordCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
@@ -115,14 +116,14 @@ MainWindowController::MainWindowController(frmKorvanel& window, const QString& a
 }
 
 void MainWindowController::buildRecordsMenu() {
-    const QString submitFolder = AppPaths{state_.AppPath}.submit();
+    const QString submitFolder = AppPaths{appPath_}.submit();
     duplicates_ = std::make_unique<DuplicateIndex>();
     store_->setObserver(duplicates_.get());
     menu_ = new MainMenu(window_, *controls_.cmdNext);
-    recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *commands_, *duplicates_,
+    recordMenu_ = new RecordMenuCommands(window_, *store_, *commands_, *duplicates_,
                                          *providerCodeCheck_, submitFolder, this);
     duplicateWarning_ =
-        new DuplicateWarning(window_.messages(), *duplicates_, *store_, submitFolder, this);
+        new DuplicateWarning(services_.messages, *duplicates_, *store_, submitFolder, this);
     connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openFindRecord);
     connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,
@@ -132,9 +133,8 @@ void MainWindowController::buildRecordsMenu() {
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);
 
-    historyCommands_ =
-        new SubmissionHistoryCommands(window_, state_.AppPath, *store_, window_.messages(),
-                                      window_.clock(), services_.printer, this);
+    historyCommands_ = new SubmissionHistoryCommands(window_, appPath_, *store_, services_.messages,
+                                                     services_.clock, services_.printer, this);
     connect(menu_->submissionHistory(), &QAction::triggered, historyCommands_,
             &SubmissionHistoryCommands::openSubmissionHistory);
     connect(menu_->exportRecords(), &QAction::triggered, historyCommands_,
@@ -144,7 +144,7 @@ void MainWindowController::buildRecordsMenu() {
 }
 
 void MainWindowController::buildHelpMenu() {
-    help_ = new HelpCommands(window_, window_.messages(), state_.AppPath, *store_, this);
+    help_ = new HelpCommands(window_, services_.messages, appPath_, *store_, this);
     connect(menu_->operatorsGuide(), &QAction::triggered, help_, &HelpCommands::openOperatorsGuide);
     connect(menu_->about(), &QAction::triggered, help_, &HelpCommands::showAbout);
 }
@@ -168,7 +168,7 @@ MainWindowController::~MainWindowController() {
 void MainWindowController::reportFileFailure(const FileStatus& status) {
     // Advice only where it fits the error; otherwise the system's reason says it all.
     const QString advice = status.advice();
-    window_.messages().show(
+    services_.messages.show(
         QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nWhat is "
                        "typed in the window is still there.%3")
             .arg(QDir::toNativeSeparators(status.path()), status.reason(),
@@ -178,7 +178,7 @@ void MainWindowController::reportFileFailure(const FileStatus& status) {
 
 bool MainWindowController::failStartUp(const FileStatus& status) {
     // A file failure like any other; "Korvanel CM" belongs to the second copy's message alone.
-    window_.messages().show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
+    services_.messages.show(QStringLiteral("The program cannot start:\r\n%1\r\n%2")
                                 .arg(QDir::toNativeSeparators(status.path()), status.reason()),
                             QStringLiteral("File Error"), MessageButtons::Ok, MessageIcon::Warning);
     emit finished(1);
@@ -196,7 +196,7 @@ void MainWindowController::runProviderCodeCheck(bool startup) {
 }
 
 bool MainWindowController::StartUp() {
-    const AppPaths paths{state_.AppPath};
+    const AppPaths paths{appPath_};
     // AppData taken by something else stops start-up before anything is made: the data file
     // cannot be opened. Submit taken by anything (a file, a link to nothing) does not: it is not
     // made over, the operator can still enter records, and the submission reports it.
@@ -224,29 +224,26 @@ bool MainWindowController::StartUp() {
 
     if (FileStatus status = store_->open(); !status)
         return failStartUp(status);
-    state_.CurrentRecord = 1;
-    if (FileStatus status = store_->count(state_.RecordCount); !status)
+    int storedRecords = 0;
+    if (FileStatus status = store_->count(storedRecords); !status)
         return failStartUp(status);
-    const InterruptedSubmissionAnswer interrupted = offerToFinishInterruptedSubmission(
-        window_.messages(), *store_, state_.AppPath, state_.RecordCount);
+    const InterruptedSubmissionAnswer interrupted =
+        offerToFinishInterruptedSubmission(services_.messages, *store_, appPath_, storedRecords);
     if (!interrupted.failure && !store_->isOpen())
         return failStartUp(interrupted.failure);
     if (!interrupted.failure)
         reportFileFailure(interrupted.failure);
     if (interrupted.emptied)
-        state_.RecordCount = 0;
-    if (state_.RecordCount > kNearlyFullThreshold) {
-        window_.messages().show(QStringLiteral("The file is nearly full!\nPlease Create "
+        storedRecords = 0;
+    if (storedRecords > kNearlyFullThreshold) {
+        services_.messages.show(QStringLiteral("The file is nearly full!\nPlease Create "
                                                "Electronic File as soon as possible."),
                                 QStringLiteral("Record Limit Notification"), MessageButtons::Ok,
                                 MessageIcon::Warning);
     }
-    if (state_.RecordCount == 0) {
-        state_.RecordCount = 1;
-        state_.FirstRecord = true;
-        state_.EditMode = Editing::NewRecord;
-        commands_->showNewRecordButtons();
-    }
+    presenter_->fileOpened(storedRecords);
+    if (storedRecords == 0)
+        commands_->enterFirstRecord();
 
     if (FileStatus status = providerCodeCheck_->readProviderFile(); !status)
         return failStartUp(status);
@@ -261,7 +258,7 @@ bool MainWindowController::StartUp() {
 
     runProviderCodeCheck(true);
 
-    if (!state_.FirstRecord)
+    if (!commands_->FirstRecord())
         presenter_->moveFocusTo(controls_.cmdNew);
     return true;
 }
@@ -279,7 +276,7 @@ void MainWindowController::fillFixedLists() {
 
 FileStatus MainWindowController::loadPhysicians() {
     QStringList lines;
-    FileStatus status = ReferenceText::readLines(AppPaths{state_.AppPath}.physicianFile(), lines);
+    FileStatus status = ReferenceText::readLines(AppPaths{appPath_}.physicianFile(), lines);
     if (status)
         controls_.cboPhysician->addItems(lines);
     return status;
@@ -289,7 +286,7 @@ FileStatus MainWindowController::loadPhysicians() {
 // shows a record; the lines go into the list once the first record is on the screen.
 FileStatus MainWindowController::loadCities() {
     QByteArray bytes;
-    FileStatus status = SafeFile::readPrefix(AppPaths{state_.AppPath}.cityFile(), bytes);
+    FileStatus status = SafeFile::readPrefix(AppPaths{appPath_}.cityFile(), bytes);
     if (!status)
         return status;
     pendingCities_ =
@@ -303,13 +300,5 @@ bool MainWindowController::cityListPending() const {
 }
 
 void MainWindowController::fillCities(const QByteArray& cityFile) {
-    const CityList cities = CityList::fromLines(ReferenceText::splitLines(cityFile));
-    state_.CityZipLines = cities.cityZipLines();
-    // The list is filled under the city on display, which stays as it is.
-    const QString shown = controls_.cboCity->currentText();
-    // A plain string model holds a state's tens of thousands of cities far faster than one item
-    // object per entry.
-    controls_.cboCity->setModel(new QStringListModel(cities.cityEntries(), controls_.cboCity));
-    controls_.cboCity->setCurrentIndex(-1);
-    controls_.cboCity->setEditText(shown);
+    fieldRules_->fillCityList(CityList::fromLines(ReferenceText::splitLines(cityFile)));
 }

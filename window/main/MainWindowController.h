@@ -1,10 +1,10 @@
 #pragma once
 
 #include "storage/FileStatus.h"
-#include "window/main/MainWindowState.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <memory>
 
@@ -32,19 +32,21 @@ class frmKorvanel;
 }
 
 // The platform services the main window works through; tests give scripted ones.
-// Message boxes and the clock come with the window itself.
 struct MainWindowServices {
+    MessageService& messages;
+    Clock& clock;
     Printer& printer;
     ProviderCodePrompt& providerCodePrompt;
 };
 
-// Gives the main window its behaviour: owns the run's state and the data file, runs start-up,
-// and connects the controls to the display, the field rules and the record commands. Its
-// creator owns it and keeps the window alive longer.
+// Gives the main window its behaviour: owns the data file and the classes that work on the
+// window, each handed the controls and services it uses, runs start-up, and connects them. Made
+// by frmKorvanel::makeController; its creator owns it and keeps the window alive longer.
 class MainWindowController : public QObject {
     Q_OBJECT
 public:
-    MainWindowController(frmKorvanel& window, const QString& appPath, MainWindowServices services);
+    MainWindowController(frmKorvanel& window, Ui::frmKorvanel& controls, QString appPath,
+                         MainWindowServices services);
     ~MainWindowController() override;
 
     // Start-up from the folders to the focus. False when the program must end: the operator
@@ -79,7 +81,7 @@ private:
     frmKorvanel& window_;
     Ui::frmKorvanel& controls_;
     MainWindowServices services_;
-    MainWindowState state_;
+    const QString appPath_; // the program's folder, without a trailing separator
     std::unique_ptr<RecordStore> store_;
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
     std::unique_ptr<RecordPresenter> presenter_;

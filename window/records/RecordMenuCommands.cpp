@@ -4,18 +4,17 @@
 #include "storage/StoredRecords.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordCommands.h"
 #include "window/provider/ProviderCodeCheck.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
 
-RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+RecordMenuCommands::RecordMenuCommands(QWidget& window, RecordStore& store,
                                        RecordCommands& commands, DuplicateIndex& index,
                                        const ProviderCodeCheck& providerCode, QString submitFolder,
                                        QObject* parent)
-    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
-      index_(index), providerCode_(providerCode), submitFolder_(std::move(submitFolder)) {}
+    : QObject(parent), window_(window), store_(store), commands_(commands), index_(index),
+      providerCode_(providerCode), submitFolder_(std::move(submitFolder)) {}
 
 void RecordMenuCommands::showDialog(QDialog* dialog) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -27,7 +26,7 @@ void RecordMenuCommands::showDialog(QDialog* dialog) {
 }
 
 void RecordMenuCommands::openFindRecord() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
     if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
@@ -41,7 +40,7 @@ void RecordMenuCommands::openFindRecord() {
 }
 
 void RecordMenuCommands::openCheckAllRecords() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
     FileStatus status = StoredRecords::readAll(store_, records);

@@ -11,7 +11,6 @@ class QDialog;
 class RecordCommands;
 class RecordStore;
 class QWidget;
-struct MainWindowState;
 
 // The Records menu's commands: Find Record and Check All Records open their dialogs over the
 // stored records, and a record chosen in either is gone to through RecordCommands::goToRecord:
@@ -20,10 +19,9 @@ struct MainWindowState;
 class RecordMenuCommands : public QObject {
     Q_OBJECT
 public:
-    RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                       RecordCommands& commands, DuplicateIndex& index,
-                       const ProviderCodeCheck& providerCode, QString submitFolder,
-                       QObject* parent = nullptr);
+    RecordMenuCommands(QWidget& window, RecordStore& store, RecordCommands& commands,
+                       DuplicateIndex& index, const ProviderCodeCheck& providerCode,
+                       QString submitFolder, QObject* parent = nullptr);
 
     void openFindRecord();
     void openCheckAllRecords();
@@ -35,7 +33,6 @@ private:
     void showDialog(QDialog* dialog);
 
     QWidget& window_;
-    MainWindowState& state_;
     RecordStore& store_;
     RecordCommands& commands_;
     DuplicateIndex& index_;

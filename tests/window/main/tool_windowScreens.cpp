@@ -2,9 +2,7 @@
 // them as main.png and dialog.png in the folder given as the argument. Exit code 0 when both
 // pictures were taken, 1 otherwise.
 
-#include "support/FixedClock.h"
 #include "support/MainWindowTestAccess.h"
-#include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/frmKorvanel.h"
@@ -64,9 +62,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    ScriptedMessageService messages;
-    FixedClock clock;
-    frmKorvanel main(messages, clock);
+    frmKorvanel main;
     fillSample(main);
     main.move(0, 0);
     main.show();

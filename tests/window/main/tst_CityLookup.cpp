@@ -206,9 +206,11 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\nBeta,X,00021\r\n");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
-        frmKorvanel window(fixture.messages, fixture.clock);
-        MainWindowController controller(window, fixture.appPath(),
-                                        MainWindowServices{fixture.printer, fixture.prompt});
+        frmKorvanel window;
+        const std::unique_ptr<MainWindowController> made = window.makeController(
+            fixture.appPath(),
+            MainWindowServices{fixture.messages, fixture.clock, fixture.printer, fixture.prompt});
+        MainWindowController& controller = *made;
         QVERIFY(controller.StartUp());
         QComboBox* cboCity = MainWindowTestAccess::controls(window).cboCity;
         QVERIFY(window.windowTitle().endsWith("(Record 1 of 1)"));
@@ -246,9 +248,10 @@ private slots:
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\n");
-        frmKorvanel window(fixture.messages, fixture.clock);
-        auto controller = std::make_unique<MainWindowController>(
-            window, fixture.appPath(), MainWindowServices{fixture.printer, fixture.prompt});
+        frmKorvanel window;
+        std::unique_ptr<MainWindowController> controller = window.makeController(
+            fixture.appPath(),
+            MainWindowServices{fixture.messages, fixture.clock, fixture.printer, fixture.prompt});
         QVERIFY(controller->StartUp());
         QVERIFY(controller->cityListPending());
         controller.reset();

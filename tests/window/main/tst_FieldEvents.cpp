@@ -1,4 +1,3 @@
-#include "support/FixedClock.h"
 #include "support/MainWindowTestAccess.h"
 #include "support/ModalBoxAnswerer.h"
 #include "support/ScriptedMessageService.h"
@@ -23,14 +22,14 @@ namespace {
 struct Fixture {
     ScriptedMessageService scripted;
     QtMessageService real;
-    FixedClock clock;
+    MessageService* messages = nullptr;
     std::unique_ptr<frmKorvanel> window;
     Ui::frmKorvanel* f = nullptr;
     QStringList log;
 
     explicit Fixture(bool realBoxes = false) {
-        MessageService& messages = realBoxes ? static_cast<MessageService&>(real) : scripted;
-        window = std::make_unique<frmKorvanel>(messages, clock);
+        messages = realBoxes ? static_cast<MessageService*>(&real) : &scripted;
+        window = std::make_unique<frmKorvanel>();
         real.setWindow(window.get());
         f = &MainWindowTestAccess::controls(*window);
         QObject::connect(window.get(), &frmKorvanel::lostFocus, window.get(),
@@ -55,7 +54,7 @@ struct Fixture {
             window.get(), &frmKorvanel::lostFocus, window.get(), [this, field, title](QWidget* w) {
                 if (w != field)
                     return;
-                window->messages().show("Text", title, MessageButtons::Ok, MessageIcon::Warning);
+                messages->show("Text", title, MessageButtons::Ok, MessageIcon::Warning);
                 log << "closed " + title;
             });
     }
@@ -109,8 +108,8 @@ private slots:
         t.f->txtLastName->setFocus();
         t.log.clear();
         ModalBoxAnswerer answerer;
-        t.window->messages().show("Line one\r\nLine two", "Korvanel CM", MessageButtons::Ok,
-                                  MessageIcon::None);
+        t.messages->show("Line one\r\nLine two", "Korvanel CM", MessageButtons::Ok,
+                         MessageIcon::None);
         QCOMPARE(answerer.titles, QStringList{"Korvanel CM"});
         t.window->activateWindow(); // the window manager's part
         QTRY_COMPARE(QApplication::focusWidget(), t.f->txtLastName);

@@ -1,6 +1,4 @@
-#include "support/FixedClock.h"
 #include "support/MainWindowTestAccess.h"
-#include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/DesignTables.h"
@@ -164,9 +162,7 @@ QString accessibleName(QWidget* w) {
 
 // The four windows with their menu bar and their list controls under the names of the table.
 struct NamedWindows {
-    ScriptedMessageService messages;
-    FixedClock clock;
-    frmKorvanel main{messages, clock};
+    frmKorvanel main;
     MainMenu menu{main, *MainWindowTestAccess::controls(main).cmdNext};
     dlgProviderCode dialog{&main};
     FindRecordDialog find{{}, QString(), &main};
@@ -201,8 +197,6 @@ struct NamedWindows {
 
 class tst_WindowLayout : public QObject {
     Q_OBJECT
-    ScriptedMessageService messages;
-    FixedClock clock;
 
 private slots:
     // Any warning fails a test, except the offscreen platform noting what it cannot do.
@@ -219,7 +213,7 @@ private slots:
     void controls() {
         QFETCH(int, window);
         QFETCH(int, row);
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode dialog(&main);
         QWidget& top = window == 0 ? static_cast<QWidget&>(main) : dialog;
         const DesignRow& d = window == 0 ? kMainWindowDesign[row] : kProviderDialogDesign[row];
@@ -263,7 +257,7 @@ private slots:
     }
 
     void mainWindowDesign() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         auto& f = MainWindowTestAccess::controls(w);
         QCOMPARE(w.objectName(), QString("frmKorvanel"));
         QCOMPARE(QString(w.metaObject()->className()), QString("frmKorvanel"));
@@ -289,7 +283,7 @@ private slots:
     }
 
     void dialogDesign() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
         QCOMPARE(d.objectName(), QString("dlgProviderCode"));
         QCOMPARE(d.windowTitle(), QString("Update Provider Code"));
@@ -327,8 +321,8 @@ private slots:
                      copy.readAll().constData());
             return;
         }
-        QCOMPARE(frmKorvanel(messages, clock).devicePixelRatioF(), scale.toDouble());
-        frmKorvanel main(messages, clock);
+        QCOMPARE(frmKorvanel().devicePixelRatioF(), scale.toDouble());
+        frmKorvanel main;
         dlgProviderCode dialog(&main);
         auto& f = MainWindowTestAccess::controls(main);
         f.cboRaceCode->addItems({"Black (1)", "White (3)", "Asian - Pacific Islander (4)",
@@ -426,7 +420,7 @@ private slots:
     }
 
     void mainTabWalk() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QStringList expected =
@@ -462,7 +456,7 @@ private slots:
     }
 
     void dialogTabWalk() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -481,14 +475,14 @@ private slots:
     void typingLimits() {
         QFETCH(QString, name);
         QFETCH(int, accepted);
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         auto box = w.findChild<QLineEdit*>(name);
         QTest::keyClicks(box, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
         QCOMPARE(box->text(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ").left(accepted));
     }
 
     void listsAcceptTypedTextOnlyWhenEditable() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         auto& f = MainWindowTestAccess::controls(w);
         for (QComboBox* list : {f.cboRaceCode, f.cboAncestry}) {
             list->addItems({"Black (1)", "White (3)"});
@@ -505,7 +499,7 @@ private slots:
     }
 
     void optionGroupsAreIndependent() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         auto& f = MainWindowTestAccess::controls(w);
         w.show();
         QTest::mouseClick(f.optVenous, Qt::LeftButton);
@@ -525,7 +519,7 @@ private slots:
     }
 
     void enterAndEscPressNoDialogButton() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
         MainWindowTestAccess::controls(d).mskProviderCode->setMaskPattern(
             MaskedEdit::ProviderCodeMask);
@@ -550,7 +544,7 @@ private slots:
     }
 
     void enterOnMainWindowFieldPressesNothing() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         int clicks = 0;
