@@ -97,7 +97,7 @@ bool MainWindowFixture::start() {
         if (!QTest::qWaitForWindowActive(window_.get()))
             qWarning("the main window did not become active");
         // The city list goes into its box once the window has been drawn.
-        if (!QTest::qWaitFor([this] { return !controller_->cityListPending(); }, 5000))
+        if (!QTest::qWaitFor([this] { return !controller().cityListPending(); }, 5000))
             qWarning("the city list was not filled");
     }
     return started;

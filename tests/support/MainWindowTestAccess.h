@@ -5,6 +5,7 @@
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
 #include "window/history/SubmissionHistoryCommands.h"
+#include "window/main/AfterFirstPaint.h"
 #include "window/main/FieldRules.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
@@ -49,6 +50,9 @@ public:
     SubmissionCommand& submission() const { return *c_.submission_; }
     MainMenu& menu() const { return *c_.menu_; }
     SubmissionHistoryCommands& historyCommands() const { return *c_.historyCommands_; }
+
+    // True until the city list read at start-up is in cboCity.
+    bool cityListPending() const { return c_.pendingCities_ && c_.pendingCities_->pending(); }
 
     RunState state() const {
         RunState state;

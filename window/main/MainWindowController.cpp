@@ -295,10 +295,6 @@ FileStatus MainWindowController::loadCities() {
     return status;
 }
 
-bool MainWindowController::cityListPending() const {
-    return pendingCities_ && pendingCities_->pending();
-}
-
 void MainWindowController::fillCities(const QByteArray& cityFile) {
     fieldRules_->fillCityList(CityList::fromLines(ReferenceText::splitLines(cityFile)));
 }

@@ -53,12 +53,6 @@ public:
     // has then been told why, and finished() tells the exit status.
     bool StartUp();
 
-    // Shows one message naming the file and the system's reason.
-    void reportFileFailure(const FileStatus& status);
-    // True until the city list read at start-up is in cboCity (it is filled once the window is
-    // first drawn, or when the operator first reaches for the list).
-    bool cityListPending() const;
-
 signals:
     // The program must end now, with this exit status.
     void finished(int exitCode);
@@ -66,6 +60,8 @@ signals:
 private:
     friend class MainWindowTestAccess; // tests/support: the parts, for tests and benchmarks
 
+    // Shows one message naming the file and the system's reason.
+    void reportFileFailure(const FileStatus& status);
     bool failStartUp(const FileStatus& status);
     // The click of cmdChangeProviderCode, or start-up's check (startup).
     void runProviderCodeCheck(bool startup);
@@ -95,5 +91,7 @@ private:
     DuplicateWarning* duplicateWarning_ = nullptr;
     SubmissionHistoryCommands* historyCommands_ = nullptr;
     HelpCommands* help_ = nullptr;
+    // Until the city list read at start-up is in cboCity (it is filled once the window is first
+    // drawn, or when the operator first reaches for the list).
     QPointer<AfterFirstPaint> pendingCities_;
 };

@@ -227,10 +227,10 @@ private slots:
                               false);
             QApplication::sendEvent(cboCity, &wheel);
         } else {
-            QVERIFY(controller.cityListPending());
-            QTRY_VERIFY(!controller.cityListPending());
+            QVERIFY(MainWindowTestAccess(controller).cityListPending());
+            QTRY_VERIFY(!MainWindowTestAccess(controller).cityListPending());
         }
-        QVERIFY(!controller.cityListPending());
+        QVERIFY(!MainWindowTestAccess(controller).cityListPending());
         QCOMPARE(entries(cboCity), (QStringList{"Alpha", "Beta"}));
         QCOMPARE(MainWindowTestAccess(controller).state().CityZipLines,
                  (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
@@ -253,7 +253,7 @@ private slots:
             fixture.appPath(),
             MainWindowServices{fixture.messages, fixture.clock, fixture.printer, fixture.prompt});
         QVERIFY(controller->StartUp());
-        QVERIFY(controller->cityListPending());
+        QVERIFY(MainWindowTestAccess(*controller).cityListPending());
         controller.reset();
         QTest::mousePress(MainWindowTestAccess::controls(window).cboCity->lineEdit(),
                           Qt::LeftButton);
