@@ -27,13 +27,13 @@ int main(int argc, char* argv[]) {
         return *exitCode;
 
     SystemClock clock;
-    frmKorvanel window(messages, clock);
+    frmKorvanel window;
     messages.setWindow(&window);
     QtPrinter printer;
     printer.keepOutOf({paths.appData(), paths.submit()});
     DialogProviderCodePrompt providerCodePrompt(&window);
-    const auto controller = std::make_unique<MainWindowController>(
-        window, appPath, MainWindowServices{printer, providerCodePrompt});
+    const std::unique_ptr<MainWindowController> controller = window.makeController(
+        appPath, MainWindowServices{messages, clock, printer, providerCodePrompt});
     QObject::connect(controller.get(), &MainWindowController::finished, &app,
                      [](int exitCode) { QCoreApplication::exit(exitCode); });
     if (!controller->StartUp())

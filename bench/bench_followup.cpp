@@ -10,6 +10,7 @@
 #include "storage/SafeFile.h"
 #include "storage/StoredRecords.h"
 #include "submission/FollowUpList.h"
+#include "tests/support/MainWindowTestAccess.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
 #include "window/main/frmKorvanel.h"
@@ -119,9 +120,11 @@ int main(int argc, char* argv[]) {
     DayClock clock(today);
     NoPrinter printer;
     KeepCode prompt;
-    frmKorvanel window{messages, clock};
-    MainWindowController controller(window, folder.path(), MainWindowServices{printer, prompt});
-    if (!controller.StartUp())
+    frmKorvanel window;
+    const std::unique_ptr<MainWindowController> program =
+        window.makeController(folder.path(), MainWindowServices{messages, clock, printer, prompt});
+    MainWindowTestAccess controller(*program);
+    if (!program->StartUp())
         fail(QStringLiteral("start-up failed"));
     settle();
 

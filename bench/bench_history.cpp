@@ -9,6 +9,7 @@
 #include "BenchServices.h"
 #include "BenchSupport.h"
 #include "storage/SafeFile.h"
+#include "tests/support/MainWindowTestAccess.h"
 #include "window/history/SubmissionHistoryDialog.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
@@ -138,15 +139,17 @@ int main(int argc, char* argv[]) {
         SystemClock clock;
         NoPrinter printer;
         KeepCode prompt;
-        frmKorvanel window{messages, clock};
-        MainWindowController controller(window, appPath, MainWindowServices{printer, prompt});
+        frmKorvanel window;
+        const std::unique_ptr<MainWindowController> controllerOwned =
+            window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt});
+        MainWindowController& controller = *controllerOwned;
         if (!controller.StartUp())
             fail(QStringLiteral("start-up failed"));
         settle();
         for (int run = 0; run < kRuns; ++run) {
             QElapsedTimer timer;
             timer.start();
-            controller.menu().submissionHistory()->trigger();
+            MainWindowTestAccess(controller).menu().submissionHistory()->trigger();
             auto* dialog = window.findChild<SubmissionHistoryDialog*>();
             if (!dialog || dialog->history().recordCount() != records)
                 fail(QStringLiteral("the history did not open whole"));

@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "storage/RecordStore.h"
 #include "storage/StoredRecords.h"
+#include "tests/support/MainWindowTestAccess.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
@@ -74,12 +75,13 @@ struct Program {
     SystemClock clock;
     NoPrinter printer;
     KeepCode prompt;
-    frmKorvanel window{messages, clock};
+    frmKorvanel window;
     MainWindowController* controller;
 
     explicit Program(const QString& appPath)
         : controller(
-              new MainWindowController(window, appPath, MainWindowServices{printer, prompt})) {
+              window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt})
+                  .release()) {
         if (!controller->StartUp())
             fail(QStringLiteral("start-up failed in %1").arg(appPath));
         QCoreApplication::processEvents();
@@ -88,7 +90,7 @@ struct Program {
 
 // Milliseconds of one Update of a new, unique record.
 double timedUpdate(Program& program, int n) {
-    Ui::frmKorvanel& c = program.window.form();
+    Ui::frmKorvanel& c = MainWindowTestAccess::controls(program.window);
     c.cmdNew->click();
     c.txtLastName->setText(QStringLiteral("Newpatient%1").arg(n));
     c.txtFirstName->setText(QStringLiteral("Ann"));
@@ -132,7 +134,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> keystrokes;
     {
         Program program(plain.path());
-        QAction* find = program.controller->menu().findRecord();
+        QAction* find = MainWindowTestAccess(*program.controller).menu().findRecord();
         for (int run = 0; run < kRuns; ++run) {
             QElapsedTimer timer;
             timer.start();

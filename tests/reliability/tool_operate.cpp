@@ -146,9 +146,9 @@ int main(int argc, char** argv) {
     Printer& printer = operation == QLatin1String("print") ? static_cast<Printer&>(realPrinter)
                                                            : static_cast<Printer&>(fakePrinter);
 
-    frmKorvanel window(messages, clock);
-    const auto controller = std::make_unique<MainWindowController>(
-        window, appPath, MainWindowServices{printer, prompt});
+    frmKorvanel window;
+    const std::unique_ptr<MainWindowController> controller =
+        window.makeController(appPath, MainWindowServices{messages, clock, printer, prompt});
     std::optional<int> finishedCode;
     QObject::connect(controller.get(), &MainWindowController::finished,
                      [&finishedCode](int code) { finishedCode = code; });
@@ -165,10 +165,12 @@ int main(int argc, char** argv) {
     probe.print();
     std::printf("WINDOW-SIZE %d %d\n", window.width(), window.height());
     std::printf("TITLE %s\n", qPrintable(window.windowTitle()));
-    std::printf("PROVIDER [%s] DIALOG %d\n", qPrintable(window.form().txtProviderCode->text()),
+    std::printf("PROVIDER [%s] DIALOG %d\n",
+                qPrintable(MainWindowTestAccess::controls(window).txtProviderCode->text()),
                 prompt.asked);
-    std::printf("CITIES %d PHYSICIANS %d\n", window.form().cboCity->count(),
-                window.form().cboPhysician->count());
+    std::printf("CITIES %d PHYSICIANS %d\n",
+                MainWindowTestAccess::controls(window).cboCity->count(),
+                MainWindowTestAccess::controls(window).cboPhysician->count());
 
     // Lets a test change the disk under the running program (fill it, ...) before the command.
     if (qEnvironmentVariableIsSet("KORVANEL_OPERATE_GATE")) {
@@ -179,8 +181,8 @@ int main(int argc, char** argv) {
             return 4;
     }
 
-    RecordCommands& commands = controller->commands();
-    Ui::frmKorvanel& form = window.form();
+    RecordCommands& commands = MainWindowTestAccess(*controller).commands();
+    Ui::frmKorvanel& form = MainWindowTestAccess::controls(window);
     if (operation == QLatin1String("append"))
         commands.cmdNew_Click();
     FixedOpenPrompt openPrompt;
@@ -192,7 +194,7 @@ int main(int argc, char** argv) {
             source.write(importFile(count > 0 ? count : 3)) < 0)
             return 2;
         source.close();
-        controller->importRecords().setOpenFilePrompt(openPrompt);
+        MainWindowTestAccess(*controller).importRecords().setOpenFilePrompt(openPrompt);
     }
     printMessages(messages, printed);
 
@@ -212,7 +214,7 @@ int main(int argc, char** argv) {
     } else if (operation.startsWith(QLatin1String("submit"))) {
         commands.cmdWriteEFile_Click();
     } else if (operation.startsWith(QLatin1String("import"))) {
-        controller->importRecords().openImportRecords();
+        MainWindowTestAccess(*controller).importRecords().openImportRecords();
         if (auto* dialog = window.findChild<ImportRecordsDialog*>()) {
             QString summary = dialog->summary()->text();
             summary.replace(QLatin1Char('\n'), QLatin1String(" / "));

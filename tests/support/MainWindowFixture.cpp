@@ -85,10 +85,10 @@ void MainWindowFixture::setProviderFile(const QByteArray& bytes) const {
 bool MainWindowFixture::start() {
     MessageService& service =
         realMessageBoxes ? static_cast<MessageService&>(realMessages_) : messages;
-    window_ = std::make_unique<frmKorvanel>(service, clock);
+    window_ = std::make_unique<frmKorvanel>();
     realMessages_.setWindow(window_.get());
-    controller_ = std::make_unique<MainWindowController>(*window_, appPath(),
-                                                         MainWindowServices{printer, prompt});
+    controller_ =
+        window_->makeController(appPath(), MainWindowServices{service, clock, printer, prompt});
     QObject::connect(controller_.get(), &MainWindowController::finished,
                      [this](int code) { exitCode = code; });
     const bool started = controller_->StartUp();
@@ -97,7 +97,7 @@ bool MainWindowFixture::start() {
         if (!QTest::qWaitForWindowActive(window_.get()))
             qWarning("the main window did not become active");
         // The city list goes into its box once the window has been drawn.
-        if (!QTest::qWaitFor([this] { return !controller_->cityListPending(); }, 5000))
+        if (!QTest::qWaitFor([this] { return !controller().cityListPending(); }, 5000))
             qWarning("the city list was not filled");
     }
     return started;
@@ -108,15 +108,15 @@ frmKorvanel& MainWindowFixture::window() {
 }
 
 Ui::frmKorvanel& MainWindowFixture::form() {
-    return window_->form();
+    return MainWindowTestAccess::controls(*window_);
 }
 
-MainWindowController& MainWindowFixture::controller() {
-    return *controller_;
+MainWindowTestAccess MainWindowFixture::controller() {
+    return MainWindowTestAccess(*controller_);
 }
 
-MainWindowState& MainWindowFixture::state() {
-    return controller_->state();
+RunState MainWindowFixture::state() {
+    return controller().state();
 }
 
 QString MainWindowFixture::describeWindowState() {
@@ -125,7 +125,7 @@ QString MainWindowFixture::describeWindowState() {
     for (QPushButton* button :
          {c.cmdNew, c.cmdPrevious, c.cmdNext, c.cmdPrint, c.cmdWriteEFile, c.cmdUpdate, c.cmdExit})
         buttons += button->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    const MainWindowState& shown = state();
+    const RunState shown = state();
     return QStringLiteral("record=%1 count=%2 mode=%3 buttons=%4 %5 last=%6 first=%7 title=%8")
         .arg(shown.CurrentRecord)
         .arg(shown.RecordCount)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "FixedClock.h"
+#include "MainWindowTestAccess.h"
 #include "ScriptedMessageService.h"
 #include "TestRecords.h"
 #include "printing/Printer.h"
 #include "storage/ResultRecord.h"
 #include "ui_frmKorvanel.h"
-#include "window/main/MainWindowState.h"
 #include "window/provider/ProviderCodeCheck.h"
 
 #include <QByteArray>
@@ -81,8 +81,10 @@ public:
 
     frmKorvanel& window();
     Ui::frmKorvanel& form();
-    MainWindowController& controller();
-    MainWindowState& state();
+    // The parts of the controller, e.g. controller().presenter().
+    MainWindowTestAccess controller();
+    // The run's state, read from its owners at this moment.
+    RunState state();
 
     // What the operator sees of the window's state in one line: record numbers, edit mode,
     // enabled buttons, the Delete caption, two typed fields and the title's position.

@@ -12,7 +12,7 @@
 #include "window/main/DesignTables.h"
 #include "window/main/MainMenu.h"
 #include "window/main/MainWindowController.h"
-#include "window/main/MainWindowState.h"
+#include "window/main/RecordCommands.h"
 #include "window/main/RecordPresenter.h"
 #include "window/main/frmKorvanel.h"
 #include "window/records/CheckAllRecordsDialog.h"

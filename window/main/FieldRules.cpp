@@ -4,7 +4,6 @@
 #include "storage/TextValue.h"
 #include "ui_frmKorvanel.h"
 #include "validation/EntryRules.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordPresenter.h"
 #include "window/main/frmKorvanel.h"
 #include "window/services/Clock.h"
@@ -16,10 +15,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringListModel>
 
-FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresenter& presenter)
-    : window_(window), c_(window.form()), state_(state), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()) {
+FieldRules::FieldRules(frmKorvanel& window, Ui::frmKorvanel& controls, RecordPresenter& presenter,
+                       MessageService& messages, Clock& clock)
+    : window_(window), c_(controls), presenter_(presenter), messages_(messages), clock_(clock) {
+    connect(&presenter, &RecordPresenter::cityShown, this, &FieldRules::onCityShown);
+    connect(&presenter, &RecordPresenter::storedResultShown, this,
+            &FieldRules::onStoredResultShown);
     connect(&window, &frmKorvanel::lostFocus, this, &FieldRules::onLostFocus);
     connect(&window, &frmKorvanel::optionClicked, this, &FieldRules::onOptionClicked);
     connect(&window, &frmKorvanel::comboClicked, this, &FieldRules::onListClicked);
@@ -27,6 +30,25 @@ FieldRules::FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresen
             &FieldRules::cmdDateTakenToday_Click);
     connect(c_.cmdAnalysisDateToday, &QPushButton::clicked, this,
             &FieldRules::cmdAnalysisDateToday_Click);
+}
+
+void FieldRules::fillCityList(const CityList& cities) {
+    cityZipLines_ = cities.cityZipLines();
+    // The list is filled under the city on display, which stays as it is.
+    const QString shown = c_.cboCity->currentText();
+    // A plain string model holds a state's tens of thousands of cities far faster than one item
+    // object per entry.
+    c_.cboCity->setModel(new QStringListModel(cities.cityEntries(), c_.cboCity));
+    c_.cboCity->setCurrentIndex(-1);
+    c_.cboCity->setEditText(shown);
+}
+
+void FieldRules::onCityShown(const QString& city) {
+    currentCity_ = city;
+}
+
+void FieldRules::onStoredResultShown(bool lowResultFlag) {
+    lowResultFlag_ = lowResultFlag;
 }
 
 void FieldRules::onLostFocus(QWidget* control) {
@@ -121,7 +143,7 @@ void FieldRules::select(QRadioButton* option) {
 
 void FieldRules::txtPb_LostFocus() {
     const ResultBoxDecision decision =
-        EntryRules::decideResultBox(c_.txtPb->text(), state_.LowResultFlag);
+        EntryRules::decideResultBox(c_.txtPb->text(), lowResultFlag_);
     if (decision.beep)
         messages_.beep();
     switch (decision.state) {
@@ -154,29 +176,28 @@ void FieldRules::optPbResult_Click() {
     c_.txtPb->setText(QString());
     c_.txtPb->setEnabled(true);
     c_.txtPb->setFocus(Qt::OtherFocusReason);
-    state_.LowResultFlag = false;
+    lowResultFlag_ = false;
     presenter_.MandatoryFieldHighlight(c_.txtPb);
 }
 
 void FieldRules::optLowResult_Click() {
     c_.txtPb->setText(QLatin1String(LowResultText));
     c_.txtPb->setEnabled(false);
-    state_.LowResultFlag = true;
+    lowResultFlag_ = true;
     presenter_.MandatoryFieldHighlight(c_.txtPb);
 }
 
 void FieldRules::optHighResult_Click() {
     c_.txtPb->setText(QLatin1String(HighResultText));
     c_.txtPb->setEnabled(false);
-    state_.LowResultFlag = false;
+    lowResultFlag_ = false;
     presenter_.MandatoryFieldHighlight(c_.txtPb);
 }
 
 void FieldRules::cboCity_Click() {
     const int index = c_.cboCity->currentIndex();
-    if (index >= 0 && index < state_.CityZipLines.size()) {
-        const CityChoice choice =
-            CityLookup::chooseCity(state_.CityZipLines.at(index), state_.CurrentCity);
+    if (index >= 0 && index < cityZipLines_.size()) {
+        const CityChoice choice = CityLookup::chooseCity(cityZipLines_.at(index), currentCity_);
         if (choice.rebuildZipList) {
             c_.cboZip->clear();
             c_.cboZip->addItems(choice.zipEntries);
@@ -184,6 +205,6 @@ void FieldRules::cboCity_Click() {
             window_.selectEntry(c_.cboZip, 0);
         }
     }
-    state_.CurrentCity = TextValue::trimBlanks(c_.cboCity->currentText());
+    currentCity_ = TextValue::trimBlanks(c_.cboCity->currentText());
     presenter_.MandatoryFieldHighlight(c_.cboCity);
 }

@@ -3,7 +3,10 @@
 #include "validation/DateCheck.h"
 
 #include <QObject>
+#include <QString>
+#include <QStringList>
 
+class CityList;
 class Clock;
 class MessageService;
 class RecordPresenter;
@@ -13,14 +16,14 @@ class QComboBox;
 class QRadioButton;
 class QWidget;
 class frmKorvanel;
-struct MainWindowState;
 namespace Ui {
 class frmKorvanel;
 }
 
 // The rules that run as the operator leaves a field, picks from a list or chooses a result
 // option: the date checks, the result group, the parents' name, the city's zip codes and the
-// re-marking of mandatory fields.
+// re-marking of mandatory fields. It holds what those rules keep between events: the city list's
+// lines, the city whose zip codes cboZip offers and the Low Result flag.
 //
 // A rule runs once each time the operator leaves its field (FieldEvents). The focus moves that
 // a rule makes itself, and those of record display and saving (RecordPresenter::isMovingFocus),
@@ -28,7 +31,18 @@ class frmKorvanel;
 class FieldRules : public QObject {
     Q_OBJECT
 public:
-    FieldRules(frmKorvanel& window, MainWindowState& state, RecordPresenter& presenter);
+    FieldRules(frmKorvanel& window, Ui::frmKorvanel& controls, RecordPresenter& presenter,
+               MessageService& messages, Clock& clock);
+
+    // Line i belongs to entry i of cboCity.
+    const QStringList& CityZipLines() const { return cityZipLines_; }
+    // The city whose zip codes cboZip offers.
+    const QString& CurrentCity() const { return currentCity_; }
+    // The result shown is a Low Result.
+    bool LowResultFlag() const { return lowResultFlag_; }
+
+    // Puts the city list into cboCity, each entry tied to its line; the city on display stays.
+    void fillCityList(const CityList& cities);
 
     // Checks the raw value of one date box against the calendar, today (read from the clock at
     // each call) and the other two dates, and reports the first fault in a "Date Entry Error"
@@ -53,16 +67,20 @@ private:
     void onLostFocus(QWidget* control);
     void onOptionClicked(QAbstractButton* option);
     void onListClicked(QComboBox* list);
+    void onCityShown(const QString& city);
+    void onStoredResultShown(bool lowResultFlag);
     // Selects an option; its click rule runs when it was not selected before.
     void select(QRadioButton* option);
     MaskedEdit* dateBox(WhichDate whichDate) const;
 
     frmKorvanel& window_;
     Ui::frmKorvanel& c_;
-    MainWindowState& state_;
     RecordPresenter& presenter_;
     MessageService& messages_;
     Clock& clock_;
+    QStringList cityZipLines_;
+    QString currentCity_;
+    bool lowResultFlag_ = false;
     // Focus moves made by a rule itself are not the operator leaving a field.
     int busy_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "window/main/MainWindowController.h"
 
 #include "reference/CityList.h"
-#include "reference/ProviderCode.h"
 #include "reference/ReferenceText.h"
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
@@ -35,7 +34,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringListModel>
 #include <QWidget>
 #include <QWindow>
 
@@ -88,51 +86,55 @@ private:
 
 } // namespace
 
-MainWindowController::MainWindowController(frmKorvanel& window, const QString& appPath,
-                                           MainWindowServices services)
-    : window_(window), controls_(window.form()), services_(services) {
-    state_.AppPath = appPath;
-    store_ = std::make_unique<RecordStore>(AppPaths{appPath}.appData());
-    presenter_ = std::make_unique<RecordPresenter>(window, state_, *store_);
+MainWindowController::MainWindowController(frmKorvanel& window, Ui::frmKorvanel& controls,
+                                           QString appPath, MainWindowServices services)
+    : window_(window), controls_(controls), services_(services), appPath_(std::move(appPath)) {
+    MessageService& messages = services_.messages;
+    Clock& clock = services_.clock;
+    store_ = std::make_unique<RecordStore>(AppPaths{appPath_}.appData());
     providerCodeCheck_ = std::make_unique<ProviderCodeCheck>(
-        state_, controls_.txtProviderCode, window.messages(), services_.providerCodePrompt);
-    fieldRules_ = std::make_unique<FieldRules>(window, state_, *presenter_);
-    deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, window.messages());
+        appPath_, controls_.txtProviderCode, messages, services_.providerCodePrompt);
+    presenter_ = std::make_unique<RecordPresenter>(window, controls_, *store_, *providerCodeCheck_);
+    fieldRules_ = std::make_unique<FieldRules>(window, controls_, *presenter_, messages, clock);
+    deleteRecovery_ = std::make_unique<DeleteRecovery>(*store_, *presenter_, messages);
     connect(deleteRecovery_.get(), &DeleteRecovery::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    submission_ = std::make_unique<SubmissionCommand>(window, state_, *store_, *presenter_);
+    submission_ = std::make_unique<SubmissionCommand>(
+        window, controls_, appPath_, *store_, *presenter_, *providerCodeCheck_, messages, clock);
     connect(submission_.get(), &SubmissionCommand::finished, this, &MainWindowController::finished);
     connect(submission_.get(), &SubmissionCommand::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    commands_ = std::make_unique<RecordCommands>(window, state_, *store_, *presenter_,
-                                                 services_.printer, *deleteRecovery_, *submission_);
+    commands_ = std::make_unique<RecordCommands>(window, controls_, appPath_, *store_, *presenter_,
+                                                 *fieldRules_, messages, clock, services_.printer,
+                                                 *deleteRecovery_, *submission_);
     connect(commands_.get(), &RecordCommands::finished, this, &MainWindowController::finished);
     connect(commands_.get(), &RecordCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
     connect(controls_.cmdChangeProviderCode, &QPushButton::clicked, this,
-            &MainWindowController::runProviderCodeCheck);
+            [this] { runProviderCodeCheck(false); });
     keepTypedListText();
     buildRecordsMenu();
     buildHelpMenu();
 }
 
 void MainWindowController::buildRecordsMenu() {
-    const QString submitFolder = AppPaths{state_.AppPath}.submit();
+    const QString submitFolder = AppPaths{appPath_}.submit();
     duplicates_ = std::make_unique<DuplicateIndex>();
     store_->setObserver(duplicates_.get());
     menu_ = new MainMenu(window_, *controls_.cmdNext, *controls_.cmdNew);
-    recordMenu_ = new RecordMenuCommands(window_, state_, *store_, *commands_, *duplicates_,
-                                         submitFolder, this);
+    recordMenu_ = new RecordMenuCommands(window_, *store_, *commands_, *duplicates_,
+                                         *providerCodeCheck_, submitFolder, this);
     duplicateWarning_ =
-        new DuplicateWarning(window_.messages(), *duplicates_, *store_, submitFolder, this);
+        new DuplicateWarning(services_.messages, *duplicates_, *store_, submitFolder, this);
     connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openFindRecord);
     connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openCheckAllRecords);
     connect(recordMenu_, &RecordMenuCommands::fileFailed, this,
             &MainWindowController::reportFileFailure);
-    importRecords_ = new ImportRecordsCommand(window_, state_, *store_, *commands_, *duplicates_,
-                                              window_.clock(), submitFolder, this);
+    importRecords_ =
+        new ImportRecordsCommand(window_, *providerCodeCheck_, *store_, *presenter_, *commands_,
+                                 *duplicates_, services_.clock, submitFolder, this);
     connect(menu_->importRecords(), &QAction::triggered, importRecords_,
             &ImportRecordsCommand::openImportRecords);
     connect(importRecords_, &ImportRecordsCommand::fileFailed, this,
@@ -140,9 +142,8 @@ void MainWindowController::buildRecordsMenu() {
     connect(commands_.get(), &RecordCommands::newRecordSaved, duplicateWarning_,
             &DuplicateWarning::newRecordSaved);
 
-    historyCommands_ =
-        new SubmissionHistoryCommands(window_, state_.AppPath, *store_, window_.messages(),
-                                      window_.clock(), services_.printer, this);
+    historyCommands_ = new SubmissionHistoryCommands(window_, appPath_, *store_, services_.messages,
+                                                     services_.clock, services_.printer, this);
     connect(menu_->submissionHistory(), &QAction::triggered, historyCommands_,
             &SubmissionHistoryCommands::openSubmissionHistory);
     connect(menu_->exportRecords(), &QAction::triggered, historyCommands_,
@@ -152,8 +153,8 @@ void MainWindowController::buildRecordsMenu() {
 
     connect(menu_->newResultForThisChild(), &QAction::triggered, commands_.get(),
             &RecordCommands::newResultForThisChild);
-    followUp_ = new FollowUpCommands(window_, state_, *store_, *commands_, *historyCommands_,
-                                     window_.messages(), window_.clock(), this);
+    followUp_ = new FollowUpCommands(window_, appPath_, *store_, *commands_, *historyCommands_,
+                                     services_.messages, services_.clock, this);
     connect(menu_->followUpDue(), &QAction::triggered, followUp_,
             &FollowUpCommands::openFollowUpDue);
     connect(followUp_, &FollowUpCommands::fileFailed, this,
@@ -161,7 +162,7 @@ void MainWindowController::buildRecordsMenu() {
 }
 
 void MainWindowController::buildHelpMenu() {
-    help_ = new HelpCommands(window_, window_.messages(), state_.AppPath, *store_, this);
+    help_ = new HelpCommands(window_, services_.messages, appPath_, *store_, this);
     connect(menu_->operatorsGuide(), &QAction::triggered, help_, &HelpCommands::openOperatorsGuide);
     connect(menu_->about(), &QAction::triggered, help_, &HelpCommands::showAbout);
 }
@@ -185,7 +186,7 @@ MainWindowController::~MainWindowController() {
 void MainWindowController::reportFileFailure(const FileStatus& status) {
     // Advice only where it fits the error; otherwise the system's reason says it all.
     const QString advice = status.advice();
-    window_.messages().show(
+    services_.messages.show(
         QStringLiteral("A file could not be read or written:\r\n%1\r\n%2\r\n\r\nWhat is "
                        "typed in the window is still there.%3")
             .arg(QDir::toNativeSeparators(status.path()), status.reason(),
@@ -195,23 +196,23 @@ void MainWindowController::reportFileFailure(const FileStatus& status) {
 
 bool MainWindowController::failStartUp(const FileStatus& status) {
     // A file failure like any other; "Korvanel CM" belongs to the second copy's message alone.
-    showCannotStart(window_.messages(), status);
+    showCannotStart(services_.messages, status);
     emit finished(1);
     return false;
 }
 
-void MainWindowController::runProviderCodeCheck() {
+void MainWindowController::runProviderCodeCheck(bool startup) {
     // The records being handed on keep the code they are checked with.
     if (submission_->isCheckingRecords())
         return;
-    FileStatus status = providerCodeCheck_->run();
+    FileStatus status = providerCodeCheck_->run(startup);
     if (!status)
         reportFileFailure(status);
     presenter_->MandatoryFieldHighlight(controls_.txtProviderCode);
 }
 
 bool MainWindowController::StartUp() {
-    const AppPaths paths{state_.AppPath};
+    const AppPaths paths{appPath_};
     // AppData taken by something else stops start-up before anything is made: the data file
     // cannot be opened. Submit taken by anything (a file, a link to nothing) does not: it is not
     // made over, the operator can still enter records, and the submission reports it.
@@ -239,34 +240,29 @@ bool MainWindowController::StartUp() {
 
     if (FileStatus status = store_->open(); !status)
         return failStartUp(status);
-    state_.CurrentRecord = 1;
-    if (FileStatus status = store_->count(state_.RecordCount); !status)
+    int storedRecords = 0;
+    if (FileStatus status = store_->count(storedRecords); !status)
         return failStartUp(status);
-    const InterruptedSubmissionAnswer interrupted = offerToFinishInterruptedSubmission(
-        window_.messages(), *store_, state_.AppPath, state_.RecordCount);
+    const InterruptedSubmissionAnswer interrupted =
+        offerToFinishInterruptedSubmission(services_.messages, *store_, appPath_, storedRecords);
     if (!interrupted.failure && !store_->isOpen())
         return failStartUp(interrupted.failure);
     if (!interrupted.failure)
         reportFileFailure(interrupted.failure);
     if (interrupted.emptied)
-        state_.RecordCount = 0;
-    if (state_.RecordCount > kNearlyFullThreshold) {
-        window_.messages().show(QStringLiteral("The file is nearly full!\nPlease Create "
+        storedRecords = 0;
+    if (storedRecords > kNearlyFullThreshold) {
+        services_.messages.show(QStringLiteral("The file is nearly full!\nPlease Create "
                                                "Electronic File as soon as possible."),
                                 QStringLiteral("Record Limit Notification"), MessageButtons::Ok,
                                 MessageIcon::Warning);
     }
-    if (state_.RecordCount == 0) {
-        state_.RecordCount = 1;
-        state_.FirstRecord = true;
-        state_.EditMode = Editing::NewRecord;
-        commands_->showNewRecordButtons();
-    }
+    presenter_->fileOpened(storedRecords);
+    if (storedRecords == 0)
+        commands_->enterFirstRecord();
 
-    QString providerCode;
-    if (FileStatus status = ProviderCode::readFile(paths.providerFile(), providerCode); !status)
+    if (FileStatus status = providerCodeCheck_->readProviderFile(); !status)
         return failStartUp(status);
-    state_.CurrentProviderCode = providerCode;
 
     window_.show();
     if (FileStatus status = presenter_->ShowCurrentRecord(); !status)
@@ -276,11 +272,9 @@ bool MainWindowController::StartUp() {
             return failStartUp(status);
     }
 
-    state_.Startup = true;
-    runProviderCodeCheck();
-    state_.Startup = false;
+    runProviderCodeCheck(true);
 
-    if (!state_.FirstRecord)
+    if (!commands_->FirstRecord())
         presenter_->moveFocusTo(controls_.cmdNew);
     return true;
 }
@@ -298,7 +292,7 @@ void MainWindowController::fillFixedLists() {
 
 FileStatus MainWindowController::loadPhysicians() {
     QStringList lines;
-    FileStatus status = ReferenceText::readLines(AppPaths{state_.AppPath}.physicianFile(), lines);
+    FileStatus status = ReferenceText::readLines(AppPaths{appPath_}.physicianFile(), lines);
     if (status)
         controls_.cboPhysician->addItems(lines);
     return status;
@@ -308,7 +302,7 @@ FileStatus MainWindowController::loadPhysicians() {
 // shows a record; the lines go into the list once the first record is on the screen.
 FileStatus MainWindowController::loadCities() {
     QByteArray bytes;
-    FileStatus status = SafeFile::readPrefix(AppPaths{state_.AppPath}.cityFile(), bytes);
+    FileStatus status = SafeFile::readPrefix(AppPaths{appPath_}.cityFile(), bytes);
     if (!status)
         return status;
     pendingCities_ =
@@ -317,18 +311,6 @@ FileStatus MainWindowController::loadCities() {
     return status;
 }
 
-bool MainWindowController::cityListPending() const {
-    return pendingCities_ && pendingCities_->pending();
-}
-
 void MainWindowController::fillCities(const QByteArray& cityFile) {
-    const CityList cities = CityList::fromLines(ReferenceText::splitLines(cityFile));
-    state_.CityZipLines = cities.cityZipLines();
-    // The list is filled under the city on display, which stays as it is.
-    const QString shown = controls_.cboCity->currentText();
-    // A plain string model holds a state's tens of thousands of cities far faster than one item
-    // object per entry.
-    controls_.cboCity->setModel(new QStringListModel(cities.cityEntries(), controls_.cboCity));
-    controls_.cboCity->setCurrentIndex(-1);
-    controls_.cboCity->setEditText(shown);
+    fieldRules_->fillCityList(CityList::fromLines(ReferenceText::splitLines(cityFile)));
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "storage/FileStatus.h"
-#include "window/main/MainWindowState.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <memory>
 
@@ -34,48 +34,39 @@ class frmKorvanel;
 }
 
 // The platform services the main window works through; tests give scripted ones.
-// Message boxes and the clock come with the window itself.
 struct MainWindowServices {
+    MessageService& messages;
+    Clock& clock;
     Printer& printer;
     ProviderCodePrompt& providerCodePrompt;
 };
 
-// Gives the main window its behaviour: owns the run's state and the data file, runs start-up,
-// and connects the controls to the display, the field rules and the record commands. Its
-// creator owns it and keeps the window alive longer.
+// Gives the main window its behaviour: owns the data file and the classes that work on the
+// window, each handed the controls and services it uses, runs start-up, and connects them. Made
+// by frmKorvanel::makeController; its creator owns it and keeps the window alive longer.
 class MainWindowController : public QObject {
     Q_OBJECT
 public:
-    MainWindowController(frmKorvanel& window, const QString& appPath, MainWindowServices services);
+    MainWindowController(frmKorvanel& window, Ui::frmKorvanel& controls, QString appPath,
+                         MainWindowServices services);
     ~MainWindowController() override;
 
     // Start-up from the folders to the focus. False when the program must end: the operator
     // has then been told why, and finished() tells the exit status.
     bool StartUp();
 
-    MainWindowState& state() { return state_; }
-    RecordStore& store() { return *store_; }
-    RecordPresenter& presenter() { return *presenter_; }
-    RecordCommands& commands() { return *commands_; }
-    SubmissionCommand& submission() { return *submission_; }
-    MainMenu& menu() { return *menu_; }
-    SubmissionHistoryCommands& historyCommands() { return *historyCommands_; }
-    ImportRecordsCommand& importRecords() { return *importRecords_; }
-    HelpCommands& help() { return *help_; }
-
-    // Shows one message naming the file and the system's reason.
-    void reportFileFailure(const FileStatus& status);
-    void runProviderCodeCheck();
-    // True until the city list read at start-up is in cboCity (it is filled once the window is
-    // first drawn, or when the operator first reaches for the list).
-    bool cityListPending() const;
-
 signals:
     // The program must end now, with this exit status.
     void finished(int exitCode);
 
 private:
+    friend class MainWindowTestAccess; // tests/support: the parts, for tests and benchmarks
+
+    // Shows one message naming the file and the system's reason.
+    void reportFileFailure(const FileStatus& status);
     bool failStartUp(const FileStatus& status);
+    // The click of cmdChangeProviderCode, or start-up's check (startup).
+    void runProviderCodeCheck(bool startup);
     void keepTypedListText();
     void centreWindow();
     void fillFixedLists();
@@ -88,10 +79,10 @@ private:
     frmKorvanel& window_;
     Ui::frmKorvanel& controls_;
     MainWindowServices services_;
-    MainWindowState state_;
+    const QString appPath_; // the program's folder, without a trailing separator
     std::unique_ptr<RecordStore> store_;
-    std::unique_ptr<RecordPresenter> presenter_;
     std::unique_ptr<ProviderCodeCheck> providerCodeCheck_;
+    std::unique_ptr<RecordPresenter> presenter_;
     std::unique_ptr<FieldRules> fieldRules_;
     std::unique_ptr<DeleteRecovery> deleteRecovery_;
     std::unique_ptr<SubmissionCommand> submission_;
@@ -104,5 +95,7 @@ private:
     SubmissionHistoryCommands* historyCommands_ = nullptr;
     FollowUpCommands* followUp_ = nullptr;
     HelpCommands* help_ = nullptr;
+    // Until the city list read at start-up is in cboCity (it is filled once the window is first
+    // drawn, or when the operator first reaches for the list).
     QPointer<AfterFirstPaint> pendingCities_;
 };

@@ -7,8 +7,7 @@
 #include "ui_frmKorvanel.h"
 #include "window/main/ChildRetest.h"
 #include "window/main/DeleteRecovery.h"
-#include "window/main/MainWindowState.h"
-#include "window/main/RecordNavigation.h"
+#include "window/main/FieldRules.h"
 #include "window/main/RecordPresenter.h"
 #include "window/main/SubmissionCommand.h"
 #include "window/main/frmKorvanel.h"
@@ -19,12 +18,14 @@
 #include <QComboBox>
 #include <QPushButton>
 
-RecordCommands::RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
-                               RecordPresenter& presenter, Printer& printer,
-                               DeleteRecovery& deleteRecovery, SubmissionCommand& submission)
-    : window_(window), c_(window.form()), state_(state), store_(store), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()), printer_(printer),
-      deleteRecovery_(deleteRecovery), submission_(submission) {
+RecordCommands::RecordCommands(frmKorvanel& window, Ui::frmKorvanel& controls, QString appPath,
+                               RecordStore& store, RecordPresenter& presenter,
+                               const FieldRules& fieldRules, MessageService& messages, Clock& clock,
+                               Printer& printer, DeleteRecovery& deleteRecovery,
+                               SubmissionCommand& submission)
+    : window_(window), c_(controls), appPath_(std::move(appPath)), store_(store),
+      presenter_(presenter), fieldRules_(fieldRules), messages_(messages), clock_(clock),
+      printer_(printer), deleteRecovery_(deleteRecovery), submission_(submission) {
     connect(c_.cmdNew, &QPushButton::clicked, this, &RecordCommands::cmdNew_Click);
     connect(c_.cmdUpdate, &QPushButton::clicked, this, &RecordCommands::cmdUpdate_Click);
     connect(c_.cmdDelete, &QPushButton::clicked, this, &RecordCommands::cmdDelete_Click);
@@ -59,7 +60,14 @@ bool RecordCommands::showOrReport(int record, int recordCount, const ResultRecor
 }
 
 bool RecordCommands::showStoredRecordOrReport() {
-    return presenter_.recordShown() || showOrReport(state_.CurrentRecord, state_.RecordCount);
+    return presenter_.recordShown() ||
+           showOrReport(presenter_.CurrentRecord(), presenter_.RecordCount());
+}
+
+void RecordCommands::enterFirstRecord() {
+    firstRecord_ = true;
+    editMode_ = Editing::NewRecord;
+    showNewRecordButtons();
 }
 
 void RecordCommands::showNewRecordButtons() {
@@ -96,13 +104,14 @@ void RecordCommands::startNewRecord(bool sameChild) {
     if (!saveOrReport())
         return;
     // The record just saved is the one whose child the next test is for.
-    const ResultRecord child = state_.RecordBuffer;
+    const ResultRecord child = presenter_.RecordBuffer();
     // The record after the last is blank: RecordCount now counts it.
-    if (!showOrReport(state_.RecordCount + 1, state_.RecordCount + 1, sameChild ? &child : nullptr))
+    if (!showOrReport(presenter_.RecordCount() + 1, presenter_.RecordCount() + 1,
+                      sameChild ? &child : nullptr))
         return;
     if (sameChild)
-        ChildRetest::offerZipCodes(c_, state_.CityZipLines);
-    state_.EditMode = Editing::NewRecord;
+        ChildRetest::offerZipCodes(c_, fieldRules_.CityZipLines());
+    editMode_ = Editing::NewRecord;
     showNewRecordButtons();
 }
 
@@ -111,30 +120,30 @@ void RecordCommands::cmdUpdate_Click() {
         return;
     if (!saveOrReport())
         return;
-    if (state_.EditMode != Editing::NewRecord)
+    if (editMode_ != Editing::NewRecord)
         return;
     // The new record is stored now, so the window leaves new-record mode even if showing it
     // again fails: the window still holds exactly what was stored.
-    const ResultRecord saved = state_.RecordBuffer;
-    showOrReport(state_.CurrentRecord, state_.RecordCount);
+    const ResultRecord saved = presenter_.RecordBuffer();
+    showOrReport(presenter_.CurrentRecord(), presenter_.RecordCount());
     showBrowsingButtons();
-    state_.EditMode = Editing::StoredRecord;
-    state_.FirstRecord = false;
-    emit newRecordSaved(state_.CurrentRecord, saved);
+    editMode_ = Editing::StoredRecord;
+    firstRecord_ = false;
+    emit newRecordSaved(presenter_.CurrentRecord(), saved);
 }
 
 void RecordCommands::cmdDelete_Click() {
     if (isCheckingRecords())
         return;
-    if (state_.FirstRecord) {
+    if (firstRecord_) {
         emit finished(0);
         return;
     }
-    if (state_.EditMode == Editing::NewRecord) {
-        if (!showOrReport(state_.RecordCount - 1, state_.RecordCount - 1))
+    if (editMode_ == Editing::NewRecord) {
+        if (!showOrReport(presenter_.RecordCount() - 1, presenter_.RecordCount() - 1))
             return;
         showBrowsingButtons();
-        state_.EditMode = Editing::StoredRecord;
+        editMode_ = Editing::StoredRecord;
         return;
     }
     // The operator confirms the delete of the record that is really under this number.
@@ -152,51 +161,50 @@ void RecordCommands::cmdDelete_Click() {
         emit fileFailed(counted);
         return;
     }
-    if (FileStatus status = store_.remove(state_.CurrentRecord); !status) {
+    if (FileStatus status = store_.remove(presenter_.CurrentRecord()); !status) {
         if (!deleteRecovery_.afterFailedRemove(status, storedBefore))
             return;
     }
     // The record is gone whatever follows: the window's position follows the file, and the
     // values still shown are no record's until the one now under this number is read.
-    adjustPositionAfterDelete(state_.RecordCount, state_.CurrentRecord);
-    presenter_.forgetShownRecord();
+    presenter_.recordDeleted();
     if (FileStatus status = presenter_.ShowCurrentRecord(); !status)
-        deleteRecovery_.showUnreadableAfterDelete(state_.CurrentRecord, status);
+        deleteRecovery_.showUnreadableAfterDelete(presenter_.CurrentRecord(), status);
 }
 
 void RecordCommands::cmdNext_Click() {
     if (isCheckingRecords())
         return;
-    if (state_.CurrentRecord == state_.RecordCount) {
+    if (presenter_.CurrentRecord() == presenter_.RecordCount()) {
         messages_.beep();
         messages_.show(QStringLiteral("End of file encountered!"), QStringLiteral("Last Record"),
                        MessageButtons::Ok, MessageIcon::Warning);
         return;
     }
-    showOrReport(state_.CurrentRecord + 1, state_.RecordCount);
+    showOrReport(presenter_.CurrentRecord() + 1, presenter_.RecordCount());
 }
 
 void RecordCommands::cmdPrevious_Click() {
     if (isCheckingRecords())
         return;
-    if (state_.CurrentRecord == 1) {
+    if (presenter_.CurrentRecord() == 1) {
         messages_.beep();
         messages_.show(QStringLiteral("Beginning of file encountered!"),
                        QStringLiteral("First Record"), MessageButtons::Ok, MessageIcon::Warning);
         return;
     }
-    showOrReport(state_.CurrentRecord - 1, state_.RecordCount);
+    showOrReport(presenter_.CurrentRecord() - 1, presenter_.RecordCount());
 }
 
 void RecordCommands::goToRecord(int record) {
-    if (isCheckingRecords() || state_.EditMode == Editing::NewRecord || record < 1)
+    if (isCheckingRecords() || editMode_ == Editing::NewRecord || record < 1)
         return;
     // A button takes the focus before its click, so the field's rule has run by then. A menu or
     // a dialog takes no focus from the window: the rule runs here, at the choice, with its
     // messages. A date rule sending the focus back to its box stops no button, nor this move.
     window_.leaveFocusedField();
     if (saveOrReport())
-        showOrReport(record, state_.RecordCount);
+        showOrReport(record, presenter_.RecordCount());
 }
 
 void RecordCommands::cmdExit_Click() {
@@ -217,10 +225,10 @@ void RecordCommands::cmdPrint_Click() {
     if (!saveOrReport())
         return;
     const QDateTime now = clock_.now();
-    const QStringList lines = PrintedPage::lines(state_.RecordBuffer, c_.cboRaceCode->currentText(),
-                                                 c_.cboAncestry->currentText(),
-                                                 state_.CurrentRecord, state_.RecordCount, now);
-    const QString pdfPath = AppPaths{state_.AppPath}.printedPage(state_.CurrentRecord, now);
+    const QStringList lines = PrintedPage::lines(
+        presenter_.RecordBuffer(), c_.cboRaceCode->currentText(), c_.cboAncestry->currentText(),
+        presenter_.CurrentRecord(), presenter_.RecordCount(), now);
+    const QString pdfPath = AppPaths{appPath_}.printedPage(presenter_.CurrentRecord(), now);
     // The record is saved whatever becomes of the page. A page that could not be printed is
     // written as a PDF where possible; either way the operator is told once, and the window
     // carries on unchanged.

@@ -4,31 +4,43 @@
 #include "storage/ResultRecord.h"
 
 #include <QObject>
+#include <QString>
 
 class Clock;
 class DeleteRecovery;
+class FieldRules;
 class MessageService;
 class Printer;
 class RecordPresenter;
 class RecordStore;
 class SubmissionCommand;
 class frmKorvanel;
-struct MainWindowState;
 namespace Ui {
 class frmKorvanel;
 }
+
+// Whether the record shown is stored or a new one not yet saved.
+enum class Editing { StoredRecord, NewRecord };
 
 // The row of command buttons: New, Delete (or Cancel), Update, Previous, Next, Print, Create
 // Electronic File and Exit, with the two sets of button states they switch between. A failed
 // delete is followed through DeleteRecovery; Create Electronic File is SubmissionCommand's pass.
 // A file that cannot be read or written is reported once (fileFailed) and changes nothing: the
-// window keeps what the operator typed, so the command can be tried again.
+// window keeps what the operator typed, so the command can be tried again. It holds the edit
+// mode (EditMode) and whether the first record of an empty file is entered (FirstRecord).
 class RecordCommands : public QObject {
     Q_OBJECT
 public:
-    RecordCommands(frmKorvanel& window, MainWindowState& state, RecordStore& store,
-                   RecordPresenter& presenter, Printer& printer, DeleteRecovery& deleteRecovery,
-                   SubmissionCommand& submission);
+    RecordCommands(frmKorvanel& window, Ui::frmKorvanel& controls, QString appPath,
+                   RecordStore& store, RecordPresenter& presenter, const FieldRules& fieldRules,
+                   MessageService& messages, Clock& clock, Printer& printer,
+                   DeleteRecovery& deleteRecovery, SubmissionCommand& submission);
+
+    Editing EditMode() const { return editMode_; }
+    bool FirstRecord() const { return firstRecord_; }
+
+    // Start-up on an empty file: the first record is entered, with the new-record buttons.
+    void enterFirstRecord();
 
     void cmdNew_Click();
     void cmdUpdate_Click();
@@ -68,12 +80,15 @@ private:
 
     frmKorvanel& window_;
     Ui::frmKorvanel& c_;
-    MainWindowState& state_;
+    QString appPath_;
     RecordStore& store_;
     RecordPresenter& presenter_;
+    const FieldRules& fieldRules_;
     MessageService& messages_;
     Clock& clock_;
     Printer& printer_;
     DeleteRecovery& deleteRecovery_;
     SubmissionCommand& submission_;
+    Editing editMode_ = Editing::StoredRecord;
+    bool firstRecord_ = false;
 };

@@ -9,8 +9,9 @@
 #include "validation/FieldCodes.h"
 #include "validation/Highlight.h"
 #include "window/main/FieldControls.h"
-#include "window/main/MainWindowState.h"
+#include "window/main/RecordNavigation.h"
 #include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/widgets/ControlText.h"
 #include "window/widgets/DepthGuard.h"
 #include "window/widgets/MaskedEdit.h"
@@ -23,6 +24,8 @@
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QStyleOptionComplex>
+
+#include <algorithm>
 
 namespace {
 
@@ -72,8 +75,9 @@ void showComboText(QComboBox* box, const QString& text) {
 
 } // namespace
 
-RecordPresenter::RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store)
-    : window_(window), c_(window.form()), state_(state), store_(store) {
+RecordPresenter::RecordPresenter(frmKorvanel& window, Ui::frmKorvanel& controls, RecordStore& store,
+                                 const ProviderCodeCheck& providerCode)
+    : window_(window), c_(controls), store_(store), providerCode_(providerCode) {
     auto* listStyle = new MarkedListStyle;
     listStyle->setParent(&window_);
     for (std::size_t i = 0; i < MandatoryFields.size(); ++i) {
@@ -107,9 +111,9 @@ FileStatus RecordPresenter::showRecord(int n, int recordCount, const ResultRecor
         return status;
     if (childOf)
         record = ChildFields::withChildOf(record, *childOf);
-    state_.CurrentRecord = n;
-    state_.RecordCount = recordCount;
-    state_.RecordBuffer = record;
+    currentRecord_ = n;
+    recordCount_ = recordCount;
+    recordBuffer_ = record;
     recordShown_ = true;
     DepthGuard guard(movingFocus_);
     showFields(record);
@@ -120,7 +124,21 @@ FileStatus RecordPresenter::showRecord(int n, int recordCount, const ResultRecor
 }
 
 FileStatus RecordPresenter::ShowCurrentRecord() {
-    return showRecord(state_.CurrentRecord, state_.RecordCount);
+    return showRecord(currentRecord_, recordCount_);
+}
+
+void RecordPresenter::fileOpened(int storedRecords) {
+    currentRecord_ = 1;
+    recordCount_ = std::max(storedRecords, 1);
+}
+
+void RecordPresenter::recordDeleted() {
+    adjustPositionAfterDelete(recordCount_, currentRecord_);
+    recordShown_ = false;
+}
+
+void RecordPresenter::recordsAppended(int storedRecords) {
+    recordCount_ = std::max(storedRecords, 1);
 }
 
 void RecordPresenter::showFields(const ResultRecord& record) {
@@ -138,7 +156,7 @@ void RecordPresenter::showFields(const ResultRecord& record) {
     showText(c_.txtStreetName, record.trimmed(F::StreetName));
     showText(c_.txtAptNumber, record.trimmed(F::AptNumber));
     showComboText(c_.cboCity, record.trimmed(F::City));
-    state_.CurrentCity = c_.cboCity->currentText();
+    emit cityShown(c_.cboCity->currentText());
     showComboText(c_.cboZip, record.trimmed(F::Zip));
     showText(c_.txtParentsLast, record.trimmed(F::ParentsLast));
     showText(c_.txtParentsFirst, record.trimmed(F::ParentsFirst));
@@ -155,7 +173,7 @@ void RecordPresenter::showFields(const ResultRecord& record) {
     else
         c_.optCapillary->setChecked(true);
     showComboText(c_.cboPhysician, record.trimmed(F::Physician));
-    showText(c_.txtProviderCode, state_.CurrentProviderCode);
+    showText(c_.txtProviderCode, providerCode_.CurrentProviderCode());
     showText(c_.txtAnalysisMethod, QStringLiteral("HHLA"));
 }
 
@@ -163,7 +181,7 @@ void RecordPresenter::showResult(const ResultRecord& record) {
     // Selecting an option that was not selected runs its click rule (which sets the result box
     // and LowResultFlag); the text of a measured result is put in afterwards.
     const StoredResultDisplay shown = EntryRules::storedResultDisplay(record);
-    state_.LowResultFlag = shown.lowResultFlag;
+    emit storedResultShown(shown.lowResultFlag);
     switch (shown.state) {
     case ResultState::Low:
         c_.optLowResult->setChecked(true);
@@ -208,7 +226,7 @@ ResultRecord RecordPresenter::capture() const {
     record.set(F::BelowDetection,
                c_.optLowResult->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     record.set(F::TestType, c_.optVenous->isChecked() ? QStringLiteral("V") : QStringLiteral("C"));
-    record.set(F::ProviderCode, state_.CurrentProviderCode);
+    record.set(F::ProviderCode, providerCode_.CurrentProviderCode());
     record.set(F::Physician, c_.cboPhysician->currentText());
     record.set(F::AnalysisMethod, c_.txtAnalysisMethod->text());
     record.set(F::LineEnd, QStringLiteral("\r\n"));
@@ -221,10 +239,10 @@ FileStatus RecordPresenter::SaveCurrentRecord() {
                                    QStringLiteral("The record shown was deleted; it is not saved"));
     }
     const ResultRecord record = capture();
-    FileStatus status = store_.write(state_.CurrentRecord, record);
+    FileStatus status = store_.write(currentRecord_, record);
     if (!status)
         return status;
-    state_.RecordBuffer = record;
+    recordBuffer_ = record;
     DepthGuard guard(movingFocus_);
     focusDateTaken();
     return status;

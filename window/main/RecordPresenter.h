@@ -4,25 +4,45 @@
 #include "storage/ResultRecord.h"
 #include "validation/Highlight.h"
 
-#include <QString>
-
 #include <QHash>
+#include <QObject>
+#include <QString>
 
 #include <array>
 
+class ProviderCodeCheck;
 class QWidget;
 class RecordStore;
 class frmKorvanel;
-struct MainWindowState;
 namespace Ui {
 class frmKorvanel;
 }
 
 // Moves one record between the data file and the main window's controls, and marks the empty
-// mandatory fields. Neither direction validates anything.
-class RecordPresenter {
+// mandatory fields. Neither direction validates anything. It holds the record shown
+// (RecordBuffer) and its place in the file (CurrentRecord of RecordCount).
+class RecordPresenter : public QObject {
+    Q_OBJECT
 public:
-    RecordPresenter(frmKorvanel& window, MainWindowState& state, RecordStore& store);
+    RecordPresenter(frmKorvanel& window, Ui::frmKorvanel& controls, RecordStore& store,
+                    const ProviderCodeCheck& providerCode);
+
+    // The record shown, as last read or saved.
+    const ResultRecord& RecordBuffer() const { return recordBuffer_; }
+    // 1-based number of the record shown.
+    int CurrentRecord() const { return currentRecord_; }
+    // The records stored, plus one while an unsaved new record is shown; never below 1.
+    int RecordCount() const { return recordCount_; }
+
+    // The data file was opened holding storedRecords records: the place is record 1 of them, of
+    // one (a new record) when there are none. Nothing is shown yet.
+    void fileOpened(int storedRecords);
+    // The record shown was deleted from the file: one record fewer (never below 1), the place no
+    // later than the last, and the values shown are no record's until a record is shown.
+    void recordDeleted();
+    // Records were appended behind the record shown, which stays where it is: the file now
+    // holds storedRecords records.
+    void recordsAppended(int storedRecords);
 
     // The one way to move to a record: reads record n first, and only when that succeeds makes
     // it CurrentRecord (of recordCount) and RecordBuffer and shows it: fields, options, lists,
@@ -60,6 +80,13 @@ public:
     // a field, so the field rules let them pass.
     bool isMovingFocus() const { return movingFocus_ > 0; }
 
+signals:
+    // While a record is shown: the city it shows, as soon as cboCity holds it.
+    void cityShown(const QString& city);
+    // While a record is shown: the Low Result flag of its stored result, before its result
+    // option is selected (whose click rule may set the flag again).
+    void storedResultShown(bool lowResultFlag);
+
 private:
     // The colour last given to a control, and its palette then: a control whose mark and
     // palette are as they were needs no new palette.
@@ -74,8 +101,11 @@ private:
 
     frmKorvanel& window_;
     Ui::frmKorvanel& c_;
-    MainWindowState& state_;
     RecordStore& store_;
+    const ProviderCodeCheck& providerCode_;
+    ResultRecord recordBuffer_;
+    int currentRecord_ = 1;
+    int recordCount_ = 1;
     int movingFocus_ = 0;
     bool recordShown_ = false;
     // The mandatory controls in the order they are coloured.

@@ -7,22 +7,24 @@
 #include "ui_frmKorvanel.h"
 #include "validation/Completeness.h"
 #include "window/main/FieldControls.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordPresenter.h"
-#include "window/main/frmKorvanel.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/widgets/DepthGuard.h"
 
-SubmissionCommand::SubmissionCommand(frmKorvanel& window, MainWindowState& state,
-                                     RecordStore& store, RecordPresenter& presenter)
-    : c_(window.form()), state_(state), store_(store), presenter_(presenter),
-      messages_(window.messages()), clock_(window.clock()), progress_(window, window.clock()) {}
+SubmissionCommand::SubmissionCommand(QWidget& window, Ui::frmKorvanel& controls, QString appPath,
+                                     RecordStore& store, RecordPresenter& presenter,
+                                     const ProviderCodeCheck& providerCode,
+                                     MessageService& messages, Clock& clock)
+    : c_(controls), appPath_(std::move(appPath)), store_(store), presenter_(presenter),
+      providerCode_(providerCode), messages_(messages), clock_(clock), progress_(window, clock) {}
 
 // Nothing is saved over a record whose values the window did not read from it: after a delete
 // whose neighbour could not be read, that record is read again first.
 bool SubmissionCommand::saveOrReport() {
-    if (!presenter_.recordShown() && !showOrReport(state_.CurrentRecord, state_.RecordCount))
+    if (!presenter_.recordShown() &&
+        !showOrReport(presenter_.CurrentRecord(), presenter_.RecordCount()))
         return false;
     FileStatus status = presenter_.SaveCurrentRecord();
     if (!status)
@@ -46,8 +48,8 @@ void SubmissionCommand::reportFailure(const FileStatus& status) {
 bool SubmissionCommand::IsIncompleteRecord(bool* rewriteFailed) {
     if (rewriteFailed)
         *rewriteFailed = false;
-    const CompletenessDecision decision =
-        Completeness::decideIsIncompleteRecord(state_.RecordBuffer, state_.CurrentProviderCode);
+    const CompletenessDecision decision = Completeness::decideIsIncompleteRecord(
+        presenter_.RecordBuffer(), providerCode_.CurrentProviderCode());
     if (decision.incomplete) {
         progress_.end();
         messages_.show(decision.message, decision.title, MessageButtons::Ok, MessageIcon::None);
@@ -82,11 +84,11 @@ void SubmissionCommand::run() {
         return;
     if (refuseCutShortRecord())
         return;
-    const int startedOn = state_.CurrentRecord;
-    progress_.begin(state_.RecordCount);
-    for (int record = 1; record <= state_.RecordCount; ++record) {
+    const int startedOn = presenter_.CurrentRecord();
+    progress_.begin(presenter_.RecordCount());
+    for (int record = 1; record <= presenter_.RecordCount(); ++record) {
         progress_.advance(record);
-        if (!showOrReport(record, state_.RecordCount)) {
+        if (!showOrReport(record, presenter_.RecordCount())) {
             returnToRecord(startedOn);
             return;
         }
@@ -99,9 +101,8 @@ void SubmissionCommand::run() {
     }
     progress_.end();
     store_.close();
-    const SubmissionWriter::Outcome result =
-        SubmissionWriter(state_.AppPath)
-            .write(TextValue::trimBlanks(state_.CurrentProviderCode), clock_.now());
+    const SubmissionWriter::Outcome result = SubmissionWriter(appPath_).write(
+        TextValue::trimBlanks(providerCode_.CurrentProviderCode()), clock_.now());
     if (result.result == SubmissionWriter::Result::Failed) {
         emit fileFailed(result.status);
         if (FileStatus reopened = store_.open(); !reopened) {
@@ -115,7 +116,7 @@ void SubmissionCommand::run() {
     // The records are handed on, so the operator hears of the failure and then of the file.
     if (result.result == SubmissionWriter::Result::HandedOnFlushFailed)
         emit fileFailed(result.status);
-    messages_.show(SubmissionName::reportText(state_.AppPath, result.relativeName),
+    messages_.show(SubmissionName::reportText(appPath_, result.relativeName),
                    SubmissionName::reportTitle(), MessageButtons::Ok, MessageIcon::None);
     emit finished(0);
 }
@@ -124,8 +125,7 @@ void SubmissionCommand::run() {
 // it is before the pass begins. Saving the record on display may just have made it whole.
 bool SubmissionCommand::refuseCutShortRecord() {
     SubmissionWriter::CutShortRecord cutShort;
-    if (FileStatus status = SubmissionWriter::findCutShortRecord(state_.AppPath, cutShort);
-        !status) {
+    if (FileStatus status = SubmissionWriter::findCutShortRecord(appPath_, cutShort); !status) {
         reportFailure(status);
         return true;
     }
@@ -139,6 +139,6 @@ bool SubmissionCommand::refuseCutShortRecord() {
 // Shows again the record that was shown before; when even that read fails the window keeps
 // the record it shows, under that record's own number.
 void SubmissionCommand::returnToRecord(int record) {
-    if (state_.CurrentRecord != record)
-        presenter_.showRecord(record, state_.RecordCount);
+    if (presenter_.CurrentRecord() != record)
+        presenter_.showRecord(record, presenter_.RecordCount());
 }

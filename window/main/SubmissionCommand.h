@@ -4,13 +4,14 @@
 #include "window/widgets/CheckingProgress.h"
 
 #include <QObject>
+#include <QString>
 
 class Clock;
 class MessageService;
+class ProviderCodeCheck;
 class RecordPresenter;
 class RecordStore;
-class frmKorvanel;
-struct MainWindowState;
+class QWidget;
 namespace Ui {
 class frmKorvanel;
 }
@@ -23,8 +24,10 @@ class frmKorvanel;
 class SubmissionCommand : public QObject {
     Q_OBJECT
 public:
-    SubmissionCommand(frmKorvanel& window, MainWindowState& state, RecordStore& store,
-                      RecordPresenter& presenter);
+    SubmissionCommand(QWidget& window, Ui::frmKorvanel& controls, QString appPath,
+                      RecordStore& store, RecordPresenter& presenter,
+                      const ProviderCodeCheck& providerCode, MessageService& messages,
+                      Clock& clock);
 
     // The whole pass, from the save of the record shown to the report of the submission file.
     void run();
@@ -52,9 +55,10 @@ private:
     void returnToRecord(int record);
 
     Ui::frmKorvanel& c_;
-    MainWindowState& state_;
+    QString appPath_;
     RecordStore& store_;
     RecordPresenter& presenter_;
+    const ProviderCodeCheck& providerCode_;
     MessageService& messages_;
     Clock& clock_;
     CheckingProgress progress_;

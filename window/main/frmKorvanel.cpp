@@ -1,15 +1,15 @@
 #include "window/main/frmKorvanel.h"
 
 #include "ui_frmKorvanel.h"
+#include "window/main/MainWindowController.h"
 #include "window/widgets/EntryFilter.h"
 #include "window/widgets/OptionGroup.h"
 #include "window/widgets/WindowLook.h"
 
 #include <QMenuBar>
 
-frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::frmKorvanel>()), messages_(messages),
-      clock_(clock) {
+frmKorvanel::frmKorvanel(QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frmKorvanel>()) {
     ui_->setupUi(this);
     // Fixed border, title bar with the icon's menu and the close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -28,6 +28,11 @@ frmKorvanel::frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent
 }
 
 frmKorvanel::~frmKorvanel() = default;
+
+std::unique_ptr<MainWindowController>
+frmKorvanel::makeController(const QString& appPath, const MainWindowServices& services) {
+    return std::make_unique<MainWindowController>(*this, *ui_, appPath, services);
+}
 
 void frmKorvanel::installMenuBar(QMenuBar* bar) {
     const QList<QWidget*> form = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);

@@ -6,27 +6,28 @@
 
 #include <memory>
 
-class Clock;
-class MessageService;
+class MainWindowController;
 class QAbstractButton;
 class QComboBox;
 namespace Ui {
 class frmKorvanel;
 }
 class QMenuBar;
+struct MainWindowServices;
 
 // The main data-entry window: its controls (window/main/frmKorvanel.ui) and the field events of
 // every text box, combo box, masked edit box and option button (see FieldEvents). No record logic.
 class frmKorvanel : public QWidget {
     Q_OBJECT
 public:
-    frmKorvanel(MessageService& messages, Clock& clock, QWidget* parent = nullptr);
+    explicit frmKorvanel(QWidget* parent = nullptr);
     ~frmKorvanel() override;
 
-    // The controls; their declarations come with "ui_frmKorvanel.h".
-    Ui::frmKorvanel& form() { return *ui_; }
-    MessageService& messages() { return messages_; }
-    Clock& clock() { return clock_; }
+    // Gives the window its behaviour: the controller of the program folder appPath, built over
+    // this window's controls and working through services. The controls leave the window this
+    // way only. The caller owns the controller and keeps the window alive longer.
+    std::unique_ptr<MainWindowController> makeController(const QString& appPath,
+                                                         const MainWindowServices& services);
 
     // Puts the menu bar above the form: the window grows by the bar's height and every control
     // moves down by it, so the form below keeps its size and its controls their places.
@@ -43,12 +44,12 @@ signals:
     void comboClicked(QComboBox* combo);
 
 private:
+    friend class MainWindowTestAccess; // tests/support: the controls, for tests and benchmarks
+
     void applyFixedColours();
     void nameListTextBoxes();
     void watchFieldEvents();
 
     std::unique_ptr<Ui::frmKorvanel> ui_;
-    MessageService& messages_;
-    Clock& clock_;
     FieldEvents* events_ = nullptr;
 };

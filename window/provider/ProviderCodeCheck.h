@@ -2,12 +2,12 @@
 
 #include "storage/FileStatus.h"
 
+#include <QObject>
 #include <QString>
 
 class MessageService;
 class QLineEdit;
 class QWidget;
-struct MainWindowState;
 
 // Asks the operator for a provider code in the modal dialog. Tests answer it from a script.
 class ProviderCodePrompt {
@@ -32,20 +32,35 @@ private:
     QWidget* mainWindow_;
 };
 
-// The click of cmdChangeProviderCode, also run by start-up with Startup set: reads the code
-// from provider.txt, asks for it when it is not set (or always, on a click), decides, writes it
-// back and shows it.
-class ProviderCodeCheck {
+// The click of cmdChangeProviderCode, also run by start-up: reads the code from provider.txt,
+// asks for it when it is not set (or always, on a click), decides, writes it back and shows it.
+// It holds the code in force, CurrentProviderCode, and tells each change of it.
+class ProviderCodeCheck : public QObject {
+    Q_OBJECT
 public:
-    ProviderCodeCheck(MainWindowState& state, QLineEdit* txtProviderCode, MessageService& messages,
+    ProviderCodeCheck(QString appPath, QLineEdit* txtProviderCode, MessageService& messages,
                       ProviderCodePrompt& prompt);
 
-    // A failure names provider.txt; the code in force is then left as it was.
-    FileStatus run();
+    // Six characters, blanks while no code is set.
+    const QString& CurrentProviderCode() const { return currentProviderCode_; }
+
+    // Start-up's reading of provider.txt: its code becomes the code in force. A failure names
+    // provider.txt and changes nothing.
+    FileStatus readProviderFile();
+
+    // The check; at start-up (startup) a code that is set is taken without asking. A failure
+    // names provider.txt; the code in force is then left as it was.
+    FileStatus run(bool startup);
+
+signals:
+    void currentProviderCodeChanged(const QString& code);
 
 private:
-    MainWindowState& state_;
+    void setCurrentProviderCode(const QString& code);
+
+    QString appPath_;
     QLineEdit* txtProviderCode_;
     MessageService& messages_;
     ProviderCodePrompt& prompt_;
+    QString currentProviderCode_ = QString(6, QLatin1Char(' '));
 };

@@ -17,9 +17,6 @@ public:
     explicit dlgProviderCode(QWidget* parent = nullptr);
     ~dlgProviderCode() override;
 
-    // The controls; their declarations come with "ui_dlgProviderCode.h".
-    Ui::dlgProviderCode& form() { return *ui_; }
-
     // The code shown in the box when the dialog opens.
     void setEnteredProviderCode(const QString& code) { enteredProviderCode_ = code; }
     // What Cancel hands back.
@@ -38,6 +35,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class MainWindowTestAccess; // tests/support: the controls, for tests
+
     void OKButton_Click();
     void CancelButton_Click();
 

@@ -7,7 +7,6 @@
 #include "submission/FollowUpList.h"
 #include "submission/RecordsCsv.h"
 #include "window/history/SubmissionHistoryCommands.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordCommands.h"
 #include "window/records/FollowUpDueDialog.h"
 #include "window/services/Clock.h"
@@ -16,11 +15,11 @@
 
 #include <QWidget>
 
-FollowUpCommands::FollowUpCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+FollowUpCommands::FollowUpCommands(QWidget& window, QString appPath, RecordStore& store,
                                    RecordCommands& commands, SubmissionHistoryCommands& outputs,
                                    MessageService& messages, Clock& clock, QObject* parent)
-    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
-      outputs_(outputs), messages_(messages), clock_(clock) {}
+    : QObject(parent), window_(window), appPath_(std::move(appPath)), store_(store),
+      commands_(commands), outputs_(outputs), messages_(messages), clock_(clock) {}
 
 QString FollowUpCommands::sentRecordMessage(const FollowUpRow& row) {
     return QStringLiteral("The latest result of %1, %2 was sent in the submission file\r\n%3\r\n"
@@ -31,7 +30,7 @@ QString FollowUpCommands::sentRecordMessage(const FollowUpRow& row) {
 }
 
 void FollowUpCommands::openFollowUpDue() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> stored;
     if (FileStatus status = StoredRecords::readAll(store_, stored); !status) {
@@ -41,7 +40,7 @@ void FollowUpCommands::openFollowUpDue() {
     const QDate today = clock_.now().date();
     FollowUpList list(today);
     // A Submit that cannot be listed is named in the window with the files, like them.
-    list.addSubmissionFolder(AppPaths{state_.AppPath}.submit());
+    list.addSubmissionFolder(AppPaths{appPath_}.submit());
     list.addStoredRecords(stored);
     const QList<FollowUpRow> rows = list.rows();
     const QString summary = FollowUpList::summary(rows);
@@ -56,7 +55,7 @@ void FollowUpCommands::openFollowUpDue() {
     connect(dialog, &FollowUpDueDialog::printListRequested, this, [this, rows, summary, fileLines] {
         const QDateTime now = clock_.now();
         outputs_.printList(FollowUpPrintout::lines(summary, fileLines, rows, now),
-                           AppPaths{state_.AppPath}.printedFollowUp(now));
+                           AppPaths{appPath_}.printedFollowUp(now));
     });
     connect(dialog, &FollowUpDueDialog::exportRequested, this, [this, rows, today] {
         QList<QStringList> values;

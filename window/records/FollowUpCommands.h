@@ -12,7 +12,6 @@ class RecordStore;
 class SubmissionHistoryCommands;
 class QWidget;
 struct FollowUpRow;
-struct MainWindowState;
 
 // Records > Follow-Up Due: the list of the children whose latest result calls for another test
 // (submission/FollowUpList) over the stored records and the files in Submit, as of the clock's
@@ -24,9 +23,9 @@ struct MainWindowState;
 class FollowUpCommands : public QObject {
     Q_OBJECT
 public:
-    FollowUpCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                     RecordCommands& commands, SubmissionHistoryCommands& outputs,
-                     MessageService& messages, Clock& clock, QObject* parent = nullptr);
+    FollowUpCommands(QWidget& window, QString appPath, RecordStore& store, RecordCommands& commands,
+                     SubmissionHistoryCommands& outputs, MessageService& messages, Clock& clock,
+                     QObject* parent = nullptr);
 
     void openFollowUpDue();
 
@@ -38,7 +37,7 @@ signals:
 
 private:
     QWidget& window_;
-    MainWindowState& state_;
+    QString appPath_;
     RecordStore& store_;
     RecordCommands& commands_;
     SubmissionHistoryCommands& outputs_;

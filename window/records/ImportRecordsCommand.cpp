@@ -6,8 +6,9 @@
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsImport.h"
 #include "window/history/SubmissionHistoryCommands.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordCommands.h"
+#include "window/main/RecordPresenter.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/records/ImportRecordsDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/OpenFilePrompt.h"
@@ -16,18 +17,19 @@
 #include <QFileInfo>
 #include <QWidget>
 
-ImportRecordsCommand::ImportRecordsCommand(QWidget& window, MainWindowState& state,
-                                           RecordStore& store, RecordCommands& commands,
-                                           DuplicateIndex& index, Clock& clock,
-                                           QString submitFolder, QObject* parent)
-    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
-      index_(index), clock_(clock), submitFolder_(std::move(submitFolder)),
+ImportRecordsCommand::ImportRecordsCommand(QWidget& window, const ProviderCodeCheck& providerCode,
+                                           RecordStore& store, RecordPresenter& presenter,
+                                           RecordCommands& commands, DuplicateIndex& index,
+                                           Clock& clock, QString submitFolder, QObject* parent)
+    : QObject(parent), window_(window), providerCode_(providerCode), store_(store),
+      presenter_(presenter), commands_(commands), index_(index), clock_(clock),
+      submitFolder_(std::move(submitFolder)),
       qtPrompt_(std::make_unique<QtOpenFilePrompt>(&window)), prompt_(qtPrompt_.get()) {}
 
 ImportRecordsCommand::~ImportRecordsCommand() = default;
 
 void ImportRecordsCommand::openImportRecords() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     const QString path = prompt_->ask(QStringLiteral("Choose a File to Import"),
                                       SubmissionHistoryCommands::documentsFolder());
@@ -48,7 +50,7 @@ void ImportRecordsCommand::openImportRecords() {
     if (!index_.unreadableFiles().isEmpty())
         emit fileFailed(index_.unreadableFiles().first());
     ImportContext context;
-    context.providerCode = state_.CurrentProviderCode;
+    context.providerCode = providerCode_.CurrentProviderCode();
     context.today = clock_.now().date();
     context.storedKeys = ImportContext::keysOf(stored);
     context.sent = &index_;
@@ -64,7 +66,7 @@ void ImportRecordsCommand::openImportRecords() {
 void ImportRecordsCommand::importChecked(const QString& path, const ImportReport& report) {
     // Checked again against what is stored and sent now, while the records are written.
     ImportContext context;
-    context.providerCode = state_.CurrentProviderCode;
+    context.providerCode = providerCode_.CurrentProviderCode();
     context.today = clock_.now().date();
     context.sent = &index_;
     int first = 0;
@@ -73,7 +75,7 @@ void ImportRecordsCommand::importChecked(const QString& path, const ImportReport
         RecordsImport::importFile(path, report, context, store_, first, appended);
     int count = 0;
     if (store_.isOpen() && store_.count(count))
-        state_.RecordCount = count;
+        presenter_.recordsAppended(count);
     if (!status)
         emit fileFailed(status);
     if (appended > 0)

@@ -14,7 +14,8 @@ class RecordCommands;
 class RecordStore;
 class QWidget;
 struct ImportReport;
-struct MainWindowState;
+class ProviderCodeCheck;
+class RecordPresenter;
 
 // Records > Import Records: asks for a file ("Choose a File to Import"), checks it against the
 // stored records and the records already sent, and shows the outcome in "Import Records". On
@@ -25,9 +26,10 @@ struct MainWindowState;
 class ImportRecordsCommand : public QObject {
     Q_OBJECT
 public:
-    ImportRecordsCommand(QWidget& window, MainWindowState& state, RecordStore& store,
-                         RecordCommands& commands, DuplicateIndex& index, Clock& clock,
-                         QString submitFolder, QObject* parent = nullptr);
+    ImportRecordsCommand(QWidget& window, const ProviderCodeCheck& providerCode, RecordStore& store,
+                         RecordPresenter& presenter, RecordCommands& commands,
+                         DuplicateIndex& index, Clock& clock, QString submitFolder,
+                         QObject* parent = nullptr);
     ~ImportRecordsCommand() override;
 
     void openImportRecords();
@@ -41,8 +43,9 @@ private:
     void importChecked(const QString& path, const ImportReport& report);
 
     QWidget& window_;
-    MainWindowState& state_;
+    const ProviderCodeCheck& providerCode_;
     RecordStore& store_;
+    RecordPresenter& presenter_;
     RecordCommands& commands_;
     DuplicateIndex& index_;
     Clock& clock_;

@@ -4,33 +4,35 @@
 #include "storage/StoredRecords.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
-#include "window/main/MainWindowState.h"
 #include "window/main/RecordCommands.h"
+#include "window/provider/ProviderCodeCheck.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
 #include "window/widgets/ModalDialog.h"
 
-RecordMenuCommands::RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
+RecordMenuCommands::RecordMenuCommands(QWidget& window, RecordStore& store,
                                        RecordCommands& commands, DuplicateIndex& index,
-                                       QString submitFolder, QObject* parent)
-    : QObject(parent), window_(window), state_(state), store_(store), commands_(commands),
-      index_(index), submitFolder_(std::move(submitFolder)) {}
+                                       const ProviderCodeCheck& providerCode, QString submitFolder,
+                                       QObject* parent)
+    : QObject(parent), window_(window), store_(store), commands_(commands), index_(index),
+      providerCode_(providerCode), submitFolder_(std::move(submitFolder)) {}
 
 void RecordMenuCommands::openFindRecord() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
     if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
         emit fileFailed(status);
         return;
     }
-    auto* dialog = new FindRecordDialog(std::move(records), state_.CurrentProviderCode, &window_);
+    auto* dialog =
+        new FindRecordDialog(std::move(records), providerCode_.CurrentProviderCode(), &window_);
     connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showModalDialog(dialog, window_);
 }
 
 void RecordMenuCommands::openCheckAllRecords() {
-    if (state_.EditMode == Editing::NewRecord)
+    if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
     FileStatus status = StoredRecords::readAll(store_, records);
@@ -43,7 +45,7 @@ void RecordMenuCommands::openCheckAllRecords() {
         return;
     }
     const RecordsCheckReport report =
-        RecordsCheck::checkAllRecords(records, state_.CurrentProviderCode, index_);
+        RecordsCheck::checkAllRecords(records, providerCode_.CurrentProviderCode(), index_);
     auto* dialog = new CheckAllRecordsDialog(report, &window_);
     connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showModalDialog(dialog, window_);

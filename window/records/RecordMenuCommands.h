@@ -6,11 +6,11 @@
 #include <QString>
 
 class DuplicateIndex;
+class ProviderCodeCheck;
 class QDialog;
 class RecordCommands;
 class RecordStore;
 class QWidget;
-struct MainWindowState;
 
 // The Records menu's commands: Find Record and Check All Records open their dialogs over the
 // stored records, and a record chosen in either is gone to through RecordCommands::goToRecord:
@@ -19,9 +19,9 @@ struct MainWindowState;
 class RecordMenuCommands : public QObject {
     Q_OBJECT
 public:
-    RecordMenuCommands(QWidget& window, MainWindowState& state, RecordStore& store,
-                       RecordCommands& commands, DuplicateIndex& index, QString submitFolder,
-                       QObject* parent = nullptr);
+    RecordMenuCommands(QWidget& window, RecordStore& store, RecordCommands& commands,
+                       DuplicateIndex& index, const ProviderCodeCheck& providerCode,
+                       QString submitFolder, QObject* parent = nullptr);
 
     void openFindRecord();
     void openCheckAllRecords();
@@ -31,9 +31,9 @@ signals:
 
 private:
     QWidget& window_;
-    MainWindowState& state_;
     RecordStore& store_;
     RecordCommands& commands_;
     DuplicateIndex& index_;
+    const ProviderCodeCheck& providerCode_;
     QString submitFolder_;
 };

@@ -2,8 +2,7 @@
 // them as main.png and dialog.png in the folder given as the argument. Exit code 0 when both
 // pictures were taken, 1 otherwise.
 
-#include "support/FixedClock.h"
-#include "support/ScriptedMessageService.h"
+#include "support/MainWindowTestAccess.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/frmKorvanel.h"
@@ -39,7 +38,7 @@ QImage settledPicture(QWidget& widget) {
 }
 
 void fillSample(frmKorvanel& window) {
-    auto& f = window.form();
+    auto& f = MainWindowTestAccess::controls(window);
     for (MaskedEdit* date : {f.mskDateTaken, f.mskDateOfBirth, f.mskAnalysisDate})
         date->setMaskPattern(MaskedEdit::DateMask);
     f.mskPhone->setMaskPattern(MaskedEdit::PhoneMask);
@@ -63,15 +62,14 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    ScriptedMessageService messages;
-    FixedClock clock;
-    frmKorvanel main(messages, clock);
+    frmKorvanel main;
     fillSample(main);
     main.move(0, 0);
     main.show();
     dlgProviderCode dialog(&main);
-    dialog.form().mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
-    dialog.form().mskProviderCode->setRawValue("1234");
+    MainWindowTestAccess::controls(dialog).mskProviderCode->setMaskPattern(
+        MaskedEdit::ProviderCodeMask);
+    MainWindowTestAccess::controls(dialog).mskProviderCode->setRawValue("1234");
     dialog.setModal(false);
     dialog.move(0, main.frameGeometry().height() + 40);
     dialog.show();

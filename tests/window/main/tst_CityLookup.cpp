@@ -206,11 +206,13 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\nBeta,X,00021\r\n");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
-        frmKorvanel window(fixture.messages, fixture.clock);
-        MainWindowController controller(window, fixture.appPath(),
-                                        MainWindowServices{fixture.printer, fixture.prompt});
+        frmKorvanel window;
+        const std::unique_ptr<MainWindowController> made = window.makeController(
+            fixture.appPath(),
+            MainWindowServices{fixture.messages, fixture.clock, fixture.printer, fixture.prompt});
+        MainWindowController& controller = *made;
         QVERIFY(controller.StartUp());
-        QComboBox* cboCity = window.form().cboCity;
+        QComboBox* cboCity = MainWindowTestAccess::controls(window).cboCity;
         QVERIFY(window.windowTitle().endsWith("(Record 1 of 1)"));
         const QString city = cboCity->currentText();
         QVERIFY(!city.isEmpty());
@@ -225,16 +227,17 @@ private slots:
                               false);
             QApplication::sendEvent(cboCity, &wheel);
         } else {
-            QVERIFY(controller.cityListPending());
-            QTRY_VERIFY(!controller.cityListPending());
+            QVERIFY(MainWindowTestAccess(controller).cityListPending());
+            QTRY_VERIFY(!MainWindowTestAccess(controller).cityListPending());
         }
-        QVERIFY(!controller.cityListPending());
+        QVERIFY(!MainWindowTestAccess(controller).cityListPending());
         QCOMPARE(entries(cboCity), (QStringList{"Alpha", "Beta"}));
-        QCOMPARE(controller.state().CityZipLines, (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
+        QCOMPARE(MainWindowTestAccess(controller).state().CityZipLines,
+                 (QStringList{"Alpha,X,00011", "Beta,X,00021"}));
         // A key or the wheel chooses from the list; otherwise the record's city stays shown.
         if (reach.isEmpty() || reach == "click") {
             QCOMPARE(cboCity->currentText(), city);
-            QCOMPARE(controller.state().CurrentCity, city);
+            QCOMPARE(MainWindowTestAccess(controller).state().CurrentCity, city);
         }
         QVERIFY(fixture.messages.messages.isEmpty());
     }
@@ -245,14 +248,16 @@ private slots:
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         fixture.writeFile("AppData/cmcityzip.txt", "Alpha,X,00011\r\n");
-        frmKorvanel window(fixture.messages, fixture.clock);
-        auto controller = std::make_unique<MainWindowController>(
-            window, fixture.appPath(), MainWindowServices{fixture.printer, fixture.prompt});
+        frmKorvanel window;
+        std::unique_ptr<MainWindowController> controller = window.makeController(
+            fixture.appPath(),
+            MainWindowServices{fixture.messages, fixture.clock, fixture.printer, fixture.prompt});
         QVERIFY(controller->StartUp());
-        QVERIFY(controller->cityListPending());
+        QVERIFY(MainWindowTestAccess(*controller).cityListPending());
         controller.reset();
-        QTest::mousePress(window.form().cboCity->lineEdit(), Qt::LeftButton);
-        QCOMPARE(window.form().cboCity->count(), 0);
+        QTest::mousePress(MainWindowTestAccess::controls(window).cboCity->lineEdit(),
+                          Qt::LeftButton);
+        QCOMPARE(MainWindowTestAccess::controls(window).cboCity->count(), 0);
     }
 
     void missingFilesLeaveTheListsEmpty() {

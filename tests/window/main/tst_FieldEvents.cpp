@@ -1,4 +1,4 @@
-#include "support/FixedClock.h"
+#include "support/MainWindowTestAccess.h"
 #include "support/ModalBoxAnswerer.h"
 #include "support/ScriptedMessageService.h"
 #include "ui_dlgProviderCode.h"
@@ -22,16 +22,16 @@ namespace {
 struct Fixture {
     ScriptedMessageService scripted;
     QtMessageService real;
-    FixedClock clock;
+    MessageService* messages = nullptr;
     std::unique_ptr<frmKorvanel> window;
     Ui::frmKorvanel* f = nullptr;
     QStringList log;
 
     explicit Fixture(bool realBoxes = false) {
-        MessageService& messages = realBoxes ? static_cast<MessageService&>(real) : scripted;
-        window = std::make_unique<frmKorvanel>(messages, clock);
+        messages = realBoxes ? static_cast<MessageService*>(&real) : &scripted;
+        window = std::make_unique<frmKorvanel>();
         real.setWindow(window.get());
-        f = &window->form();
+        f = &MainWindowTestAccess::controls(*window);
         QObject::connect(window.get(), &frmKorvanel::lostFocus, window.get(),
                          [this](QWidget* w) { log << "lost " + w->objectName(); });
         QObject::connect(window.get(), &frmKorvanel::optionClicked, window.get(),
@@ -54,7 +54,7 @@ struct Fixture {
             window.get(), &frmKorvanel::lostFocus, window.get(), [this, field, title](QWidget* w) {
                 if (w != field)
                     return;
-                window->messages().show("Text", title, MessageButtons::Ok, MessageIcon::Warning);
+                messages->show("Text", title, MessageButtons::Ok, MessageIcon::Warning);
                 log << "closed " + title;
             });
     }
@@ -108,8 +108,8 @@ private slots:
         t.f->txtLastName->setFocus();
         t.log.clear();
         ModalBoxAnswerer answerer;
-        t.window->messages().show("Line one\r\nLine two", "Korvanel CM", MessageButtons::Ok,
-                                  MessageIcon::None);
+        t.messages->show("Line one\r\nLine two", "Korvanel CM", MessageButtons::Ok,
+                         MessageIcon::None);
         QCOMPARE(answerer.titles, QStringList{"Korvanel CM"});
         t.window->activateWindow(); // the window manager's part
         QTRY_COMPARE(QApplication::focusWidget(), t.f->txtLastName);
@@ -117,8 +117,8 @@ private slots:
         dlgProviderCode dialog(t.window.get());
         QTimer::singleShot(0, &dialog, [&dialog] {
             QTRY_VERIFY(dialog.isActiveWindow());
-            dialog.form().mskProviderCode->setFocus();
-            QTest::keyClick(dialog.form().mskProviderCode, Qt::Key_Tab);
+            MainWindowTestAccess::controls(dialog).mskProviderCode->setFocus();
+            QTest::keyClick(MainWindowTestAccess::controls(dialog).mskProviderCode, Qt::Key_Tab);
             dialog.accept();
         });
         dialog.exec();

@@ -52,10 +52,9 @@ class tst_RecordDisplay : public QObject {
         fixture.writeFile("AppData/physician.txt", "Dr. Jones\r\nDr. Hibbert\r\n");
         fixture.writeRecords(records);
         QVERIFY(fixture.start());
-        if (number != 1) {
-            fixture.state().CurrentRecord = number;
-            QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
-        }
+        if (number != 1)
+            QVERIFY(
+                fixture.controller().presenter().showRecord(number, fixture.state().RecordCount));
     }
 
 private slots:
@@ -482,8 +481,10 @@ private slots:
                    3);
         QVERIFY(fixture.window().windowTitle().endsWith("  (Record 3 of 3)"));
         QCOMPARE(fixture.form().txtLastName->text(), QString("C"));
-        // Saving does not change the title.
-        fixture.state().CurrentRecord = 2;
+        // Saving does not change the title: record 2 is saved under the title of record 3.
+        const QString title = fixture.window().windowTitle();
+        QVERIFY(fixture.controller().presenter().showRecord(2, 3));
+        fixture.window().setWindowTitle(title);
         QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
         QVERIFY(fixture.window().windowTitle().endsWith("  (Record 3 of 3)"));
     }
@@ -521,8 +522,7 @@ private slots:
         QCOMPARE(masked ? masked->rawValue() : edit->text(), typed);
         QVERIFY(edit->isUndoAvailable());
 
-        fixture.state().CurrentRecord = 2;
-        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QVERIFY(fixture.controller().presenter().showRecord(2, fixture.state().RecordCount));
         QCOMPARE(masked ? masked->rawValue() : edit->text(), typed);
         QVERIFY(!edit->isUndoAvailable());
         QVERIFY(!edit->isModified());
@@ -535,8 +535,7 @@ private slots:
                              with(MainWindowFixture::completeRecord(), {{F::PbResult, "2"}})});
         fixture.form().txtFirstName->setFocus();
         QCOMPARE(QApplication::focusWidget(), fixture.form().txtFirstName);
-        fixture.state().CurrentRecord = 2;
-        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QVERIFY(fixture.controller().presenter().showRecord(2, fixture.state().RecordCount));
         QCOMPARE(QApplication::focusWidget(), fixture.form().mskDateTaken);
         fixture.form().txtStreetName->setFocus();
         QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
@@ -548,9 +547,7 @@ private slots:
     void recordBeyondTheEndShowsBlank() {
         MainWindowFixture fixture;
         showStored(fixture, {MainWindowFixture::completeRecord()});
-        fixture.state().CurrentRecord = 2;
-        fixture.state().RecordCount = 2;
-        QVERIFY(fixture.controller().presenter().ShowCurrentRecord());
+        QVERIFY(fixture.controller().presenter().showRecord(2, 2));
         const auto& c = fixture.form();
         QCOMPARE(c.txtLastName->text(), QString());
         QCOMPARE(c.mskDateTaken->rawValue(), QString());

@@ -1,5 +1,4 @@
-#include "support/FixedClock.h"
-#include "support/ScriptedMessageService.h"
+#include "support/MainWindowTestAccess.h"
 #include "ui_dlgProviderCode.h"
 #include "ui_frmKorvanel.h"
 #include "window/main/DesignTables.h"
@@ -163,10 +162,9 @@ QString accessibleName(QWidget* w) {
 
 // The four windows with their menu bar and their list controls under the names of the table.
 struct NamedWindows {
-    ScriptedMessageService messages;
-    FixedClock clock;
-    frmKorvanel main{messages, clock};
-    MainMenu menu{main, *main.form().cmdNext, *main.form().cmdNew};
+    frmKorvanel main;
+    MainMenu menu{main, *MainWindowTestAccess::controls(main).cmdNext,
+                  *MainWindowTestAccess::controls(main).cmdNew};
     dlgProviderCode dialog{&main};
     FindRecordDialog find{{}, QString(), &main};
     CheckAllRecordsDialog check{
@@ -200,8 +198,6 @@ struct NamedWindows {
 
 class tst_WindowLayout : public QObject {
     Q_OBJECT
-    ScriptedMessageService messages;
-    FixedClock clock;
 
 private slots:
     // Any warning fails a test, except the offscreen platform noting what it cannot do.
@@ -218,7 +214,7 @@ private slots:
     void controls() {
         QFETCH(int, window);
         QFETCH(int, row);
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode dialog(&main);
         QWidget& top = window == 0 ? static_cast<QWidget&>(main) : dialog;
         const DesignRow& d = window == 0 ? kMainWindowDesign[row] : kProviderDialogDesign[row];
@@ -262,8 +258,8 @@ private slots:
     }
 
     void mainWindowDesign() {
-        frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        frmKorvanel w;
+        auto& f = MainWindowTestAccess::controls(w);
         QCOMPARE(w.objectName(), QString("frmKorvanel"));
         QCOMPARE(QString(w.metaObject()->className()), QString("frmKorvanel"));
         QCOMPARE(w.windowTitle(),
@@ -288,7 +284,7 @@ private slots:
     }
 
     void dialogDesign() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
         QCOMPARE(d.objectName(), QString("dlgProviderCode"));
         QCOMPARE(d.windowTitle(), QString("Update Provider Code"));
@@ -326,10 +322,10 @@ private slots:
                      copy.readAll().constData());
             return;
         }
-        QCOMPARE(frmKorvanel(messages, clock).devicePixelRatioF(), scale.toDouble());
-        frmKorvanel main(messages, clock);
+        QCOMPARE(frmKorvanel().devicePixelRatioF(), scale.toDouble());
+        frmKorvanel main;
         dlgProviderCode dialog(&main);
-        auto& f = main.form();
+        auto& f = MainWindowTestAccess::controls(main);
         f.cboRaceCode->addItems({"Black (1)", "White (3)", "Asian - Pacific Islander (4)",
                                  "American Indian - Alaskan Native (5)", "Other (6)",
                                  "Unknown (7)"});
@@ -419,12 +415,13 @@ private slots:
                                              accessibleName(w))));
             }
         }
-        windows.main.form().cmdDelete->setText("Cancel");
-        QCOMPARE(accessibleName(windows.main.form().cmdDelete), QString("Cancel"));
+        MainWindowTestAccess::controls(windows.main).cmdDelete->setText("Cancel");
+        QCOMPARE(accessibleName(MainWindowTestAccess::controls(windows.main).cmdDelete),
+                 QString("Cancel"));
     }
 
     void mainTabWalk() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QStringList expected =
@@ -437,9 +434,9 @@ private slots:
         QCOMPARE(tabWalk(w, "cmdExit", expected.size(), true), backwards);
 
         // Selected buttons hold their group's only stop.
-        w.form().optFemale->setChecked(true);
-        w.form().optVenous->setChecked(true);
-        w.form().optLowResult->setChecked(true);
+        MainWindowTestAccess::controls(w).optFemale->setChecked(true);
+        MainWindowTestAccess::controls(w).optVenous->setChecked(true);
+        MainWindowTestAccess::controls(w).optLowResult->setChecked(true);
         expected = expectedTabWalk(w, kMainWindowDesign, int(std::size(kMainWindowDesign)));
         QVERIFY(expected.contains("optFemale") && !expected.contains("optMale"));
         QVERIFY(expected.contains("optVenous") && !expected.contains("optCapillary"));
@@ -448,8 +445,11 @@ private slots:
 
         // The "..." buttons and the read-only boxes take the focus when clicked.
         const QList<QWidget*> clickOnlyControls{
-            w.form().cmdDateTakenToday, w.form().cmdAnalysisDateToday,
-            w.form().cmdChangeProviderCode, w.form().txtProviderCode, w.form().txtAnalysisMethod};
+            MainWindowTestAccess::controls(w).cmdDateTakenToday,
+            MainWindowTestAccess::controls(w).cmdAnalysisDateToday,
+            MainWindowTestAccess::controls(w).cmdChangeProviderCode,
+            MainWindowTestAccess::controls(w).txtProviderCode,
+            MainWindowTestAccess::controls(w).txtAnalysisMethod};
         for (QWidget* clickOnly : clickOnlyControls) {
             QTest::mouseClick(clickOnly, Qt::LeftButton);
             QCOMPARE(QApplication::focusWidget(), clickOnly);
@@ -457,7 +457,7 @@ private slots:
     }
 
     void dialogTabWalk() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -476,15 +476,15 @@ private slots:
     void typingLimits() {
         QFETCH(QString, name);
         QFETCH(int, accepted);
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         auto box = w.findChild<QLineEdit*>(name);
         QTest::keyClicks(box, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
         QCOMPARE(box->text(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ").left(accepted));
     }
 
     void listsAcceptTypedTextOnlyWhenEditable() {
-        frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        frmKorvanel w;
+        auto& f = MainWindowTestAccess::controls(w);
         for (QComboBox* list : {f.cboRaceCode, f.cboAncestry}) {
             list->addItems({"Black (1)", "White (3)"});
             list->setCurrentIndex(0);
@@ -500,8 +500,8 @@ private slots:
     }
 
     void optionGroupsAreIndependent() {
-        frmKorvanel w(messages, clock);
-        auto& f = w.form();
+        frmKorvanel w;
+        auto& f = MainWindowTestAccess::controls(w);
         w.show();
         QTest::mouseClick(f.optVenous, Qt::LeftButton);
         QVERIFY(f.optVenous->isChecked());
@@ -520,18 +520,20 @@ private slots:
     }
 
     void enterAndEscPressNoDialogButton() {
-        frmKorvanel main(messages, clock);
+        frmKorvanel main;
         dlgProviderCode d(&main);
-        d.form().mskProviderCode->setMaskPattern(MaskedEdit::ProviderCodeMask);
-        QSignalSpy ok(d.form().OKButton, &QPushButton::clicked);
-        QSignalSpy cancel(d.form().CancelButton, &QPushButton::clicked);
+        MainWindowTestAccess::controls(d).mskProviderCode->setMaskPattern(
+            MaskedEdit::ProviderCodeMask);
+        QSignalSpy ok(MainWindowTestAccess::controls(d).OKButton, &QPushButton::clicked);
+        QSignalSpy cancel(MainWindowTestAccess::controls(d).CancelButton, &QPushButton::clicked);
         QSignalSpy finished(&d, &QDialog::finished);
         d.show();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        for (QWidget* focus : {static_cast<QWidget*>(d.form().mskProviderCode),
-                               static_cast<QWidget*>(d.form().OKButton)}) {
+        for (QWidget* focus :
+             {static_cast<QWidget*>(MainWindowTestAccess::controls(d).mskProviderCode),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(d).OKButton)}) {
             focus->setFocus();
-            QTest::keyClicks(d.form().mskProviderCode, "123456");
+            QTest::keyClicks(MainWindowTestAccess::controls(d).mskProviderCode, "123456");
             QTest::keyClick(focus, Qt::Key_Return);
             QTest::keyClick(focus, Qt::Key_Enter);
             QTest::keyClick(focus, Qt::Key_Escape);
@@ -543,15 +545,16 @@ private slots:
     }
 
     void enterOnMainWindowFieldPressesNothing() {
-        frmKorvanel w(messages, clock);
+        frmKorvanel w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         int clicks = 0;
         for (QPushButton* button : w.findChildren<QPushButton*>())
             connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
-        for (QWidget* field : {static_cast<QWidget*>(w.form().txtLastName),
-                               static_cast<QWidget*>(w.form().mskDateTaken),
-                               static_cast<QWidget*>(w.form().cboCity)}) {
+        for (QWidget* field :
+             {static_cast<QWidget*>(MainWindowTestAccess::controls(w).txtLastName),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(w).mskDateTaken),
+              static_cast<QWidget*>(MainWindowTestAccess::controls(w).cboCity)}) {
             field->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);

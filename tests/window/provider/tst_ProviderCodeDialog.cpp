@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -144,9 +145,13 @@ private slots:
         fixture.setProviderFile("123456");
         fixture.writeRecords({MainWindowFixture::completeRecord()});
         QVERIFY(fixture.start());
+        QSignalSpy changed(&fixture.controller().providerCodeCheck(),
+                           &ProviderCodeCheck::currentProviderCodeChanged);
         fixture.prompt.answerOk("777888");
         fixture.form().cmdChangeProviderCode->click();
         QCOMPARE(fixture.form().txtProviderCode->text(), QString("777888"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toString(), QString("777888"));
         // The stored record keeps its old code until it is saved again.
         QCOMPARE(fixture.storedRecords()[0].get(ResultRecord::ProviderCode), QString("123456"));
         QVERIFY(fixture.controller().presenter().SaveCurrentRecord());
@@ -157,10 +162,13 @@ private slots:
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
         QVERIFY(fixture.start());
+        QSignalSpy changed(&fixture.controller().providerCodeCheck(),
+                           &ProviderCodeCheck::currentProviderCodeChanged);
         fixture.prompt.answerCancel();
         fixture.form().cmdChangeProviderCode->click();
         QCOMPARE(fixture.prompt.lastCodeInForce, QString("123456"));
         QCOMPARE(fixture.prompt.lastShown, QString("123456"));
+        QCOMPARE(changed.size(), 0);
     }
 
     void unreadableFileStopsTheCheckWithOneMessage() {
@@ -189,7 +197,7 @@ private slots:
         QRect placed;
         whenDialogOpens([&](dlgProviderCode& open) {
             placed = open.frameGeometry();
-            open.form().CancelButton->click();
+            MainWindowTestAccess::controls(open).CancelButton->click();
         });
         dialog.ShowDialog();
         const QRect frame = main.frameGeometry();
@@ -218,9 +226,9 @@ private slots:
         QString mask;
         QString shown;
         whenDialogOpens([&](dlgProviderCode& open) {
-            mask = open.form().mskProviderCode->maskPattern();
-            shown = open.form().mskProviderCode->rawValue();
-            open.form().CancelButton->click();
+            mask = MainWindowTestAccess::controls(open).mskProviderCode->maskPattern();
+            shown = MainWindowTestAccess::controls(open).mskProviderCode->rawValue();
+            MainWindowTestAccess::controls(open).CancelButton->click();
         });
         dialog.ShowDialog();
         QCOMPARE(mask, QString("######"));
@@ -249,13 +257,13 @@ private slots:
         dialog.setEnteredProviderCode("111111");
         dialog.setCodeInForce("111111");
         whenDialogOpens([&](dlgProviderCode& open) {
-            MaskedEdit* box = open.form().mskProviderCode;
+            MaskedEdit* box = MainWindowTestAccess::controls(open).mskProviderCode;
             box->setFocus();
             box->selectAll();
             QTest::keyClick(box, Qt::Key_Delete);
             box->setCursorPosition(0);
             QTest::keyClicks(box, typed);
-            QTest::mouseClick(open.form().OKButton, Qt::LeftButton);
+            QTest::mouseClick(MainWindowTestAccess::controls(open).OKButton, Qt::LeftButton);
         });
         QCOMPARE(dialog.ShowDialog(), true);
         QVERIFY(!dialog.cancelled());
@@ -270,8 +278,8 @@ private slots:
         dialog.setEnteredProviderCode("111111");
         dialog.setCodeInForce("222222");
         whenDialogOpens([&](dlgProviderCode& open) {
-            open.form().mskProviderCode->setRawValue("333333");
-            QTest::mouseClick(open.form().CancelButton, Qt::LeftButton);
+            MainWindowTestAccess::controls(open).mskProviderCode->setRawValue("333333");
+            QTest::mouseClick(MainWindowTestAccess::controls(open).CancelButton, Qt::LeftButton);
         });
         QCOMPARE(dialog.ShowDialog(), false);
         QVERIFY(dialog.cancelled());
@@ -286,7 +294,7 @@ private slots:
         dialog.setEnteredProviderCode("111111");
         dialog.setCodeInForce("222222");
         whenDialogOpens([&](dlgProviderCode& open) {
-            open.form().mskProviderCode->setRawValue("333333");
+            MainWindowTestAccess::controls(open).mskProviderCode->setRawValue("333333");
             open.close();
         });
         QCOMPARE(dialog.ShowDialog(), false);
@@ -301,9 +309,9 @@ private slots:
         dlgProviderCode dialog(&main);
         bool stillOpen = false;
         whenDialogOpens([&](dlgProviderCode& open) {
-            QTest::keyClick(open.form().mskProviderCode, Qt::Key_Escape);
+            QTest::keyClick(MainWindowTestAccess::controls(open).mskProviderCode, Qt::Key_Escape);
             stillOpen = open.isVisible();
-            open.form().CancelButton->click();
+            MainWindowTestAccess::controls(open).CancelButton->click();
         });
         dialog.ShowDialog();
         QVERIFY(stillOpen);
@@ -317,11 +325,11 @@ private slots:
         DialogProviderCodePrompt prompt(&fixture.window());
         QString shownInBox;
         whenDialogOpens([&](dlgProviderCode& open) {
-            shownInBox = open.form().mskProviderCode->rawValue();
+            shownInBox = MainWindowTestAccess::controls(open).mskProviderCode->rawValue();
             QVERIFY(open.parentWidget() == &fixture.window());
             QVERIFY(open.isModal());
-            open.form().mskProviderCode->setRawValue("246810");
-            open.form().OKButton->click();
+            MainWindowTestAccess::controls(open).mskProviderCode->setRawValue("246810");
+            MainWindowTestAccess::controls(open).OKButton->click();
         });
         const ProviderCodePrompt::Answer answer = prompt.ask("123456", "123456");
         QCOMPARE(shownInBox, QString("123456"));
