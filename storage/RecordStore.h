@@ -27,9 +27,10 @@ public:
     QString dataPath() const;
 
     // Recovers a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
-    // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when it is the only
-    // copy: the data file is missing, or empty while the tmp holds a whole record. Beside a data
-    // file with records it is the rest of an unfinished delete and is removed.
+    // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when the data file
+    // is missing or holds fewer whole records than the tmp (emptied or cut short). Otherwise it
+    // is the rest of an unfinished delete and is removed: the file with fewer whole records is
+    // never the one kept.
     FileStatus open();
     bool isOpen() const;
 
