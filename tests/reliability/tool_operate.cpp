@@ -11,6 +11,12 @@
 //   delete          Delete record 1, answering Yes
 //   provider-write  the "..." button, answering OK with 654321
 //   submit          Create Electronic File
+//   export-history  Submission History open on the newest file, then its Export to CSV...,
+//                   answered with APP_PATH/Documents/records.csv
+//   print-list      Submission History open on the newest file, then its Print List (written as
+//                   a PDF under Printed when no printer is installed)
+//   finish-at-start start-up itself is the operation (its question about an unfinished
+//                   submission answered Yes)
 //   exit            Exit (saves the record shown)
 //   next-all        Next through COUNT records (timed)
 //   print           Print the record shown through the real printer (PDF without a printer; timed)
@@ -41,6 +47,9 @@
 #include "window/MainWindowController.h"
 #include "window/QtPrinter.h"
 #include "window/RecordCommands.h"
+#include "window/SaveFilePrompt.h"
+#include "window/SubmissionHistoryCommands.h"
+#include "window/SubmissionHistoryDialog.h"
 #include "window/frmKorvanel.h"
 
 #include <QAbstractEventDispatcher>
@@ -49,6 +58,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -85,6 +95,16 @@ private:
     QElapsedTimer elapsed_;
 };
 
+// Answers the save dialog with one path.
+class FixedSavePrompt : public SaveFilePrompt {
+public:
+    explicit FixedSavePrompt(const QString& path) : path_(path) {}
+    QString ask(const QString&, const QString&) override { return path_; }
+
+private:
+    QString path_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -114,8 +134,10 @@ int main(int argc, char** argv) {
         prompt.answerOk(QStringLiteral("654321"));
     // Start-up with no code set opens the dialog: the sweep's folders give one, but a bad
     // provider file must not stop the run either, so the answer is Cancel then.
-    Printer& printer = operation == QLatin1String("print") ? static_cast<Printer&>(realPrinter)
-                                                           : static_cast<Printer&>(fakePrinter);
+    const bool realPrinting =
+        operation == QLatin1String("print") || operation == QLatin1String("print-list");
+    Printer& printer =
+        realPrinting ? static_cast<Printer&>(realPrinter) : static_cast<Printer&>(fakePrinter);
 
     frmKorvanel window(messages, clock);
     const auto controller = std::make_unique<MainWindowController>(
@@ -127,7 +149,12 @@ int main(int argc, char** argv) {
 
     // Start-up counts as done at the first moment the event loop would wait for input.
     StartUpProbe probe(app, window, processStart);
+    const bool startUpIsTheOperation = operation == QLatin1String("finish-at-start");
+    if (startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-BEGIN\n");
     const bool started = controller->StartUp();
+    if (startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-END\n");
     std::printf("STARTED %s\n", started ? "ok" : "failed");
     printMessages(messages, printed);
     if (!started)
@@ -154,10 +181,23 @@ int main(int argc, char** argv) {
     Ui::frmKorvanel& form = window.form();
     if (operation == QLatin1String("append"))
         commands.cmdNew_Click();
+    // The history opens on the newest file, read before the dialog shows.
+    FixedSavePrompt savePrompt(appPath + QStringLiteral("/Documents/records.csv"));
+    SubmissionHistoryDialog* history = nullptr;
+    if (operation == QLatin1String("export-history") || operation == QLatin1String("print-list")) {
+        controller->historyCommands().setSaveFilePrompt(savePrompt);
+        controller->historyCommands().openSubmissionHistory();
+        history = window.findChild<SubmissionHistoryDialog*>();
+        if (!history || history->selectedFile() != 0) {
+            std::fprintf(stderr, "the history did not open on its newest file\n");
+            return 5;
+        }
+    }
     printMessages(messages, printed);
 
     QElapsedTimer timer;
-    marker("KORVANEL-OPERATION-BEGIN\n");
+    if (!startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-BEGIN\n");
     timer.start();
     if (operation == QLatin1String("save-in-place")) {
         form.txtLastName->setText(QStringLiteral("Changed"));
@@ -178,12 +218,17 @@ int main(int argc, char** argv) {
             commands.cmdNext_Click();
     } else if (operation == QLatin1String("print")) {
         commands.cmdPrint_Click();
-    } else if (operation != QLatin1String("none")) {
+    } else if (operation == QLatin1String("export-history")) {
+        history->exportButton()->click();
+    } else if (operation == QLatin1String("print-list")) {
+        history->printListButton()->click();
+    } else if (operation != QLatin1String("none") && !startUpIsTheOperation) {
         std::fprintf(stderr, "unknown operation %s\n", argv[2]);
         return 2;
     }
     const qint64 operationNs = timer.nsecsElapsed();
-    marker("KORVANEL-OPERATION-END\n");
+    if (!startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-END\n");
     if (operation.endsWith(QLatin1String("-timed")) || operation == QLatin1String("next-all") ||
         operation == QLatin1String("print"))
         std::printf("OPERATION-NS %lld\n", static_cast<long long>(operationNs));
