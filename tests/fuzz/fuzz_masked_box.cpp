@@ -7,6 +7,11 @@
 
 #include <QApplication>
 
+// The system's font configuration, loaded once by the toolkit, stays until the process ends.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication application(*argc, *argv);

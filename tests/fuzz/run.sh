@@ -19,6 +19,12 @@ shift || true
 BUILD_DIR=${KORVANEL_FUZZ_BUILD_DIR:-$KORVANEL_ROOT/build-fuzz}
 
 korvanel_install_packages "${KORVANEL_FUZZ_PACKAGES[@]}"
+# A folder configured with another compiler would be configured again without the options below
+# (CMake drops its cache then): start it afresh.
+if [ -f "$BUILD_DIR/CMakeCache.txt" ] &&
+    ! grep -q '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++-14$' "$BUILD_DIR/CMakeCache.txt"; then
+    rm -rf "$BUILD_DIR/CMakeCache.txt" "$BUILD_DIR/CMakeFiles"
+fi
 extra=()
 [ "${CI:-}" = true ] && extra+=(-DKORVANEL_WERROR=ON)
 korvanel_build "$BUILD_DIR" RelWithDebInfo all -DKORVANEL_FUZZ=ON \
