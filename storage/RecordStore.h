@@ -28,9 +28,9 @@ public:
 
     // Recovers a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
     // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when the data file
-    // is missing or holds fewer whole records than the tmp (emptied or cut short). Otherwise it
-    // is the rest of an unfinished delete and is removed: the file with fewer whole records is
-    // never the one kept.
+    // is missing or holds fewer whole records than the tmp holds records ending in CR LF (the
+    // data file emptied or cut short). Otherwise it is the rest of an unfinished delete and is
+    // removed.
     FileStatus open();
     bool isOpen() const;
 

@@ -1,7 +1,8 @@
 // The data file as start-up finds it: Korvanel.dat and a Korvanel.tmp left by a delete, each of
 // any length and content, either missing. After the store opens: the copy left over is gone, the
 // data file holds the bytes of one of the two, never the one with fewer whole records, and the
-// count and every record read are those of its bytes.
+// count and every record read are those of its bytes. (A piece of the copy counts as a record
+// only when it ends in CR LF, so that no other file under its name replaces records.)
 //
 // Input: a byte of flags (1: the data file exists, 2: the copy exists), two bytes giving the data
 // file's share of the rest, then the data file's bytes and the copy's.
@@ -14,6 +15,14 @@ constexpr qint64 kSize = ResultRecord::Size;
 
 qint64 wholeRecords(const QByteArray& bytes) {
     return bytes.size() / kSize;
+}
+
+// The copy's pieces that end in CR LF: only those count as records of a copy.
+qint64 copyRecords(const QByteArray& bytes) {
+    qint64 records = 0;
+    for (qsizetype at = kSize; at <= bytes.size(); at += kSize)
+        records += bytes.at(at - 2) == '\r' && bytes.at(at - 1) == '\n' ? 1 : 0;
+    return records;
 }
 
 } // namespace
@@ -50,14 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(now == tempBytes, "the only copy was not taken as the data file");
     } else {
         FUZZ_CHECK(now == dataBytes || now == tempBytes, "the data file is neither file");
-        const QByteArray& other = now == dataBytes ? tempBytes : dataBytes;
-        FUZZ_CHECK(wholeRecords(now) >= wholeRecords(other),
-                   QStringLiteral("kept %1 whole records and dropped %2 (data file %3 bytes, "
-                                  "copy %4 bytes)")
-                       .arg(wholeRecords(now))
-                       .arg(wholeRecords(other))
+        // The copy is taken only when it holds more records than the data file holds whole
+        // records, and then it is never dropped.
+        const bool copyTaken = copyRecords(tempBytes) > wholeRecords(dataBytes);
+        FUZZ_CHECK(now == (copyTaken ? tempBytes : dataBytes),
+                   QStringLiteral("kept the %1 (data file %2 bytes, copy %3 bytes with %4 records)")
+                       .arg(now == dataBytes ? "data file" : "copy")
                        .arg(dataBytes.size())
-                       .arg(tempBytes.size()));
+                       .arg(tempBytes.size())
+                       .arg(copyRecords(tempBytes)));
     }
 
     int count = -1;

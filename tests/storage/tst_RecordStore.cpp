@@ -316,6 +316,8 @@ private slots:
             << recordsBytes({1, 2}).left(300) << two << two;
         QTest::newRow("tmp cut short inside its last record")
             << recordsBytes({1, 2}) << recordsBytes({1, 3}).left(300) << recordsBytes({1, 2});
+        QTest::newRow("data file cut short beside a tmp that is not records")
+            << recordsBytes({1}).left(150) << QByteArray(5000, 'j') << recordsBytes({1}).left(150);
         QTest::newRow("as many whole records in both")
             << recordsBytes({1, 2}).left(300) << recordsBytes({1})
             << recordsBytes({1, 2}).left(300);
