@@ -9,9 +9,15 @@ KORVANEL_PACKAGES=(
     dbus at-spi2-core python3-pyatspi
 )
 
+# Only for the fuzz targets (tests/fuzz/run.sh, and CI): clang and its libFuzzer runtime.
+KORVANEL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
+# korvanel_missing_packages [PACKAGE...]: those of the list (KORVANEL_PACKAGES by default)
+# that are not installed.
 korvanel_missing_packages() {
-    local missing=() pkg
-    for pkg in "${KORVANEL_PACKAGES[@]}"; do
+    local missing=() pkg packages=("$@")
+    [ ${#packages[@]} -eq 0 ] && packages=("${KORVANEL_PACKAGES[@]}")
+    for pkg in "${packages[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
@@ -19,9 +25,10 @@ korvanel_missing_packages() {
     echo "${missing[@]}"
 }
 
+# korvanel_install_packages [PACKAGE...]: installs those missing (KORVANEL_PACKAGES by default).
 korvanel_install_packages() {
     local missing
-    missing=$(korvanel_missing_packages)
+    missing=$(korvanel_missing_packages "$@")
     [ -z "$missing" ] && return 0
     echo "Installing missing packages: $missing"
     local sudo=()

@@ -1,6 +1,7 @@
 #include "storage/RecordStore.h"
 
 #include "storage/AppPaths.h"
+#include "storage/RecordFile.h"
 #include "storage/SafeFile.h"
 
 #include <QDir>
@@ -69,11 +70,22 @@ FileStatus RecordStore::recoverLeftOverTemp() {
         status = SafeFile::inspect(dataPath_, data);
     if (!status || !temp.exists)
         return status;
-    // The copy is the only one when the data file is gone, or was emptied before the copy took
-    // its place while the copy holds a whole record. Anything but a regular data file (a link,
-    // a folder) is refused when it is opened, and the copy stays for the operator.
-    const bool copyIsTheOnlyOne =
-        !data.exists || (data.regular && data.length == 0 && temp.length >= kRecordSize);
+    // A delete writes a copy with one record fewer than the data file, so beside a whole data
+    // file the copy never holds more whole records. When it does, the data file was emptied or
+    // cut short (a delete stopped between removing it and renaming the copy, a damaged disk):
+    // the copy is the one that holds the records, and it takes the data file's place, as it does
+    // when the data file is gone. A piece of the copy counts as a record there only when it ends
+    // in CR LF, so that a file of anything else under the copy's name never replaces records.
+    // Anything but a regular data file (a link, a folder) is refused when it is opened, and the
+    // copy stays for the operator.
+    bool copyIsTheOnlyOne = !data.exists;
+    if (data.exists && data.regular && data.length / kRecordSize < temp.length / kRecordSize) {
+        RecordFile copy;
+        status = RecordFile::read(tempPath_, copy);
+        if (!status)
+            return status;
+        copyIsTheOnlyOne = data.length / kRecordSize < copy.wholeRecords() - copy.withoutLineEnd();
+    }
     if (!copyIsTheOnlyOne) {
         if (data.regular)
             return SafeFile::removeFile(tempPath_);

@@ -32,9 +32,10 @@ public:
 
     // Removes a left-over Korvanel.imp (an append of many records that did not finish), recovers
     // a left-over Korvanel.tmp, then opens the data file read/write, creating it empty
-    // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when it is the only
-    // copy: the data file is missing, or empty while the tmp holds a whole record. Beside a data
-    // file with records it is the rest of an unfinished delete and is removed.
+    // (0600) when missing, never truncating it. The tmp becomes Korvanel.dat when the data file
+    // is missing or holds fewer whole records than the tmp holds records ending in CR LF (the
+    // data file emptied or cut short). Otherwise it is the rest of an unfinished delete and is
+    // removed.
     FileStatus open();
     bool isOpen() const;
 

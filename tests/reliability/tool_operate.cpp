@@ -13,6 +13,12 @@
 //   submit          Create Electronic File
 //   import          Records > Import Records on import.csv beside APP_PATH (3 new records, or
 //                   COUNT), answering Import (saves the record shown, appends, shows the first)
+//   export-history  Submission History open on the newest file, then its Export to CSV...,
+//                   answered with APP_PATH/Documents/records.csv
+//   print-list      Submission History open on the newest file, then its Print List (written as
+//                   a PDF under Printed when no printer is installed)
+//   finish-at-start start-up itself is the operation (its question about an unfinished
+//                   submission answered Yes)
 //   exit            Exit (saves the record shown)
 //   next-all        Next through COUNT records (timed)
 //   print           Print the record shown through the real printer (PDF without a printer; timed)
@@ -49,6 +55,9 @@
 #include "window/records/ImportRecordsDialog.h"
 #include "window/services/OpenFilePrompt.h"
 #include "window/services/QtPrinter.h"
+#include "window/history/SubmissionHistoryCommands.h"
+#include "window/history/SubmissionHistoryDialog.h"
+#include "window/services/SaveFilePrompt.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -114,6 +123,16 @@ private:
     QElapsedTimer elapsed_;
 };
 
+// Answers the save dialog with one path.
+class FixedSavePrompt : public SaveFilePrompt {
+public:
+    explicit FixedSavePrompt(const QString& path) : path_(path) {}
+    QString ask(const QString&, const QString&) override { return path_; }
+
+private:
+    QString path_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -143,8 +162,10 @@ int main(int argc, char** argv) {
         prompt.answerOk(QStringLiteral("654321"));
     // Start-up with no code set opens the dialog: the sweep's folders give one, but a bad
     // provider file must not stop the run either, so the answer is Cancel then.
-    Printer& printer = operation == QLatin1String("print") ? static_cast<Printer&>(realPrinter)
-                                                           : static_cast<Printer&>(fakePrinter);
+    const bool realPrinting =
+        operation == QLatin1String("print") || operation == QLatin1String("print-list");
+    Printer& printer =
+        realPrinting ? static_cast<Printer&>(realPrinter) : static_cast<Printer&>(fakePrinter);
 
     frmKorvanel window;
     const std::unique_ptr<MainWindowController> controller =
@@ -156,7 +177,12 @@ int main(int argc, char** argv) {
 
     // Start-up counts as done at the first moment the event loop would wait for input.
     StartUpProbe probe(app, window, processStart);
+    const bool startUpIsTheOperation = operation == QLatin1String("finish-at-start");
+    if (startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-BEGIN\n");
     const bool started = controller->StartUp();
+    if (startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-END\n");
     std::printf("STARTED %s\n", started ? "ok" : "failed");
     printMessages(messages, printed);
     if (!started)
@@ -196,10 +222,23 @@ int main(int argc, char** argv) {
         source.close();
         MainWindowTestAccess(*controller).importRecords().setOpenFilePrompt(openPrompt);
     }
+    // The history opens on the newest file, read before the dialog shows.
+    FixedSavePrompt savePrompt(appPath + QStringLiteral("/Documents/records.csv"));
+    SubmissionHistoryDialog* history = nullptr;
+    if (operation == QLatin1String("export-history") || operation == QLatin1String("print-list")) {
+        MainWindowTestAccess(*controller).historyCommands().setSaveFilePrompt(savePrompt);
+        MainWindowTestAccess(*controller).historyCommands().openSubmissionHistory();
+        history = window.findChild<SubmissionHistoryDialog*>();
+        if (!history || history->selectedFile() != 0) {
+            std::fprintf(stderr, "the history did not open on its newest file\n");
+            return 5;
+        }
+    }
     printMessages(messages, printed);
 
     QElapsedTimer timer;
-    marker("KORVANEL-OPERATION-BEGIN\n");
+    if (!startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-BEGIN\n");
     timer.start();
     if (operation == QLatin1String("save-in-place")) {
         form.txtLastName->setText(QStringLiteral("Changed"));
@@ -232,12 +271,17 @@ int main(int argc, char** argv) {
             commands.cmdNext_Click();
     } else if (operation == QLatin1String("print")) {
         commands.cmdPrint_Click();
-    } else if (operation != QLatin1String("none")) {
+    } else if (operation == QLatin1String("export-history")) {
+        history->exportButton()->click();
+    } else if (operation == QLatin1String("print-list")) {
+        history->printListButton()->click();
+    } else if (operation != QLatin1String("none") && !startUpIsTheOperation) {
         std::fprintf(stderr, "unknown operation %s\n", argv[2]);
         return 2;
     }
     const qint64 operationNs = timer.nsecsElapsed();
-    marker("KORVANEL-OPERATION-END\n");
+    if (!startUpIsTheOperation)
+        marker("KORVANEL-OPERATION-END\n");
     if (operation.endsWith(QLatin1String("-timed")) || operation == QLatin1String("next-all") ||
         operation == QLatin1String("print"))
         std::printf("OPERATION-NS %lld\n", static_cast<long long>(operationNs));

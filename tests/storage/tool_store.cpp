@@ -11,6 +11,8 @@
 //   tool_store FOLDER export              writes the records as export.csv (SafeFile's new-file
 //                                         replace) over an export.csv holding "old export",
 //                                         beside the operator's export.csv.new holding "mine"
+//   tool_store FOLDER writeat NAME        writes "123456" at the start of a new file NAME (as the
+//                                         counter and the provider code are written)
 //
 // Exit status: 0 success, 1 the store reported a failure (printed on stderr), 2 bad arguments.
 #include "StoreTestRecords.h"
@@ -84,6 +86,11 @@ int main(int argc, char** argv) {
         if (!status)
             return report(status);
     }
+    const QString newFile =
+        argc > 3 ? QDir(QString::fromLocal8Bit(argv[1])).filePath(QString::fromLocal8Bit(argv[3]))
+                 : QString();
+    if (operation == "writeat")
+        QFile::remove(newFile);
 
     marker(StoreTestRecords::BeginMarker);
     int stored = 0;
@@ -111,6 +118,8 @@ int main(int argc, char** argv) {
         status = store.write(number, StoreTestRecords::record(number));
     } else if (operation == "delete") {
         status = store.remove(number);
+    } else if (operation == "writeat") {
+        status = SafeFile::writeAt(newFile, 0, QByteArrayLiteral("123456"));
     } else if (operation == "export") {
         status = SafeFile::replaceWithNewFile(
             QDir(QString::fromLocal8Bit(argv[1])).filePath(QStringLiteral("export.csv")), exported);

@@ -291,8 +291,8 @@ private slots:
         QVERIFY(!QFile::exists(tmpPath()));
     }
 
-    // A Korvanel.tmp found at open: it takes the data file's place when it is the only copy of
-    // the records, and is otherwise the rest of an unfinished delete.
+    // A Korvanel.tmp found at open: it takes the data file's place when the data file is missing
+    // or holds fewer whole records than it, and is otherwise the rest of an unfinished delete.
     void leftOverTempAtOpen_data() {
         QTest::addColumn<QByteArray>("data"); // "<none>": no data file
         QTest::addColumn<QByteArray>("temp");
@@ -308,8 +308,19 @@ private slots:
         QTest::newRow("empty data file, empty tmp") << QByteArray() << QByteArray() << QByteArray();
         QTest::newRow("data file with records")
             << recordsBytes({1, 2, 3}) << recordsBytes({1}) << recordsBytes({1, 2, 3});
-        QTest::newRow("data file shorter than the tmp")
-            << recordsBytes({1}) << two << recordsBytes({1});
+        QTest::newRow("data file with fewer whole records than the tmp")
+            << recordsBytes({1}) << two << two;
+        QTest::newRow("data file cut short inside its first record")
+            << recordsBytes({1}).left(150) << two << two;
+        QTest::newRow("data file cut short inside its second record")
+            << recordsBytes({1, 2}).left(300) << two << two;
+        QTest::newRow("tmp cut short inside its last record")
+            << recordsBytes({1, 2}) << recordsBytes({1, 3}).left(300) << recordsBytes({1, 2});
+        QTest::newRow("data file cut short beside a tmp that is not records")
+            << recordsBytes({1}).left(150) << QByteArray(5000, 'j') << recordsBytes({1}).left(150);
+        QTest::newRow("as many whole records in both")
+            << recordsBytes({1, 2}).left(300) << recordsBytes({1})
+            << recordsBytes({1, 2}).left(300);
     }
     void leftOverTempAtOpen() {
         QFETCH(QByteArray, data);
@@ -322,7 +333,7 @@ private slots:
         const FileStatus status = store.open();
         QVERIFY2(status, qPrintable(status.describe()));
         QCOMPARE(readFile(datPath()), opened);
-        QCOMPARE(storedCount(store), int(opened.size() / 198));
+        QCOMPARE(storedCount(store), RecordStore::countForLength(opened.size()));
         QVERIFY(!QFile::exists(tmpPath()));
     }
 

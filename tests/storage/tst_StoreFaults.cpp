@@ -313,6 +313,38 @@ private slots:
         QVERIFY(!QFile::exists(folder.filePath("Korvanel.tmp")));
     }
 
+    // A write in place that creates its file (the counter or the provider code, removed while the
+    // program ran) flushes the folder after the file, or a crash loses the file with its data;
+    // a failure of that flush is reported, never taken as success.
+    void newFileFolderFlushFailureIsReported_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("nextfile.txt") << "nextfile.txt";
+        QTest::newRow("provider.txt") << "provider.txt";
+    }
+    void newFileFolderFlushFailureIsReported() {
+        QFETCH(QString, name);
+        const Scenario scenario{{1}, {1}, {"writeat", name}};
+        // The data is flushed with fdatasync, the folder with fsync; the markers are writes.
+        const QString calls = QStringLiteral("fdatasync,fsync,write");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        Trace dryRun;
+        QCOMPARE(runTraced(folder.path(), scenario, calls, QString(), dryRun), 0);
+        QCOMPARE(readFile(folder.filePath(name)), QByteArray("123456"));
+        int folderFlush = -1;
+        for (int index = 0; index < int(dryRun.operationCalls.size()); ++index) {
+            if (dryRun.operationCalls[size_t(index)].name == QLatin1String("fsync"))
+                folderFlush = index;
+        }
+        QVERIFY2(folderFlush >= 0, "the folder of the new file was not flushed");
+        Trace trace;
+        QString injection;
+        const int exitCode = injectAt(folder.path(), scenario, calls, dryRun, folderFlush,
+                                      QStringLiteral("error=EIO"), trace, injection);
+        QVERIFY2(trace.injectedIndex == folderFlush, qPrintable("not injected: " + injection));
+        QCOMPARE(exitCode, 1);
+    }
+
     void crashLeavesOldOrNewRecords_data() { addScenarioRows(false); }
     void crashLeavesOldOrNewRecords() {
         QFETCH(QList<int>, before);

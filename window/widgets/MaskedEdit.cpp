@@ -41,8 +41,10 @@ QString MaskedEdit::rawValue() const {
     // characters stand; the displayed text has one character per mask position.
     const QString shown = displayText();
     QString raw;
+    // Only digits count: a pasted control character can stand in an input position (shown as
+    // a blank) and must never reach the date checks as part of the value.
     for (qsizetype i = 0; i < pattern_.size() && i < shown.size(); ++i) {
-        if (pattern_[i] == InputPosition && shown[i] != EmptyPosition)
+        if (pattern_[i] == InputPosition && shown[i] >= u'0' && shown[i] <= u'9')
             raw += shown[i];
     }
     return raw;

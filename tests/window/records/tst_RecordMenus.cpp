@@ -196,6 +196,21 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), fixture.form().txtLastName);
         QCOMPARE(fixture.storedRecords().at(1).trimmed(ResultRecord::LastName),
                  QString("Smithson"));
+
+        // Record 1 is now "Smyth": the second row of the filtered list is record 4. The record
+        // shown is the row's own, not the one at the row's place in the file.
+        fixture.form().txtLastName->setText("Smithson");
+        dialog = openDialog<FindRecordDialog>(fixture, Qt::ControlModifier | Qt::Key_F);
+        QVERIFY(dialog);
+        QTest::keyClicks(dialog->filterBox(), "smith");
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Down);
+        QCOMPARE(shownRecordNumbers(*dialog), (QList<int>{2, 4}));
+        QCOMPARE(dialog->table()->currentIndex().row(), 1);
+        open = dialog;
+        QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+        QTRY_VERIFY(!open || !open->isVisible());
+        QCOMPARE(titlePosition(fixture), QString("(Record 4 of 4)"));
+        QCOMPARE(fixture.form().txtLastName->text(), QString("Jones"));
     }
 
     // Follow-Up Due over the data file and Submit, as of the clock's day: the rows and their

@@ -72,6 +72,31 @@ private slots:
         QCOMPARE(controlText(&box), raw);
     }
 
+    // A paste holding a control character (a NUL from another program's clipboard): the box
+    // reads only the digits it holds, never a blank in a digit's place.
+    void pastedControlCharacterIsNoDigit_data() {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("raw");
+        QTest::newRow("date, NUL after the month")
+            << MaskedEdit::DateMask << QString("12/") + QChar(0) + QString("20") << "1220";
+        QTest::newRow("date, NUL first") << MaskedEdit::DateMask << QString(QChar(0)) + "1206"
+                                         << "1206";
+        QTest::newRow("phone, NUL inside")
+            << MaskedEdit::PhoneMask << QString("555") + QChar(0) + "1234"
+            << "5551234";
+    }
+    void pastedControlCharacterIsNoDigit() {
+        QFETCH(QString, mask);
+        QFETCH(QString, pasted);
+        QFETCH(QString, raw);
+        MaskedEdit box;
+        box.setMaskPattern(mask);
+        box.setCursorPosition(0);
+        box.insert(pasted);
+        QCOMPARE(box.rawValue(), raw);
+    }
+
     // The date checks split whatever the box reports: with gaps between typed positions the
     // raw value is the typed characters in position order, shorter than a complete value.
     void gapsBetweenTypedPositionsAreSkipped() {
