@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -26,15 +27,26 @@ QString InterruptedSubmission::notedFileName(const QString& appPath) {
     return SubmissionName::parse(name) ? name : QString();
 }
 
-FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName) {
+FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName,
+                                       QList<FileStatus>* notRead) {
     fileName.clear();
+    if (notRead)
+        notRead->clear();
     const AppPaths paths{appPath};
     const QFileInfo dataFile(paths.dataFile());
     if (!dataFile.isFile() || dataFile.size() == 0)
         return FileStatus::success();
-    // A Submit that cannot be listed holds nothing to finish; the submission will report it.
+    QList<FileStatus> unread;
     QList<SubmissionFolder::ListedFile> listed;
-    SubmissionFolder::list(paths.submit(), listed);
+    // A Submit that is no folder holds no submission file (the submission reports it); a link to
+    // a folder that is not there (a disk not plugged in) may well hold one.
+    if (FileStatus status = SubmissionFolder::list(paths.submit(), listed); !status) {
+        if (status.error() != ENOTDIR)
+            unread.append(status);
+    } else if (SafeFile::Entry submit; SafeFile::inspect(paths.submit(), submit) && submit.exists &&
+                                       !QFileInfo::exists(paths.submit())) {
+        unread.append(FileStatus::fromErrno(paths.submit(), ENOENT));
+    }
     // Files of another length differ: only those of the data file's length are read. Any of
     // them may hold the records, not only the newest: Submit may have come from another
     // computer, or the counter file from a backup.
@@ -43,8 +55,11 @@ FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName
         if (file.length == dataFile.size())
             sameLength.append(file);
     }
-    if (sameLength.isEmpty())
+    if (sameLength.isEmpty()) {
+        if (notRead)
+            *notRead = unread;
         return FileStatus::success();
+    }
     // The file the submission named in its note is compared first, then the newest first.
     const QString noted = notedFileName(appPath);
     std::sort(sameLength.begin(), sameLength.end(), [&](const auto& a, const auto& b) {
@@ -57,17 +72,21 @@ FileStatus InterruptedSubmission::find(const QString& appPath, QString& fileName
         return status;
     if (records.isEmpty())
         return FileStatus::success();
-    // A file that cannot be read (another user's, say) is passed over: it must not keep the
-    // program from starting, and the duplicate check names it once the operator saves a record.
     for (const SubmissionFolder::ListedFile& file : sameLength) {
         QByteArray submitted;
-        if (!SafeFile::readPrefix(paths.submissionFile(file.fileName), submitted))
+        if (FileStatus status =
+                SafeFile::readPrefix(paths.submissionFile(file.fileName), submitted);
+            !status) {
+            unread.append(status);
             continue;
+        }
         if (submitted == records) {
             fileName = file.fileName;
             return FileStatus::success();
         }
     }
+    if (notRead)
+        *notRead = unread;
     return FileStatus::success();
 }
 

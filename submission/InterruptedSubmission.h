@@ -2,6 +2,7 @@
 
 #include "storage/FileStatus.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +19,13 @@ QString notedFileName(const QString& appPath);
 
 // The name of a submission file in Submit that equals the data file byte for byte, the data
 // file not being empty: the noted file when it does, else the newest of those that do. Empty
-// otherwise (also when Submit or the data file is missing). Only files of the data file's length
-// are read; one that cannot be read is passed over. Only a data file that cannot be read fails.
-FileStatus find(const QString& appPath, QString& fileName);
+// otherwise (also when Submit or the data file is missing, or Submit is no folder). Only files of
+// the data file's length are read. Only a data file that cannot be read fails.
+// A Submit that cannot be listed (a link to a folder that is not there included) and files of
+// the data file's length that cannot be read are passed over, so that they never keep the
+// program from starting; when nothing is found they go into notRead, each with its reason: any
+// of them may hold the records, and the operator must hear of it before saving more.
+FileStatus find(const QString& appPath, QString& fileName, QList<FileStatus>* notRead = nullptr);
 
 // The question that asks the operator to finish it.
 QString questionTitle();

@@ -17,6 +17,9 @@
 //                   answered with APP_PATH/Documents/records.csv
 //   print-list      Submission History open on the newest file, then its Print List (written as
 //                   a PDF under Printed when no printer is installed)
+//   export-follow-up
+//                   Records > Follow-Up Due open, then its Export to CSV..., answered with
+//                   APP_PATH/Documents/records.csv
 //   finish-at-start start-up itself is the operation (its question about an unfinished
 //                   submission answered Yes)
 //   exit            Exit (saves the record shown)
@@ -48,15 +51,17 @@
 #include "submission/RecordsCsv.h"
 #include "support/MainWindowFixture.h"
 #include "support/ProcessFigures.h"
+#include "window/history/SubmissionHistoryCommands.h"
+#include "window/history/SubmissionHistoryDialog.h"
 #include "window/main/MainWindowController.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/frmKorvanel.h"
+#include "window/records/FollowUpCommands.h"
+#include "window/records/FollowUpDueDialog.h"
 #include "window/records/ImportRecordsCommand.h"
 #include "window/records/ImportRecordsDialog.h"
 #include "window/services/OpenFilePrompt.h"
 #include "window/services/QtPrinter.h"
-#include "window/history/SubmissionHistoryCommands.h"
-#include "window/history/SubmissionHistoryDialog.h"
 #include "window/services/SaveFilePrompt.h"
 
 #include <QAbstractEventDispatcher>
@@ -234,6 +239,17 @@ int main(int argc, char** argv) {
             return 5;
         }
     }
+    // Follow-Up Due reads the records and Submit as it opens; its export goes the history's way.
+    FollowUpDueDialog* followUp = nullptr;
+    if (operation == QLatin1String("export-follow-up")) {
+        MainWindowTestAccess(*controller).historyCommands().setSaveFilePrompt(savePrompt);
+        MainWindowTestAccess(*controller).followUp().openFollowUpDue();
+        followUp = window.findChild<FollowUpDueDialog*>();
+        if (!followUp) {
+            std::fprintf(stderr, "Follow-Up Due did not open\n");
+            return 5;
+        }
+    }
     printMessages(messages, printed);
 
     QElapsedTimer timer;
@@ -275,6 +291,8 @@ int main(int argc, char** argv) {
         history->exportButton()->click();
     } else if (operation == QLatin1String("print-list")) {
         history->printListButton()->click();
+    } else if (operation == QLatin1String("export-follow-up")) {
+        followUp->exportButton()->click();
     } else if (operation != QLatin1String("none") && !startUpIsTheOperation) {
         std::fprintf(stderr, "unknown operation %s\n", argv[2]);
         return 2;

@@ -14,10 +14,14 @@
 //     in exactly one place, the data file or one complete submission file. At one such point
 //     the answer is No first, which must leave both copies as they are.
 // The commands that write elsewhere or only at start-up are swept the same way: Export to CSV
-// from the history and Print List's PDF (no partial file under the name chosen, nothing written
-// but that file, every record where it was), the submission over unfinished copies left in Submit
-// (removed before the copy), and start-up's Yes to finishing an unfinished submission (after a
-// restart every record stands in exactly one place).
+// from the history and from Follow-Up Due, and Print List's PDF (no partial file under the name
+// chosen, nothing written but that file, every record where it was), the submission over
+// unfinished copies left in Submit (removed before the copy), and start-up's Yes to finishing an
+// unfinished submission (after a restart every record stands in exactly one place; a Submit or a
+// file in it that start-up cannot read is told).
+// Two faults of a disk during the submission: EXDEV at each call that names the file (Submit a
+// link to another disk), and a read-only remount (every call on the program's files failing from
+// one call on); after each the fault is lifted and a later submission goes through.
 #include "storage/RecordStore.h"
 #include "storage/ResultRecord.h"
 
@@ -38,7 +42,7 @@ namespace {
 
 const QString kCalls =
     QStringLiteral("openat,read,pread64,write,pwrite64,fsync,fdatasync,ftruncate,"
-                   "rename,renameat2,unlink,close,linkat,mkdir");
+                   "rename,renameat2,unlink,close,link,linkat,mkdir");
 const int kSeededRecords = 3;
 // The submission file the history, Print List and the unfinished submission find in Submit.
 const QString kSentFile = QStringLiteral("Lead_123456_20261206_105255_0001.txt");
@@ -63,6 +67,7 @@ struct TracedCall {
     QString name;
     int ordinal; // among all calls of that name since the program started
     QString line;
+    QHash<QString, int> callsBefore; // of each name in its thread before this call
 
     // An unlink that found nothing to remove in the run without faults: the clean-up of a
     // left-over file that is not there. Its failure changes nothing on the disk, unreported.
@@ -75,8 +80,10 @@ struct Trace {
     std::vector<TracedCall> operationCalls; // calls of the operation on the program's files
     QHash<QString, int> callsBefore;        // calls of each name before the operation began
     bool sawBegin = false;
-    int injectedIndex = -1;
+    int injectedIndex = -1;      // the last operation call that was injected
+    int firstInjectedIndex = -1; // the first
     bool killed = false;
+    QStringList programPaths; // every path in the program folder that any call named
 };
 
 // Reads an strace -f -y log: the operation's calls between the markers that name a file of the
@@ -92,20 +99,33 @@ Trace parseTrace(const QString& logPath, const QString& appPath) {
     QHash<QString, int> lastOperationCall;        // thread -> index of its last call, -1: other
     QString mainThread;
     bool inOperation = false;
+    const QRegularExpression programPath(QRegularExpression::escape(appPath) +
+                                         QStringLiteral(R"((/[^"<>]*)?)"));
+    const auto noteInjected = [&trace](int index) {
+        trace.injectedIndex = index;
+        if (trace.firstInjectedIndex < 0)
+            trace.firstInjectedIndex = index;
+    };
     for (const QByteArray& raw : readFile(logPath).split('\n')) {
         const QString line = QString::fromLatin1(raw);
+        for (auto it = programPath.globalMatch(line); it.hasNext();) {
+            QString path = it.next().captured(0);
+            path.remove(QLatin1String(" (deleted)"));
+            if (!trace.programPaths.contains(path))
+                trace.programPaths << path;
+        }
         if (line.contains(QLatin1String("killed by SIGKILL"))) {
             trace.killed = true;
             // A crash shows as the main thread's last call, unfinished.
             const int last = lastOperationCall.value(mainThread, -1);
             if (last >= 0 && trace.injectedIndex < 0)
-                trace.injectedIndex = last;
+                noteInjected(last);
         }
         const QRegularExpressionMatch resumed = resumedLine.match(line);
         if (resumed.hasMatch()) {
             const int last = lastOperationCall.value(resumed.captured(1), -1);
             if (last >= 0 && line.contains(QLatin1String("(INJECTED)")))
-                trace.injectedIndex = last;
+                noteInjected(last);
             continue;
         }
         const QRegularExpressionMatch match = callLine.match(line);
@@ -128,10 +148,12 @@ Trace parseTrace(const QString& logPath, const QString& appPath) {
         }
         if (!inOperation || thread != mainThread || !line.contains(appPath))
             continue;
-        trace.operationCalls.push_back({name, ordinal, line});
+        QHash<QString, int> before = ordinals.value(thread);
+        --before[name];
+        trace.operationCalls.push_back({name, ordinal, line, before});
         lastOperationCall[thread] = int(trace.operationCalls.size()) - 1;
         if (line.contains(QLatin1String("(INJECTED)")))
-            trace.injectedIndex = int(trace.operationCalls.size()) - 1;
+            noteInjected(int(trace.operationCalls.size()) - 1);
     }
     return trace;
 }
@@ -148,6 +170,14 @@ QString callOnFile(const TracedCall& call, const QString& appPath) {
         ++end;
     return call.name + QLatin1Char(' ') + call.line.mid(from, end - from);
 }
+
+// How a run is traced and what follows the command.
+struct RunOptions {
+    // Only calls naming these paths are traced, counted for inject's when= and injected (strace
+    // -P); all calls when empty.
+    QStringList tracedPaths;
+    QString then; // KORVANEL_OPERATE_THEN: one more command in the same run
+};
 
 struct RunResult {
     int exitCode = -1; // -1: did not exit normally (killed)
@@ -178,7 +208,8 @@ class tst_ProgramFaults : public QObject {
     bool answeredNo_ = false;
     int importRestarts_ = 0;
     int partialImports_ = 0;
-    int lookUpsPassedOver_ = 0; // failures of start-up's look-up that asked nothing
+    int lookUpsPassedOver_ = 0; // failures to read the note at start-up, a hint only, unsaid
+    int lookUpsTold_ = 0;       // failures of start-up's look-up in Submit, told
 
     void seed(const QString& appPath) {
         QDir(appPath).removeRecursively();
@@ -193,6 +224,7 @@ class tst_ProgramFaults : public QObject {
         const QByteArray records = seededBytes(appPath);
         const QString submit = appPath + "/Submit";
         if (scenario == QLatin1String("export-history") ||
+            scenario == QLatin1String("export-follow-up") ||
             scenario == QLatin1String("print-list")) {
             QVERIFY(QDir().mkpath(appPath + "/Documents"));
             // Records sent earlier, other patients than those stored.
@@ -225,14 +257,18 @@ class tst_ProgramFaults : public QObject {
         return scenario == QLatin1String("submit-cleanup") ? QStringLiteral("submit") : scenario;
     }
 
-    RunResult run(const QString& appPath, const QString& scenario, const QString& injection) {
+    // injection: strace's inject specifications, several joined by ';'.
+    RunResult run(const QString& appPath, const QString& scenario, const QString& injection,
+                  const RunOptions& options = RunOptions()) {
         prepare(appPath, scenario);
         const QString operation = toolOperation(scenario);
         const QString log = appPath + QStringLiteral(".strace");
         QStringList arguments = {"-f", "-y", "-o", log, "-e", "trace=" + kCalls};
-        if (!injection.isEmpty())
+        for (const QString& path : options.tracedPaths)
+            arguments << "-P" << path;
+        for (const QString& one : injection.split(QLatin1Char(';'), Qt::SkipEmptyParts))
             arguments << "-e"
-                      << "inject=" + injection;
+                      << "inject=" + one;
         arguments << tool_ << appPath << operation;
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -241,6 +277,8 @@ class tst_ProgramFaults : public QObject {
         environment.insert("ASAN_OPTIONS", asan.isEmpty() ? QStringLiteral("detect_leaks=0")
                                                           : asan + ":detect_leaks=0");
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!options.then.isEmpty())
+            environment.insert("KORVANEL_OPERATE_THEN", options.then);
         process.setProcessEnvironment(environment);
         process.setStandardErrorFile(QProcess::nullDevice());
         process.start(strace_, arguments);
@@ -265,7 +303,8 @@ class tst_ProgramFaults : public QObject {
     // attempts go round those positions, the most frequent first, with the neighbours of the dry
     // run's position added while nothing else was seen.
     RunResult injectAt(const QString& appPath, const QString& operation, const Trace& dryRun,
-                       int index, const QString& action, QString& injection) {
+                       int index, const QString& action, QString& injection,
+                       const RunOptions& options = RunOptions()) {
         const TracedCall& call = dryRun.operationCalls[size_t(index)];
         QHash<int, int> seenAt;
         ++seenAt[call.ordinal];
@@ -281,7 +320,7 @@ class tst_ProgramFaults : public QObject {
                            << call.ordinal - 2;
             const int when = candidates.at(attempt % candidates.size());
             injection = QStringLiteral("%1:%2:when=%3").arg(call.name, action).arg(when);
-            result = run(appPath, operation, injection);
+            result = run(appPath, operation, injection, options);
             if (result.trace.injectedIndex == index)
                 return result;
             // The run is the same as the dry run up to the intended call unless the injection
@@ -397,15 +436,17 @@ class tst_ProgramFaults : public QObject {
         return QString();
     }
 
-    // Starts the program again after a crash, answering start-up's question with answer.
-    QStringList restart(const QString& appPath, const QString& answer) {
+    // Starts the program again after a crash, answering start-up's question with answer, and
+    // runs the operation given.
+    QStringList restart(const QString& appPath, const QString& answer,
+                        const QString& operation = QStringLiteral("none")) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("KORVANEL_OPERATE_ANSWER", answer);
         process.setProcessEnvironment(environment);
         process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(tool_, {appPath, "none"});
+        process.start(tool_, {appPath, operation});
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
@@ -551,10 +592,10 @@ private slots:
         if (importRestarts_ > 0)
             qInfo("import: %d restarts after a crash, %d partial imports", importRestarts_,
                   partialImports_);
-        if (lookUpsPassedOver_ > 0)
-            qInfo("%d failures while start-up looked for an unfinished submission asked nothing "
-                  "and changed nothing",
-                  lookUpsPassedOver_);
+        if (lookUpsPassedOver_ + lookUpsTold_ > 0)
+            qInfo("start-up's look-up for an unfinished submission: %d failures in Submit told "
+                  "(and nothing asked or changed), %d failures to read the note unsaid",
+                  lookUpsTold_, lookUpsPassedOver_);
     }
 
     void everyCallFailedOrCrashed_data() {
@@ -666,11 +707,255 @@ private slots:
         }
     }
 
+    // What a later Create Electronic File meets once the fault is gone, after a restart that
+    // answered Yes: the records still in the data file go out in one more file; when they were
+    // handed on already, a record saved since goes out alone. Every record then stands in
+    // exactly one complete submission file. Returns the broken promise, or an empty text.
+    QString laterSubmission(const QString& appPath, const QByteArray& oldBytes) {
+        const QString dataPath = appPath + "/AppData/Korvanel.dat";
+        QByteArray expected = oldBytes;
+        if (readFile(dataPath).isEmpty() || readFile(dataPath) == "<missing>") {
+            // Record 1 under another name (the last name and the parent's).
+            const QByteArray later =
+                oldBytes.left(ResultRecord::Size).replace("Record1", "Later01");
+            if (!writeFile(dataPath, later))
+                return QStringLiteral("the later record could not be written");
+            expected += later;
+        }
+        const QStringList output = restart(appPath, QStringLiteral("yes"), "submit");
+        if (!output.contains(QStringLiteral("FINISHED 0")) ||
+            output.filter(QStringLiteral("MESSAGE Electronic Submission File Created|")).isEmpty())
+            return "the later submission failed: " + output.join(" | ");
+        if (QFile::exists(dataPath))
+            return QStringLiteral("the later submission left the data file");
+        int lost = 0;
+        int duplicated = 0;
+        countPlaces(appPath, expected, lost, duplicated);
+        recordsLost_ += lost;
+        recordsDuplicated_ += duplicated;
+        if (lost > 0 || duplicated > 0)
+            return QStringLiteral("after the later submission %1 records lost, %2 in two places")
+                .arg(lost)
+                .arg(duplicated);
+        return QString();
+    }
+
+    // After a failed submission: nothing published, the records in the data file, no copy or
+    // note of the program's left. Returns the broken promise, or an empty text.
+    static QString nothingPublished(const QString& appPath, const QByteArray& oldBytes) {
+        if (readFile(appPath + "/AppData/Korvanel.dat") != oldBytes)
+            return QStringLiteral("the data file changed");
+        const QStringList left = QDir(appPath + "/Submit").entryList(QDir::Files | QDir::Hidden);
+        if (!left.isEmpty())
+            return "left in Submit: " + left.join(' ');
+        if (QFile::exists(appPath + "/AppData/submitting.txt"))
+            return QStringLiteral("the note of the file being made was left");
+        return QString();
+    }
+
+    // Every program path a traced call names, for strace -P: the paths seen in the run without
+    // faults, and /dev/null, where the markers of the command go.
+    static QStringList tracedPaths(const Trace& dryRun) {
+        QStringList paths = dryRun.programPaths;
+        paths << QStringLiteral("/dev/null");
+        return paths;
+    }
+
+    // Submit as a link to another disk: every call of the submission that gives a file its name
+    // (the no-replace rename, and the hard link of a file system without it) fails with EXDEV.
+    // The operator is told in a "File Error" naming the file, nothing is published, the data
+    // file and the records stay, and the next Create Electronic File goes through once the fault
+    // is gone: in the same run, and after a restart.
+    void crossDeviceNames() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString appPath = folder.path() + "/app";
+        seed(appPath);
+        const QByteArray oldBytes = seededBytes(appPath);
+        const RunResult dry = run(appPath, "submit", QString());
+        QVERIFY2(dry.exitCode == 0 && dry.output.contains("FINISHED 0"),
+                 qPrintable(dry.output.join('\n')));
+        QList<int> naming;
+        for (int index = 0; index < int(dry.trace.operationCalls.size()); ++index) {
+            const QString& name = dry.trace.operationCalls[size_t(index)].name;
+            if (name == QLatin1String("rename") || name == QLatin1String("renameat2") ||
+                name == QLatin1String("link") || name == QLatin1String("linkat"))
+                naming << index;
+        }
+        QVERIFY(!naming.isEmpty());
+        QStringList broken;
+        int injected = 0;
+        for (const int index : naming) {
+            const TracedCall& call = dry.trace.operationCalls[size_t(index)];
+            // The call itself fails, and, for the no-replace rename, a file system without it
+            // whose hard link then fails.
+            QStringList injections = {
+                QStringLiteral("%1:error=EXDEV:when=%2").arg(call.name).arg(call.ordinal)};
+            if (call.name == QLatin1String("renameat2"))
+                injections << QStringLiteral("renameat2:error=EINVAL:when=%1;link:error=EXDEV:"
+                                             "when=%2")
+                                  .arg(call.ordinal)
+                                  .arg(call.callsBefore.value("link") + 1);
+            for (const QString& injection : injections) {
+                for (const bool retry : {false, true}) {
+                    RunOptions options;
+                    if (retry)
+                        options.then = QStringLiteral("submit");
+                    const RunResult result = run(appPath, "submit", injection, options);
+                    const QString where =
+                        injection + (retry ? " then submit" : "") + " (" + call.line + "): ";
+                    const auto& seen = result.trace.operationCalls;
+                    const bool hit = std::any_of(seen.begin(), seen.end(), [](const auto& c) {
+                        return c.line.contains(QLatin1String("EXDEV (Invalid cross-device link) "
+                                                             "(INJECTED)"));
+                    });
+                    if (!hit) {
+                        broken << where + "not injected";
+                        continue;
+                    }
+                    ++injected;
+                    ++faults_;
+                    const QStringList errors = result.fileErrors();
+                    const QString finalPath = appPath + "/Submit/Lead_";
+                    if (errors.isEmpty() || !errors.first().contains(finalPath) ||
+                        !errors.first().contains(QLatin1String("Invalid cross-device link")))
+                        broken << where + "not told naming the file: " + result.output.join(" | ");
+                    if (!retry) {
+                        if (!result.alive())
+                            broken << where + "the program did not keep running";
+                        if (const QString why = nothingPublished(appPath, oldBytes); !why.isEmpty())
+                            broken << where + why;
+                        const QStringList restarted = restart(appPath, QStringLiteral("yes"));
+                        ++restarts_;
+                        if (!restarted.contains(QStringLiteral("STARTED ok")) ||
+                            !restarted.filter(QRegularExpression("^MESSAGE ")).isEmpty())
+                            broken << where + "the restart: " + restarted.join(" | ");
+                        if (const QString why = laterSubmission(appPath, oldBytes); !why.isEmpty())
+                            broken << where + why;
+                        continue;
+                    }
+                    // Tried again in the same run, without the fault: one file, every record.
+                    if (!result.output.contains(QStringLiteral("FINISHED 0")) ||
+                        finalSubmissionFiles(appPath).size() != 1 ||
+                        QFile::exists(appPath + "/AppData/Korvanel.dat"))
+                        broken << where + "the second Create Electronic File failed: " +
+                                      result.output.join(" | ");
+                    int lost = 0;
+                    int duplicated = 0;
+                    countPlaces(appPath, oldBytes, lost, duplicated);
+                    recordsLost_ += lost;
+                    recordsDuplicated_ += duplicated;
+                    if (lost > 0 || duplicated > 0)
+                        broken << where + QStringLiteral("%1 records lost, %2 in two places")
+                                              .arg(lost)
+                                              .arg(duplicated);
+                }
+            }
+        }
+        qInfo("EXDEV: %d naming calls of the submission, %d runs injected", int(naming.size()),
+              injected);
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+    }
+
+    // A disk remounted read-only in the middle of the submission: for each call k of the
+    // command on the program's files, calls k, k+1, ... on them all fail with EROFS. Then the
+    // fault is lifted and the program started again (Yes to "Unfinished Electronic File" when it
+    // asks): every record stands in exactly one place, and a later Create Electronic File goes
+    // through.
+    void readOnlyFromOneCallOn() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString appPath = folder.path() + "/app";
+        seed(appPath);
+        const QByteArray oldBytes = seededBytes(appPath);
+        const RunResult all = run(appPath, "submit", QString());
+        QVERIFY2(all.exitCode == 0 && all.output.contains("FINISHED 0"),
+                 qPrintable(all.output.join('\n')));
+        // Only the program's files are failed (strace -P), and the calls are counted among
+        // those alone, so that each run reaches call k as the run without faults did.
+        RunOptions options;
+        options.tracedPaths = tracedPaths(all.trace);
+        const RunResult dry = run(appPath, "submit", QString(), options);
+        QVERIFY2(dry.exitCode == 0 && dry.output.contains("FINISHED 0"),
+                 qPrintable(dry.output.join('\n')));
+        const int calls = int(dry.trace.operationCalls.size());
+        QCOMPARE(calls, int(all.trace.operationCalls.size()));
+        QStringList broken;
+        QStringList missed;
+        int handedOn = 0;
+        int askedAtRestart = 0;
+        for (int index = 0; index < calls; ++index) {
+            const TracedCall& call = dry.trace.operationCalls[size_t(index)];
+            QStringList injections;
+            for (const QString& name : kCalls.split(QLatin1Char(',')))
+                injections << QStringLiteral("%1:error=EROFS:when=%2+")
+                                  .arg(name)
+                                  .arg(call.callsBefore.value(name) + 1);
+            const QString injection = injections.join(QLatin1Char(';'));
+            const QString where = QStringLiteral("EROFS from call %1 (%2): ")
+                                      .arg(index + 1)
+                                      .arg(callOnFile(call, appPath));
+            RunResult result;
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                result = run(appPath, "submit", injection, options);
+                if (result.trace.firstInjectedIndex == index)
+                    break;
+            }
+            if (result.trace.firstInjectedIndex != index) {
+                missed << where + "first injected at " +
+                              QString::number(result.trace.firstInjectedIndex + 1);
+                continue;
+            }
+            ++faults_;
+            if (const QString why =
+                    check(appPath, "submit", oldBytes, oldBytes, "123456", result, false);
+                !why.isEmpty())
+                broken << where + why;
+            const bool published = !finalSubmissionFiles(appPath).isEmpty();
+            handedOn += published && !QFile::exists(appPath + "/AppData/Korvanel.dat") ? 1 : 0;
+            // The fault is lifted: the program starts again.
+            const QByteArray data = readFile(appPath + "/AppData/Korvanel.dat");
+            const bool bothPlaces = published && data == oldBytes;
+            const QStringList restarted = restart(appPath, QStringLiteral("yes"));
+            ++restarts_;
+            const bool asked =
+                !restarted.filter(QStringLiteral("MESSAGE Unfinished Electronic File|")).isEmpty();
+            askedAtRestart += asked ? 1 : 0;
+            if (!restarted.contains(QStringLiteral("STARTED ok")) ||
+                !restarted.filter(QStringLiteral("MESSAGE File Error|")).isEmpty())
+                broken << where + "the restart: " + restarted.join(" | ");
+            if (asked != bothPlaces)
+                broken << where + QStringLiteral("the restart %1 asked to finish the submission")
+                                      .arg(asked ? "wrongly" : "never");
+            int lost = 0;
+            int duplicated = 0;
+            countPlaces(appPath, oldBytes, lost, duplicated);
+            recordsLost_ += lost;
+            recordsDuplicated_ += duplicated;
+            if (lost > 0 || duplicated > 0)
+                broken << where + QStringLiteral("after the restart %1 records lost, %2 in two "
+                                                 "places")
+                                      .arg(lost)
+                                      .arg(duplicated);
+            else if (const QString why = laterSubmission(appPath, oldBytes); !why.isEmpty())
+                broken << where + why;
+        }
+        qInfo("EROFS: %d calls of the submission, each the first of the failing ones; %d left "
+              "the records handed on, %d restarts asked to finish",
+              calls, handedOn, askedAtRestart);
+        for (const QString& miss : missed)
+            qWarning("not injected: %s", qPrintable(miss));
+        QVERIFY2(missed.isEmpty() || (kToleratesMisses && missed.size() * 10 <= calls),
+                 qPrintable(missed.join('\n')));
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+    }
+
     // The commands that write outside AppData and Submit, or only at start-up, failed and crashed
     // at every call on the program folder's files (the CSV goes to Documents in it).
     void otherCommandsFailedOrCrashed_data() {
         QTest::addColumn<QString>("operation");
-        for (const char* operation : {"export-history", "print-list", "finish-at-start"})
+        for (const char* operation :
+             {"export-history", "export-follow-up", "print-list", "finish-at-start"})
             QTest::newRow(operation) << QString::fromLatin1(operation);
     }
 
@@ -680,7 +965,7 @@ private slots:
         QVERIFY(folder.isValid());
         const QString appPath = folder.path() + "/app";
         const bool finishing = operation == QLatin1String("finish-at-start");
-        const QString written = operation == QLatin1String("export-history")
+        const QString written = operation.startsWith(QLatin1String("export-"))
                                     ? appPath + "/Documents"
                                     : appPath + "/Printed";
 
@@ -750,26 +1035,36 @@ private slots:
                     const bool done =
                         finishing ? readFile(appPath + "/AppData/Korvanel.dat").isEmpty()
                                   : readFile(written + "/" + writtenName).size() == complete.size();
-                    // Looking for an unfinished submission (listing Submit, reading the files of
-                    // the data file's length) passes over a file it cannot read: no question
-                    // then, nothing changed, and the next start asks again.
-                    // The note naming the file is a hint only: reading it may fail unsaid.
+                    // Looking for an unfinished submission: the note naming the file is a hint
+                    // only, and reading it may fail unsaid. A failure to list Submit or to read
+                    // a file there of the data file's length is told, naming it, and start-up
+                    // goes on without asking and without changing anything; the next start asks
+                    // again (the restart below shows it).
                     const bool readingTheNote =
                         call.line.contains(QLatin1String("submitting.txt")) &&
                         (call.name == QLatin1String("openat") ||
                          call.name == QLatin1String("read"));
-                    const bool notLookedAt =
-                        finishing &&
-                        ((result.output.filter("MESSAGE Unfinished Electronic File|").isEmpty() &&
-                          readFile(appPath + "/AppData/Korvanel.dat") == oldBytes) ||
-                         readingTheNote);
-                    if (told.isEmpty() && notLookedAt)
+                    const bool lookingInSubmit =
+                        finishing && call.line.contains(appPath + "/Submit") &&
+                        call.name != QLatin1String("close") &&
+                        result.output.filter("MESSAGE Unfinished Electronic File|").isEmpty();
+                    if (told.isEmpty() && finishing && readingTheNote) {
                         ++lookUpsPassedOver_;
-                    else if (told.isEmpty() && !(done && call.name == QLatin1String("close")) &&
-                             !call.removedNothing())
+                    } else if (told.isEmpty() && !(done && call.name == QLatin1String("close")) &&
+                               !call.removedNothing()) {
                         broken << where + "the failure was not reported";
-                    else if (!told.isEmpty() && !told.first().contains(appPath))
+                    } else if (!told.isEmpty() && !told.first().contains(appPath)) {
                         broken << where + "the message names no file: " + told.first();
+                    } else if (lookingInSubmit) {
+                        ++lookUpsTold_;
+                        if (!told.first().contains(appPath + "/Submit"))
+                            broken << where + "the look-up's message names no file of Submit: " +
+                                          told.first();
+                        if (!result.output.contains("STARTED ok"))
+                            broken << where + "start-up stopped at the look-up";
+                        if (readFile(appPath + "/AppData/Korvanel.dat") != oldBytes)
+                            broken << where + "the data file changed without a question";
+                    }
                     if (result.output.contains("STARTED ok") && !result.alive())
                         broken << where + "the program did not keep running";
                 }

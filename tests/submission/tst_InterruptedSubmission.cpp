@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 namespace {
 
 QByteArray records(int count, const QString& prefix = QStringLiteral("Patient")) {
@@ -223,7 +225,8 @@ private slots:
     }
 
     // A file of the data file's length that cannot be read (another user's, mode 600) is passed
-    // over: the others are still compared, and start-up is never stopped by it.
+    // over, so that start-up is never stopped by it, and returned with its reason while nothing
+    // is found: it may hold the records. The others are still compared.
     void unreadableFileIsPassedOver() {
         PermissionBits permissions;
         if (!permissions.applies())
@@ -231,13 +234,68 @@ private slots:
         write("AppData/Korvanel.dat", records(3));
         const QString unreadable = "Lead_123456_20261201_101010_0002.txt";
         write("Submit/" + unreadable, records(3, "Other"));
+        // Of another length: never read, never named.
+        write("Submit/Lead_123456_20261129_090000_0003.txt", records(2));
         QVERIFY(PermissionBits::lockOut(path("Submit/" + unreadable)));
+        QVERIFY(PermissionBits::lockOut(path("Submit/Lead_123456_20261129_090000_0003.txt")));
         QString name = "unset";
-        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QList<FileStatus> notRead;
+        QVERIFY(InterruptedSubmission::find(appPath_, name, &notRead).ok());
         QCOMPARE(name, QString());
+        QCOMPARE(notRead.size(), 1);
+        QCOMPARE(notRead[0].path(), path("Submit/" + unreadable));
+        QCOMPARE(notRead[0].error(), EACCES);
         write("Submit/Lead_123456_20261130_090000_0001.txt", records(3));
-        QVERIFY(InterruptedSubmission::find(appPath_, name).ok());
+        QVERIFY(InterruptedSubmission::find(appPath_, name, &notRead).ok());
         QCOMPARE(name, QString("Lead_123456_20261130_090000_0001.txt"));
+        QVERIFY(notRead.isEmpty());
+    }
+
+    // A Submit that cannot be listed may hold the records: it is returned with its reason, and
+    // find() itself still succeeds. One that is no folder holds none; an empty data file asks
+    // for no look at all.
+    void unlistableSubmit_data() {
+        QTest::addColumn<QString>("submit"); // what stands as Submit
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("error"); // in notRead; 0: nothing
+        QTest::newRow("a folder that cannot be read") << "locked" << records(3) << EACCES;
+        QTest::newRow("a link to a folder that is not there") << "dangling" << records(3) << ENOENT;
+        QTest::newRow("a file") << "file" << records(3) << 0;
+        QTest::newRow("a link to a folder that is not there, empty data file")
+            << "dangling" << QByteArray() << 0;
+    }
+    void unlistableSubmit() {
+        QFETCH(QString, submit);
+        QFETCH(QByteArray, data);
+        QFETCH(int, error);
+        PermissionBits permissions;
+        if (submit == "locked" && !permissions.applies())
+            QSKIP("this process reads every folder whatever its permission bits");
+        write("AppData/Korvanel.dat", data);
+        if (submit == "locked") {
+            write("Submit/Lead_123456_20261201_101010_0002.txt", data);
+            QVERIFY(QFile::setPermissions(path("Submit"), QFileDevice::Permissions()));
+        } else {
+            QVERIFY(QDir(path("Submit")).removeRecursively());
+            if (submit == "file")
+                write("Submit", data);
+            else
+                QVERIFY(QFile::link(path("elsewhere/Submit"), path("Submit")));
+        }
+        QString name = "unset";
+        QList<FileStatus> notRead{FileStatus::failure("stale", "stale")};
+        const FileStatus status = InterruptedSubmission::find(appPath_, name, &notRead);
+        if (submit == "locked")
+            QVERIFY(QFile::setPermissions(path("Submit"), QFileDevice::ReadOwner |
+                                                              QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner));
+        QVERIFY(status.ok());
+        QCOMPARE(name, QString());
+        QCOMPARE(notRead.size(), error ? 1 : 0);
+        if (error) {
+            QCOMPARE(notRead[0].path(), path("Submit"));
+            QCOMPARE(notRead[0].error(), error);
+        }
     }
 
     void nothingToFindWithoutBothFiles() {

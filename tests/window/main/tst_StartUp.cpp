@@ -1,6 +1,7 @@
 #include "storage/AppPaths.h"
 #include "storage/InstanceLock.h"
 #include "support/MainWindowFixture.h"
+#include "support/PermissionBits.h"
 #include "window/main/InstanceLockPrompt.h"
 #include "window/main/MainWindowController.h"
 #include "window/main/frmKorvanel.h"
@@ -387,6 +388,92 @@ private slots:
         QCOMPARE(fixture.storedRecords()[0].get(ResultRecord::LastName).trimmed(), QString("Next"));
     }
 
+    // Submit, or a file in it of the data file's length, that cannot be read may hold the
+    // records already sent: start-up names it in a "File Error" (a save would make the data file
+    // differ from that file, and the next submission would send the records twice), then starts
+    // as usual and changes nothing. Files of another length are never read.
+    void submitNotReadAtTheStartIsTold_data() {
+        QTest::addColumn<QStringList>("locked"); // under Submit; "." is Submit itself
+        QTest::addColumn<QStringList>("named");  // in the File Error; empty: no File Error
+        QTest::addColumn<bool>("asked");         // "Unfinished Electronic File"
+        const QString same = "Lead_123456_20261201_101010_0002.txt";
+        const QString sameToo = "Lead_123456_20261130_101010_0001.txt";
+        const QString other = "Lead_123456_20261129_101010_0003.txt"; // two records
+        QTest::newRow("Submit") << QStringList{"."} << QStringList{"Submit"} << false;
+        QTest::newRow("a file of the same length")
+            << QStringList{same} << QStringList{"Submit/" + same} << false;
+        QTest::newRow("two files of the same length")
+            << QStringList{same, sameToo} << QStringList{"Submit/" + same, "Submit/" + sameToo}
+            << false;
+        QTest::newRow("a file of another length") << QStringList{other} << QStringList{} << false;
+        QTest::newRow("another file holds the records")
+            << QStringList{same} << QStringList{} << true;
+    }
+    void submitNotReadAtTheStartIsTold() {
+        QFETCH(QStringList, locked);
+        QFETCH(QStringList, named);
+        QFETCH(bool, asked);
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeFile("AppData/Korvanel.dat", records(3));
+        QByteArray others = records(4).mid(ResultRecord::Size);
+        fixture.writeFile("Submit/Lead_123456_20261201_101010_0002.txt", others);
+        fixture.writeFile("Submit/Lead_123456_20261130_101010_0001.txt", others);
+        fixture.writeFile("Submit/Lead_123456_20261129_101010_0003.txt", records(2));
+        // Of the lowest number: compared after the files above.
+        if (asked)
+            fixture.writeFile("Submit/Lead_123456_20261128_101010_0001.txt", records(3));
+        const auto before = snapshot(fixture.appPath());
+        {
+            PermissionBits permissions;
+            if (!permissions.applies())
+                QSKIP("this process reads every file whatever its permission bits");
+            const auto lockedPath = [&](const QString& name) {
+                return name == "." ? fixture.path("Submit") : fixture.path("Submit/" + name);
+            };
+            for (const QString& name : locked)
+                QVERIFY(QFile::setPermissions(lockedPath(name), QFileDevice::Permissions()));
+            fixture.messages.queueAnswer(MessageAnswer::No);
+            QVERIFY(fixture.start());
+            for (const QString& name : locked)
+                QVERIFY(QFile::setPermissions(
+                    lockedPath(name),
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                        (name == "." ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+        }
+        QStringList titles;
+        for (const auto& message : fixture.messages.messages)
+            titles << message.title;
+        QCOMPARE(titles, asked             ? QStringList{"Unfinished Electronic File"}
+                         : named.isEmpty() ? QStringList{}
+                                           : QStringList{"File Error"});
+        if (!named.isEmpty()) {
+            const auto& message = fixture.messages.messages[0];
+            QCOMPARE(message.icon, MessageIcon::Warning);
+            const QString reason = "Permission denied";
+            const QString tail =
+                "\r\n\r\nThe program could not check whether the records in the data file are "
+                "already in an electronic file in Submit. Please check that the folder may be "
+                "written (its permissions, or a disk or folder that is read-only) and try again."
+                "\r\nOnce this is fixed, close the program and start it again before you save a "
+                "record or create an electronic file, so that no record is sent twice.";
+            const auto shown = [&](const QString& relative) {
+                return QDir::toNativeSeparators(fixture.path(relative));
+            };
+            QCOMPARE(message.text, named.size() == 1
+                                       ? "A file could not be read or written:\r\n" +
+                                             shown(named[0]) + "\r\n" + reason + tail
+                                       : "Files could not be read:\r\n" + shown(named[0]) + " (" +
+                                             reason + ")\r\n" + shown(named[1]) + " (" + reason +
+                                             ")" + tail);
+        }
+        // Started as usual on the stored records, and nothing changed.
+        QVERIFY(fixture.window().isVisible());
+        QCOMPARE(fixture.state().RecordCount, 3);
+        QCOMPARE(fixture.exitCode, std::nullopt);
+        QCOMPARE(snapshot(fixture.appPath()), before);
+    }
+
     // Something other than a folder named Submit (a file, a link to nothing) is not replaced and
     // start-up goes on: the operator enters records as usual, and only the submission reports it.
     void submitTakenStopsOnlyTheSubmission_data() {
@@ -404,7 +491,18 @@ private slots:
         else
             fixture.writeFile("Submit", "not a folder");
         QVERIFY(fixture.start());
-        QVERIFY(fixture.messages.messages.isEmpty());
+        // A link to a folder that is not there (a disk not plugged in) may hold records already
+        // sent: start-up says so and goes on. A file holds none.
+        QCOMPARE(fixture.messages.messages.size(), link ? 1 : 0);
+        if (link) {
+            QCOMPARE(fixture.messages.messages[0].title, QString("File Error"));
+            QVERIFY2(fixture.messages.messages[0].text.startsWith(
+                         "A file could not be read or written:\r\n" +
+                         QDir::toNativeSeparators(fixture.path("Submit")) +
+                         "\r\nNo such file or directory\r\n"),
+                     qPrintable(fixture.messages.messages[0].text));
+            fixture.messages.messages.clear();
+        }
         fixture.form().txtLastName->setFocus();
         fixture.form().txtLastName->selectAll();
         QTest::keyClicks(fixture.form().txtLastName, "Typed");
