@@ -100,6 +100,8 @@ private slots:
                                                          {F::StreetName, "-2"},
                                                          {F::Physician, "@SUM(A1,A2)"}};
         QTest::newRow("leading apostrophe of its own") << Fields{{F::LastName, "'Tis"}};
+        QTest::newRow("apostrophes before a formula's first character")
+            << Fields{{F::LastName, "'=1+2"}, {F::FirstName, "''+1"}, {F::StreetName, "'-2"}};
         QTest::newRow("optional fields blank")
             << Fields{{F::MiddleInitial, ""}, {F::AptNumber, ""}, {F::ParentsFirst, ""},
                       {F::ParentsLast, ""},   {F::Physician, ""}, {F::PhoneAreaCode, ""}};
