@@ -49,14 +49,17 @@ bool CsvReader::feed(const char* data, qsizetype size) {
             row_.line = line_;
         }
         if (state_ == State::AfterCr) {
-            // A CR is a line end only before LF; elsewhere it is part of the value.
-            state_ = beforeCr_;
+            // A CR is a line end only before LF; elsewhere it is part of the value, and after a
+            // closing quote it is text after the quote.
+            state_ = State::Unquoted;
             if (ch == '\n') {
                 ++line_;
                 if (!endRow())
                     return false;
                 continue;
             }
+            if (crAfterQuote_ && !row_.strayQuotes.contains(int(row_.values.size())))
+                row_.strayQuotes.append(int(row_.values.size()));
             value_.append('\r');
         }
         switch (state_) {
@@ -85,7 +88,7 @@ bool CsvReader::feed(const char* data, qsizetype size) {
                 if (!endRow())
                     return false;
             } else if (ch == '\r') {
-                beforeCr_ = State::Unquoted;
+                crAfterQuote_ = false;
                 state_ = State::AfterCr;
             } else {
                 if (ch == '"' && !row_.strayQuotes.contains(int(row_.values.size())))
@@ -120,7 +123,7 @@ bool CsvReader::feed(const char* data, qsizetype size) {
                 if (!endRow())
                     return false;
             } else if (ch == '\r') {
-                beforeCr_ = State::Unquoted;
+                crAfterQuote_ = true;
                 state_ = State::AfterCr;
             } else {
                 // Text after the closing quote: kept, with the quote, and reported.
@@ -141,7 +144,7 @@ bool CsvReader::finish() {
     if (stopped_)
         return false;
     if (state_ == State::AfterCr) {
-        state_ = beforeCr_;
+        state_ = State::Unquoted;
         value_.append('\r');
     }
     if (state_ == State::Quoted) {

@@ -43,7 +43,7 @@ private:
 
     RowHandler handler_;
     State state_ = State::ValueStart;
-    State beforeCr_ = State::ValueStart;
+    bool crAfterQuote_ = false; // the CR read last follows a closing quote
     Row row_;
     QByteArray value_;
     qint64 line_ = 1;

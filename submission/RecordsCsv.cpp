@@ -19,6 +19,15 @@ QString withControlsBlanked(QString text) {
     return text;
 }
 
+// The number of apostrophes before the value's first character when that is one a spreadsheet
+// takes for a formula's ("=", "+", "-", "@"); -1 when the value is no formula.
+qsizetype apostrophesBeforeFormula(const QString& value) {
+    qsizetype at = 0;
+    while (at < value.size() && value.at(at) == QLatin1Char('\''))
+        ++at;
+    return at < value.size() && QStringLiteral("=+-@").contains(value.at(at)) ? at : -1;
+}
+
 } // namespace
 
 QStringList RecordsCsv::header() {
@@ -55,7 +64,9 @@ QStringList RecordsCsv::values(const ResultRecord& stored) {
 
 QString RecordsCsv::field(const QString& value) {
     QString written = value;
-    if (!written.isEmpty() && QStringLiteral("=+-@").contains(written.front()))
+    // A value that already begins with apostrophes before a formula's first character gets one
+    // more, so that unguarded() gives back exactly the value.
+    if (apostrophesBeforeFormula(written) >= 0)
         written.prepend(QLatin1Char('\''));
     static const QString needsQuotes = QStringLiteral(",\"\r\n");
     if (std::any_of(written.cbegin(), written.cend(),
@@ -68,8 +79,7 @@ QString RecordsCsv::field(const QString& value) {
 
 QString RecordsCsv::unguarded(const QString& value) {
     QString read = value.trimmed();
-    if (read.size() >= 2 && read.front() == QLatin1Char('\'') &&
-        QStringLiteral("=+-@").contains(read.at(1)))
+    if (apostrophesBeforeFormula(read) > 0)
         read.remove(0, 1);
     return read;
 }

@@ -20,11 +20,13 @@ QStringList header();
 QStringList values(const ResultRecord& record);
 
 // One value as written: a value that a spreadsheet would take for a formula (one beginning with
-// "=", "+", "-" or "@") gets a leading apostrophe, so that it stays text; then a value holding a
-// comma, a quote or a line break is put in quotes, its quotes doubled.
+// "=", "+", "-" or "@", or with apostrophes before one of them) gets a leading apostrophe, so
+// that it stays text; then a value holding a comma, a quote or a line break is put in quotes,
+// its quotes doubled.
 QString field(const QString& value);
 // A value as read back, trimmed and with the apostrophe that field() puts before a formula's
-// first character taken off again ("'=1+2" gives "=1+2"; "'Neil" stays as it is).
+// first character taken off again ("'=1+2" gives "=1+2", "''=1" gives "'=1"; "'Neil" stays as it
+// is).
 QString unguarded(const QString& value);
 
 // The whole file.

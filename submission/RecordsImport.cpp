@@ -220,7 +220,9 @@ private:
                     QStringLiteral("holds a character that a record cannot hold"));
             return false;
         }
-        entry = *filtered;
+        // Control characters at the value's ends became blanks: trimmed as the export trims,
+        // so that the record comes back the same from its export.
+        entry = filtered->trimmed();
         // A text the code page holds is one byte a character.
         const qsizetype length = entry.size();
         if (length > ResultRecord::width(field)) {

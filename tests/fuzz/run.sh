@@ -8,7 +8,9 @@
 #
 # New inputs go into build-fuzz/fuzz/work/<target>/ (kept between runs), a crash, leak, slow
 # input (over 1 s) or sanitizer report into build-fuzz/fuzz/crashes/; exit status 1 when any
-# target found one. KORVANEL_FUZZ_BUILD_DIR chooses another build folder.
+# target found one. KORVANEL_FUZZ_BUILD_DIR chooses another build folder; KORVANEL_FUZZ_ARGS adds
+# libFuzzer options after the runner's own (they win): -runs=1000000 stops a target once it ran
+# a million inputs.
 set -euo pipefail
 KORVANEL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=scripts/common.sh
@@ -35,8 +37,6 @@ if [ ${#targets[@]} -eq 0 ]; then
     for binary in "$BUILD_DIR"/fuzz/fuzz_*; do
         targets+=("$(basename "$binary")")
     done
-    # The import's CSV reader (fuzz_csv_import, corpus/csv_import/) joins this list by itself
-    # once its target is written.
 fi
 
 # A small quarantine and short allocation stacks: the targets allocate a lot (Qt strings), and
@@ -53,9 +53,10 @@ for target in "${targets[@]}"; do
     log="$BUILD_DIR/fuzz/logs/$name.log"
     mkdir -p "$work"
     status=0
+    # shellcheck disable=SC2086 # KORVANEL_FUZZ_ARGS: options split on blanks
     "$BUILD_DIR/fuzz/$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$BUILD_DIR/fuzz/crashes/$name-" \
-        "$work" "$seeds" >"$log" 2>&1 || status=$?
+        ${KORVANEL_FUZZ_ARGS:-} "$work" "$seeds" >"$log" 2>&1 || status=$?
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     slowest=$(sed -n 's/^stat::slowest_unit_time_sec: *//p' "$log" | tail -1)
     edges=$(grep -o ' cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || true)

@@ -110,6 +110,9 @@ private slots:
             << QByteArray(",,'+1,,,,,,'-2+3,,'@SUM(1),,,,,,,,,,,,,,,,,");
         QTest::newRow("formula behind blanks and a tab")
             << Fields{{F::LastName, " \t=1+1"}} << QByteArray(",'=1+1") + emptyRow.mid(1);
+        QTest::newRow("apostrophes before a formula: one more")
+            << Fields{{F::LastName, "'=1+2"}, {F::FirstName, "''@A"}, {F::StreetName, "'Tis"}}
+            << QByteArray(",''=1+2,'''@A,,,,,,'Tis,,,,,,,,,,,,,,,,,,,");
         QTest::newRow("= inside a value left alone")
             << Fields{{F::StreetName, "A=B"}} << QByteArray(",,,,,,,,A=B,,,,,,,,,,,,,,,,,,,");
     }

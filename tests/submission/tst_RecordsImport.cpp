@@ -100,6 +100,8 @@ private slots:
                                                          {F::StreetName, "-2"},
                                                          {F::Physician, "@SUM(A1,A2)"}};
         QTest::newRow("leading apostrophe of its own") << Fields{{F::LastName, "'Tis"}};
+        QTest::newRow("apostrophes before a formula's first character")
+            << Fields{{F::LastName, "'=1+2"}, {F::FirstName, "''+1"}, {F::StreetName, "'-2"}};
         QTest::newRow("optional fields blank")
             << Fields{{F::MiddleInitial, ""}, {F::AptNumber, ""}, {F::ParentsFirst, ""},
                       {F::ParentsLast, ""},   {F::Physician, ""}, {F::PhoneAreaCode, ""}};
@@ -180,6 +182,11 @@ private slots:
             << Fields{{F::PbResult, ""}, {F::BelowDetection, "1"}};
         QTest::newRow("a line break in quotes is one blank, as pasted")
             << csvWith({{"Street Name", "Main\r\nStreet"}}) << Fields{};
+        QTest::newRow("control characters at a value's ends leave no blanks")
+            << csvWith({{"Physician", "\x04"
+                                      "Dr. Jones\x01"},
+                        {"Last Name", "\x1f=Smith"}})
+            << Fields{{F::LastName, "=Smith"}};
         QTest::newRow("values padded with blanks")
             << csvWith({{"Last Name", "  Smith "}}) << Fields{};
         QTest::newRow("LF line ends, no byte-order mark")
@@ -274,6 +281,9 @@ private slots:
         QTest::newRow("quote inside a value")
             << QByteArray(csvWith({})).replace(",Smith,Anna", ",Sm\"ith,Anna")
             << QStringList{"2|Last Name|Sm\"ith|holds a quote outside a quoted value"};
+        QTest::newRow("text after a closing quote and a CR")
+            << QByteArray(csvWith({})).replace(",Smith,Anna", ",\"Smith\"\rX,Anna")
+            << QStringList{"2|Last Name|Smith\rX|holds a quote outside a quoted value"};
         QTest::newRow("a value short")
             << QByteArray(csvWith({})).replace(",HHLA\r\n", "\r\n")
             << QStringList{"2|||The row has 27 values; the header row has 28"};
