@@ -229,11 +229,11 @@ void makeImportFile(const QString& path) {
     writeAll(path, bytes.constData(), bytes.size());
 }
 
-// Takes out of Submit what a run added (the file Create Electronic File wrote).
-void restoreSubmit(const QString& folder, const QStringList& made) {
+// Takes out of Submit what a run added (the file Create Electronic File wrote, dated today).
+void restoreSubmit(const QString& folder) {
     const QDir submit(folder);
     for (const QString& name : submit.entryList(QDir::Files))
-        if (!made.contains(name))
+        if (!name.contains(QLatin1String("_2024010")))
             QFile::remove(submit.filePath(name));
 }
 
@@ -332,6 +332,9 @@ public:
         : label_(label), folder_(folder), sizes_(sizesOf(label)) {}
 
     int exec() {
+        // The folder as it was made: what an earlier run changed or added is put back.
+        makeAppData(folder_ + QStringLiteral("/AppData"), sizes_);
+        restoreSubmit(folder_ + QStringLiteral("/Submit"));
         memory_ = label_.startsWith(QLatin1Char('b')) && resetPeak();
         QuietMessages messages;
         SystemClock clock;
@@ -584,10 +587,8 @@ QString loadAverage() {
     return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
 }
 
-Figures runChild(const QString& label, const QString& folder, const QStringList& made,
+Figures runChild(const QString& label, const QString& folder,
                  const QProcessEnvironment& environment) {
-    makeAppData(folder + QStringLiteral("/AppData"), sizesOf(label));
-    restoreSubmit(folder + QStringLiteral("/Submit"), made);
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -642,13 +643,11 @@ int parent() {
     makeSubmit(b + QStringLiteral("/Submit"), sizesB);
     makeImportFile(root + QStringLiteral("/import.csv"));
     std::printf("folders made in %.1f s\n", double(timer.elapsed()) / 1000);
-    const QStringList madeA = QDir(a + QStringLiteral("/Submit")).entryList(QDir::Files);
-    const QStringList madeB = QDir(b + QStringLiteral("/Submit")).entryList(QDir::Files);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const Figures figuresA = runChild(QStringLiteral("a"), a, madeA, environment);
+    const Figures figuresA = runChild(QStringLiteral("a"), a, environment);
     QProcessEnvironment slow = environment;
     const QString shim = QDir(QCoreApplication::applicationDirPath())
                              .absoluteFilePath(QStringLiteral("libslowshare.so"));
@@ -658,11 +657,11 @@ int parent() {
         slow.insert(QStringLiteral("KORVANEL_SLOW_PREFIX"), a + QStringLiteral("/Submit"));
         slow.insert(QStringLiteral("KORVANEL_SLOW_MS"), QStringLiteral("2"));
         slow.insert(QStringLiteral("KORVANEL_SLOW_REPORT"), QStringLiteral("1"));
-        figuresSlow = runChild(QStringLiteral("a-slow"), a, madeA, slow);
+        figuresSlow = runChild(QStringLiteral("a-slow"), a, slow);
     } else {
         std::printf("no %s: the slow share is not measured\n", qPrintable(shim));
     }
-    const Figures figuresB = runChild(QStringLiteral("b"), b, madeB, environment);
+    const Figures figuresB = runChild(QStringLiteral("b"), b, environment);
     if (!qEnvironmentVariableIsSet("KORVANEL_BENCH_KEEP"))
         QDir(root).removeRecursively();
 
