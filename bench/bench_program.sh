@@ -15,6 +15,10 @@
 #   print           one page through the printer (PDF without a default printer), against
 #                   writing the page's bytes + fsync
 #   peak memory     VmHWM with the 10,000-record file, against the empty window
+#   start-up mapped build/korvanel itself under Xvfb, process start to its window mapped
+#                   (MapNotify), alternated with the form floor, medians of 11
+#                   (KORVANEL_BENCH_MAPPED_RUNS); KORVANEL_BENCH_STARTUP_ONLY=1 stops after the
+#                   start-up figures
 set -euo pipefail
 build=${1:?usage: bench_program.sh BUILD_DIR}
 tools="$build/tests/tools"
@@ -91,6 +95,51 @@ run_startup() { # the start-up rows on the current platform
 }
 echo "-- start-up, offscreen platform"
 run_startup
+
+# Start-up as an operator sees it: the real program (build/korvanel, copied beside the folder's
+# AppData, with its own message boxes, printer and folder lock) under Xvfb, from just before the
+# process starts to the moment the X server maps its first window (MapNotify, seen by xev on the
+# root window), against the form floor timed the same way; the two are started alternately and
+# each figure is the median of MAPPED_RUNS (default 11). Each process is ended once its window is
+# mapped.
+mapped_runs=${KORVANEL_BENCH_MAPPED_RUNS:-11}
+mapped_ns() { # COMMAND...: ns from just before the start to the first window mapped, or nothing
+    local t0 t1 line pid
+    while IFS= read -r -t 0.05 line <&"${XEV[0]}"; do :; done # events of the previous run
+    t0=$(date +%s%N)
+    "$@" >/dev/null 2>&1 &
+    pid=$!
+    t1=
+    while IFS= read -r -t 10 line <&"${XEV[0]}"; do
+        case $line in MapNotify*) t1=$(date +%s%N) && break ;; esac
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    [ -n "$t1" ] && echo $((t1 - t0))
+}
+mapped_rows() { # LABEL TEMPLATE GOAL
+    local label=$1 folder=$work/mapped-$2 prog=() form=() p f
+    mkdir -p "$folder"
+    cp "$build/korvanel" "$folder/korvanel"
+    cp -a "$work/$2/AppData" "$folder/AppData"
+    mkdir -p "$folder/Submit"
+    for _ in $(seq "$mapped_runs"); do
+        p=$(mapped_ns "$folder/korvanel") && prog+=("$p")
+        f=$(mapped_ns "$tools/tool_emptywindow" form) && form+=("$f")
+    done
+    if [ ${#prog[@]} -eq 0 ] || [ ${#form[@]} -eq 0 ]; then
+        echo "$label: no window was mapped"
+        return
+    fi
+    p=$(printf '%s\n' "${prog[@]}" | median) f=$(printf '%s\n' "${form[@]}" | median)
+    report "$label" "$p" "form floor, mapped" "$f" "$goal_note$3"
+    printf '  %d/%d runs; program %s .. %s ms, form floor %s .. %s ms\n' "${#prog[@]}" "${#form[@]}" \
+        "$(printf '%s\n' "${prog[@]}" | sort -n | head -1 | awk '{ printf "%.1f", $1 / 1e6 }')" \
+        "$(printf '%s\n' "${prog[@]}" | sort -n | tail -1 | awk '{ printf "%.1f", $1 / 1e6 }')" \
+        "$(printf '%s\n' "${form[@]}" | sort -n | head -1 | awk '{ printf "%.1f", $1 / 1e6 }')" \
+        "$(printf '%s\n' "${form[@]}" | sort -n | tail -1 | awk '{ printf "%.1f", $1 / 1e6 }')"
+}
+
 # The same under an X server, where one is installed: the window is really drawn and sent.
 if command -v Xvfb >/dev/null; then
     exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
@@ -101,9 +150,23 @@ if command -v Xvfb >/dev/null; then
         program_kb_offscreen=("${program_kb[@]}") baseline_kb_offscreen=("${baseline_kb[@]}")
         DISPLAY=:$display QT_QPA_PLATFORM=xcb run_startup
         program_kb=("${program_kb_offscreen[@]}") baseline_kb=("${baseline_kb_offscreen[@]}")
+        if [ -x "$build/korvanel" ] && command -v xev >/dev/null; then
+            echo "-- start-up of build/korvanel to its window mapped, under Xvfb, alternated with" \
+                "the form floor, medians of $mapped_runs (load average $(cut -d' ' -f1-3 /proc/loadavg))"
+            coproc XEV { DISPLAY=:$display exec stdbuf -oL xev -root -event substructure; }
+            goal_note=
+            DISPLAY=:$display QT_QPA_PLATFORM=xcb mapped_rows \
+                "start-up to mapped, 10,000 records + 32,767 cities + 200 physicians" t10k-full \
+                "goal <= 1.2x"
+            DISPLAY=:$display QT_QPA_PLATFORM=xcb mapped_rows \
+                "start-up to mapped, empty folder" t0 "goal <= 1.1x"
+            kill "$XEV_PID" 2>/dev/null || true
+        fi
     fi
     kill "$xvfb_pid" 2>/dev/null || true
 fi
+# KORVANEL_BENCH_STARTUP_ONLY=1: the start-up figures only.
+[ -n "${KORVANEL_BENCH_STARTUP_ONLY:-}" ] && exit 0
 
 # Where start-up goes: the same without the city file, and with one record and no city file.
 template t10k-nocity 10000
