@@ -56,7 +56,8 @@ void SentRecordsReading::start() {
 }
 
 void SentRecordsReading::finished() {
-    if (!reading_)
+    // The signal of a reading already taken (waitUntilRead takes one that is done at once).
+    if (!reading_ || !watcher_.future().isFinished())
         return;
     reading_ = false;
     QFuture<SentRecords> future = watcher_.future();
@@ -88,7 +89,7 @@ void SentRecordsReading::waitUntilRead(const QString& title) {
     QTimer timer;
     connect(&timer, &QTimer::timeout, &progress, show);
     timer.start(kProgressEveryMs);
-    if (reading_)
+    while (reading_)
         loop.exec();
     progress.finish();
 }
