@@ -44,15 +44,18 @@ QString RecordFile::field(int n, ResultRecord::Field field) const {
 }
 
 QString RecordFile::damage() const {
-    if (isWhole())
+    return damageText(wholeRecords(), leftOver(), withoutLineEnd_);
+}
+
+QString RecordFile::damageText(int wholeRecords, int leftOver, int withoutLineEnd) {
+    if (leftOver == 0 && withoutLineEnd == 0)
         return QString();
     QString text = QStringLiteral("damaged: %1 whole record%2")
-                       .arg(wholeRecords())
-                       .arg(wholeRecords() == 1 ? "" : "s");
-    if (leftOver() > 0)
-        text +=
-            QStringLiteral(", %1 byte%2 left over").arg(leftOver()).arg(leftOver() == 1 ? "" : "s");
-    if (withoutLineEnd_ > 0)
-        text += QStringLiteral(", %1 not ended by CR LF").arg(withoutLineEnd_);
+                       .arg(wholeRecords)
+                       .arg(wholeRecords == 1 ? "" : "s");
+    if (leftOver > 0)
+        text += QStringLiteral(", %1 byte%2 left over").arg(leftOver).arg(leftOver == 1 ? "" : "s");
+    if (withoutLineEnd > 0)
+        text += QStringLiteral(", %1 not ended by CR LF").arg(withoutLineEnd);
     return text;
 }

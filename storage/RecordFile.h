@@ -38,6 +38,9 @@ public:
     // Empty for a whole file; else "damaged: 1 whole record, 197 bytes left over", with
     // ", 2 not ended by CR LF" when records lack their line end.
     QString damage() const;
+    // The damage text of a file of that many whole records, bytes left over and whole records
+    // without their line end; empty when there is no damage.
+    static QString damageText(int wholeRecords, int leftOver, int withoutLineEnd);
 
 private:
     QByteArray recordBytes(int n) const;

@@ -1,0 +1,55 @@
+#include "window/widgets/ReadingProgressWindow.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString& title)
+    : QWidget(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      mainWindow_(mainWindow), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
+    setWindowTitle(title);
+    setWindowModality(Qt::ApplicationModal);
+    bar_->setTextVisible(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label_);
+    layout->addWidget(bar_);
+    // Sized for the longest line it will show, so that the window does not grow as it counts.
+    label_->setText(text(88888, 88888));
+    setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+    setProgress(0, 0);
+}
+
+QString ReadingProgressWindow::text(int done, int total) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("Reading submission files: %1 of %2")
+        .arg(english.toString(done), english.toString(total));
+}
+
+void ReadingProgressWindow::setProgress(int done, int total) {
+    label_->setText(text(done, total));
+    // No files listed yet: the bar moves to and fro.
+    bar_->setRange(0, total);
+    bar_->setValue(done);
+}
+
+void ReadingProgressWindow::open() {
+    const QRect over = mainWindow_.frameGeometry();
+    move(over.center() - rect().center());
+    show();
+}
+
+void ReadingProgressWindow::finish() {
+    const bool wasActive = isActiveWindow();
+    finishing_ = true;
+    close();
+    finishing_ = false;
+    if (wasActive)
+        mainWindow_.activateWindow();
+}
+
+void ReadingProgressWindow::closeEvent(QCloseEvent* event) {
+    if (!finishing_)
+        event->ignore();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// A small modal window that shows "Reading submission files: n of N" while the files of Submit
+// are read in a worker thread and a command waits for them. It has no Cancel and the operator
+// cannot close it: it goes when the reading is done. While it is up the main window is still
+// painted but takes no input (clicks, keys and its close button are refused by the toolkit).
+class ReadingProgressWindow : public QWidget {
+public:
+    // title: the command that waits ("Check All Records").
+    ReadingProgressWindow(QWidget& mainWindow, const QString& title);
+
+    // "Reading submission files: 1,200 of 5,000"
+    static QString text(int done, int total);
+    void setProgress(int done, int total);
+    // Shows it over the main window, modal.
+    void open();
+    // Closes it; the main window takes the keyboard again when this window had it.
+    void finish();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget& mainWindow_;
+    QLabel* label_;
+    QProgressBar* bar_;
+    bool finishing_ = false;
+};
