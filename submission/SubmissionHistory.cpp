@@ -1,6 +1,7 @@
 #include "submission/SubmissionHistory.h"
 
 #include "storage/RecordStore.h"
+#include "storage/RecordStream.h"
 #include "storage/SafeFile.h"
 #include "storage/Windows1252.h"
 #include "submission/SubmissionFolder.h"
@@ -19,10 +20,6 @@ using F = ResultRecord;
 // of birth lie there, in this order.
 constexpr int kKeyBytes = 49;
 static_assert(kKeyBytes == 49, "the search keys are the first 49 bytes of a record");
-
-// Records read in one piece: an even number, so that every piece but the last counts its records
-// as the whole file counts them.
-constexpr int kPieceRecords = 2048;
 
 bool keyFieldsFit() {
     return F::offset(F::DateOfBirth) + F::width(F::DateOfBirth) == kKeyBytes &&
@@ -57,65 +54,25 @@ void appendKeys(const RecordFile& piece, int n, QByteArray& keys) {
         keys.append(kKeyBytes - present, ' ');
 }
 
-// The counts of a file read in pieces, told as RecordFile tells them of a file read whole.
-struct PieceTotals {
-    qint64 length = 0;
-    int withoutLineEnd = 0;
-
-    void add(const RecordFile& piece) {
-        length += piece.bytes().size();
-        withoutLineEnd += piece.withoutLineEnd();
-    }
-    FileReading reading() const {
-        // A file of the same shape, only its line ends and left-over bytes matter to the damage.
-        const int whole = int(length / F::Size);
-        const int leftOver = int(length % F::Size);
-        QString damage;
-        if (leftOver != 0 || withoutLineEnd != 0) {
-            damage =
-                QStringLiteral("damaged: %1 whole record%2").arg(whole).arg(whole == 1 ? "" : "s");
-            if (leftOver > 0)
-                damage += QStringLiteral(", %1 byte%2 left over")
-                              .arg(leftOver)
-                              .arg(leftOver == 1 ? "" : "s");
-            if (withoutLineEnd > 0)
-                damage += QStringLiteral(", %1 not ended by CR LF").arg(withoutLineEnd);
-        }
-        return {RecordStore::countForLength(length), damage};
-    }
-};
-
-// Reads the file from its start to the length it had when opened, kPieceRecords records at a
-// time, and hands each piece with the number of its first record to each (false: stop).
+// Reads the file from its start to the length it had when opened, a piece at a time, and hands
+// each piece with the number of its first record to each (false: stop).
 FileStatus readPieces(const QString& path,
                       const std::function<bool(const RecordFile& piece, int first)>& each,
                       FileReading* reading) {
-    SafeFile::Descriptor fd;
-    if (FileStatus status = SafeFile::openRegular(path, O_RDONLY, fd); !status)
+    RecordStream stream;
+    if (FileStatus status = stream.open(path); !status)
         return status;
-    qint64 length = 0;
-    if (FileStatus status = SafeFile::lengthOf(fd.get(), path, length); !status)
-        return status;
-    PieceTotals totals;
-    constexpr qint64 pieceBytes = qint64(kPieceRecords) * F::Size;
-    QByteArray bytes;
-    for (qint64 at = 0; at < length; at += pieceBytes) {
-        if (FileStatus status =
-                SafeFile::readAt(fd.get(), path, at, std::min(pieceBytes, length - at), bytes);
-            !status)
-            return status;
-        const RecordFile piece(std::move(bytes));
-        bytes = QByteArray();
-        totals.add(piece);
-        if (each && !each(piece, int(at / F::Size) + 1))
-            break;
-        // A file cut short while it is read ends where its bytes end.
-        if (piece.bytes().size() < std::min(pieceBytes, length - at))
-            break;
+    RecordFile piece;
+    int first = 0;
+    while (stream.next(piece, first)) {
+        if (each && !each(piece, first))
+            return FileStatus::success();
     }
+    if (!stream.status())
+        return stream.status();
     if (reading)
-        *reading = totals.reading();
-    return fd.close();
+        *reading = {stream.recordCount(), stream.damage()};
+    return FileStatus::success();
 }
 
 } // namespace

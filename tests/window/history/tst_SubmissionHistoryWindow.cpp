@@ -234,10 +234,19 @@ private slots:
             };
 
             // A new text replaces the search under way: only the last one's records show.
-            dialog->filterBox()->setText("smith");
+            int shown = 0;
+            const QMetaObject::Connection counting = connect(
+                dialog->records()->model(), &QAbstractItemModel::modelReset, [&] { ++shown; });
+            dialog->filterBox()->setText("novak");
             QVERIFY(QRegularExpression("^Reading submission files: \\d+ of 6$")
                         .match(dialog->progressLine()->text())
                         .hasMatch());
+            dialog->filterBox()->setText("eva");
+            QVERIFY(readingDone(*dialog));
+            QCOMPARE(shown, 1);
+            QCOMPARE(dialog->records()->model()->rowCount(),
+                     HistoryReference::found(whole, "eva").size());
+            disconnect(counting);
             for (const QString& typed : HistoryReference::searches()) {
                 dialog->filterBox()->setText(typed);
                 QVERIFY(readingDone(*dialog));
