@@ -109,9 +109,17 @@ QString SubmissionHistory::filePath(int file) const {
     return QDir(folder_).filePath(files_.at(file).fileName);
 }
 
-FileStatus SubmissionHistory::readFile(const QString& path, FileReading& reading) {
+FileStatus SubmissionHistory::readFile(const QString& path, FileReading& reading,
+                                       const std::function<bool()>& keepGoing, bool* stopped) {
     reading = FileReading();
-    return readPieces(path, {}, &reading);
+    bool halted = false;
+    std::function<bool(const RecordFile&, int)> each;
+    if (keepGoing)
+        each = [&](const RecordFile&, int) { return !(halted = !keepGoing()); };
+    const FileStatus status = readPieces(path, each, &reading);
+    if (stopped)
+        *stopped = halted;
+    return status;
 }
 
 FileStatus SubmissionHistory::read(int file) {

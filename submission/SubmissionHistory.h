@@ -79,7 +79,11 @@ public:
     // Stops, leaving the rest untried, when progress returns false.
     FileStatus readAll(const Progress& progress = {});
     // Reads the file at path from its start to its end, a piece at a time: what read() keeps.
-    static FileStatus readFile(const QString& path, FileReading& reading);
+    // Stops between two pieces when keepGoing returns false; then stopped is set and the
+    // reading tells nothing.
+    static FileStatus readFile(const QString& path, FileReading& reading,
+                               const std::function<bool()>& keepGoing = {},
+                               bool* stopped = nullptr);
 
     // Takes the outcome of readFile() for a file of this history. Returns whether it tells
     // something new: a file not tried before, or one read before that cannot be read any more.

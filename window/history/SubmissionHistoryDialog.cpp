@@ -187,7 +187,16 @@ void SubmissionHistoryDialog::startJob(HistoryJob* job) {
             [this, job] { jobFinished(job); });
     // The worker gets its own copy of what it works on and hands back a new value.
     job->watcher->setFuture(
-        QtConcurrent::run([run = job->run, state = job->state]() { return run(*state); }));
+        QtConcurrent::run([run = job->run, state = job->state, kind = job->kind]() {
+            // A job stopped before it started (or run by the wait for it) does nothing.
+            if (state->stop) {
+                HistoryWork nothing;
+                nothing.kind = kind;
+                nothing.stopped = true;
+                return nothing;
+            }
+            return run(*state);
+        }));
     showProgress();
     progressTimer_->start();
 }
@@ -197,7 +206,11 @@ void SubmissionHistoryDialog::stopAll() {
         job->state->stop = true;
     for (HistoryJob* job : std::as_const(jobs_)) {
         job->watcher->disconnect(this);
-        job->watcher->waitForFinished();
+        // The listing cannot stop part of the way, and holds nothing but its own values: a slow
+        // share never holds up the closing of the window. Every other worker stops between two
+        // pieces of a file and is waited for.
+        if (job->kind != HistoryWork::Listing)
+            job->watcher->waitForFinished();
         delete job;
     }
     jobs_.clear();
@@ -286,7 +299,8 @@ void SubmissionHistoryDialog::readFile(int file) {
         HistoryWork work;
         work.kind = HistoryWork::File;
         work.file = file;
-        work.status = SubmissionHistory::readFile(path, work.reading);
+        work.status = SubmissionHistory::readFile(
+            path, work.reading, [&state] { return !state.stop; }, &work.stopped);
         state.done = 1;
         return work;
     };
@@ -294,6 +308,8 @@ void SubmissionHistoryDialog::readFile(int file) {
 }
 
 void SubmissionHistoryDialog::fileRead(HistoryWork& work) {
+    if (work.stopped)
+        return;
     const int before = history_.files().at(work.file).recordCount();
     if (history_.takeReading(work.file, work.status, work.reading) && !work.status)
         emit readFailed(work.status);
@@ -413,8 +429,7 @@ void SubmissionHistoryDialog::searched(HistoryWork& work, bool current) {
     const QList<FileStatus> failures = history_.takeReadings(work.history);
     if (!failures.isEmpty())
         emit readFailed(failures.first());
-    for (int file = 0; file < history_.files().size(); ++file)
-        fileModel_->fileRead(file);
+    fileModel_->fileRead(-1);
     if (current && !work.stopped && searching())
         showFound(work.found);
     showSelectedFile(false);

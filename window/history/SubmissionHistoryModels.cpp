@@ -14,7 +14,10 @@ void SubmissionFileModel::reset() {
 }
 
 void SubmissionFileModel::fileRead(int file) {
-    emit dataChanged(index(file, Records), index(file, Records));
+    if (file >= 0)
+        emit dataChanged(index(file, Records), index(file, Records));
+    else if (rowCount() > 0)
+        emit dataChanged(index(0, Records), index(rowCount() - 1, Records));
 }
 
 int SubmissionFileModel::rowCount(const QModelIndex& parent) const {

@@ -16,7 +16,8 @@ public:
 
     // After the history was listed again.
     void reset();
-    // After a file was read: its count may differ from the one its length gave.
+    // After a file was read, or (-1) any number of them: a count may differ from the one the
+    // file's length gave.
     void fileRead(int file);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
