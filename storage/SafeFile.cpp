@@ -532,6 +532,10 @@ int createUnique(const QString& path, QString& name) {
 } // namespace
 
 FileStatus SafeFile::replaceWithNewFile(const QString& path, const QByteArray& content) {
+    return replaceWithNewFile(path, [&](const PieceWriter& write) { return write(content); });
+}
+
+FileStatus SafeFile::replaceWithNewFile(const QString& path, const Pieces& pieces) {
     const QString folder = folderOf(path);
     QString temporary;
     int fd = openUnnamed(folder);
@@ -544,8 +548,13 @@ FileStatus SafeFile::replaceWithNewFile(const QString& path, const QByteArray& c
     FileStatus status = FileStatus::success();
     if (::fchmod(fd, kPrivateFile) != 0)
         status = FileStatus::fromErrno(path, errno);
+    qint64 at = 0;
     if (status)
-        status = writeAllAt(fd, path, 0, content);
+        status = pieces([&](const QByteArray& piece) {
+            const FileStatus written = writeAllAt(fd, path, at, piece);
+            at += piece.size();
+            return written;
+        });
     if (status)
         status = syncAll(fd, path);
     // A name still free is taken in one step, with no other name on the way; a file in place is

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <functional>
 
 // The program's one file layer, on the POSIX calls, so that a failure is never reported as
 // success and a crash never leaves a file torn or missing. Files created are 0600 and folders
@@ -121,6 +122,14 @@ FileStatus replaceContent(const QString& path, const QByteArray& content);
 // folder is removed or written; a crash leaves at most that hidden complete copy (only in the
 // moment before the rename); every failure names path.
 FileStatus replaceWithNewFile(const QString& path, const QByteArray& content);
+// Writes the next piece of a file being made, after the pieces before it.
+using PieceWriter = std::function<FileStatus(const QByteArray& piece)>;
+// Makes a file's content a piece at a time through the writer; its failure, or the writer's,
+// is the failure.
+using Pieces = std::function<FileStatus(const PieceWriter& write)>;
+// The same, the content made a piece at a time while it is written, so that a long file is
+// never held whole; a failure of pieces leaves the old file in place too.
+FileStatus replaceWithNewFile(const QString& path, const Pieces& pieces);
 // Renames from over to, then flushes the folder of to.
 FileStatus renameOver(const QString& from, const QString& to);
 // Gives from the new name to, never replacing a file already there (RENAME_NOREPLACE, or a

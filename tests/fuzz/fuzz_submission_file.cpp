@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(status, status.describe());
     FUZZ_CHECK(history.recordCount() == count, QString::number(history.recordCount()));
     FUZZ_CHECK(history.damagedCount() == (file.isWhole() ? 0 : 1), "damaged");
-    const QList<ResultRecord> records = history.files().first().records();
+    QList<ResultRecord> records;
+    status = history.records(0, records);
+    FUZZ_CHECK(status, status.describe());
     FUZZ_CHECK(records.size() == count, QString::number(records.size()));
 
     DuplicateIndex index;

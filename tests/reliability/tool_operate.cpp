@@ -67,6 +67,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -234,6 +235,10 @@ int main(int argc, char** argv) {
         MainWindowTestAccess(*controller).historyCommands().setSaveFilePrompt(savePrompt);
         MainWindowTestAccess(*controller).historyCommands().openSubmissionHistory();
         history = window.findChild<SubmissionHistoryDialog*>();
+        // Submit is listed, and the newest file read, by workers.
+        QDeadlineTimer deadline(30000);
+        while (history && (!history->isListed() || history->isReading()) && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         if (!history || history->selectedFile() != 0) {
             std::fprintf(stderr, "the history did not open on its newest file\n");
             return 5;

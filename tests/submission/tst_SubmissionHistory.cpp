@@ -3,6 +3,7 @@
 #include "submission/SubmissionHistory.h"
 #include "support/DuplicateIndexProbe.h"
 #include "support/TestRecords.h"
+#include "tst_SubmissionHistoryReference.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -114,8 +115,14 @@ private slots:
         const SubmissionFile& second = history.files().at(2);
         QCOMPARE(SubmissionName::createdText(second.name), QString("03/01/2025 12:00"));
         QCOMPARE(second.name.providerCode, QString("123456"));
-        QCOMPARE(second.record(3).trimmed(ResultRecord::FirstName), QString("José"));
-        QCOMPARE(second.records().size(), 3);
+        QList<ResultRecord> third;
+        QVERIFY(history.readRecords(2, 3, 5, third));
+        QCOMPARE(third.size(), 1);
+        QCOMPARE(third.at(0).trimmed(ResultRecord::FirstName), QString("José"));
+        QList<ResultRecord> records;
+        QVERIFY(history.records(2, records));
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.at(2), third.at(0));
         QCOMPARE(snapshot(), before);
     }
 
@@ -231,14 +238,16 @@ private slots:
         QVERIFY(history.readAll());
         QCOMPARE(history.files().at(0).recordCount(), 2);
         QCOMPARE(history.search(RecordFilter("novak")), (QList<SubmittedRecord>{{0, 2}}));
-        QCOMPARE(history.files().at(0).records().size(), 2);
+        QList<ResultRecord> records;
+        QVERIFY(history.records(0, records));
+        QCOMPARE(records.size(), 2);
         QCOMPARE(history.damagedCount(), 1);
         QVERIFY(history.files().at(0).isDamaged());
 
         DuplicateIndex index;
         QVERIFY(index.loadSubmissionFolder(dir.path()));
         QCOMPARE(DuplicateIndexProbe::sentCount(index), 2);
-        for (const ResultRecord& sent : history.files().at(0).records())
+        for (const ResultRecord& sent : std::as_const(records))
             QCOMPARE(index.find(sent, 0)->submissionFile, name);
         QCOMPARE(
             index.damagedFiles(),
@@ -326,6 +335,54 @@ private slots:
                           .arg(history.files().at(record.file).name.counter)
                           .arg(record.number);
         QCOMPARE(places, found);
+    }
+
+    // Read a piece at a time, with the search keys kept between searches or not, the history
+    // tells what reading every file whole tells: the files, their counts and damage, the records
+    // found in order, and every record of each file; again after files were added, removed,
+    // grown, cut short and rewritten between two openings.
+    void sameAnswersAsReadingWhole_data() {
+        QTest::addColumn<qint64>("budget");
+        QTest::newRow("keys kept") << SubmissionHistory::DefaultKeyBudget;
+        QTest::newRow("no keys kept") << qint64(0);
+        QTest::newRow("some files' keys kept") << qint64(2200 * 49);
+    }
+    void sameAnswersAsReadingWhole() {
+        QFETCH(qint64, budget);
+        QTemporaryDir dir;
+        QVERIFY(HistoryReference::writeFolder(dir.path()));
+        for (int opening = 0; opening < 2; ++opening) {
+            if (opening == 1)
+                QVERIFY(HistoryReference::changeFolder(dir.path()));
+            SubmissionHistory history;
+            history.setKeyBudget(budget);
+            QVERIFY(history.load(dir.path()));
+            const HistoryReference::Whole whole = HistoryReference::read(history);
+            for (int pass = 0; pass < 2; ++pass) {
+                for (const QString& typed : HistoryReference::searches()) {
+                    QList<SubmittedRecord> found;
+                    QVERIFY(history.search(RecordFilter(typed), found));
+                    QCOMPARE(HistoryReference::places(history, found),
+                             HistoryReference::found(whole, typed));
+                }
+            }
+            QCOMPARE(HistoryReference::files(history), whole.files);
+            QVERIFY(history.keptKeyBytes() <= budget);
+            QCOMPARE(history.keptKeyBytes() > 0, budget > 0);
+            for (int f = 0; f < history.files().size(); ++f) {
+                const RecordFile& content = whole.contents.at(f);
+                QList<ResultRecord> records;
+                QVERIFY(history.records(f, records));
+                QCOMPARE(records.size(), content.recordCount());
+                for (int n = 1; n <= content.recordCount(); ++n)
+                    QCOMPARE(records.at(n - 1), content.record(n));
+                QList<ResultRecord> near;
+                QVERIFY(history.readRecords(f, 2045, 8, near));
+                for (int i = 0; i < near.size(); ++i)
+                    QCOMPARE(near.at(i), content.record(2045 + i));
+                QCOMPARE(near.size(), qBound(0, content.recordCount() - 2044, 8));
+            }
+        }
     }
 };
 

@@ -37,15 +37,9 @@ QString SubmissionHistoryCommands::documentsFolder() {
 }
 
 void SubmissionHistoryCommands::openSubmissionHistory() {
-    SubmissionHistory history;
-    if (FileStatus status = history.load(AppPaths{appPath_}.submit()); !status) {
-        emit fileFailed(status);
-        return;
-    }
-    // The newest file is the one shown first; it is read before the window is made, and a
-    // failure is reported once the window is open.
-    const FileStatus newest = history.files().isEmpty() ? FileStatus::success() : history.read(0);
-    auto* dialog = new SubmissionHistoryDialog(std::move(history), &window_);
+    // The window opens at once and lists Submit in a worker; a listing that fails is reported
+    // and closes it again.
+    auto* dialog = new SubmissionHistoryDialog(AppPaths{appPath_}.submit(), &window_);
     connect(dialog, &SubmissionHistoryDialog::printListRequested, this,
             [this, dialog](int file) { printSubmissionFile(*dialog, file); });
     connect(dialog, &SubmissionHistoryDialog::exportRequested, this,
@@ -53,8 +47,6 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
     connect(dialog, &SubmissionHistoryDialog::readFailed, this,
             &SubmissionHistoryCommands::fileFailed);
     showModalDialog(dialog, window_);
-    if (!newest)
-        emit fileFailed(newest);
 }
 
 void SubmissionHistoryCommands::exportRecords() {
@@ -68,12 +60,33 @@ void SubmissionHistoryCommands::exportRecords() {
 
 void SubmissionHistoryCommands::exportSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                      int file) {
-    const SubmissionFile& chosen = dialog.history().files().at(file);
-    exportCsv(RecordsCsv::document(chosen.records()),
-              RecordsCsv::submissionFileName(chosen.fileName));
+    const SubmissionHistory& history = dialog.history();
+    // Read and written a piece at a time: the document of all the records is the header's
+    // document followed by each piece's rows.
+    const QByteArray head = RecordsCsv::document(QList<ResultRecord>());
+    exportCsv(
+        [&](const SafeFile::PieceWriter& write) {
+            FileStatus written = write(head);
+            const FileStatus read = history.forEachPiece(file, [&](const RecordFile& piece, int) {
+                QList<ResultRecord> records;
+                records.reserve(piece.recordCount());
+                for (int n = 1; written && n <= piece.recordCount(); ++n)
+                    records.append(piece.record(n));
+                if (written)
+                    written = write(RecordsCsv::document(records).mid(head.size()));
+                return bool(written);
+            });
+            return written ? read : written;
+        },
+        RecordsCsv::submissionFileName(history.files().at(file).fileName));
 }
 
 void SubmissionHistoryCommands::exportCsv(const QByteArray& document,
+                                          const QString& suggestedName) {
+    exportCsv([&](const SafeFile::PieceWriter& write) { return write(document); }, suggestedName);
+}
+
+void SubmissionHistoryCommands::exportCsv(const SafeFile::Pieces& document,
                                           const QString& suggestedName) {
     const QString path = savePrompt_->ask(QStringLiteral("Export to CSV"),
                                           documentsFolder() + QDir::separator() + suggestedName);
@@ -103,10 +116,14 @@ void SubmissionHistoryCommands::exportCsv(const QByteArray& document,
 void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                     int file) {
     const SubmissionFile& chosen = dialog.history().files().at(file);
+    QList<ResultRecord> records;
+    if (FileStatus status = dialog.history().records(file, records); !status) {
+        emit fileFailed(status);
+        return;
+    }
     const QDateTime now = clock_.now();
     printList(SubmissionReceipt::lines(chosen.fileName,
-                                       QDateTime(chosen.name.date, chosen.name.time),
-                                       chosen.records(), now),
+                                       QDateTime(chosen.name.date, chosen.name.time), records, now),
               AppPaths{appPath_}.printedList(chosen.fileName, now));
 }
 

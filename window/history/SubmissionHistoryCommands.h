@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/FileStatus.h"
+#include "storage/SafeFile.h"
 
 #include <QList>
 #include <QObject>
@@ -39,6 +40,8 @@ public:
     // operator chooses (never in AppData or Submit; written whole or not at all), and printed
     // lines (a PDF at pdfFallbackPath when no printer takes them), each saying what went wrong.
     void exportCsv(const QByteArray& document, const QString& suggestedName);
+    // The same with the document made a piece at a time while it is written.
+    void exportCsv(const SafeFile::Pieces& document, const QString& suggestedName);
     void printList(const QStringList& lines, const QString& pdfFallbackPath);
 
     // The folder the save dialog starts in: the user's Documents folder, else the home folder.

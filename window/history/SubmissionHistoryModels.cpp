@@ -3,8 +3,22 @@
 #include "storage/SafeFile.h"
 #include "validation/RecordList.h"
 
+#include <algorithm>
+
 SubmissionFileModel::SubmissionFileModel(const SubmissionHistory& history, QObject* parent)
     : QAbstractTableModel(parent), history_(history) {}
+
+void SubmissionFileModel::reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void SubmissionFileModel::fileRead(int file) {
+    if (file >= 0)
+        emit dataChanged(index(file, Records), index(file, Records));
+    else if (rowCount() > 0)
+        emit dataChanged(index(0, Records), index(rowCount() - 1, Records));
+}
 
 int SubmissionFileModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(history_.files().size());
@@ -43,48 +57,88 @@ QVariant SubmissionFileModel::headerData(int section, Qt::Orientation orientatio
                                                  : QVariant();
 }
 
+namespace {
+
+// Records read in one positioned read: more than a screenful.
+constexpr int kPageRecords = 64;
+// Row texts kept: a few screenfuls.
+constexpr int kKeptRows = 8 * kPageRecords;
+
+} // namespace
+
 SubmittedRecordModel::SubmittedRecordModel(const SubmissionHistory& history, QObject* parent)
     : QAbstractTableModel(parent), history_(history) {}
 
 void SubmittedRecordModel::showRecords(QList<SubmittedRecord> records) {
     beginResetModel();
     records_ = std::move(records);
-    texts_ = QVector<QStringList>(records_.size());
+    fileShown_ = -1;
+    fileRows_ = 0;
+    texts_.clear();
     endResetModel();
 }
 
 void SubmittedRecordModel::showFile(int file) {
-    QList<SubmittedRecord> records;
-    if (file >= 0 && file < history_.files().size()) {
-        const int count = history_.files().at(file).recordCount();
-        records.reserve(count);
-        for (int n = 1; n <= count; ++n)
-            records.append({file, n});
+    beginResetModel();
+    records_.clear();
+    texts_.clear();
+    const bool shown = file >= 0 && file < history_.files().size();
+    fileShown_ = shown ? file : -1;
+    fileRows_ = shown ? history_.files().at(file).recordCount() : 0;
+    endResetModel();
+}
+
+SubmittedRecord SubmittedRecordModel::recordAt(int row) const {
+    return fileShown_ >= 0 ? SubmittedRecord{fileShown_, row + 1} : records_.at(row);
+}
+
+void SubmittedRecordModel::readAround(int row) const {
+    if (texts_.size() >= kKeptRows)
+        texts_.clear();
+    const SubmittedRecord place = recordAt(row);
+    const int first = (place.number - 1) / kPageRecords * kPageRecords + 1;
+    QList<ResultRecord> page;
+    history_.readRecords(place.file, first, kPageRecords, page);
+    const SubmissionFile& file = history_.files().at(place.file);
+    const QString created = SubmissionName::createdText(file.name);
+    const QString shownName = SafeFile::displayName(file.fileName);
+    // The rows near this one that show a record of the page read.
+    const int from = std::max(0, row - kPageRecords);
+    const int to = std::min(rowCount() - 1, row + kPageRecords);
+    for (int r = from; r <= to; ++r) {
+        const SubmittedRecord other = recordAt(r);
+        if (other.file != place.file || other.number < first || texts_.contains(r))
+            continue;
+        const int at = other.number - first;
+        if (at >= kPageRecords)
+            continue;
+        QStringList texts{QString::number(other.number)};
+        if (at < page.size()) {
+            using F = ResultRecord;
+            const ResultRecord& record = page.at(at);
+            texts << record.trimmed(F::LastName) << record.trimmed(F::FirstName)
+                  << RecordList::displayDate(record.trimmed(F::DateOfBirth))
+                  << RecordList::displayDate(record.trimmed(F::DateTaken))
+                  << RecordList::displayResult(record);
+        } else {
+            texts << QString() << QString() << QString() << QString() << QString();
+        }
+        texts << created << shownName;
+        texts_.insert(r, texts);
     }
-    showRecords(std::move(records));
 }
 
 const QStringList& SubmittedRecordModel::texts(int row) const {
-    QStringList& texts = texts_[row];
-    if (texts.isEmpty()) {
-        using F = ResultRecord;
-        const SubmittedRecord& place = records_.at(row);
-        const SubmissionFile& file = history_.files().at(place.file);
-        const ResultRecord record = file.record(place.number);
-        texts = QStringList{QString::number(place.number),
-                            record.trimmed(F::LastName),
-                            record.trimmed(F::FirstName),
-                            RecordList::displayDate(record.trimmed(F::DateOfBirth)),
-                            RecordList::displayDate(record.trimmed(F::DateTaken)),
-                            RecordList::displayResult(record),
-                            SubmissionName::createdText(file.name),
-                            SafeFile::displayName(file.fileName)};
+    auto found = texts_.constFind(row);
+    if (found == texts_.constEnd()) {
+        readAround(row);
+        found = texts_.constFind(row);
     }
-    return texts;
+    return *found;
 }
 
 int SubmittedRecordModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(records_.size());
+    return parent.isValid() ? 0 : fileShown_ >= 0 ? fileRows_ : int(records_.size());
 }
 
 int SubmittedRecordModel::columnCount(const QModelIndex& parent) const {

@@ -3,6 +3,7 @@
 #include "submission/SubmissionHistory.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
 
 // The submission files as a table, newest first: Created, No., Provider, Records, File.
@@ -12,6 +13,12 @@ public:
     enum Column { Created, Counter, Provider, Records, File, ColumnCount };
 
     explicit SubmissionFileModel(const SubmissionHistory& history, QObject* parent = nullptr);
+
+    // After the history was listed again.
+    void reset();
+    // After a file was read, or (-1) any number of them: a count may differ from the one the
+    // file's length gave.
+    void fileRead(int file);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -25,8 +32,10 @@ private:
 
 // Records of the submission files: those of one file, or those a search found in all of them.
 // Columns as Find Record's (No., Last Name, First Name, Date of Birth, Date Taken, Result), then
-// Created and File, which tell where a found record went. A row's texts are made when the view
-// first shows it.
+// Created and File, which tell where a found record went. Only the places of the records are
+// held: a row is read from its file when the view first shows it, together with the rows around
+// it that lie in the same piece of the same file (one read per screenful), and the texts of a
+// few screenfuls are kept. A row that cannot be read shows its number only.
 class SubmittedRecordModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -47,7 +56,9 @@ public:
     void showRecords(QList<SubmittedRecord> records);
     // Every record of the file at this place in the history's files.
     void showFile(int file);
-    const SubmittedRecord& recordAt(int row) const { return records_.at(row); }
+    // The file shown by showFile(), -1 for a search's records or none.
+    int fileShown() const { return fileShown_; }
+    SubmittedRecord recordAt(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -57,8 +68,12 @@ public:
 
 private:
     const QStringList& texts(int row) const;
+    void readAround(int row) const;
 
     const SubmissionHistory& history_;
+    // The records of a search; for a file shown whole, its record count instead.
     QList<SubmittedRecord> records_;
-    mutable QVector<QStringList> texts_; // empty: not made yet
+    int fileShown_ = -1;
+    int fileRows_ = 0;
+    mutable QHash<int, QStringList> texts_; // by row; a few screenfuls at most
 };

@@ -1,8 +1,16 @@
+#include "submission/tst_SubmissionHistoryReference.h"
 #include "window/MenuWindowTests.h"
+
+#include <QRegularExpression>
 
 // Submission History and the CSV exports, opened from the menu bar on a real program folder.
 class tst_SubmissionHistoryWindow : public QObject, MenuWindowTests {
     Q_OBJECT
+
+    // Submit is listed and read by workers while the window stays live.
+    static bool readingDone(SubmissionHistoryDialog& dialog) {
+        return QTest::qWaitFor([&] { return dialog.isListed() && !dialog.isReading(); }, 20000);
+    }
 
 private slots:
     void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
@@ -35,6 +43,8 @@ private slots:
         auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(readingDone(*dialog));
+        QVERIFY(!dialog->progressLine()->isVisible());
         QCOMPARE(dialog->windowTitle(), QString("Submission History"));
         QCOMPARE(dialog->files()->model()->rowCount(), 2);
         QCOMPARE(rowTexts(dialog->files()->model(), 0),
@@ -63,6 +73,7 @@ private slots:
         // A name finds the record in whichever file holds it, and selects that file.
         QVERIFY(dialog->filterBox()->hasFocus());
         QTest::keyClicks(dialog->filterBox(), "novak");
+        QVERIFY(readingDone(*dialog));
         QCOMPARE(dialog->records()->model()->rowCount(), 1);
         QCOMPARE(rowTexts(dialog->records()->model(), 0),
                  (QStringList{"1", "Novak", "Eva", "07/30/2018", "01/03/2025", "12.5",
@@ -132,10 +143,12 @@ private slots:
         auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(readingDone(*dialog));
         QVERIFY(QFile::remove(fixture.path("Submit/" + older)));
 
         for (int pass = 0; pass < 2; ++pass) {
             dialog->files()->setCurrentIndex(dialog->files()->model()->index(1, 0));
+            QVERIFY(readingDone(*dialog));
             QCOMPARE(fixture.messages.messages.size(), 1);
             QCOMPARE(fixture.messages.messages.last().title, QString("File Error"));
             QVERIFY(fixture.messages.messages.last().text.contains(older));
@@ -149,6 +162,7 @@ private slots:
         }
 
         QTest::keyClicks(dialog->filterBox(), "novak");
+        QVERIFY(readingDone(*dialog));
         QCOMPARE(fixture.messages.messages.size(), 1);
         QCOMPARE(dialog->records()->model()->rowCount(), 1);
         QCOMPARE(rowTexts(dialog->records()->model(), 0).value(SubmittedRecordModel::File), newer);
@@ -169,17 +183,113 @@ private slots:
         auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(readingDone(*dialog));
         QCOMPARE(rowTexts(dialog->files()->model(), 0).value(3), QString("2"));
         QCOMPARE(dialog->records()->model()->rowCount(), 2);
         QCOMPARE(recordsLabel(*dialog),
                  "&Records in " + torn + " (damaged: 1 whole record, 197 bytes left over):");
         QTest::keyClicks(dialog->filterBox(), "ivo");
+        QVERIFY(readingDone(*dialog));
         QCOMPARE(dialog->records()->model()->rowCount(), 1);
         QCOMPARE(recordsLabel(*dialog),
                  QString("&Records found: 1 (1 of the files is damaged and searched only as far "
                          "as its records could be read)"));
         QVERIFY(fixture.messages.messages.isEmpty());
         dialog->reject();
+    }
+
+    // Listed, read and searched by workers, the window shows what reading every file whole at
+    // once tells: the files and their counts, the records found in order, a large file's rows,
+    // and its export; again after files were added, removed and changed between two openings.
+    // The progress line tells what is being read, a new search text replaces the search under
+    // way, and closing the window while a search runs stops it.
+    void threadedHistoryAnswersAsReadingWhole() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        const QString submit = fixture.path("Submit");
+        QVERIFY(HistoryReference::writeFolder(submit));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        QTemporaryDir out;
+        for (int opening = 0; opening < 2; ++opening) {
+            if (opening == 1)
+                QVERIFY(HistoryReference::changeFolder(submit));
+            fixture.controller().menu().submissionHistory()->trigger();
+            auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+            QVERIFY(dialog);
+            QVERIFY(!dialog->progressLine()->isHidden());
+            QCOMPARE(dialog->progressLine()->text(), QString("Listing submission files"));
+            QVERIFY(readingDone(*dialog));
+            QVERIFY(dialog->progressLine()->isHidden());
+            const HistoryReference::Whole whole = HistoryReference::read(dialog->history());
+            auto shownFiles = [&] {
+                QStringList files;
+                QAbstractItemModel* rows = dialog->files()->model();
+                for (int row = 0; row < rows->rowCount(); ++row)
+                    files << QString("%1 %2 %3")
+                                 .arg(rows->index(row, SubmissionFileModel::File).data().toString())
+                                 .arg(rows->index(row, SubmissionFileModel::Records).data().toInt())
+                                 .arg(dialog->history().files().at(row).damage());
+                return files;
+            };
+
+            // A new text replaces the search under way: only the last one's records show.
+            int shown = 0;
+            const QMetaObject::Connection counting = connect(
+                dialog->records()->model(), &QAbstractItemModel::modelReset, [&] { ++shown; });
+            dialog->filterBox()->setText("novak");
+            QVERIFY(QRegularExpression("^Reading submission files: \\d+ of 6$")
+                        .match(dialog->progressLine()->text())
+                        .hasMatch());
+            dialog->filterBox()->setText("eva");
+            QVERIFY(readingDone(*dialog));
+            QCOMPARE(shown, 1);
+            QCOMPARE(dialog->records()->model()->rowCount(),
+                     HistoryReference::found(whole, "eva").size());
+            disconnect(counting);
+            for (const QString& typed : HistoryReference::searches()) {
+                dialog->filterBox()->setText(typed);
+                QVERIFY(readingDone(*dialog));
+                QStringList places;
+                QAbstractItemModel* rows = dialog->records()->model();
+                for (int row = 0; row < rows->rowCount(); ++row)
+                    places << rows->index(row, SubmittedRecordModel::File).data().toString() + ":" +
+                                  rows->index(row, SubmittedRecordModel::Number).data().toString();
+                QCOMPARE(places, HistoryReference::found(whole, typed));
+            }
+            QCOMPARE(shownFiles(), whole.files);
+            QVERIFY(fixture.messages.messages.isEmpty());
+
+            // A large file's rows, read by position where the pieces meet, and its export.
+            dialog->filterBox()->clear();
+            const int large = int(whole.names.indexOf("Lead_123456_20250107_093000_0003.txt"));
+            dialog->files()->setCurrentIndex(dialog->files()->model()->index(large, 0));
+            QVERIFY(readingDone(*dialog));
+            const RecordFile& content = whole.contents.at(large);
+            QAbstractItemModel* rows = dialog->records()->model();
+            QCOMPARE(rows->rowCount(), content.recordCount());
+            for (int n : {1, 2047, 2048, 2049, 2050, 4097}) {
+                const ResultRecord record = content.record(n);
+                QCOMPARE(rowTexts(rows, n - 1).mid(0, 3),
+                         (QStringList{QString::number(n), record.trimmed(ResultRecord::LastName),
+                                      record.trimmed(ResultRecord::FirstName)}));
+            }
+            savePrompt.answer = out.filePath(QString("large%1.csv").arg(opening));
+            dialog->exportButton()->click();
+            QList<ResultRecord> all;
+            for (int n = 1; n <= content.recordCount(); ++n)
+                all << content.record(n);
+            QFile csv(savePrompt.answer);
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            QVERIFY(csv.readAll() == RecordsCsv::document(all));
+
+            // Closing the window while a search runs stops it and waits for it.
+            dialog->filterBox()->setText("a");
+            QVERIFY(dialog->isReading());
+            dialog->reject();
+            QTRY_VERIFY(!fixture.window().findChild<SubmissionHistoryDialog*>());
+        }
+        QVERIFY(fixture.messages.messages.isEmpty());
     }
 
     // Export Records to CSV writes what the data file holds, under the day's name.

@@ -392,6 +392,7 @@ private slots:
         auto* history = fixture.window().findChild<SubmissionHistoryDialog*>();
         QVERIFY(history);
         QVERIFY(QTest::qWaitForWindowExposed(history));
+        QTRY_VERIFY(history->isListed());
         QStringList shownNames;
         for (int row = 0; row < history->files()->model()->rowCount(); ++row)
             shownNames += rowTexts(history->files()->model(), row).last();
