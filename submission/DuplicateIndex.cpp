@@ -1,6 +1,7 @@
 #include "submission/DuplicateIndex.h"
 
 #include "storage/RecordFile.h"
+#include "storage/RecordStream.h"
 #include "storage/SafeFile.h"
 #include "storage/StoredRecords.h"
 #include "submission/SubmissionFolder.h"
@@ -8,6 +9,9 @@
 #include "validation/RecordList.h"
 
 #include <QDir>
+#include <QHashFunctions>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,15 +28,17 @@ void appendNamed(QStringList& lines, const QStringList& named) {
         lines << QStringLiteral("and %1 more").arg(named.size() - kFilesNamed);
 }
 
-// The submission files in folder, sorted by name.
-FileStatus listSubmissionFiles(const QString& folder, QStringList& names) {
-    QList<SubmissionFolder::ListedFile> listed;
-    if (FileStatus status = SubmissionFolder::list(folder, listed); !status)
+// Places kept ahead of the reading at most: a larger folder grows the list as it is read.
+constexpr qint64 kMostReserved = qint64(1) << 23;
+
+// The submission files in folder, sorted by name, with their lengths when listed.
+FileStatus listSubmissionFiles(const QString& folder, QList<SubmissionFolder::ListedFile>& files) {
+    if (FileStatus status = SubmissionFolder::list(folder, files); !status)
         return status;
-    names.clear();
-    for (const SubmissionFolder::ListedFile& file : listed)
-        names.append(file.fileName);
-    names.sort();
+    std::sort(files.begin(), files.end(),
+              [](const SubmissionFolder::ListedFile& a, const SubmissionFolder::ListedFile& b) {
+                  return a.fileName < b.fileName;
+              });
     return FileStatus::success();
 }
 
@@ -51,10 +57,134 @@ DuplicateIndex::Entry DuplicateIndex::entryFor(const ResultRecord& record) {
     return entry;
 }
 
+quint64 SentRecords::keyHash(const QString& key) {
+    return quint64(qHashBits(key.constData(), size_t(key.size()) * sizeof(QChar), 0x4b6f7276));
+}
+
+bool SentRecords::Place::operator<(const Place& other) const {
+    if (hashHigh != other.hashHigh)
+        return hashHigh < other.hashHigh;
+    if (hashLow != other.hashLow)
+        return hashLow < other.hashLow;
+    return ordinal < other.ordinal;
+}
+
+SentRecords SentRecords::read(const QString& folder, const Progress& progress, KeyHash hash) {
+    SentRecords sent;
+    sent.folder_ = folder;
+    sent.hash_ = hash;
+    QList<SubmissionFolder::ListedFile> listed;
+    if (FileStatus status = listSubmissionFiles(folder, listed); !status) {
+        sent.listing_ = status;
+        sent.unreadable_.append(status);
+        return sent;
+    }
+    const int total = int(listed.size());
+    qint64 expected = 0;
+    for (const SubmissionFolder::ListedFile& file : listed)
+        expected += RecordStore::countForLength(file.length);
+    sent.places_.reserve(size_t(qMin(expected, kMostReserved)));
+    if (progress && !progress(0, total))
+        return SentRecords();
+    for (int done = 0; done < total; ++done) {
+        sent.readFile(listed.at(done).fileName, progress, done, total);
+        if (sent.stopped_ || (progress && !progress(done + 1, total)))
+            return SentRecords();
+    }
+    std::sort(sent.places_.begin(), sent.places_.end());
+    if (sent.places_.capacity() > 2 * sent.places_.size())
+        sent.places_.shrink_to_fit();
+    sent.complete_ = true;
+    return sent;
+}
+
+void SentRecords::readFile(const QString& name, const Progress& progress, int done, int total) {
+    const QString path = QDir(folder_).filePath(name);
+    // A file that fails part-way adds nothing, as a file that cannot be read at all.
+    const size_t placesBefore = places_.size();
+    const quint32 firstOrdinal = nextOrdinal_;
+    RecordStream stream;
+    RecordFile piece;
+    int first = 0;
+    if (stream.open(path)) {
+        while (stream.next(piece, first)) {
+            for (int n = 1; n <= piece.recordCount(); ++n) {
+                using F = ResultRecord;
+                const QString key = DuplicateRule::duplicateKey(
+                    piece.field(n, F::LastName), piece.field(n, F::FirstName),
+                    piece.field(n, F::DateOfBirth), piece.field(n, F::DateTaken));
+                if (!key.isEmpty()) {
+                    const quint64 h = hash_(key);
+                    places_.push_back(
+                        {quint32(h >> 32), quint32(h), firstOrdinal + quint32(first + n - 2)});
+                }
+            }
+            if (progress && !progress(done, total)) {
+                stopped_ = true;
+                return;
+            }
+        }
+    }
+    if (!stream.status()) {
+        places_.resize(placesBefore);
+        unreadable_.append(stream.status());
+        return;
+    }
+    files_.append({name, firstOrdinal});
+    nextOrdinal_ += quint32(stream.recordCount());
+    recordCount_ += stream.recordCount();
+    if (!stream.isWhole())
+        damaged_.append(QStringLiteral("%1 (%2)").arg(
+            QDir::toNativeSeparators(SafeFile::displayName(path)), stream.damage()));
+}
+
+std::optional<DuplicateMatch> SentRecords::find(const QString& key) const {
+    if (key.isEmpty())
+        return std::nullopt;
+    const quint64 h = hash_(key);
+    Place wanted{quint32(h >> 32), quint32(h), 0};
+    for (auto at = std::lower_bound(places_.begin(), places_.end(), wanted);
+         at != places_.end() && at->hashHigh == wanted.hashHigh && at->hashLow == wanted.hashLow;
+         ++at) {
+        if (std::optional<DuplicateMatch> match = matchAt(at->ordinal, key))
+            return match;
+    }
+    return std::nullopt;
+}
+
+std::optional<DuplicateMatch> SentRecords::matchAt(quint32 ordinal, const QString& key) const {
+    const auto after =
+        std::upper_bound(files_.begin(), files_.end(), ordinal,
+                         [](quint32 value, const File& file) { return value < file.firstOrdinal; });
+    if (after == files_.begin())
+        return std::nullopt;
+    const File& file = *(after - 1);
+    RecordStream stream;
+    ResultRecord record;
+    if (!stream.open(QDir(folder_).filePath(file.name)) ||
+        !stream.readRecord(int(ordinal - file.firstOrdinal) + 1, record))
+        return std::nullopt;
+    using F = ResultRecord;
+    DuplicateMatch match;
+    match.submissionFile = file.name;
+    match.lastName = record.trimmed(F::LastName);
+    match.firstName = record.trimmed(F::FirstName);
+    match.dateOfBirth = record.trimmed(F::DateOfBirth);
+    match.dateTaken = record.trimmed(F::DateTaken);
+    if (DuplicateRule::duplicateKey(match.lastName, match.firstName, match.dateOfBirth,
+                                    match.dateTaken) != key)
+        return std::nullopt;
+    return match;
+}
+
 FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString& submitFolder) {
     // A folder that cannot be listed is kept in unreadableFiles() and listed again next time.
-    if (!sentKnown_)
+    if (!sent_.isComplete())
         loadSubmissionFolder(submitFolder);
+    return bringStoredUpToDate(store);
+}
+
+FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store) {
     int stored = 0;
     if (FileStatus counted = store.count(stored); !counted) {
         storedKnown_ = false;
@@ -83,44 +213,12 @@ void DuplicateIndex::setStoredRecords(const QList<ResultRecord>& records) {
 }
 
 FileStatus DuplicateIndex::loadSubmissionFolder(const QString& folder) {
-    sent_.clear();
-    sentCount_ = 0;
-    sentKnown_ = false;
-    unreadable_.clear();
-    damaged_.clear();
-    QStringList names;
-    if (FileStatus status = listSubmissionFiles(folder, names); !status) {
-        unreadable_.append(status);
-        return status;
-    }
-    const QDir dir(folder);
-    for (const QString& name : names) {
-        const QString path = dir.filePath(name);
-        RecordFile file;
-        if (FileStatus status = RecordFile::read(path, file); !status) {
-            unreadable_.append(status);
-            continue;
-        }
-        if (!file.isWhole())
-            damaged_.append(QStringLiteral("%1 (%2)").arg(
-                QDir::toNativeSeparators(SafeFile::displayName(path)), file.damage()));
-        for (int n = 1; n <= file.recordCount(); ++n) {
-            using F = ResultRecord;
-            DuplicateMatch match;
-            match.submissionFile = name;
-            match.lastName = file.field(n, F::LastName);
-            match.firstName = file.field(n, F::FirstName);
-            match.dateOfBirth = file.field(n, F::DateOfBirth);
-            match.dateTaken = file.field(n, F::DateTaken);
-            const QString key = DuplicateRule::duplicateKey(match.lastName, match.firstName,
-                                                            match.dateOfBirth, match.dateTaken);
-            ++sentCount_;
-            if (!key.isEmpty() && !sent_.contains(key))
-                sent_.insert(key, match);
-        }
-    }
-    sentKnown_ = true;
-    return FileStatus::success();
+    sent_ = SentRecords::read(folder);
+    return sent_.listingFailure();
+}
+
+void DuplicateIndex::setSentRecords(SentRecords sent) {
+    sent_ = std::move(sent);
 }
 
 QStringList DuplicateIndex::notCheckedLines(const QList<FileStatus>& unreadable,
@@ -158,10 +256,7 @@ std::optional<DuplicateMatch> DuplicateIndex::find(const ResultRecord& record,
 }
 
 std::optional<DuplicateMatch> DuplicateIndex::findSent(const QString& key) const {
-    const auto found = sent_.constFind(key);
-    if (key.isEmpty() || found == sent_.constEnd())
-        return std::nullopt;
-    return *found;
+    return sent_.find(key);
 }
 
 void DuplicateIndex::recordWritten(int n, const ResultRecord& record) {

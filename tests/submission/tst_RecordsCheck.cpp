@@ -1,3 +1,4 @@
+#include "storage/RecordFile.h"
 #include "storage/RecordStore.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
@@ -36,6 +37,76 @@ QByteArray bytesOf(const QList<ResultRecord>& records) {
     for (const ResultRecord& record : records)
         bytes += record.encode();
     return bytes;
+}
+
+// A match as one line, for comparing answers.
+QString describe(const std::optional<DuplicateMatch>& match) {
+    if (!match)
+        return QStringLiteral("none");
+    return QStringList{QString::number(match->recordNumber),
+                       match->submissionFile,
+                       match->lastName,
+                       match->firstName,
+                       match->dateOfBirth,
+                       match->dateTaken}
+        .join('|');
+}
+
+// The answers of reading every submission file whole: the first record of each duplicate key,
+// files by name, records in file order; the damaged files and the records read.
+struct WholeRead {
+    QHash<QString, DuplicateMatch> first;
+    QStringList damaged;
+    int records = 0;
+};
+WholeRead readWhole(const QString& folder) {
+    WholeRead whole;
+    QStringList names = QDir(folder).entryList({"Lead_*.txt"}, QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        RecordFile file;
+        if (!RecordFile::read(QDir(folder).filePath(name), file))
+            continue;
+        if (!file.isWhole())
+            whole.damaged << QString("%1 (%2)").arg(QDir(folder).filePath(name), file.damage());
+        whole.records += file.recordCount();
+        for (int n = 1; n <= file.recordCount(); ++n) {
+            using F = ResultRecord;
+            DuplicateMatch match;
+            match.submissionFile = name;
+            match.lastName = file.field(n, F::LastName);
+            match.firstName = file.field(n, F::FirstName);
+            match.dateOfBirth = file.field(n, F::DateOfBirth);
+            match.dateTaken = file.field(n, F::DateTaken);
+            const QString key = DuplicateRule::duplicateKey(match.lastName, match.firstName,
+                                                            match.dateOfBirth, match.dateTaken);
+            if (!key.isEmpty() && !whole.first.contains(key))
+                whole.first.insert(key, match);
+        }
+    }
+    return whole;
+}
+
+// Every key collides with every other.
+quint64 sameHash(const QString&) {
+    return 7;
+}
+// Keys collide in two groups.
+quint64 twoHashes(const QString& key) {
+    return quint64(key.size() % 2);
+}
+
+// Patient n of a small set, so that files share patients: (n % 7) picks the name, (n % 3) the
+// date taken.
+ResultRecord sentPatient(int n) {
+    return patient(QString("Last%1").arg(n % 7), QString("First%1").arg(n % 7), "07042019",
+                   QString("1%1012025").arg(n % 3));
+}
+
+QByteArray sentFile(int from, int count) {
+    QList<ResultRecord> records;
+    for (int n = from; n < from + count; ++n)
+        records << sentPatient(n);
+    return bytesOf(records);
 }
 
 } // namespace
@@ -134,6 +205,105 @@ private slots:
         QCOMPARE(DuplicateIndexProbe::sentCount(index), 2);
         // The first file by name is named: the oldest of one office.
         QCOMPARE(index.find(record, 0)->submissionFile, older);
+    }
+
+    // The records already sent, kept as key hashes and places and read a piece at a time, give
+    // the answers of reading every file whole: the same first record of each key, the same
+    // damaged files and count, whatever the keys' hashes (every key colliding included), and
+    // again after files were added, removed and changed between two readings.
+    void sentRecordsAnswerAsTheWholeRead() {
+        QTemporaryDir submit;
+        const auto path = [&](const char* name) { return submit.filePath(QLatin1String(name)); };
+        const QString torn = "Lead_123456_20250102_080000_0002.txt";
+        writeFile(path("Lead_123456_20250101_080000_0001.txt"), sentFile(0, 5));
+        // Torn: more than half a record left over, so the torn record counts (and is read).
+        writeFile(submit.filePath(torn), sentFile(3, 4) + sentPatient(30).encode().left(150));
+        QByteArray noLineEnds = sentFile(8, 6);
+        noLineEnds[ResultRecord::Size - 1] = 'x';
+        writeFile(path("Lead_123456_20250103_080000_0003.txt"), noLineEnds);
+        writeFile(path("Lead_123456_20250104_080000_0004.txt"), QByteArray());
+        writeFile(path("Lead_123456_20250105_080000_0005.txt"), sentFile(40, 3) + "half");
+
+        QStringList keys;
+        for (int n = 0; n < 60; ++n)
+            keys << DuplicateRule::duplicateKey(sentPatient(n));
+        keys << DuplicateRule::duplicateKey(patient("Never", "Sent", "01012001", "01012021"))
+             << QString();
+        keys.removeDuplicates();
+
+        const auto compare = [&](const QString& stage) {
+            const WholeRead whole = readWhole(submit.path());
+            DuplicateIndex index;
+            QVERIFY(index.loadSubmissionFolder(submit.path()).ok());
+            QCOMPARE(index.damagedFiles(), whole.damaged);
+            QVERIFY(index.unreadableFiles().isEmpty());
+            QCOMPARE(DuplicateIndexProbe::sentCount(index), whole.records);
+            for (SentRecords::KeyHash hash : {&sameHash, &twoHashes}) {
+                DuplicateIndex colliding;
+                colliding.setSentRecords(SentRecords::read(submit.path(), {}, hash));
+                QVERIFY(colliding.sentKnown());
+                for (const QString& key : keys) {
+                    const QString expected =
+                        describe(whole.first.contains(key) ? std::optional(whole.first.value(key))
+                                                           : std::nullopt);
+                    QCOMPARE(describe(index.findSent(key)), expected);
+                    QVERIFY2(describe(colliding.findSent(key)) == expected,
+                             qPrintable(stage + ": " + key));
+                }
+            }
+        };
+        compare("first reading");
+
+        // Added before the others by name, removed, changed.
+        writeFile(path("Lead_123456_20241231_080000_0000.txt"), sentFile(5, 2));
+        QVERIFY(QFile::remove(path("Lead_123456_20250101_080000_0001.txt")));
+        writeFile(submit.filePath(torn), sentFile(20, 9));
+        compare("second reading");
+    }
+
+    // A file changed after it was read never gives a match that it no longer holds: the record
+    // at the place kept is read again and its key compared; the next record under the key is
+    // then the answer.
+    void sentFileChangedSinceItWasRead() {
+        QTemporaryDir submit;
+        const ResultRecord ann = patient("Smith", "Ann", "07042019", "11302026");
+        const ResultRecord bob = patient("Jones", "Bob", "01022018", "11302026");
+        const ResultRecord cy = patient("Young", "Cy", "01022018", "11302026");
+        const QString first = "Lead_123456_20250101_080000_0001.txt";
+        for (SentRecords::KeyHash hash : {&SentRecords::keyHash, &sameHash}) {
+            writeFile(submit.filePath(first), bytesOf({bob, ann}));
+            writeFile(submit.filePath(kSent), bytesOf({ann}));
+            DuplicateIndex index;
+            index.setSentRecords(SentRecords::read(submit.path(), {}, hash));
+            QCOMPARE(index.find(ann, 0)->submissionFile, first);
+            writeFile(submit.filePath(first), bytesOf({bob, cy}));
+            QCOMPARE(index.find(ann, 0)->submissionFile, kSent);
+            QCOMPARE(index.find(bob, 0)->submissionFile, first);
+            QVERIFY(QFile::remove(submit.filePath(kSent)));
+            QVERIFY(!index.find(ann, 0));
+        }
+    }
+
+    // The reading tells the files done of those listed and stops when told to; a reading that
+    // stopped holds nothing and is not taken for a complete one.
+    void sentReadingReportsProgressAndStops() {
+        QTemporaryDir submit;
+        writeFile(submit.filePath("Lead_123456_20250101_080000_0001.txt"), sentFile(0, 3));
+        writeFile(submit.filePath(kSent), sentFile(3, 3));
+        QList<QPair<int, int>> seen;
+        const SentRecords all = SentRecords::read(submit.path(), [&](int done, int total) {
+            seen << qMakePair(done, total);
+            return true;
+        });
+        QVERIFY(all.isComplete());
+        QCOMPARE(seen.first(), qMakePair(0, 2));
+        QCOMPARE(seen.last(), qMakePair(2, 2));
+        QVERIFY(seen.contains(qMakePair(1, 2)));
+        const SentRecords stopped =
+            SentRecords::read(submit.path(), [](int done, int) { return done < 1; });
+        QVERIFY(!stopped.isComplete());
+        QCOMPARE(stopped.recordCount(), 0);
+        QVERIFY(!stopped.find(DuplicateRule::duplicateKey(sentPatient(0))));
     }
 
     // Saves and deletes keep the stored part current without reading the file again; a change

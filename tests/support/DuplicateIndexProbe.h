@@ -5,5 +5,5 @@
 // What the tests read of a duplicate index beyond its answers.
 struct DuplicateIndexProbe {
     // The number of records read from the submission files.
-    static int sentCount(const DuplicateIndex& index) { return index.sentCount_; }
+    static int sentCount(const DuplicateIndex& index) { return index.sent_.recordCount(); }
 };

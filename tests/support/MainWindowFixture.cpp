@@ -91,6 +91,8 @@ bool MainWindowFixture::start() {
         window_->makeController(appPath(), MainWindowServices{service, clock, printer, prompt});
     QObject::connect(controller_.get(), &MainWindowController::finished,
                      [this](int code) { exitCode = code; });
+    if (beforeStartUp)
+        beforeStartUp(controller());
     const bool started = controller_->StartUp();
     if (started) {
         window_->activateWindow();

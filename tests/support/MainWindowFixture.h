@@ -102,6 +102,8 @@ public:
     FixedClock clock;
     FakePrinter printer;
     ScriptedProviderCodePrompt prompt;
+    // Set before start(): runs on the controller's parts once they are built, before start-up.
+    std::function<void(MainWindowTestAccess)> beforeStartUp;
     // Set when the program asked to end, with its exit status.
     std::optional<int> exitCode;
 

@@ -11,6 +11,7 @@
 #include "window/main/MainWindowController.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/RecordPresenter.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/main/SubmissionCommand.h"
 #include "window/main/frmKorvanel.h"
 #include "window/provider/ProviderCodeCheck.h"
@@ -54,6 +55,7 @@ public:
     SubmissionHistoryCommands& historyCommands() const { return *c_.historyCommands_; }
     ImportRecordsCommand& importRecords() const { return *c_.importRecords_; }
     FollowUpCommands& followUp() const { return *c_.followUp_; }
+    SentRecordsReading& sentReading() const { return *c_.sentReading_; }
 
     // True until the city list read at start-up is in cboCity.
     bool cityListPending() const { return c_.pendingCities_ && c_.pendingCities_->pending(); }

@@ -1,20 +1,22 @@
 #include "window/main/DuplicateWarning.h"
 
 #include "submission/DuplicateIndex.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/services/MessageService.h"
 
 #include <QDir>
 
 DuplicateWarning::DuplicateWarning(MessageService& messages, DuplicateIndex& index,
-                                   const RecordStore& store, QString submitFolder, QObject* parent)
-    : QObject(parent), messages_(messages), index_(index), store_(store),
-      submitFolder_(std::move(submitFolder)) {}
+                                   SentRecordsReading& sent, const RecordStore& store,
+                                   QObject* parent)
+    : QObject(parent), messages_(messages), index_(index), sent_(sent), store_(store) {}
 
 void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& record) {
     // The record is saved whatever becomes of the check, and the check compares it with every
     // record that can be read. What it could not compare is told after the save: the data file
     // every time, a file in Submit once a run.
-    const FileStatus stored = index_.bringUpToDate(store_, submitFolder_);
+    sent_.waitUntilRead(QStringLiteral("Update Record"));
+    const FileStatus stored = index_.bringStoredUpToDate(store_);
     QList<FileStatus> unreadable;
     for (const FileStatus& file : index_.unreadableFiles()) {
         if (!told_.contains(file.path())) {

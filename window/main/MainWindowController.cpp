@@ -18,6 +18,7 @@
 #include "window/main/MainMenu.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/RecordPresenter.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/main/SubmissionCommand.h"
 #include "window/main/frmKorvanel.h"
 #include "window/provider/ProviderCodeCheck.h"
@@ -121,11 +122,12 @@ void MainWindowController::buildRecordsMenu() {
     const QString submitFolder = AppPaths{appPath_}.submit();
     duplicates_ = std::make_unique<DuplicateIndex>();
     store_->setObserver(duplicates_.get());
+    sentReading_ = std::make_unique<SentRecordsReading>(window_, *duplicates_, submitFolder);
     menu_ = new MainMenu(window_, *controls_.cmdNext, *controls_.cmdNew);
-    recordMenu_ = new RecordMenuCommands(window_, *store_, *commands_, *duplicates_,
-                                         *providerCodeCheck_, submitFolder, this);
+    recordMenu_ = new RecordMenuCommands(window_, *store_, *commands_, *duplicates_, *sentReading_,
+                                         *providerCodeCheck_, this);
     duplicateWarning_ =
-        new DuplicateWarning(services_.messages, *duplicates_, *store_, submitFolder, this);
+        new DuplicateWarning(services_.messages, *duplicates_, *sentReading_, *store_, this);
     connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openFindRecord);
     connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,
@@ -134,7 +136,7 @@ void MainWindowController::buildRecordsMenu() {
             &MainWindowController::reportFileFailure);
     importRecords_ =
         new ImportRecordsCommand(window_, *providerCodeCheck_, *store_, *presenter_, *commands_,
-                                 *duplicates_, services_.clock, submitFolder, this);
+                                 *duplicates_, *sentReading_, services_.clock, this);
     connect(menu_->importRecords(), &QAction::triggered, importRecords_,
             &ImportRecordsCommand::openImportRecords);
     connect(importRecords_, &ImportRecordsCommand::fileFailed, this,
@@ -178,6 +180,8 @@ void MainWindowController::keepTypedListText() {
 }
 
 MainWindowController::~MainWindowController() {
+    // The reading of Submit is stopped and waited for before anything it reports to goes.
+    sentReading_.reset();
     store_->setObserver(nullptr);
     // The window outlives the controller: a list still to be filled must not reach back into it.
     delete pendingCities_.data();
@@ -276,6 +280,12 @@ bool MainWindowController::StartUp() {
 
     if (!commands_->FirstRecord())
         presenter_->moveFocusTo(controls_.cmdNew);
+    // The files of Submit are read in a worker once the window is drawn, so that the first
+    // duplicate check rarely has to wait for them.
+    new AfterFirstPaint(window_, {}, [reading = QPointer<SentRecordsReading>(sentReading_.get())] {
+        if (reading)
+            reading->start();
+    });
     return true;
 }
 

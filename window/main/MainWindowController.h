@@ -26,6 +26,7 @@ class ProviderCodePrompt;
 class RecordCommands;
 class RecordPresenter;
 class RecordStore;
+class SentRecordsReading;
 class SubmissionCommand;
 class SubmissionHistoryCommands;
 class frmKorvanel;
@@ -88,6 +89,9 @@ private:
     std::unique_ptr<SubmissionCommand> submission_;
     std::unique_ptr<RecordCommands> commands_;
     std::unique_ptr<DuplicateIndex> duplicates_;
+    // Reads Submit for duplicates_ in a worker, started once the window is first drawn; declared
+    // after the index, so that it is stopped (and its worker waited for) before the index goes.
+    std::unique_ptr<SentRecordsReading> sentReading_;
     MainMenu* menu_ = nullptr;
     RecordMenuCommands* recordMenu_ = nullptr;
     ImportRecordsCommand* importRecords_ = nullptr;

@@ -8,6 +8,7 @@
 #include "window/history/SubmissionHistoryCommands.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/RecordPresenter.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/provider/ProviderCodeCheck.h"
 #include "window/records/ImportRecordsDialog.h"
 #include "window/services/Clock.h"
@@ -20,10 +21,9 @@
 ImportRecordsCommand::ImportRecordsCommand(QWidget& window, const ProviderCodeCheck& providerCode,
                                            RecordStore& store, RecordPresenter& presenter,
                                            RecordCommands& commands, DuplicateIndex& index,
-                                           Clock& clock, QString submitFolder, QObject* parent)
+                                           SentRecordsReading& sent, Clock& clock, QObject* parent)
     : QObject(parent), window_(window), providerCode_(providerCode), store_(store),
-      presenter_(presenter), commands_(commands), index_(index), clock_(clock),
-      submitFolder_(std::move(submitFolder)),
+      presenter_(presenter), commands_(commands), index_(index), sent_(sent), clock_(clock),
       qtPrompt_(std::make_unique<QtOpenFilePrompt>(&window)), prompt_(qtPrompt_.get()) {}
 
 ImportRecordsCommand::~ImportRecordsCommand() = default;
@@ -39,7 +39,8 @@ void ImportRecordsCommand::openImportRecords() {
     FileStatus status = StoredRecords::readAll(store_, stored);
     if (status) {
         index_.setStoredRecords(stored);
-        status = index_.bringUpToDate(store_, submitFolder_);
+        sent_.waitUntilRead(QStringLiteral("Import Records"));
+        status = index_.bringStoredUpToDate(store_);
     }
     if (!status) {
         emit fileFailed(status);

@@ -9,6 +9,7 @@
 
 class Clock;
 class DuplicateIndex;
+class SentRecordsReading;
 class OpenFilePrompt;
 class RecordCommands;
 class RecordStore;
@@ -28,7 +29,7 @@ class ImportRecordsCommand : public QObject {
 public:
     ImportRecordsCommand(QWidget& window, const ProviderCodeCheck& providerCode, RecordStore& store,
                          RecordPresenter& presenter, RecordCommands& commands,
-                         DuplicateIndex& index, Clock& clock, QString submitFolder,
+                         DuplicateIndex& index, SentRecordsReading& sent, Clock& clock,
                          QObject* parent = nullptr);
     ~ImportRecordsCommand() override;
 
@@ -48,8 +49,8 @@ private:
     RecordPresenter& presenter_;
     RecordCommands& commands_;
     DuplicateIndex& index_;
+    SentRecordsReading& sent_;
     Clock& clock_;
-    QString submitFolder_;
     std::unique_ptr<OpenFilePrompt> qtPrompt_;
     OpenFilePrompt* prompt_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
 #include "window/main/RecordCommands.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/provider/ProviderCodeCheck.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
@@ -12,10 +13,10 @@
 
 RecordMenuCommands::RecordMenuCommands(QWidget& window, RecordStore& store,
                                        RecordCommands& commands, DuplicateIndex& index,
-                                       const ProviderCodeCheck& providerCode, QString submitFolder,
-                                       QObject* parent)
+                                       SentRecordsReading& sent,
+                                       const ProviderCodeCheck& providerCode, QObject* parent)
     : QObject(parent), window_(window), store_(store), commands_(commands), index_(index),
-      providerCode_(providerCode), submitFolder_(std::move(submitFolder)) {}
+      sent_(sent), providerCode_(providerCode) {}
 
 void RecordMenuCommands::openFindRecord() {
     if (commands_.EditMode() == Editing::NewRecord)
@@ -38,7 +39,8 @@ void RecordMenuCommands::openCheckAllRecords() {
     FileStatus status = StoredRecords::readAll(store_, records);
     if (status) {
         index_.setStoredRecords(records);
-        status = index_.bringUpToDate(store_, submitFolder_);
+        sent_.waitUntilRead(QStringLiteral("Check All Records"));
+        status = index_.bringStoredUpToDate(store_);
     }
     if (!status) {
         emit fileFailed(status);

@@ -6,6 +6,7 @@
 #include <QString>
 
 class DuplicateIndex;
+class SentRecordsReading;
 class ProviderCodeCheck;
 class QDialog;
 class RecordCommands;
@@ -20,8 +21,8 @@ class RecordMenuCommands : public QObject {
     Q_OBJECT
 public:
     RecordMenuCommands(QWidget& window, RecordStore& store, RecordCommands& commands,
-                       DuplicateIndex& index, const ProviderCodeCheck& providerCode,
-                       QString submitFolder, QObject* parent = nullptr);
+                       DuplicateIndex& index, SentRecordsReading& sent,
+                       const ProviderCodeCheck& providerCode, QObject* parent = nullptr);
 
     void openFindRecord();
     void openCheckAllRecords();
@@ -34,6 +35,6 @@ private:
     RecordStore& store_;
     RecordCommands& commands_;
     DuplicateIndex& index_;
+    SentRecordsReading& sent_;
     const ProviderCodeCheck& providerCode_;
-    QString submitFolder_;
 };

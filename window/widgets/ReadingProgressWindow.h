@@ -11,6 +11,7 @@ class QProgressBar;
 // cannot close it: it goes when the reading is done. While it is up the main window is still
 // painted but takes no input (clicks, keys and its close button are refused by the toolkit).
 class ReadingProgressWindow : public QWidget {
+    Q_OBJECT
 public:
     // title: the command that waits ("Check All Records").
     ReadingProgressWindow(QWidget& mainWindow, const QString& title);

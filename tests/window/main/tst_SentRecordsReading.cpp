@@ -1,0 +1,192 @@
+#include "submission/DuplicateIndex.h"
+#include "support/MainWindowFixture.h"
+#include "support/TestRecords.h"
+#include "window/main/MainMenu.h"
+#include "window/main/SentRecordsReading.h"
+#include "window/records/CheckAllRecordsDialog.h"
+#include "window/widgets/MaskedEdit.h"
+#include "window/widgets/ReadingProgressWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QSemaphore>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+
+const QString kSent = QStringLiteral("Lead_123456_20250105_093000_0007.txt");
+
+ResultRecord okafor() {
+    ResultRecord record = TestRecords::completeRecord(QStringLiteral("Okafor"));
+    record.set(ResultRecord::FirstName, QStringLiteral("Chidi"));
+    record.set(ResultRecord::DateOfBirth, QStringLiteral("02112020"));
+    record.set(ResultRecord::DateTaken, QStringLiteral("10012025"));
+    return record;
+}
+
+// A reading of Submit that the test holds back: it tells one file of two done, then waits until
+// released (or told to stop), then reads the folder as the program does.
+struct HeldReading {
+    QSemaphore release;
+    std::atomic<bool> sawStop{false};
+    std::atomic<int> readings{0};
+
+    SentRecordsReading::Reader reader() {
+        return [this](const QString& folder, const SentRecords::Progress& progress) {
+            ++readings;
+            progress(0, 2);
+            while (!release.tryAcquire(1, 5)) {
+                if (!progress(1, 2)) {
+                    sawStop = true;
+                    return SentRecords();
+                }
+            }
+            return SentRecords::read(folder, progress);
+        };
+    }
+};
+
+// The progress window shown now, if any.
+ReadingProgressWindow* shownProgress() {
+    return qobject_cast<ReadingProgressWindow*>(QApplication::activeModalWidget())
+               ? static_cast<ReadingProgressWindow*>(QApplication::activeModalWidget())
+               : nullptr;
+}
+
+} // namespace
+
+// The files of Submit are read in a worker once the window is drawn; a command that compares
+// with them while the reading runs waits with "Reading submission files: n of N" and goes on
+// as it always does; closing stops the reading and waits for it.
+class tst_SentRecordsReading : public QObject {
+    Q_OBJECT
+
+    static bool startHeld(MainWindowFixture& fixture, HeldReading& held) {
+        fixture.setProviderFile("123456");
+        fixture.writeRecords({TestRecords::completeRecord("Adams")});
+        fixture.writeFile("Submit/" + kSent, okafor().encode());
+        fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
+            parts.sentReading().setReader(held.reader());
+        };
+        return fixture.start();
+    }
+
+    // While the progress window is up: what it says, the records stored, then the reading let go.
+    struct Seen {
+        QString title;
+        QString text;
+        int stored = -1;
+    };
+    static void releaseWhenShown(MainWindowFixture& fixture, HeldReading& held, Seen& seen) {
+        auto* poll = new QTimer(&fixture.window());
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &fixture, &held, &seen] {
+            ReadingProgressWindow* progress = shownProgress();
+            if (!progress)
+                return;
+            const QLabel* label = progress->findChild<QLabel*>();
+            if (!label || !label->text().contains(" 1 of 2"))
+                return;
+            seen.title = progress->windowTitle();
+            seen.text = label->text();
+            seen.stored = int(fixture.storedRecords().size());
+            held.release.release();
+            poll->deleteLater();
+        });
+        poll->start(10);
+    }
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
+
+    // The first Update of a new record: the record is saved before the wait, and the warning
+    // that follows names the record already sent.
+    void updateWaitsForTheReading() {
+        MainWindowFixture fixture;
+        HeldReading held;
+        QVERIFY(startHeld(fixture, held));
+        QTRY_COMPARE(held.readings.load(), 1);
+        Ui::frmKorvanel& c = fixture.form();
+        c.cmdNew->click();
+        const ResultRecord sent = okafor();
+        c.txtLastName->setText(sent.trimmed(ResultRecord::LastName));
+        c.txtFirstName->setText(sent.trimmed(ResultRecord::FirstName));
+        c.mskDateOfBirth->setRawValue(sent.trimmed(ResultRecord::DateOfBirth));
+        c.mskDateTaken->setRawValue(sent.trimmed(ResultRecord::DateTaken));
+        Seen seen;
+        releaseWhenShown(fixture, held, seen);
+        c.cmdUpdate->click();
+        QCOMPARE(seen.title, QString("Update Record"));
+        QCOMPARE(seen.text, QString("Reading submission files: 1 of 2"));
+        QCOMPARE(seen.stored, 2);
+        QVERIFY(!shownProgress());
+        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.at(0).title, QString("Possible Duplicate"));
+        QVERIFY(
+            fixture.messages.messages.at(0).text.startsWith("A record already sent in " + kSent));
+        QCOMPARE(held.readings.load(), 1);
+    }
+
+    // Check All Records waits too and finds the record already sent.
+    void checkAllRecordsWaitsForTheReading() {
+        MainWindowFixture fixture;
+        HeldReading held;
+        fixture.setProviderFile("123456");
+        fixture.writeRecords({TestRecords::completeRecord("Adams"), okafor()});
+        fixture.writeFile("Submit/" + kSent, okafor().encode());
+        fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
+            parts.sentReading().setReader(held.reader());
+        };
+        QVERIFY(fixture.start());
+        QTRY_COMPARE(held.readings.load(), 1);
+        Seen seen;
+        releaseWhenShown(fixture, held, seen);
+        fixture.controller().menu().checkAllRecords()->trigger();
+        QCOMPARE(seen.title, QString("Check All Records"));
+        auto* dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->summary()->text().contains("1 possible duplicate"));
+        dialog->reject();
+    }
+
+    // Closing while Submit is read stops the worker and waits for it.
+    void closingStopsTheReading() {
+        HeldReading held;
+        {
+            MainWindowFixture fixture;
+            QVERIFY(startHeld(fixture, held));
+            QTRY_COMPARE(held.readings.load(), 1);
+        }
+        QVERIFY(held.sawStop);
+    }
+
+    // A Submit that cannot be listed is listed again by the next command that needs it.
+    void unlistedSubmitIsReadAgain() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        fixture.writeRecords({TestRecords::completeRecord("Adams"), okafor()});
+        fixture.writeFile("Submit", QByteArray("not a folder"));
+        QVERIFY(fixture.start());
+        fixture.controller().menu().checkAllRecords()->trigger();
+        auto* dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->summary()->text().contains("1 file could not be read"));
+        dialog->reject();
+        delete dialog;
+        QVERIFY(QFile::remove(fixture.path("Submit")));
+        QVERIFY(QDir(fixture.appPath()).mkdir("Submit"));
+        fixture.writeFile("Submit/" + kSent, okafor().encode());
+        fixture.controller().menu().checkAllRecords()->trigger();
+        dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY2(dialog->summary()->text().contains("1 possible duplicate"),
+                 qPrintable(dialog->summary()->text()));
+        dialog->reject();
+    }
+};
+
+QTEST_MAIN(tst_SentRecordsReading)
+#include "tst_SentRecordsReading.moc"
