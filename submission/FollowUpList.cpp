@@ -1,8 +1,10 @@
 #include "submission/FollowUpList.h"
 
 #include "reference/FollowUpSchedule.h"
+#include "storage/RecordStream.h"
 #include "storage/SafeFile.h"
 #include "storage/TextValue.h"
+#include "storage/Windows1252.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/SubmissionFolder.h"
 #include "validation/DateCheck.h"
@@ -14,6 +16,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -53,6 +56,10 @@ QString sampleWord(const QString& testType) {
     return QString();
 }
 
+// The fields a row shows or judges, in the order of FollowUpFields.
+constexpr F::Field kRowFields[] = {F::LastName, F::FirstName,      F::DateOfBirth, F::DateTaken,
+                                   F::PbResult, F::BelowDetection, F::TestType};
+
 QString days(int count) {
     return count == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(count);
 }
@@ -76,12 +83,15 @@ void FollowUpList::addStoredRecords(const QList<ResultRecord>& records) {
     stored_ = records;
     for (int n = 1; n <= stored_.size(); ++n) {
         const ResultRecord& record = stored_.at(n - 1);
-        add(-1, n, record.get(F::LastName), record.get(F::FirstName), record.get(F::DateOfBirth),
-            record.trimmed(F::DateTaken), record.trimmed(F::TestType));
+        Candidate candidate;
+        candidate.number = n;
+        candidate.rank = record.trimmed(F::TestType) == QLatin1String("V") ? 1 : 0;
+        add(candidate, record.get(F::LastName), record.get(F::FirstName),
+            record.get(F::DateOfBirth), record.trimmed(F::DateTaken));
     }
 }
 
-FileStatus FollowUpList::addSubmissionFolder(const QString& folder) {
+FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progress& progress) {
     QList<SubmissionFolder::ListedFile> listed;
     if (FileStatus status = SubmissionFolder::list(folder, listed); !status) {
         unreadable_.append(status);
@@ -91,38 +101,114 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder) {
     for (const SubmissionFolder::ListedFile& file : listed)
         names.append(file.fileName);
     names.sort();
+    const int total = int(names.size());
+    int done = 0;
+    const auto goOn = [&] { return !progress || progress(done, total); };
+    if (!goOn()) {
+        stopped_ = true;
+        return FileStatus::success();
+    }
     const QDir dir(folder);
-    for (const QString& name : names) {
-        const QString path = dir.filePath(name);
-        RecordFile file;
-        if (FileStatus status = RecordFile::read(path, file); !status) {
-            unreadable_.append(status);
-            continue;
+    // A file that fails part way adds none of its records, as a file read whole adds none: the
+    // folder is read again from the records found before it, without that file.
+    const Found before = found_;
+    const qsizetype namesBefore = fileNames_.size();
+    const qsizetype unreadableBefore = unreadable_.size();
+    const qsizetype damagedBefore = damaged_.size();
+    QHash<QString, FileStatus> failedPartWay;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        if (const auto failed = failedPartWay.constFind(name); failed != failedPartWay.constEnd()) {
+            unreadable_.append(failed.value());
+        } else {
+            FileStatus status;
+            const Reading reading = readSubmissionFile(dir.filePath(name), name, goOn, status);
+            if (reading == Reading::Stopped) {
+                stopped_ = true;
+                return FileStatus::success();
+            }
+            if (reading == Reading::FailedPartWay) {
+                failedPartWay.insert(name, status);
+                found_ = before;
+                fileNames_.resize(namesBefore);
+                unreadable_.resize(unreadableBefore);
+                damaged_.resize(damagedBefore);
+                done = 0;
+                i = -1;
+                continue;
+            }
         }
-        if (!file.isWhole())
-            damaged_.append(QStringLiteral("%1 (%2)").arg(
-                QDir::toNativeSeparators(SafeFile::displayName(path)), file.damage()));
-        addSubmissionFile(name, file);
+        ++done;
+        if (!goOn()) {
+            stopped_ = true;
+            return FileStatus::success();
+        }
     }
     return FileStatus::success();
 }
 
-void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& file) {
-    const int source = int(files_.size());
-    fileNames_.append(fileName);
-    files_.append(file);
-    const RecordFile& kept = files_.last();
-    for (int n = 1; n <= kept.recordCount(); ++n)
-        add(source, n, kept.field(n, F::LastName), kept.field(n, F::FirstName),
-            kept.field(n, F::DateOfBirth), kept.field(n, F::DateTaken), kept.field(n, F::TestType));
+FollowUpList::Reading FollowUpList::readSubmissionFile(const QString& path, const QString& name,
+                                                       const std::function<bool()>& goOn,
+                                                       FileStatus& status) {
+    RecordStream stream;
+    status = stream.open(path);
+    if (!status) {
+        unreadable_.append(status);
+        return Reading::Done;
+    }
+    const int source = int(fileNames_.size());
+    fileNames_.append(name);
+    RecordFile piece;
+    int first = 0;
+    bool read = false;
+    while (stream.next(piece, first)) {
+        read = true;
+        for (int n = 1; n <= piece.recordCount(); ++n)
+            addRecord(source, first + n - 1, piece, n);
+        if (!goOn())
+            return Reading::Stopped;
+    }
+    status = stream.status();
+    if (!status) {
+        if (read)
+            return Reading::FailedPartWay;
+        fileNames_.removeLast();
+        unreadable_.append(status);
+        return Reading::Done;
+    }
+    if (!stream.isWhole())
+        damaged_.append(QStringLiteral("%1 (%2)").arg(
+            QDir::toNativeSeparators(SafeFile::displayName(path)), stream.damage()));
+    return Reading::Done;
 }
 
-void FollowUpList::add(int source, int number, const QString& lastName, const QString& firstName,
-                       const QString& dateOfBirth, const QString& dateTaken,
-                       const QString& testType) {
+void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& file) {
+    const int source = int(fileNames_.size());
+    fileNames_.append(fileName);
+    for (int n = 1; n <= file.recordCount(); ++n)
+        addRecord(source, n, file, n);
+}
+
+void FollowUpList::addRecord(int source, int number, const RecordFile& piece, int n) {
     Candidate candidate;
     candidate.source = source;
     candidate.number = number;
+    // The fields a row needs, as their bytes: a torn record's missing bytes are blanks.
+    const QByteArray& bytes = piece.bytes();
+    const qsizetype start = qsizetype(n - 1) * ResultRecord::Size;
+    int at = 0;
+    for (const F::Field field : kRowFields) {
+        const qsizetype from = start + ResultRecord::offset(field);
+        for (int i = 0; i < ResultRecord::width(field); ++i, ++at)
+            candidate.fields[size_t(at)] = from + i < bytes.size() ? bytes.at(from + i) : ' ';
+    }
+    const FollowUpFields fields = fieldsOf(candidate);
+    candidate.rank = fields.testType == QLatin1String("V") ? 1 : 0;
+    add(candidate, fields.lastName, fields.firstName, fields.dateOfBirth, fields.dateTaken);
+}
+
+void FollowUpList::add(Candidate candidate, const QString& lastName, const QString& firstName,
+                       const QString& dateOfBirth, const QString& dateTaken) {
     // Records share few dates: each is checked once.
     auto known = days_.constFind(dateTaken);
     if (known == days_.cend()) {
@@ -130,16 +216,22 @@ void FollowUpList::add(int source, int number, const QString& lastName, const QS
         known = days_.insert(dateTaken, taken.isValid() ? int(taken.toJulianDay()) : 0);
     }
     candidate.day = *known;
-    candidate.rank = testType == QLatin1String("V") ? 1 : 0;
     const QString key = DuplicateRule::childKey(lastName, firstName, dateOfBirth);
     if (key.isEmpty()) {
-        unnamed_.append(candidate);
+        // Whether a record naming no child is listed depends on it alone: one that calls for
+        // nothing is not kept.
+        if (decide(fieldsOf(candidate), today_).kind != FollowUpDecision::Kind::NotListed)
+            found_.unnamed.append(candidate);
         return;
     }
-    Child& child = children_[key];
+    Child& child = found_.children[key];
     if (candidate.day == 0) {
-        child.undated = candidate;
-        child.hasUndated = true;
+        if (child.undated < 0) {
+            child.undated = int(found_.undated.size());
+            found_.undated.append(candidate);
+        } else {
+            found_.undated[child.undated] = candidate;
+        }
         return;
     }
     const Candidate& latest = child.latest;
@@ -160,13 +252,22 @@ FollowUpFields FollowUpFields::of(const ResultRecord& record) {
 FollowUpFields FollowUpList::fieldsOf(const Candidate& candidate) const {
     if (candidate.source < 0)
         return FollowUpFields::of(stored_.at(candidate.number - 1));
-    // Only the fields a row shows or judges: a list of thousands of children decodes no more.
-    const RecordFile& file = files_.at(candidate.source);
-    const int n = candidate.number;
-    return {file.field(n, F::LastName),    file.field(n, F::FirstName),
-            file.field(n, F::DateOfBirth), file.field(n, F::DateTaken),
-            file.field(n, F::PbResult),    file.field(n, F::BelowDetection),
-            file.field(n, F::TestType)};
+    // Blanks are trimmed before decoding, as RecordFile::field reads a field.
+    QString values[std::size(kRowFields)];
+    int at = 0;
+    for (size_t i = 0; i < std::size(kRowFields); ++i) {
+        const int width = ResultRecord::width(kRowFields[i]);
+        int begin = at;
+        int end = at + width;
+        while (begin < end && candidate.fields[size_t(begin)] == ' ')
+            ++begin;
+        while (end > begin && candidate.fields[size_t(end - 1)] == ' ')
+            --end;
+        values[i] = Windows1252::decode(
+            QByteArray::fromRawData(candidate.fields.data() + begin, end - begin));
+        at += width;
+    }
+    return {values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
 }
 
 FollowUpDecision FollowUpList::decide(const FollowUpFields& latest, const QDate& today) {
@@ -283,14 +384,15 @@ FollowUpRow FollowUpList::rowFor(const Candidate& candidate, const FollowUpField
 
 QList<FollowUpRow> FollowUpList::rows() const {
     QList<FollowUpRow> rows;
-    rows.reserve(children_.size() + unnamed_.size());
-    for (const Child& child : children_) {
-        if (child.hasUndated) {
-            const FollowUpFields undated = fieldsOf(child.undated);
+    rows.reserve(found_.children.size() + found_.unnamed.size());
+    for (const Child& child : found_.children) {
+        if (child.undated >= 0) {
+            const Candidate& candidate = found_.undated.at(child.undated);
+            const FollowUpFields undated = fieldsOf(candidate);
             FollowUpDecision decision = decide(undated, today_);
             decision.kind = FollowUpDecision::Kind::CheckRecord;
             decision.problem = QStringLiteral("The date taken is not a valid date.");
-            rows.append(rowFor(child.undated, undated, decision));
+            rows.append(rowFor(candidate, undated, decision));
             continue;
         }
         const FollowUpFields latest = fieldsOf(child.latest);
@@ -298,7 +400,7 @@ QList<FollowUpRow> FollowUpList::rows() const {
         if (decision.kind != FollowUpDecision::Kind::NotListed)
             rows.append(rowFor(child.latest, latest, decision));
     }
-    for (const Candidate& candidate : unnamed_) {
+    for (const Candidate& candidate : found_.unnamed) {
         const FollowUpFields record = fieldsOf(candidate);
         FollowUpDecision decision = decide(record, today_);
         if (decision.kind == FollowUpDecision::Kind::NotListed)

@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <QVector>
 
+#include <array>
+#include <functional>
+
 // The fields of a record that a row shows and judges, trimmed.
 struct FollowUpFields {
     QString lastName;
@@ -68,19 +71,29 @@ struct FollowUpRow {
 // time and may be the latest: its child is listed as "Check the record", as is a latest record
 // whose test type is neither capillary nor venous or whose result is not a number, and a record
 // that names no child (a blank name or date of birth) unless its result calls for nothing.
+//
+// Memory grows with the children, never with the files: a child keeps the places of its
+// deciding records and the few fields a row shows of them, and a file is read a piece at a time.
 class FollowUpList {
 public:
+    // Files read of the files listed; false stops the reading.
+    using Progress = std::function<bool(int done, int total)>;
+
     explicit FollowUpList(const QDate& today);
 
     // The records of the data file, record 1 first.
     void addStoredRecords(const QList<ResultRecord>& records);
     // Every submission file in folder whose name has the program's form, in name order, each
-    // read through RecordFile (never through a link; other entries passed over). A file that
-    // cannot be read is kept in unreadableFiles(), a damaged one in damagedFiles() and read as
-    // far as it goes; a folder that cannot be listed is returned and kept in unreadableFiles().
-    FileStatus addSubmissionFolder(const QString& folder);
-    // One submission file's records, as read.
+    // read a piece at a time through RecordStream, which sees the records RecordFile sees (never
+    // through a link; other entries passed over). A file that cannot be read is kept in
+    // unreadableFiles() and adds no record, a damaged one in damagedFiles() and read as far as it
+    // goes; a folder that cannot be listed is returned and kept in unreadableFiles(). progress
+    // is told of each file read (0 of N once the folder is listed); when it answers false the
+    // reading stops, stopped() tells so, and the list is incomplete.
+    FileStatus addSubmissionFolder(const QString& folder, const Progress& progress = {});
+    // One submission file's records, as read whole.
     void addSubmissionFile(const QString& fileName, const RecordFile& file);
+    bool stopped() const { return stopped_; }
 
     // Check the record rows first, then by due date, earliest first; names break ties.
     QList<FollowUpRow> rows() const;
@@ -102,22 +115,40 @@ public:
     static QString checkRecordStatus() { return QStringLiteral("Check the record"); }
 
 private:
-    // A record by its place: source -1 is the data file, else a file of files_.
+    // The fields of FollowUpFields as their bytes in a submission file, one after the other
+    // (bytes past the end of a torn record as blanks): 54 bytes kept in place of the file.
+    static constexpr int kFieldBytes = 54;
+    using FieldBytes = std::array<char, kFieldBytes>;
+
+    // A record by its place: source -1 is the data file, else a file of fileNames_.
     struct Candidate {
         int source = -1;
         int number = 0;
-        int day = 0;  // the date taken as a Julian day; 0 when it is not a real date
-        int rank = 0; // 1 for a venous result, which wins a tie of the same day
+        int day = 0;         // the date taken as a Julian day; 0 when it is not a real date
+        int rank = 0;        // 1 for a venous result, which wins a tie of the same day
+        FieldBytes fields{}; // of a record of a submission file
     };
     struct Child {
         Candidate latest;
         bool hasLatest = false;
-        Candidate undated; // the last record that could not be placed in time
-        bool hasUndated = false;
+        int undated = -1; // in undated_: the last record that could not be placed in time
+    };
+    // The children and records of the folder, put aside while a file that fails part way is
+    // read again without it.
+    struct Found {
+        QHash<QString, Child> children;
+        QVector<Candidate> undated;
+        QVector<Candidate> unnamed;
     };
 
-    void add(int source, int number, const QString& lastName, const QString& firstName,
-             const QString& dateOfBirth, const QString& dateTaken, const QString& testType);
+    void addRecord(int source, int number, const RecordFile& piece, int n);
+    void add(Candidate candidate, const QString& lastName, const QString& firstName,
+             const QString& dateOfBirth, const QString& dateTaken);
+    // Reads one submission file into the list. FailedPartWay: the records read from it must be
+    // taken back; Stopped: goOn answered false.
+    enum class Reading { Done, FailedPartWay, Stopped };
+    Reading readSubmissionFile(const QString& path, const QString& name,
+                               const std::function<bool()>& goOn, FileStatus& status);
     // The candidate's record, as far as a row needs it.
     FollowUpFields fieldsOf(const Candidate& candidate) const;
     FollowUpRow rowFor(const Candidate& candidate, const FollowUpFields& record,
@@ -126,10 +157,9 @@ private:
     QDate today_;
     QList<ResultRecord> stored_;
     QStringList fileNames_;
-    QVector<RecordFile> files_;
-    QHash<QString, Child> children_;
-    QHash<QString, int> days_;   // a date taken as its day; 0 when it is not a valid date
-    QVector<Candidate> unnamed_; // records naming no child
+    Found found_;
+    QHash<QString, int> days_; // a date taken as its day; 0 when it is not a valid date
     QList<FileStatus> unreadable_;
     QStringList damaged_;
+    bool stopped_ = false;
 };

@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <limits>
+
 namespace {
 
 QString patientOf(const ResultRecord& record) {
@@ -44,48 +46,61 @@ QString RecordsCheckReport::summary() const {
 RecordsCheckReport RecordsCheck::checkAllRecords(const QList<ResultRecord>& records,
                                                  const QString& currentProviderCode,
                                                  const DuplicateIndex& sent) {
-    QHash<QString, QList<int>> numbersByKey;
-    QStringList keys;
-    keys.reserve(records.size());
-    for (int i = 0; i < records.size(); ++i) {
-        keys.append(DuplicateRule::duplicateKey(records.at(i)));
-        if (!keys.last().isEmpty())
-            numbersByKey[keys.last()].append(i + 1);
+    RecordsCheckPass pass(records, currentProviderCode, sent);
+    while (!pass.step(std::numeric_limits<int>::max())) {
     }
+    return pass.report();
+}
 
-    RecordsCheckReport report;
-    report.records = int(records.size());
-    report.notChecked =
+RecordsCheckPass::RecordsCheckPass(QList<ResultRecord> records, QString currentProviderCode,
+                                   const DuplicateIndex& sent)
+    : records_(std::move(records)), providerCode_(std::move(currentProviderCode)), sent_(&sent) {
+    keys_.reserve(records_.size());
+    report_.records = int(records_.size());
+    report_.notChecked =
         DuplicateIndex::notCheckedLines(sent.unreadableFiles(), sent.damagedFiles());
-    for (int i = 0; i < records.size(); ++i) {
+}
+
+bool RecordsCheckPass::step(int count) {
+    // Every key is known before the first record is checked: a record's duplicates may come
+    // after it.
+    while (count > 0 && keys_.size() < records_.size()) {
+        const qsizetype i = keys_.size();
+        keys_.append(DuplicateRule::duplicateKey(records_.at(i)));
+        if (!keys_.last().isEmpty())
+            numbersByKey_[keys_.last()].append(int(i) + 1);
+        --count;
+    }
+    for (; count > 0 && checked_ < records_.size(); --count, ++checked_) {
+        const int i = checked_;
         const int number = i + 1;
-        const ResultRecord& record = records.at(i);
+        const ResultRecord& record = records_.at(i);
         const QString patient = patientOf(record);
         const QList<CompletenessDecision> gaps =
-            Completeness::decideEveryGap(record, currentProviderCode);
+            Completeness::decideEveryGap(record, providerCode_);
         for (const CompletenessDecision& gap : gaps)
-            report.problems.append({number, patient, TextValue::oneLine(gap.message)});
+            report_.problems.append({number, patient, TextValue::oneLine(gap.message)});
 
         bool duplicate = false;
-        if (!keys.at(i).isEmpty()) {
-            for (int other : numbersByKey.value(keys.at(i))) {
+        if (!keys_.at(i).isEmpty()) {
+            for (int other : numbersByKey_.value(keys_.at(i))) {
                 if (other == number)
                     continue;
                 duplicate = true;
-                report.problems.append(
+                report_.problems.append(
                     {number, patient,
                      QStringLiteral("Possible duplicate of record %1").arg(other)});
             }
-            if (const auto match = sent.findSent(keys.at(i))) {
+            if (const auto match = sent_->findSent(keys_.at(i))) {
                 duplicate = true;
-                report.problems.append({number, patient,
-                                        QStringLiteral("Possible duplicate: already sent in %1")
-                                            .arg(SafeFile::displayName(match->submissionFile))});
+                report_.problems.append({number, patient,
+                                         QStringLiteral("Possible duplicate: already sent in %1")
+                                             .arg(SafeFile::displayName(match->submissionFile))});
             }
         }
-        report.withGaps += gaps.isEmpty() ? 0 : 1;
-        report.duplicates += duplicate ? 1 : 0;
-        report.complete += (gaps.isEmpty() && !duplicate) ? 1 : 0;
+        report_.withGaps += gaps.isEmpty() ? 0 : 1;
+        report_.duplicates += duplicate ? 1 : 0;
+        report_.complete += (gaps.isEmpty() && !duplicate) ? 1 : 0;
     }
-    return report;
+    return isComplete();
 }

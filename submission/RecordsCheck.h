@@ -2,6 +2,7 @@
 
 #include "storage/ResultRecord.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,3 +40,31 @@ RecordsCheckReport checkAllRecords(const QList<ResultRecord>& records,
                                    const QString& currentProviderCode, const DuplicateIndex& sent);
 
 } // namespace RecordsCheck
+
+// The same check a few records at a time, so that a window can run it between its events: the
+// duplicate keys of every record first, then each record's gaps and duplicates. The index of the
+// records already sent is read at each step and must outlive the pass.
+class RecordsCheckPass {
+public:
+    RecordsCheckPass(QList<ResultRecord> records, QString currentProviderCode,
+                     const DuplicateIndex& sent);
+
+    // Goes through at most count more records; true once the check is complete.
+    bool step(int count);
+    bool isComplete() const { return checked_ == records_.size(); }
+    // Steps done of steps to do: a record's key, then its check.
+    int done() const { return int(keys_.size()) + checked_; }
+    int total() const { return 2 * int(records_.size()); }
+    int records() const { return int(records_.size()); }
+    // Complete once isComplete().
+    const RecordsCheckReport& report() const { return report_; }
+
+private:
+    QList<ResultRecord> records_;
+    QString providerCode_;
+    const DuplicateIndex* sent_;
+    QStringList keys_;
+    QHash<QString, QList<int>> numbersByKey_;
+    int checked_ = 0;
+    RecordsCheckReport report_;
+};

@@ -628,7 +628,8 @@ template <typename Read> ImportReport readCsv(Checker& checker, Read read) {
     return checker.finish();
 }
 
-ImportReport recordsReport(Checker& checker, const QByteArray& bytes) {
+ImportReport recordsReport(Checker& checker, const QByteArray& bytes,
+                           const RecordsImport::Progress& progress = {}, bool* stopped = nullptr) {
     const RecordFile file(bytes);
     if (!file.isWhole()) {
         checker.fileProblem(
@@ -639,8 +640,13 @@ ImportReport recordsReport(Checker& checker, const QByteArray& bytes) {
         checker.fileProblem(tooManyRecords());
         return checker.finish();
     }
-    for (int n = 1; n <= file.recordCount(); ++n)
+    for (int n = 1; n <= file.recordCount(); ++n) {
         checker.recordRow(n, file.record(n));
+        if (progress && n % 256 == 0 && !progress(qint64(n) * ResultRecord::Size, bytes.size())) {
+            *stopped = true;
+            return checker.finish();
+        }
+    }
     return checker.finish();
 }
 
@@ -691,7 +697,7 @@ ImportReport RecordsImport::checkRecords(const QByteArray& bytes, const ImportCo
 }
 
 ImportReport RecordsImport::checkFile(const QString& path, const ImportContext& context,
-                                      const RecordSink& sink) {
+                                      const RecordSink& sink, const Progress& progress) {
     const QString shown = SafeFile::displayName(QFileInfo(path).fileName());
     auto refused = [&](const QString& message, ImportReport::Format format) {
         Checker checker(context, sink, format);
@@ -732,12 +738,17 @@ ImportReport RecordsImport::checkFile(const QString& path, const ImportContext& 
         if (!status || bytes.size() != length || after != length)
             return refused(changed, ImportReport::Format::Records);
         Checker checker(context, sink, ImportReport::Format::Records);
-        return recordsReport(checker, bytes);
+        bool stopped = false;
+        ImportReport report = recordsReport(checker, bytes, progress, &stopped);
+        if (stopped)
+            return refused(QStringLiteral("The check was stopped."), ImportReport::Format::Records);
+        return report;
     }
 
     Checker checker(context, sink, ImportReport::Format::Csv);
     qint64 offset = 0;
     bool failed = false;
+    bool stopped = false;
     ImportReport report = readCsv(checker, [&](QByteArray& piece) {
         const qint64 wanted = std::min(kPieceBytes, length + 1 - offset);
         if (wanted <= 0) {
@@ -752,8 +763,14 @@ ImportReport RecordsImport::checkFile(const QString& path, const ImportContext& 
             return false;
         }
         offset += piece.size();
+        if (progress && !progress(offset, length)) {
+            stopped = true;
+            return false;
+        }
         return true;
     });
+    if (stopped)
+        return refused(QStringLiteral("The check was stopped."), ImportReport::Format::Csv);
     qint64 after = 0;
     const bool grew = !failed && (!SafeFile::lengthOf(fd.get(), path, after) || after != length ||
                                   offset != length);

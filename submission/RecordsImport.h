@@ -98,8 +98,13 @@ ImportReport checkRecords(const QByteArray& bytes, const ImportContext& context,
 // file over MaxBytes, or over MaxRecords records, is refused before it is read through; a file
 // that cannot be opened (missing, a link, a folder, a pipe), that changes while it is read,
 // that holds a NUL byte or is empty is one problem of the file as a whole.
+//
+// progress, when given, is told the bytes checked of the file's length as the check goes; when it
+// answers false the check stops, and its report (one problem, "The check was stopped.") is of no
+// use.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
 ImportReport checkFile(const QString& path, const ImportContext& context,
-                       const RecordSink& sink = {});
+                       const RecordSink& sink = {}, const Progress& progress = {});
 
 // Appends the records of the file that checkFile() found clean (checked), all or none: the
 // records kept from the check, or, for a larger file, the file read and checked again while the

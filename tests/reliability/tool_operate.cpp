@@ -276,6 +276,9 @@ int main(int argc, char** argv) {
     } else if (operation.startsWith(QLatin1String("import"))) {
         MainWindowTestAccess(*controller).importRecords().openImportRecords();
         if (auto* dialog = window.findChild<ImportRecordsDialog*>()) {
+            // The check runs in a worker; the window shows its outcome when it is done.
+            while (!dialog->isChecked())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             QString summary = dialog->summary()->text();
             summary.replace(QLatin1Char('\n'), QLatin1String(" / "));
             std::printf("IMPORT %s|%s\n", qPrintable(summary),

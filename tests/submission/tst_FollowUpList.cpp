@@ -1,5 +1,8 @@
+#include "submission/DuplicateIndex.h"
 #include "submission/FollowUpList.h"
+#include "submission/SubmissionFolder.h"
 #include "support/PermissionBits.h"
+#include "support/ProcessFigures.h"
 #include "support/TestRecords.h"
 
 #include <QDir>
@@ -58,6 +61,52 @@ class tst_FollowUpList : public QObject {
             lines << values.join(QLatin1String(" | "));
         }
         return lines;
+    }
+
+    // Every field of every row, in order, then the file lines.
+    static QStringList everything(const QList<FollowUpRow>& rows, const QStringList& fileLines) {
+        QStringList all;
+        for (const FollowUpRow& row : rows)
+            all << row.values().join(QLatin1Char('|')) + QStringLiteral("|%1|%2|%3|%4")
+                                                             .arg(row.submissionFile)
+                                                             .arg(row.recordNumber)
+                                                             .arg(row.problem)
+                                                             .arg(row.dueBy.toString(Qt::ISODate));
+        return all << QStringLiteral("files:") << fileLines;
+    }
+
+    // The list as reading every file whole gives it: the files in name order, each read at once.
+    QStringList readWhole(const QString& submit, const QList<ResultRecord>& stored) const {
+        FollowUpList list(today_);
+        QList<SubmissionFolder::ListedFile> listed;
+        if (!SubmissionFolder::list(submit, listed))
+            return {QStringLiteral("Submit cannot be listed")};
+        QStringList names;
+        for (const SubmissionFolder::ListedFile& file : listed)
+            names << file.fileName;
+        names.sort();
+        QList<FileStatus> unreadable;
+        QStringList damaged;
+        for (const QString& name : names) {
+            const QString path = QDir(submit).filePath(name);
+            RecordFile file;
+            if (FileStatus status = RecordFile::read(path, file); !status) {
+                unreadable << status;
+                continue;
+            }
+            if (!file.isWhole())
+                damaged << QStringLiteral("%1 (%2)").arg(path, file.damage());
+            list.addSubmissionFile(name, file);
+        }
+        list.addStoredRecords(stored);
+        return everything(list.rows(), DuplicateIndex::notCheckedLines(unreadable, damaged));
+    }
+
+    QStringList readStreamed(const QString& submit, const QList<ResultRecord>& stored) const {
+        FollowUpList list(today_);
+        list.addSubmissionFolder(submit);
+        list.addStoredRecords(stored);
+        return everything(list.rows(), list.fileLines());
     }
 
     QList<FollowUpRow> rowsOf(const QList<ResultRecord>& stored) const {
@@ -225,6 +274,134 @@ private slots:
         QFETCH(QList<ResultRecord>, records);
         QFETCH(QStringList, rows);
         QCOMPARE(lines(rowsOf(records)), rows);
+    }
+
+    // Reading Submit a piece at a time gives the list of reading every file whole: every row,
+    // its order, the record it names and the file lines, over files of several pieces, torn,
+    // without line ends, empty or out of reach, and again after files were added, removed and
+    // changed.
+    void streamedListIsTheWholeRead() {
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        const QDir folder(submit);
+        const QString name = "Lead_123456_202601%1_090000_%2.txt";
+        // Child n % 3000 over the pieces of a large file: its records before and after a piece's
+        // end decide, on the same day and on later ones.
+        QByteArray large;
+        for (int n = 0; n < 5000; ++n) {
+            ResultRecord record = result("Child", "Ann", "01012020", "", "", "C");
+            record.set(ResultRecord::LastName, QStringLiteral("Child%1").arg(n % 3000));
+            record.set(ResultRecord::DateTaken,
+                       QDate(2025, 6, 1).addDays(n % 200).toString("MMddyyyy"));
+            record.set(ResultRecord::PbResult, QString::number(n % 23));
+            record.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
+            if (n % 997 == 0)
+                record.set(ResultRecord::DateTaken, "02302026");
+            if (n % 1009 == 0)
+                record.set(ResultRecord::FirstName, "");
+            large += record.encode();
+        }
+        writeFile(folder.filePath(name.arg("05", "0001")), large);
+        const QByteArray two = bytesOf({ann("01052026", "12.0", "C"), ann("01062026", "30", "V"),
+                                        result("Child7", "Ann", "01012020", "03012026", "9", "V")});
+        writeFile(folder.filePath(name.arg("06", "0002")), two);
+        // Torn: the last record cut short, its result gone.
+        writeFile(folder.filePath(name.arg("07", "0003")),
+                  bytesOf({result("Novak", "Eva", "07302018", "02012026", "5.0", "V"),
+                           result("Novak", "Eva", "07302018", "02022026", "25", "C")})
+                      .left(2 * ResultRecord::Size - 30));
+        QByteArray noLineEnds = bytesOf({result("Lee", "Kim", "01022021", "02152026", "4", "C")});
+        noLineEnds[ResultRecord::Size - 2] = ' ';
+        writeFile(folder.filePath(name.arg("08", "0004")), noLineEnds);
+        writeFile(folder.filePath(name.arg("09", "0005")), QByteArray());
+        writeFile(folder.filePath(name.arg("10", "0006")), bytesOf({ann("03012026", "1.0", "V")}));
+        QVERIFY(PermissionBits::lockOut(folder.filePath(name.arg("10", "0006"))));
+        const QList<ResultRecord> stored = {ann("01042026", "50", "C"),
+                                            result("Child9", "Ann", "01012020", "", "7", "C")};
+
+        const PermissionBits bits;
+        QStringList whole = readWhole(submit, stored);
+        QCOMPARE(readStreamed(submit, stored), whole);
+        QVERIFY(whole.size() > 2000);
+        QVERIFY(whole.join('\n').contains("damaged: 1 whole record, 168 bytes left over"));
+        QVERIFY(whole.join('\n').contains("1 not ended by CR LF"));
+        if (bits.applies())
+            QVERIFY(whole.join('\n').contains("could not be read"));
+
+        // Files added, removed and changed between two readings.
+        QVERIFY(QFile::remove(folder.filePath(name.arg("06", "0002"))));
+        writeFile(folder.filePath(name.arg("11", "0007")),
+                  bytesOf({result("Child11", "Ann", "01012020", "03052026", "44", "V")}));
+        QFile grown(folder.filePath(name.arg("05", "0001")));
+        QVERIFY(grown.open(QIODevice::Append));
+        QVERIFY(grown.write(bytesOf({result("Child3", "Ann", "01012020", "03072026", "2", "V")})
+                                .left(150)) == 150);
+        grown.close();
+        whole = readWhole(submit, stored);
+        QCOMPARE(readStreamed(submit, stored), whole);
+        QVERIFY(whole.join('\n').contains("Child11|Ann"));
+        QVERIFY(!whole.join('\n').contains(name.arg("06", "0002")));
+    }
+
+    // The reading says how far it is, file by file, and stops when told to.
+    void progressAndStop() {
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        for (int i = 1; i <= 3; ++i)
+            writeFile(
+                QDir(submit).filePath(QString("Lead_123456_20260105_09000%1_000%1.txt").arg(i)),
+                bytesOf({ann("03012026", "12", "C")}));
+        QStringList told;
+        FollowUpList list(today_);
+        QVERIFY(list.addSubmissionFolder(submit, [&](int done, int total) {
+            told << QString("%1/%2").arg(done).arg(total);
+            return true;
+        }));
+        QVERIFY(told.startsWith("0/3") && told.endsWith("3/3"));
+        QVERIFY(told.contains("1/3") && told.contains("2/3"));
+        QVERIFY(!list.stopped());
+
+        FollowUpList stopped(today_);
+        int calls = 0;
+        stopped.addSubmissionFolder(submit, [&](int done, int) { return ++calls, done < 1; });
+        QVERIFY(stopped.stopped());
+        QVERIFY(calls < 4);
+    }
+
+    // A large submission file is read a piece at a time: the memory taken grows with the
+    // children, not with the file.
+    void largeFileIsNotHeld() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer keeps freed memory aside: peak figures mean nothing here.");
+#endif
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        QFile file(QDir(submit).filePath("Lead_123456_20260105_090000_0001.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // 120,000 records (about 23 MiB) of 50 children, written a little at a time.
+        for (int block = 0; block < 120; ++block) {
+            QByteArray bytes;
+            for (int n = 0; n < 1000; ++n) {
+                ResultRecord record = ann("01052026", "12.0", "C");
+                record.set(ResultRecord::LastName, QStringLiteral("Child%1").arg(n % 50));
+                record.set(
+                    ResultRecord::DateTaken,
+                    QDate(2025, 1, 1).addDays((block * 1000 + n) % 400).toString("MMddyyyy"));
+                bytes += record.encode();
+            }
+            QCOMPARE(file.write(bytes), bytes.size());
+        }
+        file.close();
+        const long before = peakResidentKb();
+        QVERIFY(before > 0);
+        FollowUpList list(today_);
+        QVERIFY(list.addSubmissionFolder(submit));
+        QCOMPARE(list.rows().size(), 50);
+        const long grown = peakResidentKb() - before;
+        QVERIFY2(grown < 8 * 1024, qPrintable(QString("peak grew by %1 KiB").arg(grown)));
     }
 
     void statusAndSummaryWording_data() {

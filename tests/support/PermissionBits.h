@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QThreadPool>
 
 #include <linux/capability.h>
 #include <sys/stat.h>
@@ -13,6 +14,8 @@
 // is: a root test sets aside its override of them (and takes it back at the end), so that a
 // file of mode 000 cannot be opened, as a file of another user's with mode 600 cannot be by the
 // office user. Everything the test process opens itself stays reachable: root owns it.
+// Workers of the global thread pool are held alike: its threads are ended when it comes and
+// goes, so that the ones started meanwhile are started by this thread and take its bits.
 class PermissionBits {
 public:
     PermissionBits() {
@@ -25,10 +28,14 @@ public:
         __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
         reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
         applies_ = active_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+        if (active_)
+            QThreadPool::globalInstance()->waitForDone();
     }
     ~PermissionBits() {
-        if (active_)
+        if (active_) {
+            QThreadPool::globalInstance()->waitForDone();
             ::syscall(SYS_capset, &header_, saved_);
+        }
     }
     PermissionBits(const PermissionBits&) = delete;
     PermissionBits& operator=(const PermissionBits&) = delete;

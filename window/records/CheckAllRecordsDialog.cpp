@@ -1,18 +1,26 @@
 #include "window/records/CheckAllRecordsDialog.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 class ProblemModel : public QAbstractTableModel {
 public:
-    ProblemModel(const QList<RecordProblem>& problems, QObject* parent)
-        : QAbstractTableModel(parent), problems_(problems) {}
+    explicit ProblemModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void setProblems(const QList<RecordProblem>& problems) {
+        beginResetModel();
+        problems_ = problems;
+        endResetModel();
+    }
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(problems_.size());
@@ -45,39 +53,85 @@ private:
 } // namespace
 
 CheckAllRecordsDialog::CheckAllRecordsDialog(const RecordsCheckReport& report, QWidget* parent)
-    : QDialog(parent), problems_(report.problems) {
+    : QDialog(parent) {
+    build();
+    showReport(report);
+}
+
+CheckAllRecordsDialog::CheckAllRecordsDialog(RecordsCheckPass pass, QWidget* parent)
+    : QDialog(parent), pass_(std::make_unique<RecordsCheckPass>(std::move(pass))) {
+    build();
+    slices_ = new QTimer(this);
+    slices_->setSingleShot(true);
+    connect(slices_, &QTimer::timeout, this, &CheckAllRecordsDialog::runSlice);
+    runSlice();
+}
+
+CheckAllRecordsDialog::~CheckAllRecordsDialog() = default;
+
+void CheckAllRecordsDialog::build() {
     setWindowTitle(QStringLiteral("Check All Records"));
     resize(600, 400);
-    summary_ = new QLabel(report.summary());
+    summary_ = new QLabel;
     summary_->setWordWrap(true);
     table_ = new QTableView;
     table_->setAccessibleName(QStringLiteral("Problems"));
-    table_->setModel(new ProblemModel(problems_, this));
+    table_->setModel(new ProblemModel(this));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
+    // Without row headers the corner button has nothing to stand beside: hidden, as the table
+    // hides it once shown.
+    if (auto* corner = table_->findChild<QAbstractButton*>())
+        corner->hide();
     table_->setColumnWidth(0, 50);
     table_->setColumnWidth(1, 200);
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setVisible(!problems_.isEmpty());
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(summary_);
-    layout->addWidget(table_, 1);
-    if (problems_.isEmpty())
-        layout->addStretch(1);
+    layout_ = new QVBoxLayout(this);
+    layout_->addWidget(summary_);
+    layout_->addWidget(table_, 1);
+    stretch_ = new QWidget;
+    stretch_->setVisible(false);
+    layout_->addWidget(stretch_, 1);
 
     connect(table_, &QTableView::doubleClicked, this, &CheckAllRecordsDialog::choose);
     table_->installEventFilter(this);
-    if (!problems_.isEmpty())
-        table_->setCurrentIndex(table_->model()->index(0, 0));
     table_->setFocus();
 }
 
+void CheckAllRecordsDialog::runSlice() {
+    QElapsedTimer slice;
+    slice.start();
+    // The time is looked at after every record: one found among the records already sent is
+    // read again from its file, which may answer slowly.
+    while (!pass_->step(1)) {
+        if (slice.elapsed() >= SliceMs) {
+            summary_->setText(QStringLiteral("Checking record %1 of %2")
+                                  .arg(pass_->done() / 2)
+                                  .arg(pass_->records()));
+            slices_->start(0);
+            return;
+        }
+    }
+    const std::unique_ptr<RecordsCheckPass> pass = std::move(pass_);
+    showReport(pass->report());
+}
+
+void CheckAllRecordsDialog::showReport(const RecordsCheckReport& report) {
+    problems_ = report.problems;
+    summary_->setText(report.summary());
+    static_cast<ProblemModel*>(table_->model())->setProblems(problems_);
+    table_->setVisible(!problems_.isEmpty());
+    stretch_->setVisible(problems_.isEmpty());
+    if (!problems_.isEmpty())
+        table_->setCurrentIndex(table_->model()->index(0, 0));
+}
+
 void CheckAllRecordsDialog::choose(const QModelIndex& index) {
-    if (!index.isValid())
+    if (!index.isValid() || !isComplete())
         return;
     const int number = problems_.at(index.row()).number;
     accept();

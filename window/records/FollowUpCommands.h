@@ -2,6 +2,8 @@
 
 #include "storage/FileStatus.h"
 
+#include <QFuture>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -20,12 +22,17 @@ struct FollowUpRow;
 // it. Print List and Export to CSV go the history's way (SubmissionHistoryCommands). Refused while
 // a new record is entered; a data file that cannot be read is reported through fileFailed and
 // opens nothing, a submission file that cannot be read is named in the window.
+//
+// The window opens at once and the list is made in a worker (the stored records handed over as
+// values, Submit read there), which the window cancels when it closes; the workers still
+// finishing are waited for when this object goes, so that none outlives the program's window.
 class FollowUpCommands : public QObject {
     Q_OBJECT
 public:
     FollowUpCommands(QWidget& window, QString appPath, RecordStore& store, RecordCommands& commands,
                      SubmissionHistoryCommands& outputs, MessageService& messages, Clock& clock,
                      QObject* parent = nullptr);
+    ~FollowUpCommands() override;
 
     void openFollowUpDue();
 
@@ -43,4 +50,5 @@ private:
     SubmissionHistoryCommands& outputs_;
     MessageService& messages_;
     Clock& clock_;
+    QList<QFuture<void>> work_;
 };

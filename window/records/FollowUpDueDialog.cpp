@@ -17,8 +17,14 @@ namespace {
 
 class FollowUpModel : public QAbstractTableModel {
 public:
-    FollowUpModel(const QList<FollowUpRow>& rows, QObject* parent)
-        : QAbstractTableModel(parent), rows_(rows), titles_(FollowUpRow::columnTitles()) {}
+    explicit FollowUpModel(QObject* parent)
+        : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
+
+    void setRows(const QList<FollowUpRow>& rows) {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+    }
 
     int rowCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(rows_.size());
@@ -62,18 +68,22 @@ QPushButton* newButton(const QString& caption) {
 
 FollowUpDueDialog::FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary,
                                      const QStringList& fileLines, QWidget* parent)
-    : QDialog(parent), rows_(std::move(rows)) {
+    : FollowUpDueDialog(parent) {
+    setList(std::move(rows), summary, fileLines);
+}
+
+FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Follow-Up Due"));
     resize(860, 480);
-    summary_ = new QLabel(summary);
-    files_ = new QLabel(fileLines.join(QLatin1Char('\n')));
+    summary_ = new QLabel(QStringLiteral("Reading submission files..."));
+    files_ = new QLabel;
     files_->setWordWrap(true);
     files_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    files_->setVisible(!fileLines.isEmpty());
+    files_->setVisible(false);
 
     // Rows of one height and no row headers, as in the other lists of the program.
     table_ = new QTableView;
-    table_->setModel(new FollowUpModel(rows_, this));
+    table_->setModel(new FollowUpModel(this));
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
@@ -115,9 +125,46 @@ FollowUpDueDialog::FollowUpDueDialog(QList<FollowUpRow> rows, const QString& sum
     connect(export_, &QPushButton::clicked, this, &FollowUpDueDialog::exportRequested);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     table_->installEventFilter(this);
+    printList_->setEnabled(false);
+    export_->setEnabled(false);
+    table_->setFocus();
+}
+
+FollowUpDueDialog::~FollowUpDueDialog() {
+    stopWork();
+}
+
+void FollowUpDueDialog::stopWork() {
+    work_.cancel();
+}
+
+void FollowUpDueDialog::done(int result) {
+    stopWork();
+    QDialog::done(result);
+}
+
+QString FollowUpDueDialog::progressText(int done, int total) {
+    return QStringLiteral("Reading submission files: %1 of %2").arg(done).arg(total);
+}
+
+void FollowUpDueDialog::showProgress(int done, int total) {
+    if (!filled_)
+        summary_->setText(progressText(done, total));
+}
+
+void FollowUpDueDialog::setList(QList<FollowUpRow> rows, const QString& summary,
+                                const QStringList& fileLines) {
+    rows_ = std::move(rows);
+    fileLines_ = fileLines;
+    filled_ = true;
+    summary_->setText(summary);
+    files_->setText(fileLines.join(QLatin1Char('\n')));
+    files_->setVisible(!fileLines.isEmpty());
+    static_cast<FollowUpModel*>(table_->model())->setRows(rows_);
     if (!rows_.isEmpty())
         table_->setCurrentIndex(table_->model()->index(0, 0));
-    table_->setFocus();
+    printList_->setEnabled(true);
+    export_->setEnabled(true);
 }
 
 void FollowUpDueDialog::choose(const QModelIndex& index) {

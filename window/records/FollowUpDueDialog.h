@@ -3,6 +3,7 @@
 #include "submission/FollowUpList.h"
 
 #include <QDialog>
+#include <QFuture>
 
 class QLabel;
 class QModelIndex;
@@ -14,13 +15,31 @@ class QTableView;
 // Check the record row tells why in its tool tip. Enter or a double-click on a row whose record
 // is in the data file chooses that record and closes the window; on a row whose record is in a
 // submission file it asks for that file to be named, and the window stays.
+//
+// The list may be made while the window is open: it opens empty, shows "Reading submission
+// files: n of N" as the files are read, and is filled by setList(); Print List and Export to CSV
+// wait for it. The work that makes it (watch()) is cancelled when the window closes; whoever
+// started it waits for it (FollowUpCommands), so that closing never waits on a slow file.
 class FollowUpDueDialog : public QDialog {
     Q_OBJECT
 public:
+    explicit FollowUpDueDialog(QWidget* parent = nullptr);
     FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines,
                       QWidget* parent = nullptr);
+    ~FollowUpDueDialog() override;
+
+    // The work that makes the list, cancelled when the window closes.
+    void watch(const QFuture<void>& work) { work_ = work; }
+    // done files read of total.
+    void showProgress(int done, int total);
+    void setList(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines);
+    bool isFilled() const { return filled_; }
+    static QString progressText(int done, int total);
+
+    void done(int result) override;
 
     const QList<FollowUpRow>& rows() const { return rows_; }
+    const QStringList& fileLines() const { return fileLines_; }
     QLabel* summary() const { return summary_; }
     QLabel* files() const { return files_; }
     QTableView* table() const { return table_; }
@@ -40,8 +59,12 @@ protected:
 
 private:
     void choose(const QModelIndex& index);
+    void stopWork();
 
     QList<FollowUpRow> rows_;
+    QStringList fileLines_;
+    bool filled_ = false;
+    QFuture<void> work_;
     QLabel* summary_ = nullptr;
     QLabel* files_ = nullptr;
     QTableView* table_ = nullptr;

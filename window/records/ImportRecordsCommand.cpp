@@ -55,12 +55,11 @@ void ImportRecordsCommand::openImportRecords() {
     context.today = clock_.now().date();
     context.storedKeys = ImportContext::keysOf(stored);
     context.sent = &index_;
-    const ImportReport report = RecordsImport::checkFile(path, context);
-
-    auto* dialog = new ImportRecordsDialog(SafeFile::displayName(QFileInfo(path).fileName()),
-                                           report, &window_);
+    auto* dialog =
+        new ImportRecordsDialog(SafeFile::displayName(QFileInfo(path).fileName()), &window_);
+    dialog->check(path, context);
     connect(dialog, &ImportRecordsDialog::importChosen, this,
-            [this, path, report] { importChecked(path, report); });
+            [this, path](const ImportReport& report) { importChecked(path, report); });
     showModalDialog(dialog, window_);
 }
 

@@ -1,11 +1,16 @@
 #include "window/records/ImportRecordsDialog.h"
 
 #include <QDialogButtonBox>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPromise>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,13 +25,99 @@ QString moreText(int listed, int all, const char* what) {
 
 } // namespace
 
-ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportReport& report,
-                                         QWidget* parent)
-    : QDialog(parent) {
+ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, QWidget* parent)
+    : QDialog(parent), fileName_(fileName) {
     setWindowTitle(QStringLiteral("Import Records"));
     resize(900, 420);
+    summary_ = new QLabel(fileName);
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    list_ = new QTreeWidget;
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setWordWrap(false);
+    list_->setVisible(false);
+
+    buttons_ = new QDialogButtonBox;
+    // Enter while the file is checked is no Cancel.
+    buttons_->addButton(QDialogButtonBox::Cancel)->setAutoDefault(false);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(this, &QDialog::accepted, this, [this] {
+        if (checked_ && report_.clean())
+            emit importChosen(report_);
+    });
+
+    layout_ = new QVBoxLayout(this);
+    layout_->addWidget(summary_);
+    layout_->addWidget(list_, 1);
+    stretch_ = new QWidget;
+    layout_->addWidget(stretch_, 1);
+    layout_->addWidget(buttons_);
+}
+
+ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportReport& report,
+                                         QWidget* parent)
+    : ImportRecordsDialog(fileName, parent) {
+    showReport(report);
+}
+
+ImportRecordsDialog::~ImportRecordsDialog() {
+    stopCheck();
+}
+
+QString ImportRecordsDialog::progressText(qint64 done, qint64 total) {
+    return QStringLiteral("Checking the file: %1%")
+        .arg(total > 0 ? std::min<qint64>(100, done * 100 / total) : 0);
+}
+
+void ImportRecordsDialog::check(const QString& path, const ImportContext& context) {
+    summary_->setText(QStringLiteral("%1\n%2").arg(fileName_, progressText(0, 1)));
+    auto* watcher = new QFutureWatcher<ImportReport>(this);
+    // Progress in percent: a file's bytes may not fit the watcher's int range.
+    connect(watcher, &QFutureWatcherBase::progressValueChanged, this, [this](int percent) {
+        if (!checked_)
+            summary_->setText(QStringLiteral("%1\n%2").arg(fileName_, progressText(percent, 100)));
+    });
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        if (watcher->future().resultCount() > 0)
+            showReport(watcher->future().result());
+    });
+    const QFuture<ImportReport> work = QtConcurrent::run(
+        [](QPromise<ImportReport>& promise, const QString& file, const ImportContext& against) {
+            promise.setProgressRange(0, 100);
+            ImportReport report =
+                RecordsImport::checkFile(file, against, {}, [&promise](qint64 done, qint64 total) {
+                    if (promise.isCanceled())
+                        return false;
+                    promise.setProgressValue(int(total > 0 ? done * 100 / total : 0));
+                    return true;
+                });
+            if (!promise.isCanceled())
+                promise.addResult(std::move(report));
+        },
+        path, context);
+    watcher->setFuture(work);
+    work_ = QFuture<void>(work);
+}
+
+void ImportRecordsDialog::stopCheck() {
+    work_.cancel();
+    work_.waitForFinished();
+}
+
+void ImportRecordsDialog::done(int result) {
+    stopCheck();
+    QDialog::done(result);
+}
+
+void ImportRecordsDialog::showReport(const ImportReport& report) {
+    report_ = report;
+    checked_ = true;
     const bool clean = report.clean();
-    QString text = QStringLiteral("%1\n%2").arg(fileName, report.summary());
+    QString text = QStringLiteral("%1\n%2").arg(fileName_, report.summary());
     if (clean) {
         text += QStringLiteral("\nIncomplete records can be completed after the import, as a "
                                "typed record is.");
@@ -36,15 +127,9 @@ ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportRe
     } else {
         text += moreText(int(report.problems.size()), report.problemCount, "problems");
     }
-    summary_ = new QLabel(text);
-    summary_->setWordWrap(true);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setText(text);
 
-    list_ = new QTreeWidget;
-    list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setWordWrap(false);
+    list_->clear();
     if (!clean) {
         list_->setAccessibleName(QStringLiteral("Problems"));
         list_->setHeaderLabels({QStringLiteral("Line"), QStringLiteral("Column"),
@@ -67,11 +152,14 @@ ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportRe
     if (!clean)
         list_->header()->resizeSection(2, 110);
     list_->header()->setStretchLastSection(true);
-    list_->setVisible(list_->topLevelItemCount() > 0);
-    if (list_->topLevelItemCount() > 0)
+    const bool listed = list_->topLevelItemCount() > 0;
+    list_->setVisible(listed);
+    stretch_->setVisible(!listed);
+    if (listed)
         list_->setCurrentItem(list_->topLevelItem(0));
 
-    buttons_ = new QDialogButtonBox;
+    buttons_->clear();
+    import_ = nullptr;
     if (clean) {
         import_ = buttons_->addButton(QStringLiteral("&Import"), QDialogButtonBox::AcceptRole);
         buttons_->addButton(QDialogButtonBox::Cancel);
@@ -79,14 +167,4 @@ ImportRecordsDialog::ImportRecordsDialog(const QString& fileName, const ImportRe
     } else {
         buttons_->addButton(QDialogButtonBox::Close);
     }
-    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(this, &QDialog::accepted, this, &ImportRecordsDialog::importChosen);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(summary_);
-    layout->addWidget(list_, 1);
-    if (list_->topLevelItemCount() == 0)
-        layout->addStretch(1);
-    layout->addWidget(buttons_);
 }

@@ -46,9 +46,8 @@ void RecordMenuCommands::openCheckAllRecords() {
         emit fileFailed(status);
         return;
     }
-    const RecordsCheckReport report =
-        RecordsCheck::checkAllRecords(records, providerCode_.CurrentProviderCode(), index_);
-    auto* dialog = new CheckAllRecordsDialog(report, &window_);
+    auto* dialog = new CheckAllRecordsDialog(
+        RecordsCheckPass(records, providerCode_.CurrentProviderCode(), index_), &window_);
     connect(dialog, &CheckAllRecordsDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showModalDialog(dialog, window_);
 }

@@ -1,4 +1,8 @@
 #include "storage/SafeFile.h"
+#include "submission/DuplicateIndex.h"
+#include "submission/FollowUpList.h"
+#include "submission/RecordsCheck.h"
+#include "submission/SubmissionFolder.h"
 #include "window/MenuWindowTests.h"
 #include "window/records/ImportRecordsCommand.h"
 #include "window/records/ImportRecordsDialog.h"
@@ -249,6 +253,7 @@ private slots:
             fixture, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_D);
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QString("Follow-Up Due"));
+        QTRY_VERIFY(dialog->isFilled());
         QCOMPARE(dialog->summary()->text(), QString("2 children due, 1 overdue"));
         QAbstractItemModel* model = dialog->table()->model();
         QStringList headers;
@@ -312,6 +317,136 @@ private slots:
         QCOMPARE(titlePosition(fixture), QString("(Record 1 of 3)"));
         QCOMPARE(fixture.storedRecords().at(1).trimmed(F::StreetName), QString("Edited Street"));
         QCOMPARE(fixture.messages.messages.size(), 1);
+    }
+
+    // Follow-Up Due opens at once, reading Submit in a worker: it fills with the list that
+    // reading every file whole gives, again after files were added, removed and changed, and a
+    // window closed while it reads stops the reading.
+    void followUpDueReadsSubmitInTheBackground() {
+        MainWindowFixture fixture;
+        fixture.clock.set(QDateTime(QDate(2026, 3, 10), QTime(9, 30)));
+        const QString submit = fixture.path("Submit");
+        QDir(fixture.appPath()).mkdir("Submit");
+        auto fileOf = [](int first, int count) {
+            QByteArray bytes;
+            for (int n = first; n < first + count; ++n) {
+                ResultRecord record =
+                    patient("Child", "Al", "07042019",
+                            qPrintable(QDate(2025, 9, 1).addDays(n % 150).toString("MMddyyyy")));
+                record.set(ResultRecord::LastName, QStringLiteral("Child%1").arg(n % 700));
+                record.set(ResultRecord::PbResult, QString::number(n % 17));
+                record.set(ResultRecord::TestType, n % 4 ? "C" : "V");
+                bytes += record.encode();
+            }
+            return bytes;
+        };
+        const QString name = "Submit/Lead_123456_202601%1_090000_00%1.txt";
+        for (int i = 10; i < 20; ++i)
+            fixture.writeFile(name.arg(i), fileOf(i * 300, 2500));
+        QVERIFY(startWith(fixture, {patient("Child5", "Al", "07042019", "03012026")}));
+        const QList<ResultRecord> stored = fixture.storedRecords();
+        auto wholeRead = [&] {
+            FollowUpList list(QDate(2026, 3, 10));
+            QList<SubmissionFolder::ListedFile> listed;
+            SubmissionFolder::list(submit, listed);
+            QStringList names;
+            for (const SubmissionFolder::ListedFile& file : listed)
+                names << file.fileName;
+            names.sort();
+            QStringList damaged;
+            for (const QString& file : names) {
+                RecordFile read;
+                if (RecordFile::read(QDir(submit).filePath(file), read) && !read.isWhole())
+                    damaged << QDir(submit).filePath(file) + " (" + read.damage() + ")";
+                list.addSubmissionFile(file, read);
+            }
+            list.addStoredRecords(stored);
+            QStringList lines = DuplicateIndex::notCheckedLines({}, damaged);
+            for (const FollowUpRow& row : list.rows())
+                lines << row.values().join('|') + "|" + row.submissionFile + "|" +
+                             QString::number(row.recordNumber);
+            return lines;
+        };
+        auto shown = [](FollowUpDueDialog* dialog) {
+            QStringList lines = dialog->fileLines();
+            for (const FollowUpRow& row : dialog->rows())
+                lines << row.values().join('|') + "|" + row.submissionFile + "|" +
+                             QString::number(row.recordNumber);
+            return lines;
+        };
+        auto open = [&] {
+            fixture.controller().menu().followUpDue()->trigger();
+            return fixture.window().findChild<FollowUpDueDialog*>();
+        };
+
+        FollowUpDueDialog* dialog = open();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isFilled());
+        QVERIFY(dialog->summary()->text().startsWith("Reading submission files"));
+        QVERIFY(!dialog->printListButton()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isFilled(), 20000);
+        QVERIFY(dialog->printListButton()->isEnabled());
+        const QStringList first = wholeRead();
+        QVERIFY(first.size() > 100);
+        QCOMPARE(shown(dialog), first);
+        QCOMPARE(dialog->table()->model()->rowCount(), int(dialog->rows().size()));
+        QPointer<FollowUpDueDialog> closing(dialog);
+        dialog->reject();
+        QTRY_VERIFY(!closing);
+
+        QVERIFY(QFile::remove(fixture.path(name.arg(12))));
+        fixture.writeFile(name.arg(21), fileOf(9000, 40));
+        fixture.writeFile(name.arg(15), fileOf(100, 3000) + "torn");
+        dialog = open();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isFilled(), 20000);
+        const QStringList second = wholeRead();
+        QVERIFY(second != first);
+        QVERIFY(second.join('\n').contains("4 bytes left over"));
+        QCOMPARE(shown(dialog), second);
+        closing = dialog;
+        dialog->reject();
+        QTRY_VERIFY(!closing);
+
+        // Closed while it reads: the window goes at once and the worker stops.
+        dialog = open();
+        QVERIFY(dialog && !dialog->isFilled());
+        closing = dialog;
+        dialog->reject();
+        QTRY_VERIFY(!closing);
+    }
+
+    // Check All Records over many records runs in slices between the window's events, saying how
+    // far it is, and lists what the check at once lists.
+    void checkAllRecordsInSlices() {
+        QList<ResultRecord> records;
+        for (int n = 0; n < 10000; ++n) {
+            ResultRecord record = patient("Patient", "Al", "07042019", "11302026");
+            record.set(ResultRecord::LastName, QStringLiteral("Patient%1").arg(n % 9000));
+            if (n % 13 == 0)
+                record.set(ResultRecord::Zip, "");
+            records << record;
+        }
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, records));
+        fixture.controller().menu().checkAllRecords()->trigger();
+        auto* dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isComplete());
+        QVERIFY2(dialog->summary()->text().startsWith("Checking record "),
+                 qPrintable(dialog->summary()->text()));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isComplete(), 30000);
+        DuplicateIndex none;
+        const RecordsCheckReport atOnce = RecordsCheck::checkAllRecords(records, "123456", none);
+        QCOMPARE(dialog->summary()->text(), atOnce.summary());
+        QAbstractItemModel* rows = dialog->table()->model();
+        QCOMPARE(rows->rowCount(), int(atOnce.problems.size()));
+        QVERIFY(atOnce.duplicates > 0 && atOnce.withGaps > 0);
+        for (int row = 0; row < rows->rowCount(); row += 97)
+            QCOMPARE(
+                rowTexts(rows, row),
+                (QStringList{QString::number(atOnce.problems.at(row).number),
+                             atOnce.problems.at(row).patient, atOnce.problems.at(row).problem}));
+        dialog->reject();
     }
 
     void checkAllRecordsGoesToTheProblem() {
@@ -492,6 +627,7 @@ private slots:
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         QCOMPARE(dialog->windowTitle(), QString("Import Records"));
+        QTRY_VERIFY(dialog->isChecked());
         QVERIFY(dialog->summary()->text().contains("1 problem: nothing can be imported"));
         QCOMPARE(dialog->list()->topLevelItemCount(), 1);
         QStringList texts;
@@ -511,7 +647,9 @@ private slots:
         fixture.form().txtFirstName->setText("Changed");
         fixture.controller().menu().importRecords()->trigger();
         dialog = fixture.window().findChild<ImportRecordsDialog*>();
-        QVERIFY(dialog && dialog->importButton());
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->isChecked());
+        QVERIFY(dialog->importButton());
         QVERIFY2(dialog->summary()->text().contains("2 records: 0 incomplete, 0 possible "
                                                     "duplicates."),
                  qPrintable(dialog->summary()->text()));
@@ -525,6 +663,55 @@ private slots:
         QCOMPARE(stored.at(4).encode(), rows.at(0).encode());
         QCOMPARE(stored.at(5).encode(), rows.at(1).encode());
         QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // The check of a file to import runs in a worker while the window says how far it is, with
+    // the problems and records of the check at once; Cancel while it checks imports nothing.
+    void importCheckRunsInTheBackground() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        ScriptedOpenPrompt prompt;
+        fixture.controller().importRecords().setOpenFilePrompt(prompt);
+        QTemporaryDir in;
+        prompt.answer = in.filePath("rows.csv");
+        QList<ResultRecord> rows;
+        for (int n = 0; n < 3000; ++n) {
+            rows << patient("Row", "Al", "01022020", "11302026");
+            rows.last().set(ResultRecord::LastName, QStringLiteral("Row%1").arg(n % 2900));
+        }
+        rows[7].set(ResultRecord::Zip, "");
+        QVERIFY(SafeFile::writeNewFile(prompt.answer, RecordsCsv::document(rows)));
+        const QByteArray before = fixture.readFile("AppData/Korvanel.dat");
+
+        fixture.controller().menu().importRecords()->trigger();
+        auto* dialog = fixture.window().findChild<ImportRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isChecked());
+        QVERIFY2(dialog->summary()->text().contains("Checking the file: "),
+                 qPrintable(dialog->summary()->text()));
+        QVERIFY(!dialog->importButton());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isChecked(), 30000);
+        ImportContext context;
+        context.providerCode = "123456";
+        context.today = fixture.clock.now().date();
+        context.storedKeys = ImportContext::keysOf(fixture.storedRecords());
+        const ImportReport atOnce = RecordsImport::checkFile(prompt.answer, context);
+        QCOMPARE(dialog->report().summary(), atOnce.summary());
+        QCOMPARE(dialog->report().digest, atOnce.digest);
+        QCOMPARE(dialog->report().gaps.size(), 1);
+        QCOMPARE(dialog->report().duplicateNotes.size(), atOnce.duplicateNotes.size());
+        QVERIFY(atOnce.duplicates > 0);
+        QCOMPARE(dialog->list()->topLevelItemCount(), 1 + int(atOnce.duplicateNotes.size()));
+        QVERIFY(dialog->importButton());
+        dialog->reject();
+        QTRY_VERIFY(!fixture.window().findChild<ImportRecordsDialog*>());
+
+        fixture.controller().menu().importRecords()->trigger();
+        dialog = fixture.window().findChild<ImportRecordsDialog*>();
+        QVERIFY(dialog && !dialog->isChecked());
+        dialog->reject();
+        QTRY_VERIFY(!fixture.window().findChild<ImportRecordsDialog*>());
+        QCOMPARE(fixture.readFile("AppData/Korvanel.dat"), before);
     }
 };
 
