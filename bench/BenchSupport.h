@@ -32,6 +32,13 @@ inline void report(const char* what, double value, const char* baselineName, dou
                 baseline, value / baseline, goal);
 }
 
+// Runs the event loop until done() holds: for a command whose work ends in a worker thread, which
+// wakes the loop when it hands its result over.
+template <typename Done> void waitUntil(Done done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // Runs what is pending, closed windows' deletion included.
 inline void settle() {
     QCoreApplication::processEvents();

@@ -168,6 +168,8 @@ int main(int argc, char* argv[]) {
         timer.start();
         controller.menu().followUpDue()->trigger();
         auto* dialog = window.findChild<FollowUpDueDialog*>();
+        if (dialog)
+            waitUntil([&] { return dialog->isFilled(); });
         if (!dialog || dialog->rows().size() != rows)
             fail(QStringLiteral("the list did not open whole"));
         // Opened when the list has been drawn.

@@ -151,7 +151,9 @@ int main(int argc, char* argv[]) {
             timer.start();
             MainWindowTestAccess(controller).menu().submissionHistory()->trigger();
             auto* dialog = window.findChild<SubmissionHistoryDialog*>();
-            if (!dialog || dialog->history().recordCount() != records)
+            if (dialog)
+                waitUntil([&] { return !dialog->isReading(); });
+            if (!dialog || !dialog->isListed() || dialog->history().recordCount() != records)
                 fail(QStringLiteral("the history did not open whole"));
             // Opened when both lists have been drawn: the paint that is seen last ends before
             // processEvents returns.
@@ -164,6 +166,7 @@ int main(int argc, char* argv[]) {
                 QElapsedTimer key;
                 key.start();
                 dialog->filterBox()->setText(text);
+                waitUntil([&] { return !dialog->isReading(); });
                 dialog->records()->viewport()->repaint();
                 times.push_back(msSince(key));
             };
