@@ -250,7 +250,11 @@ int main(int argc, char** argv) {
         MainWindowTestAccess(*controller).historyCommands().setSaveFilePrompt(savePrompt);
         MainWindowTestAccess(*controller).followUp().openFollowUpDue();
         followUp = window.findChild<FollowUpDueDialog*>();
-        if (!followUp) {
+        // The list is made by a worker; Export waits for it.
+        QDeadlineTimer deadline(30000);
+        while (followUp && !followUp->isFilled() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (!followUp || !followUp->isFilled()) {
             std::fprintf(stderr, "Follow-Up Due did not open\n");
             return 5;
         }
