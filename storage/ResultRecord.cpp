@@ -54,8 +54,14 @@ QString ResultRecord::trimmed(Field field) const {
 }
 
 void ResultRecord::blank() {
-    for (int i = 0; i < FieldCount; ++i)
-        fields_[i] = QString(kWidths[i], QLatin1Char(' '));
+    // Shared, so that a new record allocates nothing until a field is set.
+    static const std::array<QString, FieldCount> blanks = [] {
+        std::array<QString, FieldCount> made;
+        for (int i = 0; i < FieldCount; ++i)
+            made[size_t(i)] = QString(kWidths[i], QLatin1Char(' '));
+        return made;
+    }();
+    fields_ = blanks;
 }
 
 QByteArray ResultRecord::encode() const {

@@ -249,12 +249,15 @@ private:
         const QString given = values[size_t(codeColumn)];
         const QString shown = values[size_t(textColumn)];
         const QStringList codes = RecordColumns::codes(field);
-        QStringList offered;
-        QStringList texts;
-        for (const QString& known : codes) {
-            offered << QStringLiteral("%1 (%2)").arg(known, RecordColumns::codeText(field, known));
-            texts << RecordColumns::codeText(field, known);
-        }
+        // The entries offered, as a problem names them; made only for a problem.
+        const auto texts = [&](bool withCodes) {
+            QStringList entries;
+            for (const QString& known : codes)
+                entries << (withCodes ? QStringLiteral("%1 (%2)").arg(
+                                            known, RecordColumns::codeText(field, known))
+                                      : RecordColumns::codeText(field, known));
+            return entries;
+        };
         code.clear();
         if (!given.isEmpty()) {
             const qsizetype at = codes.indexOf(given.toUpper());
@@ -270,7 +273,7 @@ private:
             if (ofText.isEmpty()) {
                 problem(line, columns.at(textColumn).name, shown,
                         QStringLiteral("is not one of the entries %1")
-                            .arg(texts.join(QLatin1String(", "))));
+                            .arg(texts(false).join(QLatin1String(", "))));
                 return false;
             }
             if (!code.isEmpty() && code != ofText) {
@@ -296,7 +299,7 @@ private:
         }
         // The window always has one option of the two selected; a blank is not taken as either.
         problem(line, columns.at(codeColumn).name, QString(),
-                QStringLiteral("is blank; give %1").arg(offered.join(QLatin1String(" or "))));
+                QStringLiteral("is blank; give %1").arg(texts(true).join(QLatin1String(" or "))));
         return false;
     }
 
@@ -507,10 +510,12 @@ private:
         }
         if (sink_ && sinkStatus_)
             sinkStatus_ = sink_(record);
-        const QString patient =
-            QStringLiteral("%1, %2").arg(record.trimmed(F::LastName), record.trimmed(F::FirstName));
         if (sink_)
             return; // the gaps and duplicates were told when the file was checked
+        const auto patient = [&record] {
+            return QStringLiteral("%1, %2").arg(record.trimmed(F::LastName),
+                                                record.trimmed(F::FirstName));
+        };
         const QList<CompletenessDecision> gaps =
             Completeness::decideEveryGap(record, context_.providerCode);
         if (!gaps.isEmpty()) {
@@ -519,7 +524,7 @@ private:
                 QStringList texts;
                 for (const CompletenessDecision& gap : gaps)
                     texts << oneLine(gap.message);
-                report_.gaps.append({line, patient, texts.join(QLatin1Char(' '))});
+                report_.gaps.append({line, patient(), texts.join(QLatin1Char(' '))});
             }
         }
         const QString key = DuplicateRule::duplicateKey(record);
@@ -537,7 +542,7 @@ private:
             ++report_.duplicates;
             listed = report_.duplicateNotes.size() < RecordsImport::MaxListed;
             if (listed)
-                report_.duplicateNotes.append({line, patient, text});
+                report_.duplicateNotes.append({line, patient(), text});
         };
         const size_t hash = qHash(key, size_t(0x6b6f7276));
         if (const auto earlier = firstLineOf_.constFind(hash); earlier != firstLineOf_.constEnd())

@@ -37,7 +37,7 @@ bool isDigit(QChar ch) {
 }
 
 // A non-empty text of digits only, read as an integer; -1 otherwise.
-int digitsValue(const QString& text) {
+int digitsValue(QStringView text) {
     if (text.isEmpty())
         return -1;
     int value = 0;
@@ -49,20 +49,37 @@ int digitsValue(const QString& text) {
     return value;
 }
 
+// The raw value's pieces by position; views into it, so that checking a date allocates nothing.
 struct DatePieces {
-    QString month;
-    QString day;
-    QString year;
+    QStringView month;
+    QStringView day;
+    QStringView year;
+
+    // The pieces in the order year, month, day, as one run of characters.
+    template <typename Visit> void visitYearMonthDay(Visit visit) const {
+        for (QStringView piece : {year, month, day}) {
+            for (QChar ch : piece) {
+                if (!visit(ch))
+                    return;
+            }
+        }
+    }
 };
 
 DatePieces splitByPosition(const QString& raw) {
-    return {raw.left(2), raw.mid(2, 2), raw.right(4)};
+    const QStringView view(raw);
+    return {view.left(2), view.mid(2, 2), view.right(4)};
 }
 
 bool passesFormAndCalendar(const DatePieces& pieces) {
-    const QString yearMonthDay = pieces.year + pieces.month + pieces.day;
-    if (!yearMonthDay.startsWith(QLatin1String("19")) &&
-        !yearMonthDay.startsWith(QLatin1String("20")))
+    // The year, month and day run together must start with a century the box takes.
+    char century[3] = {};
+    int taken = 0;
+    pieces.visitYearMonthDay([&](QChar ch) {
+        century[taken++] = char(ch.unicode() < 0x80 ? ch.unicode() : '?');
+        return taken < 2;
+    });
+    if (qstrcmp(century, "19") != 0 && qstrcmp(century, "20") != 0)
         return false;
     if (pieces.year.size() != 4)
         return false;
@@ -90,15 +107,14 @@ DateCheckDecision messageDecision(const QString& message, bool emptyBox) {
 } // namespace
 
 int DateCheck::dateNumber(const QString& raw) {
-    const DatePieces pieces = splitByPosition(raw);
     // At most eight characters, so the value always fits.
-    const QString digits = pieces.year + pieces.month + pieces.day;
     int value = 0;
-    for (QChar ch : digits) {
+    splitByPosition(raw).visitYearMonthDay([&](QChar ch) {
         if (!isDigit(ch))
-            break;
+            return false;
         value = value * 10 + (ch.unicode() - '0');
-    }
+        return true;
+    });
     return value;
 }
 
