@@ -418,7 +418,10 @@ public:
 
         measure(
             QStringLiteral("check-all"), [&] { menu.checkAllRecords()->trigger(); },
-            [&] { return shown<CheckAllRecordsDialog>(window) != nullptr; });
+            [&] {
+                auto* dialog = shown<CheckAllRecordsDialog>(window);
+                return dialog && dialog->isComplete();
+            });
         closeDialog(shown<CheckAllRecordsDialog>(window));
 
         // Submission History: opening, a file selected (the big one where there is one), the
@@ -459,7 +462,10 @@ public:
 
         measure(
             QStringLiteral("follow-up"), [&] { menu.followUpDue()->trigger(); },
-            [&] { return shown<FollowUpDueDialog>(window) != nullptr; });
+            [&] {
+                auto* dialog = shown<FollowUpDueDialog>(window);
+                return dialog && dialog->isFilled();
+            });
         closeDialog(shown<FollowUpDueDialog>(window));
 
         // Import Records of 10,000 rows: the check, then the import.
@@ -468,7 +474,10 @@ public:
         access.importRecords().setOpenFilePrompt(openPrompt);
         measure(
             QStringLiteral("import-check"), [&] { menu.importRecords()->trigger(); },
-            [&] { return shown<ImportRecordsDialog>(window) != nullptr; });
+            [&] {
+                auto* dialog = shown<ImportRecordsDialog>(window);
+                return dialog && dialog->isChecked();
+            });
         if (auto* import = shown<ImportRecordsDialog>(window)) {
             if (!import->importButton())
                 fail(QStringLiteral("the import file did not check clean"));

@@ -152,6 +152,16 @@ FileStatus RecordStore::read(int n, ResultRecord& buffer) const {
     return FileStatus::success();
 }
 
+FileStatus RecordStore::readBytes(int first, int count, QByteArray& bytes) const {
+    bytes.clear();
+    if (fd_ < 0)
+        return notOpen();
+    if (first < 1)
+        return invalidRecordNumber(dataPath_, first);
+    return SafeFile::readAt(fd_, dataPath_, qint64(first - 1) * kRecordSize,
+                            qint64(std::max(count, 0)) * kRecordSize, bytes);
+}
+
 FileStatus RecordStore::stillUnderItsName() const {
     bool same = false;
     const FileStatus status = SafeFile::holdsFileAt(fd_, dataPath_, same);

@@ -46,6 +46,9 @@ public:
     // Record n (from 1). Beyond the end: a blank record. A partial last record is padded with
     // blanks.
     FileStatus read(int n, ResultRecord& buffer) const;
+    // The stored bytes of records first to first + count - 1 in one read: fewer at the end of
+    // the file (a partial last record as far as it goes).
+    FileStatus readBytes(int first, int count, QByteArray& bytes) const;
 
     // Record n in place, or appended (a gap before it is filled with blank records). On the
     // disk before it reports success; a failed append leaves the file at its previous length.

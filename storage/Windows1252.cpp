@@ -23,7 +23,7 @@ char encodeOne(char16_t unit) {
 
 } // namespace
 
-QString Windows1252::decode(const QByteArray& bytes) {
+QString Windows1252::decode(QByteArrayView bytes) {
     // One pass into a string of the final size: the city file has tens of thousands of lines.
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());

@@ -8,7 +8,7 @@
 // are written back unchanged, so that bytes read and written again stay identical.
 namespace Windows1252 {
 
-QString decode(const QByteArray& bytes);
+QString decode(QByteArrayView bytes);
 
 // A character the code page cannot represent becomes "?", one byte, so no column ever shifts.
 QByteArray encode(const QString& text);

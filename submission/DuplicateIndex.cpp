@@ -184,13 +184,22 @@ FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString
     return bringStoredUpToDate(store);
 }
 
-FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store) {
+FileStatus DuplicateIndex::storedNeedReading(const RecordStore& store, bool& needed) const {
+    needed = true;
     int stored = 0;
-    if (FileStatus counted = store.count(stored); !counted) {
+    FileStatus counted = store.count(stored);
+    if (counted)
+        needed = !storedKnown_ || storedCount() != stored;
+    return counted;
+}
+
+FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store) {
+    bool needed = true;
+    if (FileStatus counted = storedNeedReading(store, needed); !counted) {
         storedKnown_ = false;
         return counted;
     }
-    if (storedKnown_ && storedCount() == stored)
+    if (!needed)
         return FileStatus::success();
     QList<ResultRecord> records;
     FileStatus status = StoredRecords::readAll(store, records);
@@ -203,12 +212,21 @@ FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store) {
 }
 
 void DuplicateIndex::setStoredRecords(const QList<ResultRecord>& records) {
-    stored_.clear();
-    stored_.reserve(records.size());
+    setStoredEntries(entriesOf(records));
+}
+
+DuplicateIndex::StoredEntries DuplicateIndex::entriesOf(const QList<ResultRecord>& records) {
+    StoredEntries entries;
+    entries.reserve(records.size());
     for (int i = 0; i < records.size(); ++i) {
-        stored_.append(entryFor(records.at(i)));
-        stored_.last().match.recordNumber = i + 1;
+        entries.append(entryFor(records.at(i)));
+        entries.last().match.recordNumber = i + 1;
     }
+    return entries;
+}
+
+void DuplicateIndex::setStoredEntries(StoredEntries entries) {
+    stored_ = std::move(entries);
     storedKnown_ = true;
 }
 

@@ -110,6 +110,21 @@ public:
 
     // The stored records, record 1 first, in place of those known.
     void setStoredRecords(const QList<ResultRecord>& records);
+
+    // The stored part made from the records alone, so that a worker can make it; then handed
+    // over whole by setStoredEntries().
+    struct Entry {
+        QString key;
+        DuplicateMatch match;
+    };
+    using StoredEntries = QVector<Entry>;
+    static StoredEntries entriesOf(const QList<ResultRecord>& records);
+    void setStoredEntries(StoredEntries entries);
+    // Whether bringStoredUpToDate() would read the stored records: the index does not know them,
+    // or their number differs from the store's. A failure to count is returned.
+    FileStatus storedNeedReading(const RecordStore& store, bool& needed) const;
+    // The stored records could not be read: they are not compared until read again.
+    void forgetStoredRecords() { storedKnown_ = false; }
     // The submission files in folder, read by SentRecords::read in place of those read before.
     // A folder that cannot be listed is the failure returned.
     FileStatus loadSubmissionFolder(const QString& folder);
@@ -144,10 +159,6 @@ public:
 private:
     friend struct DuplicateIndexProbe; // tests count the records read from Submit
 
-    struct Entry {
-        QString key;
-        DuplicateMatch match;
-    };
     static Entry entryFor(const ResultRecord& record);
 
     bool storedKnown_ = false;

@@ -2,21 +2,24 @@
 
 #include "submission/DuplicateIndex.h"
 #include "window/main/SentRecordsReading.h"
+#include "window/main/StoredRecordsWait.h"
 #include "window/services/MessageService.h"
 
 #include <QDir>
 
-DuplicateWarning::DuplicateWarning(MessageService& messages, DuplicateIndex& index,
+DuplicateWarning::DuplicateWarning(QWidget& window, MessageService& messages, DuplicateIndex& index,
                                    SentRecordsReading& sent, const RecordStore& store,
                                    QObject* parent)
-    : QObject(parent), messages_(messages), index_(index), sent_(sent), store_(store) {}
+    : QObject(parent), window_(window), messages_(messages), index_(index), sent_(sent),
+      store_(store) {}
 
 void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& record) {
     // The record is saved whatever becomes of the check, and the check compares it with every
     // record that can be read. What it could not compare is told after the save: the data file
     // every time, a file in Submit once a run.
-    sent_.waitUntilRead(QStringLiteral("Update Record"));
-    const FileStatus stored = index_.bringStoredUpToDate(store_);
+    const QString title = QStringLiteral("Update Record");
+    sent_.waitUntilRead(title);
+    const FileStatus stored = StoredRecordsWait::bringIndexUpToDate(window_, title, store_, index_);
     QList<FileStatus> unreadable;
     for (const FileStatus& file : index_.unreadableFiles()) {
         if (!told_.contains(file.path())) {

@@ -8,6 +8,7 @@
 
 class DuplicateIndex;
 class MessageService;
+class QWidget;
 class RecordStore;
 class SentRecordsReading;
 
@@ -17,16 +18,17 @@ class SentRecordsReading;
 // passed over and the check runs over the rest; one "File Error" box after the save says that
 // the record was saved and names what was not checked (a file in Submit once a run). When the
 // files of Submit are still being read, the check waits for them with the reading's progress
-// window, after the save.
+// window, after the save; so does a reading of the stored records.
 class DuplicateWarning : public QObject {
     Q_OBJECT
 public:
-    DuplicateWarning(MessageService& messages, DuplicateIndex& index, SentRecordsReading& sent,
-                     const RecordStore& store, QObject* parent = nullptr);
+    DuplicateWarning(QWidget& window, MessageService& messages, DuplicateIndex& index,
+                     SentRecordsReading& sent, const RecordStore& store, QObject* parent = nullptr);
 
     void newRecordSaved(int recordNumber, const ResultRecord& record);
 
 private:
+    QWidget& window_;
     MessageService& messages_;
     DuplicateIndex& index_;
     SentRecordsReading& sent_;

@@ -126,8 +126,8 @@ void MainWindowController::buildRecordsMenu() {
     menu_ = new MainMenu(window_, *controls_.cmdNext, *controls_.cmdNew);
     recordMenu_ = new RecordMenuCommands(window_, *store_, *commands_, *duplicates_, *sentReading_,
                                          *providerCodeCheck_, this);
-    duplicateWarning_ =
-        new DuplicateWarning(services_.messages, *duplicates_, *sentReading_, *store_, this);
+    duplicateWarning_ = new DuplicateWarning(window_, services_.messages, *duplicates_,
+                                             *sentReading_, *store_, this);
     connect(menu_->findRecord(), &QAction::triggered, recordMenu_,
             &RecordMenuCommands::openFindRecord);
     connect(menu_->checkAllRecords(), &QAction::triggered, recordMenu_,

@@ -1,21 +1,8 @@
 #include "window/main/SentRecordsReading.h"
 
-#include "window/widgets/ReadingProgressWindow.h"
+#include "window/widgets/LiveWait.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-
-namespace {
-
-// How often the progress window takes the worker's count.
-constexpr int kProgressEveryMs = 50;
-// How long a command waits for the reading before the progress window is shown.
-constexpr int kWaitWithoutWindowMs = 40;
-
-} // namespace
 
 SentRecordsReading::SentRecordsReading(QWidget& window, DuplicateIndex& index, QString submitFolder,
                                        QObject* parent)
@@ -70,26 +57,13 @@ void SentRecordsReading::waitUntilRead(const QString& title) {
         start();
     if (!reading_)
         return;
-    // A reading that is done, or about to be, is taken without a window coming and going.
-    QElapsedTimer waited;
-    waited.start();
-    while (!watcher_.future().isFinished() && waited.elapsed() < kWaitWithoutWindowMs)
-        QThread::msleep(1);
-    if (watcher_.future().isFinished()) {
-        finished();
-        return;
-    }
-    ReadingProgressWindow progress(window_, title);
-    const auto show = [&] { progress.setProgress(shared_->done, shared_->total); };
-    show();
-    progress.open();
-    QEventLoop loop;
-    // Connected after finished(): the records are in the index when the loop ends.
-    connect(&watcher_, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    QTimer timer;
-    connect(&timer, &QTimer::timeout, &progress, show);
-    timer.start(kProgressEveryMs);
-    while (reading_)
-        loop.exec();
-    progress.finish();
+    LiveWait::until(
+        window_, title, &ReadingProgressWindow::text,
+        [this] {
+            // The records go into the index as soon as the worker is done, signal or not.
+            if (reading_ && watcher_.future().isFinished())
+                finished();
+            return !reading_;
+        },
+        [this] { return LiveWait::Progress(shared_->done, shared_->total); });
 }

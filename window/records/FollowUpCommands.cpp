@@ -3,11 +3,11 @@
 #include "printing/FollowUpPrintout.h"
 #include "storage/AppPaths.h"
 #include "storage/SafeFile.h"
-#include "storage/StoredRecords.h"
 #include "submission/FollowUpList.h"
 #include "submission/RecordsCsv.h"
 #include "window/history/SubmissionHistoryCommands.h"
 #include "window/main/RecordCommands.h"
+#include "window/main/StoredRecordsWait.h"
 #include "window/records/FollowUpDueDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
@@ -79,7 +79,9 @@ void FollowUpCommands::openFollowUpDue() {
     if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> stored;
-    if (FileStatus status = StoredRecords::readAll(store_, stored); !status) {
+    if (FileStatus status =
+            StoredRecordsWait::readAll(window_, QStringLiteral("Follow-Up Due"), store_, stored);
+        !status) {
         emit fileFailed(status);
         return;
     }

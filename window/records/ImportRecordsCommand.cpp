@@ -2,13 +2,13 @@
 
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
-#include "storage/StoredRecords.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsImport.h"
 #include "window/history/SubmissionHistoryCommands.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/RecordPresenter.h"
 #include "window/main/SentRecordsReading.h"
+#include "window/main/StoredRecordsWait.h"
 #include "window/provider/ProviderCodeCheck.h"
 #include "window/records/ImportRecordsDialog.h"
 #include "window/services/Clock.h"
@@ -35,11 +35,18 @@ void ImportRecordsCommand::openImportRecords() {
                                       SubmissionHistoryCommands::documentsFolder());
     if (path.isEmpty())
         return;
+    const QString title = QStringLiteral("Import Records");
     QList<ResultRecord> stored;
-    FileStatus status = StoredRecords::readAll(store_, stored);
+    DuplicateIndex::StoredEntries entries;
+    QHash<QString, int> storedKeys;
+    FileStatus status = StoredRecordsWait::readAll(window_, title, store_, stored,
+                                                   [&](const QList<ResultRecord>& read) {
+                                                       entries = DuplicateIndex::entriesOf(read);
+                                                       storedKeys = ImportContext::keysOf(read);
+                                                   });
     if (status) {
-        index_.setStoredRecords(stored);
-        sent_.waitUntilRead(QStringLiteral("Import Records"));
+        index_.setStoredEntries(std::move(entries));
+        sent_.waitUntilRead(title);
         status = index_.bringStoredUpToDate(store_);
     }
     if (!status) {
@@ -53,7 +60,7 @@ void ImportRecordsCommand::openImportRecords() {
     ImportContext context;
     context.providerCode = providerCode_.CurrentProviderCode();
     context.today = clock_.now().date();
-    context.storedKeys = ImportContext::keysOf(stored);
+    context.storedKeys = std::move(storedKeys);
     context.sent = &index_;
     auto* dialog =
         new ImportRecordsDialog(SafeFile::displayName(QFileInfo(path).fileName()), &window_);

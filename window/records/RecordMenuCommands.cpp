@@ -1,11 +1,11 @@
 #include "window/records/RecordMenuCommands.h"
 
 #include "storage/RecordStore.h"
-#include "storage/StoredRecords.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordsCheck.h"
 #include "window/main/RecordCommands.h"
 #include "window/main/SentRecordsReading.h"
+#include "window/main/StoredRecordsWait.h"
 #include "window/provider/ProviderCodeCheck.h"
 #include "window/records/CheckAllRecordsDialog.h"
 #include "window/records/FindRecordDialog.h"
@@ -22,7 +22,9 @@ void RecordMenuCommands::openFindRecord() {
     if (commands_.EditMode() == Editing::NewRecord)
         return;
     QList<ResultRecord> records;
-    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
+    if (FileStatus status =
+            StoredRecordsWait::readAll(window_, QStringLiteral("Find Record"), store_, records);
+        !status) {
         emit fileFailed(status);
         return;
     }
@@ -35,11 +37,15 @@ void RecordMenuCommands::openFindRecord() {
 void RecordMenuCommands::openCheckAllRecords() {
     if (commands_.EditMode() == Editing::NewRecord)
         return;
+    const QString title = QStringLiteral("Check All Records");
     QList<ResultRecord> records;
-    FileStatus status = StoredRecords::readAll(store_, records);
+    DuplicateIndex::StoredEntries entries;
+    FileStatus status = StoredRecordsWait::readAll(
+        window_, title, store_, records,
+        [&entries](const QList<ResultRecord>& read) { entries = DuplicateIndex::entriesOf(read); });
     if (status) {
-        index_.setStoredRecords(records);
-        sent_.waitUntilRead(QStringLiteral("Check All Records"));
+        index_.setStoredEntries(std::move(entries));
+        sent_.waitUntilRead(title);
         status = index_.bringStoredUpToDate(store_);
     }
     if (!status) {

@@ -6,9 +6,9 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString& title)
+ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString& title, Text text)
     : QWidget(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      mainWindow_(mainWindow), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
+      mainWindow_(mainWindow), text_(text), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
     setWindowTitle(title);
     setWindowModality(Qt::ApplicationModal);
     bar_->setTextVisible(false);
@@ -16,7 +16,7 @@ ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString&
     layout->addWidget(label_);
     layout->addWidget(bar_);
     // Sized for the longest line it will show, so that the window does not grow as it counts.
-    label_->setText(text(88888, 88888));
+    label_->setText(text_(888888, 888888));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
     setProgress(0, 0);
 }
@@ -27,8 +27,14 @@ QString ReadingProgressWindow::text(int done, int total) {
         .arg(english.toString(done), english.toString(total));
 }
 
+QString ReadingProgressWindow::recordsText(int done, int total) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("Reading records: %1 of %2")
+        .arg(english.toString(done), english.toString(total));
+}
+
 void ReadingProgressWindow::setProgress(int done, int total) {
-    label_->setText(text(done, total));
+    label_->setText(text_(done, total));
     // No files listed yet: the bar moves to and fro.
     bar_->setRange(0, total);
     bar_->setValue(done);

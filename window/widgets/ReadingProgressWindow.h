@@ -7,17 +7,24 @@ class QLabel;
 class QProgressBar;
 
 // A small modal window that shows "Reading submission files: n of N" while the files of Submit
-// are read in a worker thread and a command waits for them. It has no Cancel and the operator
+// are read in a worker thread and a command waits for them ("Reading records: n of N" for the
+// data file, or what another Text gives). It has no Cancel and the operator
 // cannot close it: it goes when the reading is done. While it is up the main window is still
 // painted but takes no input (clicks, keys and its close button are refused by the toolkit).
 class ReadingProgressWindow : public QWidget {
     Q_OBJECT
 public:
+    // What the window says for done of total.
+    using Text = QString (*)(int done, int total);
+
     // title: the command that waits ("Check All Records").
-    ReadingProgressWindow(QWidget& mainWindow, const QString& title);
+    ReadingProgressWindow(QWidget& mainWindow, const QString& title,
+                          Text text = &ReadingProgressWindow::text);
 
     // "Reading submission files: 1,200 of 5,000"
     static QString text(int done, int total);
+    // "Reading records: 1,200 of 25,000"
+    static QString recordsText(int done, int total);
     void setProgress(int done, int total);
     // Shows it over the main window, modal.
     void open();
@@ -29,6 +36,7 @@ protected:
 
 private:
     QWidget& mainWindow_;
+    Text text_;
     QLabel* label_;
     QProgressBar* bar_;
     bool finishing_ = false;

@@ -4,6 +4,7 @@
 #include "window/main/MainMenu.h"
 #include "window/main/SentRecordsReading.h"
 #include "window/records/CheckAllRecordsDialog.h"
+#include "window/widgets/LiveWait.h"
 #include "window/widgets/MaskedEdit.h"
 #include "window/widgets/ReadingProgressWindow.h"
 
@@ -185,6 +186,58 @@ private slots:
         QVERIFY2(dialog->summary()->text().contains("1 possible duplicate"),
                  qPrintable(dialog->summary()->text()));
         dialog->reject();
+    }
+
+    // A reading of the stored records runs on its own thread: one done at once is waited for
+    // without a window; a long one shows "Reading records: n of N" over the window, whose event
+    // loop runs meanwhile, and what the work made is there when it returns.
+    void readingOfTheRecordsKeepsTheWindowLive() {
+        MainWindowFixture fixture;
+        fixture.setProviderFile("123456");
+        QVERIFY(fixture.start());
+        int windows = 0;
+        auto* count = new QTimer(&fixture.window());
+        QObject::connect(count, &QTimer::timeout, count, [&windows] {
+            if (shownProgress())
+                ++windows;
+        });
+        count->start(1);
+        int made = 0;
+        LiveWait::run(fixture.window(), "Find Record", &ReadingProgressWindow::recordsText,
+                      [&made](const std::function<void(int, int)>& progress) {
+                          progress(1, 1);
+                          made = 1;
+                      });
+        QCOMPARE(made, 1);
+        QCOMPARE(windows, 0);
+
+        QSemaphore release;
+        int ticks = 0;
+        QString title;
+        QString text;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            ++ticks;
+            ReadingProgressWindow* progress = shownProgress();
+            const QLabel* label = progress ? progress->findChild<QLabel*>() : nullptr;
+            if (label && label->text().endsWith(" of 25,000") && title.isEmpty()) {
+                title = progress->windowTitle();
+                text = label->text();
+                release.release();
+            }
+        });
+        watch.start(5);
+        LiveWait::run(fixture.window(), "Find Record", &ReadingProgressWindow::recordsText,
+                      [&](const std::function<void(int, int)>& progress) {
+                          progress(5296, 25000);
+                          release.acquire();
+                          made = 2;
+                      });
+        QCOMPARE(made, 2);
+        QCOMPARE(title, QString("Find Record"));
+        QCOMPARE(text, QString("Reading records: 5,296 of 25,000"));
+        QVERIFY(ticks > 1);
+        QVERIFY(!shownProgress());
     }
 };
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "storage/FileStatus.h"
+#include "storage/ResultRecord.h"
+
+#include <QList>
+
+#include <functional>
+
+class DuplicateIndex;
+class QWidget;
+class RecordStore;
+
+// The stored records read for a command on a thread of their own, the window live meanwhile
+// ("Reading records: n of N" in a small modal window titled after the command when it takes
+// longer than 40 ms): tens of thousands of records take longer than the 100 ms a window may
+// stay still. The store is only read, and the window takes no input while it waits, so nothing
+// writes the data file meanwhile.
+namespace StoredRecordsWait {
+
+// Every stored record, as StoredRecords::readAll. alsoInWorker, when given, is run on the
+// records in the worker too, for what a command makes of them.
+FileStatus readAll(QWidget& window, const QString& title, const RecordStore& store,
+                   QList<ResultRecord>& records,
+                   const std::function<void(const QList<ResultRecord>&)>& alsoInWorker = {});
+
+// The duplicate index's stored part brought up to date as DuplicateIndex::bringStoredUpToDate
+// does, its reading off the window's thread.
+FileStatus bringIndexUpToDate(QWidget& window, const QString& title, const RecordStore& store,
+                              DuplicateIndex& index);
+
+} // namespace StoredRecordsWait

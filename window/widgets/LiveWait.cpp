@@ -1,0 +1,73 @@
+#include "window/widgets/LiveWait.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// How long a command waits before the progress window is shown.
+constexpr int kWaitWithoutWindowMs = 40;
+// How often the wait looks whether the reading is done, and the window takes its count.
+constexpr int kLookEveryMs = 10;
+constexpr int kProgressEveryMs = 50;
+
+} // namespace
+
+void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+                     const std::function<bool()>& isDone,
+                     const std::function<Progress()>& progress) {
+    // A reading that is done, or about to be, is taken without a window coming and going.
+    QElapsedTimer waited;
+    waited.start();
+    while (!isDone() && waited.elapsed() < kWaitWithoutWindowMs)
+        QThread::msleep(1);
+    if (isDone())
+        return;
+    ReadingProgressWindow shown(window, title, text);
+    const auto show = [&] {
+        const Progress now = progress();
+        shown.setProgress(now.first, now.second);
+    };
+    show();
+    shown.open();
+    QEventLoop loop;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (isDone()) {
+            loop.quit();
+        } else if (sinceShown.elapsed() >= kProgressEveryMs) {
+            show();
+            sinceShown.restart();
+        }
+    });
+    look.start(kLookEveryMs);
+    while (!isDone())
+        loop.exec();
+    shown.finish();
+}
+
+void LiveWait::run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+                   const std::function<void(const std::function<void(int, int)>&)>& work) {
+    std::atomic<int> done{0};
+    std::atomic<int> total{0};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        work([&](int doneNow, int totalNow) {
+            total = totalNow;
+            done = doneNow;
+        });
+        finished = true;
+    });
+    until(
+        window, title, text, [&] { return finished.load(); },
+        [&] { return Progress(done.load(), total.load()); });
+    // What the work wrote is the caller's once the thread has ended.
+    worker.join();
+}

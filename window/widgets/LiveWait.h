@@ -1,0 +1,30 @@
+#pragma once
+
+#include "window/widgets/ReadingProgressWindow.h"
+
+#include <functional>
+#include <utility>
+
+class QWidget;
+
+// A command that must wait for a reading waits with the window live: a reading done within
+// 40 ms is waited for without any window; a longer one shows a ReadingProgressWindow titled
+// after the command until it is done. The main window is painted meanwhile but takes no input,
+// so nothing the command relies on changes while it waits.
+namespace LiveWait {
+
+// Done of total, as the worker last told it.
+using Progress = std::pair<int, int>;
+
+// Waits until isDone() holds; progress() gives what the window shows. Both are asked on the
+// window's thread.
+void until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+           const std::function<bool()>& isDone, const std::function<Progress()>& progress);
+
+// Runs work on a thread of its own and returns when it is done. The work tells how far it is
+// through the function it is given; what it reads and writes besides is the caller's, untouched
+// by the window's thread until run() returns.
+void run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+         const std::function<void(const std::function<void(int done, int total)>&)>& work);
+
+} // namespace LiveWait
