@@ -6,14 +6,17 @@
 
 FileStatus
 StoredRecordsWait::readAll(QWidget& window, const QString& title, const RecordStore& store,
-                           QList<ResultRecord>& records,
-                           const std::function<void(const QList<ResultRecord>&)>& alsoInWorker) {
+                           QList<ResultRecord>* records,
+                           const std::function<void(const QList<ResultRecord>&)>& inWorker) {
     FileStatus status;
     LiveWait::run(window, title, &ReadingProgressWindow::recordsText,
                   [&](const std::function<void(int, int)>& progress) {
-                      status = StoredRecords::readAll(store, records, progress);
-                      if (status && alsoInWorker)
-                          alsoInWorker(records);
+                      QList<ResultRecord> read;
+                      status = StoredRecords::readAll(store, read, progress);
+                      if (status && inWorker)
+                          inWorker(read);
+                      if (records)
+                          *records = std::move(read);
                   });
     return status;
 }
@@ -25,10 +28,9 @@ FileStatus StoredRecordsWait::bringIndexUpToDate(QWidget& window, const QString&
     if (status && !needed)
         return status;
     DuplicateIndex::StoredEntries entries;
-    QList<ResultRecord> records;
     if (status)
         status =
-            readAll(window, title, store, records, [&entries](const QList<ResultRecord>& read) {
+            readAll(window, title, store, nullptr, [&entries](const QList<ResultRecord>& read) {
                 entries = DuplicateIndex::entriesOf(read);
             });
     if (!status) {

@@ -18,11 +18,13 @@ class RecordStore;
 // writes the data file meanwhile.
 namespace StoredRecordsWait {
 
-// Every stored record, as StoredRecords::readAll. alsoInWorker, when given, is run on the
-// records in the worker too, for what a command makes of them.
+// Every stored record, as StoredRecords::readAll, into records when given. inWorker, when given,
+// is run on the records in the worker, for what a command makes of them. Records not asked for
+// are freed in the worker too: tens of thousands of them take longer to free than a window may
+// stay still.
 FileStatus readAll(QWidget& window, const QString& title, const RecordStore& store,
-                   QList<ResultRecord>& records,
-                   const std::function<void(const QList<ResultRecord>&)>& alsoInWorker = {});
+                   QList<ResultRecord>* records,
+                   const std::function<void(const QList<ResultRecord>&)>& inWorker = {});
 
 // The duplicate index's stored part brought up to date as DuplicateIndex::bringStoredUpToDate
 // does, its reading off the window's thread.

@@ -80,7 +80,7 @@ void FollowUpCommands::openFollowUpDue() {
         return;
     QList<ResultRecord> stored;
     if (FileStatus status =
-            StoredRecordsWait::readAll(window_, QStringLiteral("Follow-Up Due"), store_, stored);
+            StoredRecordsWait::readAll(window_, QStringLiteral("Follow-Up Due"), store_, &stored);
         !status) {
         emit fileFailed(status);
         return;

@@ -36,10 +36,9 @@ void ImportRecordsCommand::openImportRecords() {
     if (path.isEmpty())
         return;
     const QString title = QStringLiteral("Import Records");
-    QList<ResultRecord> stored;
     DuplicateIndex::StoredEntries entries;
     QHash<QString, int> storedKeys;
-    FileStatus status = StoredRecordsWait::readAll(window_, title, store_, stored,
+    FileStatus status = StoredRecordsWait::readAll(window_, title, store_, nullptr,
                                                    [&](const QList<ResultRecord>& read) {
                                                        entries = DuplicateIndex::entriesOf(read);
                                                        storedKeys = ImportContext::keysOf(read);

@@ -23,7 +23,7 @@ void RecordMenuCommands::openFindRecord() {
         return;
     QList<ResultRecord> records;
     if (FileStatus status =
-            StoredRecordsWait::readAll(window_, QStringLiteral("Find Record"), store_, records);
+            StoredRecordsWait::readAll(window_, QStringLiteral("Find Record"), store_, &records);
         !status) {
         emit fileFailed(status);
         return;
@@ -41,7 +41,7 @@ void RecordMenuCommands::openCheckAllRecords() {
     QList<ResultRecord> records;
     DuplicateIndex::StoredEntries entries;
     FileStatus status = StoredRecordsWait::readAll(
-        window_, title, store_, records,
+        window_, title, store_, &records,
         [&entries](const QList<ResultRecord>& read) { entries = DuplicateIndex::entriesOf(read); });
     if (status) {
         index_.setStoredEntries(std::move(entries));

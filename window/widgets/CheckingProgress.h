@@ -9,10 +9,11 @@ class QLabel;
 class QProgressBar;
 class QWidget;
 
-// Shows that a long pass over the stored records is alive. A pass that is over within half a
-// second shows nothing; a longer one gets a small modal window ("Checking record 5,000 of
-// 10,000") that is repainted at least every 100 ms. While that window is up the main window
-// takes no input: clicks, keys and its close button are refused by the toolkit.
+// Shows that a long pass over the stored records is alive. A pass that is over within 50 ms
+// shows nothing; a longer one gets a small modal window ("Checking record 5,000 of 10,000") that
+// is repainted at least every 100 ms, so that the window is never still for longer. While that
+// window is up the main window takes no input: clicks, keys and its close button are refused by the
+// toolkit.
 class CheckingProgress {
 public:
     CheckingProgress(QWidget& window, const Clock& clock);
@@ -30,7 +31,7 @@ public:
 
     // How long a pass runs unseen, and how often the window is repainted (half of the most
     // that may pass between two repaints).
-    static constexpr qint64 ShowAfterMs = 500;
+    static constexpr qint64 ShowAfterMs = 50;
     static constexpr qint64 RepaintEveryMs = 50;
 
 private:
