@@ -786,7 +786,7 @@ template <typename Visit> FileStatus forEachName(const QString& folder, Visit vi
         }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
-        status = visit(::dirfd(dir), entry->d_name);
+        status = visit(::dirfd(dir), entry->d_name, entry->d_type);
         if (!status)
             break;
     }
@@ -800,27 +800,35 @@ template <typename Visit> FileStatus forEachName(const QString& folder, Visit vi
 
 FileStatus SafeFile::listFolder(const QString& folder, QStringList& names) {
     names.clear();
-    return forEachName(folder, [&](int, const char* name) {
+    return forEachName(folder, [&](int, const char* name, unsigned char) {
         names.append(nameFromNative(QByteArray(name)));
         return FileStatus::success();
     });
 }
 
-FileStatus SafeFile::listFolder(const QString& folder, QList<FolderEntry>& entries) {
+FileStatus SafeFile::listFolder(const QString& folder, QList<FolderEntry>& entries,
+                                Lengths lengths) {
     entries.clear();
-    const FileStatus status = forEachName(folder, [&](int folderFd, const char* name) {
-        FolderEntry found{nameFromNative(QByteArray(name)), Entry()};
-        struct stat info {};
-        if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-            found.entry.exists = true;
-            found.entry.regular = S_ISREG(info.st_mode);
-            found.entry.length = found.entry.regular ? info.st_size : 0;
-        } else if (errno != ENOENT) {
-            return FileStatus::fromErrno(folder + QLatin1Char('/') + found.name, errno);
-        }
-        entries.append(std::move(found));
-        return FileStatus::success();
-    });
+    const FileStatus status =
+        forEachName(folder, [&](int folderFd, const char* name, unsigned char type) {
+            FolderEntry found{nameFromNative(QByteArray(name)), Entry()};
+            if (lengths == Lengths::NotWanted && type != DT_UNKNOWN) {
+                found.entry.exists = true;
+                found.entry.regular = type == DT_REG;
+                entries.append(std::move(found));
+                return FileStatus::success();
+            }
+            struct stat info {};
+            if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                found.entry.exists = true;
+                found.entry.regular = S_ISREG(info.st_mode);
+                found.entry.length = found.entry.regular ? info.st_size : 0;
+            } else if (errno != ENOENT) {
+                return FileStatus::fromErrno(folder + QLatin1Char('/') + found.name, errno);
+            }
+            entries.append(std::move(found));
+            return FileStatus::success();
+        });
     if (!status)
         entries.clear();
     return status;

@@ -163,11 +163,16 @@ FileStatus liesWithin(const QString& path, const QStringList& folders, bool& wit
 // folder is an error (a listing that passed over it would hide files); a missing folder holds none.
 FileStatus listFolder(const QString& folder, QStringList& names);
 // The same, with what stands under each name (as inspect says, without building each path).
+// Without lengths, what kind of entry a name is comes from the listing itself where the file
+// system tells it (one call a batch of names instead of one a name: a slow share answers each
+// call late), and every length is 0.
 struct FolderEntry {
     QString name;
     Entry entry;
 };
-FileStatus listFolder(const QString& folder, QList<FolderEntry>& entries);
+enum class Lengths { Wanted, NotWanted };
+FileStatus listFolder(const QString& folder, QList<FolderEntry>& entries,
+                      Lengths lengths = Lengths::Wanted);
 
 // Descriptor-level pieces for callers that keep a file open; path only names the file in the
 // status. All retry a call interrupted by a signal.

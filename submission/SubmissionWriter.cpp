@@ -27,7 +27,8 @@ void withdraw(const QString& path, const QString& folder) {
 // listed or cleared is reported like any other failure before the copy.
 FileStatus removeUnfinishedCopies(const QString& folder) {
     QList<SafeFile::FolderEntry> entries;
-    if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
+    if (FileStatus status = SafeFile::listFolder(folder, entries, SafeFile::Lengths::NotWanted);
+        !status)
         return status;
     for (const SafeFile::FolderEntry& found : entries) {
         const QString& name = found.name;
@@ -150,7 +151,8 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     // below the numbers already sent: the number continues after the highest one in Submit for
     // this office.
     QList<SubmissionFolder::ListedFile> submitted;
-    outcome.status = SubmissionFolder::list(folder, submitted);
+    outcome.status =
+        SubmissionFolder::list(folder, submitted, nullptr, SafeFile::Lengths::NotWanted);
     if (!outcome.status)
         return outcome;
     const QString code = TextValue::trimBlanks(providerCode);
