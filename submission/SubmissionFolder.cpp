@@ -3,12 +3,12 @@
 #include "storage/SafeFile.h"
 
 FileStatus SubmissionFolder::list(const QString& folder, QList<ListedFile>& submissionFiles,
-                                  QStringList* otherFiles, SafeFile::Lengths lengths) {
+                                  QStringList* otherFiles) {
     submissionFiles.clear();
     if (otherFiles)
         otherFiles->clear();
     QList<SafeFile::FolderEntry> entries;
-    if (FileStatus status = SafeFile::listFolder(folder, entries, lengths); !status)
+    if (FileStatus status = SafeFile::listFolder(folder, entries); !status)
         return status;
     submissionFiles.reserve(entries.size());
     for (const SafeFile::FolderEntry& found : entries) {

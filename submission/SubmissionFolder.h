@@ -1,7 +1,6 @@
 #pragma once
 
 #include "storage/FileStatus.h"
-#include "storage/SafeFile.h"
 #include "submission/SubmissionName.h"
 
 #include <QList>
@@ -20,10 +19,8 @@ struct ListedFile {
 };
 
 // In the folder's own order. A missing folder holds none; a folder or entry that cannot be looked
-// at is the failure. otherFiles, when given, receives the other regular files' names. Without
-// lengths every length is 0 (see SafeFile::listFolder).
+// at is the failure. otherFiles, when given, receives the other regular files' names.
 FileStatus list(const QString& folder, QList<ListedFile>& submissionFiles,
-                QStringList* otherFiles = nullptr,
-                SafeFile::Lengths lengths = SafeFile::Lengths::Wanted);
+                QStringList* otherFiles = nullptr);
 
 } // namespace SubmissionFolder

@@ -7,7 +7,6 @@
 #include "storage/SafeFile.h"
 #include "storage/TextValue.h"
 #include "submission/SubmissionCounter.h"
-#include "submission/SubmissionFolder.h"
 #include "submission/SubmissionName.h"
 
 #include <algorithm>
@@ -24,12 +23,10 @@ void withdraw(const QString& path, const QString& folder) {
 // A copy that a crash cut short stays under its hidden name. It never held the only copy of a
 // record (the data file goes only once the copy is whole under its final name), so the next
 // submission removes it: patient data must not lie where nobody looks. A folder that cannot be
-// listed or cleared is reported like any other failure before the copy.
-FileStatus removeUnfinishedCopies(const QString& folder) {
-    QList<SafeFile::FolderEntry> entries;
-    if (FileStatus status = SafeFile::listFolder(folder, entries, SafeFile::Lengths::NotWanted);
-        !status)
-        return status;
+// listed or cleared is reported like any other failure before the copy. entries: the listing of
+// the folder that the numbering read.
+FileStatus removeUnfinishedCopies(const QString& folder,
+                                  const QList<SafeFile::FolderEntry>& entries) {
     for (const SafeFile::FolderEntry& found : entries) {
         const QString& name = found.name;
         if (!found.entry.regular)
@@ -43,13 +40,17 @@ FileStatus removeUnfinishedCopies(const QString& folder) {
     return FileStatus::success();
 }
 
-// The highest number that a submission file of this provider code in Submit carries; 0 for none.
-qulonglong highestCounter(const QList<SubmissionFolder::ListedFile>& files,
+// The highest number that a submission file (a regular file under such a name) of this provider
+// code in Submit carries; 0 for none.
+qulonglong highestCounter(const QList<SafeFile::FolderEntry>& entries,
                           const QString& providerCode) {
     qulonglong highest = 0;
-    for (const SubmissionFolder::ListedFile& file : files) {
-        if (file.name.providerCode == providerCode)
-            highest = std::max(highest, file.name.counter);
+    for (const SafeFile::FolderEntry& found : entries) {
+        if (!found.entry.regular)
+            continue;
+        const std::optional<SubmissionName::ParsedName> name = SubmissionName::parse(found.name);
+        if (name && name->providerCode == providerCode)
+            highest = std::max(highest, name->counter);
     }
     return highest;
 }
@@ -150,13 +151,14 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     // A counter file lost, or restored from a backup while Submit was kept, would start again
     // below the numbers already sent: the number continues after the highest one in Submit for
     // this office.
-    QList<SubmissionFolder::ListedFile> submitted;
-    outcome.status =
-        SubmissionFolder::list(folder, submitted, nullptr, SafeFile::Lengths::NotWanted);
+    // One listing serves the numbering and the clean-up of unfinished copies: on a slow share each
+    // listing costs the window a pause.
+    QList<SafeFile::FolderEntry> entries;
+    outcome.status = SafeFile::listFolder(folder, entries, SafeFile::Lengths::NotWanted);
     if (!outcome.status)
         return outcome;
     const QString code = TextValue::trimBlanks(providerCode);
-    const qulonglong highest = highestCounter(submitted, code);
+    const qulonglong highest = highestCounter(entries, code);
 
     // The number is taken and on the disk before the copy starts: a copy that fails later
     // leaves it skipped, never used twice.
@@ -176,7 +178,7 @@ SubmissionWriter::Outcome SubmissionWriter::write(const QString& providerCode,
     if (outcome.status)
         outcome.status = SafeFile::makePrivateFolder(folder);
     if (outcome.status)
-        outcome.status = removeUnfinishedCopies(folder);
+        outcome.status = removeUnfinishedCopies(folder, entries);
     if (outcome.status)
         outcome.status = SafeFile::copyToNewFile(dataFile, temporaryPath);
     if (!outcome.status) {

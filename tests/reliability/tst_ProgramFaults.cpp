@@ -475,6 +475,24 @@ class tst_ProgramFaults : public QObject {
         }
     }
 
+    // The places of the seeded records counted into the sweep's totals; the broken promise,
+    // "<when>n records lost, m in two places", or an empty text.
+    QString placesBroken(const QString& appPath, const QByteArray& oldBytes, const QString& when,
+                         int* lostOut = nullptr, int* duplicatedOut = nullptr) {
+        int lost = 0;
+        int duplicated = 0;
+        countPlaces(appPath, oldBytes, lost, duplicated);
+        recordsLost_ += lost;
+        recordsDuplicated_ += duplicated;
+        if (lostOut)
+            *lostOut = lost;
+        if (duplicatedOut)
+            *duplicatedOut = duplicated;
+        if (lost == 0 && duplicated == 0)
+            return QString();
+        return when + QStringLiteral("%1 records lost, %2 in two places").arg(lost).arg(duplicated);
+    }
+
     // After a crash of the submission: the next start finishes an interrupted submission, so
     // that no record stays in two places. Returns the broken promise, or an empty text.
     QString checkRestart(const QString& appPath, const QByteArray& oldBytes, QString& summary) {
@@ -503,9 +521,8 @@ class tst_ProgramFaults : public QObject {
             return "the restart failed: " + output.join(" | ");
         int lost = 0;
         int duplicated = 0;
-        countPlaces(appPath, oldBytes, lost, duplicated);
-        recordsLost_ += lost;
-        recordsDuplicated_ += duplicated;
+        const QString misplaced = placesBroken(
+            appPath, oldBytes, QStringLiteral("after the restart "), &lost, &duplicated);
         summary = QStringLiteral("%1, after the restart lost %2, duplicated %3")
                       .arg(interrupted ? "both copies" : "one copy")
                       .arg(lost)
@@ -518,10 +535,8 @@ class tst_ProgramFaults : public QObject {
                 .arg(asked ? "wrongly" : "never");
         if (!output.filter(QStringLiteral("MESSAGE File Error|")).isEmpty())
             return "the restart reported a file error: " + output.join(" | ");
-        if (lost > 0 || duplicated > 0)
-            return QStringLiteral("after the restart %1 records lost, %2 in two places")
-                .arg(lost)
-                .arg(duplicated);
+        if (!misplaced.isEmpty())
+            return misplaced;
         // The counter already points past the number of any file that was published.
         const QByteArray counter = readFile(appPath + "/AppData/nextfile.txt");
         if (!finalSubmissionFiles(appPath).isEmpty() && counter != "2     ")
@@ -728,16 +743,7 @@ private slots:
             return "the later submission failed: " + output.join(" | ");
         if (QFile::exists(dataPath))
             return QStringLiteral("the later submission left the data file");
-        int lost = 0;
-        int duplicated = 0;
-        countPlaces(appPath, expected, lost, duplicated);
-        recordsLost_ += lost;
-        recordsDuplicated_ += duplicated;
-        if (lost > 0 || duplicated > 0)
-            return QStringLiteral("after the later submission %1 records lost, %2 in two places")
-                .arg(lost)
-                .arg(duplicated);
-        return QString();
+        return placesBroken(appPath, expected, QStringLiteral("after the later submission "));
     }
 
     // After a failed submission: nothing published, the records in the data file, no copy or
@@ -840,15 +846,8 @@ private slots:
                         QFile::exists(appPath + "/AppData/Korvanel.dat"))
                         broken << where + "the second Create Electronic File failed: " +
                                       result.output.join(" | ");
-                    int lost = 0;
-                    int duplicated = 0;
-                    countPlaces(appPath, oldBytes, lost, duplicated);
-                    recordsLost_ += lost;
-                    recordsDuplicated_ += duplicated;
-                    if (lost > 0 || duplicated > 0)
-                        broken << where + QStringLiteral("%1 records lost, %2 in two places")
-                                              .arg(lost)
-                                              .arg(duplicated);
+                    if (const QString why = placesBroken(appPath, oldBytes, where); !why.isEmpty())
+                        broken << why;
                 }
             }
         }
@@ -927,16 +926,10 @@ private slots:
             if (asked != bothPlaces)
                 broken << where + QStringLiteral("the restart %1 asked to finish the submission")
                                       .arg(asked ? "wrongly" : "never");
-            int lost = 0;
-            int duplicated = 0;
-            countPlaces(appPath, oldBytes, lost, duplicated);
-            recordsLost_ += lost;
-            recordsDuplicated_ += duplicated;
-            if (lost > 0 || duplicated > 0)
-                broken << where + QStringLiteral("after the restart %1 records lost, %2 in two "
-                                                 "places")
-                                      .arg(lost)
-                                      .arg(duplicated);
+            if (const QString why =
+                    placesBroken(appPath, oldBytes, where + QStringLiteral("after the restart "));
+                !why.isEmpty())
+                broken << why;
             else if (const QString why = laterSubmission(appPath, oldBytes); !why.isEmpty())
                 broken << where + why;
         }
@@ -1072,16 +1065,10 @@ private slots:
                 const QStringList restarted = restart(appPath, QStringLiteral("yes"));
                 if (!restarted.contains(QStringLiteral("STARTED ok")))
                     broken << where + "the restart failed: " + restarted.join(" | ");
-                int lost = 0;
-                int duplicated = 0;
-                countPlaces(appPath, oldBytes, lost, duplicated);
-                recordsLost_ += lost;
-                recordsDuplicated_ += duplicated;
-                if (lost > 0 || duplicated > 0)
-                    broken << where + QStringLiteral("after the restart %1 records lost, %2 in "
-                                                     "two places")
-                                          .arg(lost)
-                                          .arg(duplicated);
+                if (const QString why = placesBroken(appPath, oldBytes,
+                                                     where + QStringLiteral("after the restart "));
+                    !why.isEmpty())
+                    broken << why;
             }
         }
         for (const QString& miss : missed)
