@@ -63,6 +63,7 @@
 #include "window/services/OpenFilePrompt.h"
 #include "window/services/QtPrinter.h"
 #include "window/services/SaveFilePrompt.h"
+#include "window/widgets/LiveWait.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -150,6 +151,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    // The sweep finds each file call of a command by its number among the main thread's calls:
+    // the stored records are read there too.
+    LiveWait::runOnCallingThread();
     const QString appPath = QString::fromLocal8Bit(argv[1]);
     const QString operation = QString::fromLatin1(argv[2]);
     const int count = argc > 3 ? QString::fromLatin1(argv[3]).toInt() : 0;

@@ -16,7 +16,13 @@ constexpr int kWaitWithoutWindowMs = 40;
 constexpr int kLookEveryMs = 10;
 constexpr int kProgressEveryMs = 50;
 
+bool onCallingThread = false;
+
 } // namespace
+
+void LiveWait::runOnCallingThread() {
+    onCallingThread = true;
+}
 
 void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
                      const std::function<bool()>& isDone,
@@ -55,6 +61,10 @@ void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindo
 
 void LiveWait::run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
                    const std::function<void(const std::function<void(int, int)>&)>& work) {
+    if (onCallingThread) {
+        work([](int, int) {});
+        return;
+    }
     std::atomic<int> done{0};
     std::atomic<int> total{0};
     std::atomic<bool> finished{false};

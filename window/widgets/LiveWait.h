@@ -27,4 +27,9 @@ void until(QWidget& window, const QString& title, ReadingProgressWindow::Text te
 void run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
          const std::function<void(const std::function<void(int done, int total)>&)>& work);
 
+// From now on run() does the work on the calling thread, the window still for its length. For
+// the fault sweep, which finds each file call by its number among its thread's calls: a call
+// made by a thread of its own would escape it. Set before any run().
+void runOnCallingThread();
+
 } // namespace LiveWait
