@@ -28,7 +28,7 @@ void SentRecordsReading::stop() {
 }
 
 void SentRecordsReading::start() {
-    if (reading_)
+    if (reading_ || index_.sentKnown())
         return;
     reading_ = true;
     shared_ = std::make_shared<Shared>();

@@ -24,7 +24,8 @@ public:
     // Stops the worker and waits for it: it never outlives the index it reads for.
     ~SentRecordsReading() override;
 
-    // Starts a reading unless one runs.
+    // Starts a reading unless one runs or the records already sent are known: a reading that
+    // ended hands its records to the index, which a command's worker may be reading from.
     void start();
     bool isReading() const { return reading_; }
     // Makes sure the index holds the records already sent before a command compares with them:

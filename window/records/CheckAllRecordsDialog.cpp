@@ -108,7 +108,7 @@ void CheckAllRecordsDialog::runSlice() {
     // The time is looked at after every record: one found among the records already sent is
     // read again from its file, which may answer slowly.
     while (!pass_->step(1)) {
-        if (slice.elapsed() >= SliceMs) {
+        if (slice.elapsed() >= sliceMs_) {
             summary_->setText(QStringLiteral("Checking record %1 of %2")
                                   .arg(pass_->done() / 2)
                                   .arg(pass_->records()));
