@@ -2,10 +2,10 @@
 
 #include "storage/SafeFile.h"
 #include "window/history/SubmissionHistoryModels.h"
+#include "window/widgets/BackgroundJob.h"
 #include "window/widgets/PlainTextDelegate.h"
 
 #include <QCoreApplication>
-#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,7 +17,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <atomic>
@@ -50,7 +49,7 @@ struct HistoryJob {
     quint64 search = 0;
     std::function<HistoryWork(JobState&)> run;
     std::shared_ptr<JobState> state = std::make_shared<JobState>();
-    QFutureWatcher<HistoryWork>* watcher = nullptr;
+    BackgroundJob<HistoryWork>* worker = nullptr;
 };
 
 namespace {
@@ -182,21 +181,10 @@ void SubmissionHistoryDialog::done(int result) {
 
 void SubmissionHistoryDialog::startJob(HistoryJob* job) {
     jobs_.append(job);
-    job->watcher = new QFutureWatcher<HistoryWork>(this);
-    connect(job->watcher, &QFutureWatcher<HistoryWork>::finished, this,
-            [this, job] { jobFinished(job); });
+    job->worker = new BackgroundJob<HistoryWork>(this);
+    connect(job->worker, &BackgroundJobBase::finished, this, [this, job] { jobFinished(job); });
     // The worker gets its own copy of what it works on and hands back a new value.
-    job->watcher->setFuture(
-        QtConcurrent::run([run = job->run, state = job->state, kind = job->kind]() {
-            // A job stopped before it started (or run by the wait for it) does nothing.
-            if (state->stop) {
-                HistoryWork nothing;
-                nothing.kind = kind;
-                nothing.stopped = true;
-                return nothing;
-            }
-            return run(*state);
-        }));
+    job->worker->start([run = job->run, state = job->state](JobControl&) { return run(*state); });
     showProgress();
     progressTimer_->start();
 }
@@ -205,12 +193,15 @@ void SubmissionHistoryDialog::stopAll() {
     for (HistoryJob* job : std::as_const(jobs_))
         job->state->stop = true;
     for (HistoryJob* job : std::as_const(jobs_)) {
-        job->watcher->disconnect(this);
+        job->worker->disconnect(this);
         // The listing cannot stop part of the way, and holds nothing but its own values: a slow
-        // share never holds up the closing of the window. Every other worker stops between two
-        // pieces of a file and is waited for.
-        if (job->kind != HistoryWork::Listing)
-            job->watcher->waitForFinished();
+        // share never holds up the closing of the window (the program waits for it when it
+        // ends). Every other worker stops between two pieces of a file and is waited for.
+        if (job->kind == HistoryWork::Listing)
+            job->worker->letGo();
+        else
+            job->worker->stop();
+        job->worker->deleteLater();
         delete job;
     }
     jobs_.clear();
@@ -219,8 +210,8 @@ void SubmissionHistoryDialog::stopAll() {
 
 void SubmissionHistoryDialog::jobFinished(HistoryJob* job) {
     jobs_.removeOne(job);
-    HistoryWork work = job->watcher->result();
-    job->watcher->deleteLater();
+    HistoryWork work = job->worker->takeResult();
+    job->worker->deleteLater();
     const bool stopped = job->state->stop;
     const quint64 search = job->search;
     delete job;

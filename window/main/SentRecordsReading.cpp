@@ -2,8 +2,6 @@
 
 #include "window/widgets/LiveWait.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 SentRecordsReading::SentRecordsReading(QWidget& window, DuplicateIndex& index, QString submitFolder,
                                        QObject* parent)
     : QObject(parent), window_(window),
@@ -11,8 +9,7 @@ SentRecordsReading::SentRecordsReading(QWidget& window, DuplicateIndex& index, Q
           return SentRecords::read(folder, progress);
       }),
       index_(index), submitFolder_(std::move(submitFolder)) {
-    pool_.setMaxThreadCount(1);
-    connect(&watcher_, &QFutureWatcherBase::finished, this, &SentRecordsReading::finished);
+    connect(&job_, &BackgroundJobBase::finished, this, &SentRecordsReading::finished);
 }
 
 SentRecordsReading::~SentRecordsReading() {
@@ -23,7 +20,7 @@ void SentRecordsReading::stop() {
     if (!reading_)
         return;
     shared_->stop = true;
-    watcher_.waitForFinished();
+    job_.stop();
     reading_ = false;
 }
 
@@ -32,24 +29,18 @@ void SentRecordsReading::start() {
         return;
     reading_ = true;
     shared_ = std::make_shared<Shared>();
-    watcher_.setFuture(
-        QtConcurrent::run(&pool_, [reader = reader_, folder = submitFolder_, shared = shared_] {
-            return reader(folder, [&shared](int done, int total) {
-                shared->done = done;
-                shared->total = total;
-                return !shared->stop;
-            });
-        }));
+    job_.start([reader = reader_, folder = submitFolder_, shared = shared_](JobControl&) {
+        return reader(folder, [&shared](int done, int total) {
+            shared->done = done;
+            shared->total = total;
+            return !shared->stop;
+        });
+    });
 }
 
 void SentRecordsReading::finished() {
-    // The signal of a reading already taken (waitUntilRead takes one that is done at once).
-    if (!reading_ || !watcher_.future().isFinished())
-        return;
     reading_ = false;
-    QFuture<SentRecords> future = watcher_.future();
-    if (future.resultCount() > 0)
-        index_.setSentRecords(future.takeResult());
+    index_.setSentRecords(job_.takeResult());
 }
 
 void SentRecordsReading::waitUntilRead(const QString& title) {
@@ -60,9 +51,9 @@ void SentRecordsReading::waitUntilRead(const QString& title) {
     LiveWait::until(
         window_, title, &ReadingProgressWindow::text,
         [this] {
-            // The records go into the index as soon as the worker is done, signal or not.
-            if (reading_ && watcher_.future().isFinished())
-                finished();
+            // The records go into the index as soon as the worker is done, looked at or not.
+            if (reading_ && job_.hasEnded())
+                job_.waitForFinished();
             return !reading_;
         },
         [this] { return LiveWait::Progress(shared_->done, shared_->total); });

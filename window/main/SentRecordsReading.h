@@ -2,10 +2,10 @@
 
 #include "submission/DuplicateIndex.h"
 
-#include <QFutureWatcher>
+#include "window/widgets/BackgroundJob.h"
+
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -55,7 +55,6 @@ private:
     QString submitFolder_;
     std::shared_ptr<Shared> shared_;
     // A thread of its own, so that closing waits for this reading alone.
-    QThreadPool pool_;
-    QFutureWatcher<SentRecords> watcher_;
+    BackgroundJob<SentRecords> job_;
     bool reading_ = false;
 };

@@ -11,13 +11,11 @@
 #include "window/records/FollowUpDueDialog.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
+#include "window/widgets/BackgroundJob.h"
 #include "window/widgets/ModalDialog.h"
 
-#include <QFutureWatcher>
 #include <QLabel>
-#include <QPromise>
 #include <QWidget>
-#include <QtConcurrent/QtConcurrentRun>
 
 FollowUpCommands::FollowUpCommands(QWidget& window, QString appPath, RecordStore& store,
                                    RecordCommands& commands, SubmissionHistoryCommands& outputs,
@@ -25,12 +23,7 @@ FollowUpCommands::FollowUpCommands(QWidget& window, QString appPath, RecordStore
     : QObject(parent), window_(window), appPath_(std::move(appPath)), store_(store),
       commands_(commands), outputs_(outputs), messages_(messages), clock_(clock) {}
 
-FollowUpCommands::~FollowUpCommands() {
-    for (QFuture<void>& work : work_) {
-        work.cancel();
-        work.waitForFinished();
-    }
-}
+FollowUpCommands::~FollowUpCommands() = default;
 
 QString FollowUpCommands::sentRecordMessage(const FollowUpRow& row) {
     return QStringLiteral("The latest result of %1, %2 was sent in the submission file\r\n%3\r\n"
@@ -49,28 +42,24 @@ struct FollowUpShown {
     QStringList fileLines;
 };
 
-// Reads Submit and the stored records given, as of today. Touches nothing but its own list and
-// the promise: the window takes the result once it is there.
-void makeList(QPromise<FollowUpShown>& promise, const QString& submit,
-              const QList<ResultRecord>& stored, const QDate& today) {
+// Reads Submit and the stored records given, as of today. Touches nothing but its own list: the
+// window takes the result once it is there.
+FollowUpShown makeList(JobControl& control, const QString& submit,
+                       const QList<ResultRecord>& stored, const QDate& today) {
     FollowUpList list(today);
     // A Submit that cannot be listed is named in the window with the files, like them.
-    list.addSubmissionFolder(submit, [&promise](int done, int total) {
-        if (promise.isCanceled())
-            return false;
-        if (done == 0)
-            promise.setProgressRange(0, total);
-        promise.setProgressValue(done);
-        return true;
+    list.addSubmissionFolder(submit, [&control](int done, int total) {
+        control.report(done, total);
+        return !control.stopRequested();
     });
-    if (list.stopped())
-        return;
-    list.addStoredRecords(stored);
     FollowUpShown shown;
+    if (list.stopped())
+        return shown;
+    list.addStoredRecords(stored);
     shown.rows = list.rows();
     shown.summary = FollowUpList::summary(shown.rows);
     shown.fileLines = list.fileLines();
-    promise.addResult(std::move(shown));
+    return shown;
 }
 
 } // namespace
@@ -89,24 +78,17 @@ void FollowUpCommands::openFollowUpDue() {
 
     // The window opens at once; Submit is read in a worker while it shows how far it is.
     auto* dialog = new FollowUpDueDialog(&window_);
-    auto* watcher = new QFutureWatcher<FollowUpShown>(dialog);
-    connect(
-        watcher, &QFutureWatcherBase::progressValueChanged, dialog,
-        [dialog, watcher](int done) { dialog->showProgress(done, watcher->progressMaximum()); });
-    connect(watcher, &QFutureWatcherBase::finished, dialog, [dialog, watcher] {
-        if (watcher->future().resultCount() == 0)
-            return; // stopped
-        // A copy (implicitly shared): taking the result would leave the future unfinished for
-        // those who wait for it.
-        const FollowUpShown shown = watcher->future().result();
+    auto* job = new BackgroundJob<FollowUpShown>(dialog);
+    connect(job, &BackgroundJobBase::progressed, dialog,
+            [dialog](int done, int total) { dialog->showProgress(done, total); });
+    connect(job, &BackgroundJobBase::finished, dialog, [dialog, job] {
+        const FollowUpShown shown = job->takeResult();
         dialog->setList(shown.rows, shown.summary, shown.fileLines);
     });
-    const QFuture<FollowUpShown> work =
-        QtConcurrent::run(makeList, AppPaths{appPath_}.submit(), stored, today);
-    watcher->setFuture(work);
-    dialog->watch(QFuture<void>(work));
-    work_.removeIf([](const QFuture<void>& done) { return done.isFinished(); });
-    work_.append(QFuture<void>(work));
+    job->start([submit = AppPaths{appPath_}.submit(), stored, today](JobControl& control) {
+        return makeList(control, submit, stored, today);
+    });
+    dialog->watch(job);
 
     connect(dialog, &FollowUpDueDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     connect(dialog, &FollowUpDueDialog::sentRecordChosen, this, [this](const FollowUpRow& row) {

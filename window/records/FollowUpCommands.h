@@ -2,7 +2,6 @@
 
 #include "storage/FileStatus.h"
 
-#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -50,5 +49,4 @@ private:
     SubmissionHistoryCommands& outputs_;
     MessageService& messages_;
     Clock& clock_;
-    QList<QFuture<void>> work_;
 };

@@ -1,5 +1,7 @@
 #include "window/records/FollowUpDueDialog.h"
 
+#include "window/widgets/BackgroundJob.h"
+
 #include "window/widgets/PlainTextDelegate.h"
 
 #include <QAbstractTableModel>
@@ -135,7 +137,8 @@ FollowUpDueDialog::~FollowUpDueDialog() {
 }
 
 void FollowUpDueDialog::stopWork() {
-    work_.cancel();
+    if (work_)
+        work_->letGo();
 }
 
 void FollowUpDueDialog::done(int result) {

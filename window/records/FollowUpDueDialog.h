@@ -3,7 +3,7 @@
 #include "submission/FollowUpList.h"
 
 #include <QDialog>
-#include <QFuture>
+#include <QPointer>
 
 class QLabel;
 class QModelIndex;
@@ -18,8 +18,10 @@ class QTableView;
 //
 // The list may be made while the window is open: it opens empty, shows "Reading submission
 // files: n of N" as the files are read, and is filled by setList(); Print List and Export to CSV
-// wait for it. The work that makes it (watch()) is cancelled when the window closes; whoever
-// started it waits for it (FollowUpCommands), so that closing never waits on a slow file.
+// wait for it. The work that makes it (watch()) is told to stop when the window closes and let
+// go: closing never waits on a slow file, and the program waits for it when it ends.
+class BackgroundJobBase;
+
 class FollowUpDueDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,8 +30,8 @@ public:
                       QWidget* parent = nullptr);
     ~FollowUpDueDialog() override;
 
-    // The work that makes the list, cancelled when the window closes.
-    void watch(const QFuture<void>& work) { work_ = work; }
+    // The work that makes the list, let go when the window closes.
+    void watch(BackgroundJobBase* work) { work_ = work; }
     // done files read of total.
     void showProgress(int done, int total);
     void setList(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines);
@@ -64,7 +66,7 @@ private:
     QList<FollowUpRow> rows_;
     QStringList fileLines_;
     bool filled_ = false;
-    QFuture<void> work_;
+    QPointer<BackgroundJobBase> work_;
     QLabel* summary_ = nullptr;
     QLabel* files_ = nullptr;
     QTableView* table_ = nullptr;

@@ -1,14 +1,11 @@
 #include "window/records/ImportRecordsDialog.h"
 
 #include <QDialogButtonBox>
-#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPromise>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -75,37 +72,22 @@ QString ImportRecordsDialog::progressText(qint64 done, qint64 total) {
 
 void ImportRecordsDialog::check(const QString& path, const ImportContext& context) {
     summary_->setText(QStringLiteral("%1\n%2").arg(fileName_, progressText(0, 1)));
-    auto* watcher = new QFutureWatcher<ImportReport>(this);
-    // Progress in percent: a file's bytes may not fit the watcher's int range.
-    connect(watcher, &QFutureWatcherBase::progressValueChanged, this, [this](int percent) {
+    // Progress in percent: a file's bytes may not fit an int.
+    connect(&work_, &BackgroundJobBase::progressed, this, [this](int percent) {
         if (!checked_)
             summary_->setText(QStringLiteral("%1\n%2").arg(fileName_, progressText(percent, 100)));
     });
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-        if (watcher->future().resultCount() > 0)
-            showReport(watcher->future().result());
+    connect(&work_, &BackgroundJobBase::finished, this, [this] { showReport(work_.takeResult()); });
+    work_.start([path, context](JobControl& control) {
+        return RecordsImport::checkFile(path, context, {}, [&control](qint64 done, qint64 total) {
+            control.report(int(total > 0 ? done * 100 / total : 0), 100);
+            return !control.stopRequested();
+        });
     });
-    const QFuture<ImportReport> work = QtConcurrent::run(
-        [](QPromise<ImportReport>& promise, const QString& file, const ImportContext& against) {
-            promise.setProgressRange(0, 100);
-            ImportReport report =
-                RecordsImport::checkFile(file, against, {}, [&promise](qint64 done, qint64 total) {
-                    if (promise.isCanceled())
-                        return false;
-                    promise.setProgressValue(int(total > 0 ? done * 100 / total : 0));
-                    return true;
-                });
-            if (!promise.isCanceled())
-                promise.addResult(std::move(report));
-        },
-        path, context);
-    watcher->setFuture(work);
-    work_ = QFuture<void>(work);
 }
 
 void ImportRecordsDialog::stopCheck() {
-    work_.cancel();
-    work_.waitForFinished();
+    work_.stop();
 }
 
 void ImportRecordsDialog::done(int result) {

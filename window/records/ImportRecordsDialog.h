@@ -1,9 +1,9 @@
 #pragma once
 
 #include "submission/RecordsImport.h"
+#include "window/widgets/BackgroundJob.h"
 
 #include <QDialog>
-#include <QFuture>
 
 class QDialogButtonBox;
 class QLabel;
@@ -53,7 +53,7 @@ private:
     QString fileName_;
     ImportReport report_;
     bool checked_ = false;
-    QFuture<void> work_;
+    BackgroundJob<ImportReport> work_;
     QLabel* summary_ = nullptr;
     QTreeWidget* list_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
