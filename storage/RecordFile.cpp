@@ -1,5 +1,7 @@
 #include "storage/RecordFile.h"
 
+#include <algorithm>
+
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
 #include "storage/Windows1252.h"
@@ -22,12 +24,12 @@ FileStatus RecordFile::read(const QString& path, RecordFile& file) {
     return status;
 }
 
-QByteArray RecordFile::recordBytes(int n) const {
-    return bytes_.mid(qsizetype(n - 1) * ResultRecord::Size, ResultRecord::Size);
-}
-
 ResultRecord RecordFile::record(int n) const {
-    return ResultRecord::decode(recordBytes(n));
+    // decode copies what it reads, so the bytes are looked at in place.
+    const qsizetype at = qsizetype(n - 1) * ResultRecord::Size;
+    const qsizetype size = std::clamp<qsizetype>(bytes_.size() - at, 0, ResultRecord::Size);
+    return ResultRecord::decode(size > 0 ? QByteArray::fromRawData(bytes_.constData() + at, size)
+                                         : QByteArray());
 }
 
 QString RecordFile::field(int n, ResultRecord::Field field) const {

@@ -25,7 +25,8 @@ public:
 
     const QByteArray& bytes() const { return bytes_; }
     int recordCount() const { return recordCount_; }
-    // Record n, from 1 to recordCount(); a torn last record is padded with blanks.
+    // Record n, from 1 to recordCount(); a torn last record is padded with blanks, a record past
+    // the bytes is blank.
     ResultRecord record(int n) const;
     // A field of record n without its leading and trailing blanks, as the window shows it.
     QString field(int n, ResultRecord::Field field) const;
@@ -43,8 +44,6 @@ public:
     static QString damageText(int wholeRecords, int leftOver, int withoutLineEnd);
 
 private:
-    QByteArray recordBytes(int n) const;
-
     QByteArray bytes_;
     int recordCount_ = 0;
     int withoutLineEnd_ = 0;

@@ -184,30 +184,30 @@ FileStatus DuplicateIndex::bringUpToDate(const RecordStore& store, const QString
     return bringStoredUpToDate(store);
 }
 
-FileStatus DuplicateIndex::storedNeedReading(const RecordStore& store, bool& needed) const {
-    needed = true;
+FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store,
+                                               const ReadStoredEntries& read) {
     int stored = 0;
-    FileStatus counted = store.count(stored);
-    if (counted)
-        needed = !storedKnown_ || storedCount() != stored;
-    return counted;
-}
-
-FileStatus DuplicateIndex::bringStoredUpToDate(const RecordStore& store) {
-    bool needed = true;
-    if (FileStatus counted = storedNeedReading(store, needed); !counted) {
+    if (FileStatus counted = store.count(stored); !counted) {
         storedKnown_ = false;
         return counted;
     }
-    if (!needed)
+    if (storedKnown_ && storedCount() == stored)
         return FileStatus::success();
-    QList<ResultRecord> records;
-    FileStatus status = StoredRecords::readAll(store, records);
+    StoredEntries entries;
+    FileStatus status;
+    if (read) {
+        status = read(entries);
+    } else {
+        QList<ResultRecord> records;
+        status = StoredRecords::readAll(store, records);
+        if (status)
+            entries = entriesOf(records);
+    }
     if (!status) {
         storedKnown_ = false;
         return status;
     }
-    setStoredRecords(records);
+    setStoredEntries(std::move(entries));
     return status;
 }
 

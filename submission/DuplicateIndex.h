@@ -105,8 +105,6 @@ public:
     // still read. Only a failure to read the stored records is returned: find() then compares
     // with the records already sent alone, and the stored records are read again next time.
     FileStatus bringUpToDate(const RecordStore& store, const QString& submitFolder);
-    // The stored part alone, as above; the records already sent are left as they are.
-    FileStatus bringStoredUpToDate(const RecordStore& store);
 
     // The stored records, record 1 first, in place of those known.
     void setStoredRecords(const QList<ResultRecord>& records);
@@ -120,11 +118,11 @@ public:
     using StoredEntries = QVector<Entry>;
     static StoredEntries entriesOf(const QList<ResultRecord>& records);
     void setStoredEntries(StoredEntries entries);
-    // Whether bringStoredUpToDate() would read the stored records: the index does not know them,
-    // or their number differs from the store's. A failure to count is returned.
-    FileStatus storedNeedReading(const RecordStore& store, bool& needed) const;
-    // The stored records could not be read: they are not compared until read again.
-    void forgetStoredRecords() { storedKnown_ = false; }
+    // The stored part alone, as above; the records already sent are left as they are. read, when
+    // given, makes the entries of every stored record in place of reading them here (a window
+    // has them read on a thread of its own); on its failure the stored records are forgotten.
+    using ReadStoredEntries = std::function<FileStatus(StoredEntries&)>;
+    FileStatus bringStoredUpToDate(const RecordStore& store, const ReadStoredEntries& read = {});
     // The submission files in folder, read by SentRecords::read in place of those read before.
     // A folder that cannot be listed is the failure returned.
     FileStatus loadSubmissionFolder(const QString& folder);

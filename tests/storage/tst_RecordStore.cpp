@@ -1,5 +1,6 @@
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
+#include "storage/StoredRecords.h"
 
 #include "StoreTestRecords.h"
 
@@ -115,14 +116,31 @@ private slots:
         QTest::newRow("half") << 99 << 0;
         QTest::newRow("just over half") << 100 << 1;
         QTest::newRow("just under a half more") << 1088 << 5;
+        // Reading every record takes a megabyte at a time: a torn tail just past a piece.
+        constexpr int piece = (1 << 20) / ResultRecord::Size;
+        QTest::newRow("a piece and a half") << piece * 198 + 99 << piece + 1; // 5,295 is odd
+        QTest::newRow("a piece and one more half") << (piece + 1) * 198 + 99 << piece + 1;
+        QTest::newRow("a piece and just over half") << piece * 198 + 100 << piece + 1;
     }
+    // Every record read at once is the record read alone: padded, counted and blank alike.
     void countRoundsToNearestHalfToEven() {
         QFETCH(int, length);
         QFETCH(int, records);
-        writeFile(datPath(), QByteArray(length, 'x'));
+        QByteArray bytes(length, 'x');
+        for (int at = 0; at < length; ++at)
+            bytes[at] = char('a' + (at / ResultRecord::Size + at) % 26);
+        writeFile(datPath(), bytes);
         RecordStore store(folder_->path());
         QVERIFY(store.open());
         QCOMPARE(storedCount(store), records);
+        QList<ResultRecord> all;
+        QVERIFY(StoredRecords::readAll(store, all));
+        QCOMPARE(all.size(), records);
+        ResultRecord alone;
+        for (int n = 1; n <= records; ++n) {
+            QVERIFY(store.read(n, alone));
+            QVERIFY2(all.at(n - 1) == alone, qPrintable(QString::number(n)));
+        }
     }
 
     void readBeyondEndIsBlank() {

@@ -23,20 +23,9 @@ StoredRecordsWait::readAll(QWidget& window, const QString& title, const RecordSt
 
 FileStatus StoredRecordsWait::bringIndexUpToDate(QWidget& window, const QString& title,
                                                  const RecordStore& store, DuplicateIndex& index) {
-    bool needed = true;
-    FileStatus status = index.storedNeedReading(store, needed);
-    if (status && !needed)
-        return status;
-    DuplicateIndex::StoredEntries entries;
-    if (status)
-        status =
-            readAll(window, title, store, nullptr, [&entries](const QList<ResultRecord>& read) {
-                entries = DuplicateIndex::entriesOf(read);
-            });
-    if (!status) {
-        index.forgetStoredRecords();
-        return status;
-    }
-    index.setStoredEntries(std::move(entries));
-    return status;
+    return index.bringStoredUpToDate(store, [&](DuplicateIndex::StoredEntries& entries) {
+        return readAll(window, title, store, nullptr, [&entries](const QList<ResultRecord>& read) {
+            entries = DuplicateIndex::entriesOf(read);
+        });
+    });
 }

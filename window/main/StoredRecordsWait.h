@@ -26,8 +26,8 @@ FileStatus readAll(QWidget& window, const QString& title, const RecordStore& sto
                    QList<ResultRecord>* records,
                    const std::function<void(const QList<ResultRecord>&)>& inWorker = {});
 
-// The duplicate index's stored part brought up to date as DuplicateIndex::bringStoredUpToDate
-// does, its reading off the window's thread.
+// The duplicate index's stored part brought up to date (DuplicateIndex::bringStoredUpToDate),
+// its reading off the window's thread.
 FileStatus bringIndexUpToDate(QWidget& window, const QString& title, const RecordStore& store,
                               DuplicateIndex& index);
 

@@ -46,7 +46,6 @@ void RecordMenuCommands::openCheckAllRecords() {
     if (status) {
         index_.setStoredEntries(std::move(entries));
         sent_.waitUntilRead(title);
-        status = index_.bringStoredUpToDate(store_);
     }
     if (!status) {
         emit fileFailed(status);
