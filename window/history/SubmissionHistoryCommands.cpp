@@ -5,14 +5,15 @@
 #include "storage/AppPaths.h"
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
-#include "storage/StoredRecords.h"
 #include "submission/RecordsCsv.h"
 #include "submission/SubmissionHistory.h"
 #include "window/history/SubmissionHistoryDialog.h"
+#include "window/main/StoredRecordsWait.h"
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/services/PrintReport.h"
 #include "window/services/SaveFilePrompt.h"
+#include "window/widgets/LiveWait.h"
 #include "window/widgets/ModalDialog.h"
 
 #include <QDir>
@@ -50,32 +51,43 @@ void SubmissionHistoryCommands::openSubmissionHistory() {
 }
 
 void SubmissionHistoryCommands::exportRecords() {
-    QList<ResultRecord> records;
-    if (FileStatus status = StoredRecords::readAll(store_, records); !status) {
+    const QString title = QStringLiteral("Export to CSV");
+    QByteArray document;
+    if (FileStatus status =
+            StoredRecordsWait::readAll(window_, title, store_, nullptr,
+                                       [&document](const QList<ResultRecord>& records) {
+                                           document = RecordsCsv::document(records);
+                                       });
+        !status) {
         emit fileFailed(status);
         return;
     }
-    exportCsv(RecordsCsv::document(records), RecordsCsv::recordsFileName(clock_.now().date()));
+    exportCsv(document, RecordsCsv::recordsFileName(clock_.now().date()));
 }
 
 void SubmissionHistoryCommands::exportSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                      int file) {
-    const SubmissionHistory& history = dialog.history();
+    // The writing thread reads its own copy: the window's may take a reading meanwhile.
+    const SubmissionHistory history = dialog.history();
+    const int total = history.files().at(file).recordCount();
     // Read and written a piece at a time: the document of all the records is the header's
     // document followed by each piece's rows.
     const QByteArray head = RecordsCsv::document(QList<ResultRecord>());
     exportCsv(
-        [&](const SafeFile::PieceWriter& write) {
+        [&](const SafeFile::PieceWriter& write, const Progress& progress) {
             FileStatus written = write(head);
-            const FileStatus read = history.forEachPiece(file, [&](const RecordFile& piece, int) {
-                QList<ResultRecord> records;
-                records.reserve(piece.recordCount());
-                for (int n = 1; written && n <= piece.recordCount(); ++n)
-                    records.append(piece.record(n));
-                if (written)
-                    written = write(RecordsCsv::document(records).mid(head.size()));
-                return bool(written);
-            });
+            progress(0, total);
+            const FileStatus read =
+                history.forEachPiece(file, [&](const RecordFile& piece, int first) {
+                    QList<ResultRecord> records;
+                    records.reserve(piece.recordCount());
+                    for (int n = 1; written && n <= piece.recordCount(); ++n)
+                        records.append(piece.record(n));
+                    if (written)
+                        written = write(RecordsCsv::document(records).mid(head.size()));
+                    progress(first + piece.recordCount() - 1, total);
+                    return bool(written);
+                });
             return written ? read : written;
         },
         RecordsCsv::submissionFileName(history.files().at(file).fileName));
@@ -87,6 +99,12 @@ void SubmissionHistoryCommands::exportCsv(const QByteArray& document,
 }
 
 void SubmissionHistoryCommands::exportCsv(const SafeFile::Pieces& document,
+                                          const QString& suggestedName) {
+    exportCsv([&](const SafeFile::PieceWriter& write, const Progress&) { return document(write); },
+              suggestedName);
+}
+
+void SubmissionHistoryCommands::exportCsv(const CountedPieces& document,
                                           const QString& suggestedName) {
     const QString path = savePrompt_->ask(QStringLiteral("Export to CSV"),
                                           documentsFolder() + QDir::separator() + suggestedName);
@@ -108,7 +126,13 @@ void SubmissionHistoryCommands::exportCsv(const SafeFile::Pieces& document,
     // Written whole into a new file of the program's own (0600) and renamed into place: a
     // failure never leaves part of a file under the name chosen, nor touches any other file.
     if (status)
-        status = SafeFile::replaceWithNewFile(path, document);
+        LiveWait::run(window_, QStringLiteral("Export to CSV"), &ReadingProgressWindow::exportText,
+                      [&](const Progress& progress) {
+                          status = SafeFile::replaceWithNewFile(
+                              path, [&](const SafeFile::PieceWriter& write) {
+                                  return document(write, progress);
+                              });
+                      });
     if (!status)
         emit fileFailed(status);
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -42,6 +43,13 @@ public:
     void exportCsv(const QByteArray& document, const QString& suggestedName);
     // The same with the document made a piece at a time while it is written.
     void exportCsv(const SafeFile::Pieces& document, const QString& suggestedName);
+    // The same, telling how many records of how many are written. The document is made and
+    // written on a thread of its own, the window live meanwhile ("Exporting records: n of N"
+    // after 40 ms): what it reads must not change until exportCsv() returns.
+    using Progress = std::function<void(int done, int total)>;
+    using CountedPieces =
+        std::function<FileStatus(const SafeFile::PieceWriter& write, const Progress& progress)>;
+    void exportCsv(const CountedPieces& document, const QString& suggestedName);
     void printList(const QStringList& lines, const QString& pdfFallbackPath);
 
     // The folder the save dialog starts in: the user's Documents folder, else the home folder.

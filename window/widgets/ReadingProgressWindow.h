@@ -25,6 +25,8 @@ public:
     static QString text(int done, int total);
     // "Reading records: 1,200 of 25,000"
     static QString recordsText(int done, int total);
+    // "Exporting records: 1,200 of 25,000"
+    static QString exportText(int done, int total);
     void setProgress(int done, int total);
     // Shows it over the main window, modal.
     void open();

@@ -1,7 +1,10 @@
 #include "submission/tst_SubmissionHistoryReference.h"
 #include "window/MenuWindowTests.h"
 
+#include "window/widgets/ReadingProgressWindow.h"
+
 #include <QRegularExpression>
+#include <QTimer>
 
 // Submission History and the CSV exports, opened from the menu bar on a real program folder.
 class tst_SubmissionHistoryWindow : public QObject, MenuWindowTests {
@@ -290,6 +293,47 @@ private slots:
             QTRY_VERIFY(!fixture.window().findChild<SubmissionHistoryDialog*>());
         }
         QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // A large file is exported on a thread of its own: the window is painted meanwhile and says
+    // how far the export is.
+    void exportOfALargeFileKeepsTheWindowLive() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        const QByteArray large = HistoryReference::records(0, 100).repeated(600);
+        QVERIFY(HistoryReference::write(fixture.path("Submit/Lead_123456_20250105_093000_0001.txt"),
+                                        large));
+        ScriptedSavePrompt savePrompt;
+        fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(readingDone(*dialog));
+        dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
+        QVERIFY(readingDone(*dialog));
+        QStringList shown;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &watch, [&] {
+            for (auto* progress : fixture.window().findChildren<ReadingProgressWindow*>())
+                if (progress->isVisible())
+                    shown << progress->windowTitle() + ": " +
+                                 progress->findChild<QLabel*>()->text();
+        });
+        watch.start(5);
+        QTemporaryDir out;
+        savePrompt.answer = out.filePath("large.csv");
+        dialog->exportButton()->click();
+        watch.stop();
+        QVERIFY2(!shown.isEmpty(), "no progress was shown while the export ran");
+        QVERIFY2(QRegularExpression("^Export to CSV: Exporting records: [\\d,]+ of 60,000$")
+                     .match(shown.last())
+                     .hasMatch(),
+                 qPrintable(shown.last()));
+        QFile csv(savePrompt.answer);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count("\r\n"), 60001);
+        QVERIFY(fixture.messages.messages.isEmpty());
+        dialog->reject();
     }
 
     // Export Records to CSV writes what the data file holds, under the day's name.
