@@ -7,12 +7,22 @@
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/services/QtPrinter.h"
+#include "window/widgets/BackgroundJob.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+
+namespace {
+
+// How long the end of the program waits for the readings still running to stop: each looks at
+// its stop between two file calls, a few milliseconds apart on any share that answers.
+constexpr int kWaitForReadingsMs = 2000;
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -38,5 +48,12 @@ int main(int argc, char* argv[]) {
                      [](int exitCode) { QCoreApplication::exit(exitCode); });
     if (!controller->StartUp())
         return 1;
-    return app.exec();
+    const int exitCode = app.exec();
+    // A reading stuck on a share that no longer answers is not waited for: every record was
+    // written and flushed when it was saved, so the program ends as a closed window promises.
+    if (!BackgroundJobBase::endAll(kWaitForReadingsMs)) {
+        instanceLock.release();
+        std::_Exit(exitCode);
+    }
+    return exitCode;
 }

@@ -63,6 +63,9 @@ public:
     // running there; a lock still in use (locked by a running copy) is not taken.
     Outcome takeOver();
 
+    // Gives the lock up (the lock file goes), for a program that ends without its destructors.
+    void release() { lock_.unlock(); }
+
     const Holder& holder() const { return holder_; }
     const FileStatus& failure() const { return failure_; }
     QString path() const { return path_; }

@@ -50,6 +50,12 @@ public:
     // Asks the work to stop and goes on without waiting for it; finished() does not come.
     void letGo();
 
+    // At the program's end: asks every job still running, let go or not, to stop, and waits up
+    // to waitMs for all of them. False when one has not ended by then: it is stuck in a file
+    // call that does not return (a share that no longer answers), and the program should end
+    // without waiting for it rather than linger unseen, holding the program folder's lock.
+    static bool endAll(int waitMs);
+
 signals:
     void progressed(int done, int total);
     // On the window's thread, after the work has ended.

@@ -4,6 +4,7 @@
 #include "window/main/MainMenu.h"
 #include "window/main/SentRecordsReading.h"
 #include "window/records/CheckAllRecordsDialog.h"
+#include "window/widgets/BackgroundJob.h"
 #include "window/widgets/LiveWait.h"
 #include "window/widgets/MaskedEdit.h"
 #include "window/widgets/ReadingProgressWindow.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QSemaphore>
@@ -19,6 +21,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <memory>
 
 namespace {
 
@@ -168,6 +171,32 @@ private slots:
     }
 
     // A Submit that cannot be listed is listed again by the next command that needs it.
+    // At the program's end a reading that stops is waited for, and one stuck in a file call
+    // that does not return is left behind rather than waited for without end.
+    void endOfTheProgramWaitsOnlyForReadingsThatStop() {
+        BackgroundJob<int> stops;
+        stops.start([](JobControl& control) {
+            while (!control.stopRequested())
+                QThread::msleep(1);
+            return 1;
+        });
+        const auto stuck = std::make_shared<QSemaphore>();
+        auto* held = new BackgroundJob<int>;
+        held->start([stuck](JobControl&) {
+            stuck->acquire();
+            return 2;
+        });
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!BackgroundJobBase::endAll(100));
+        QVERIFY(waited.elapsed() < 10000);
+        QVERIFY(!stops.isRunning());
+        QVERIFY(!held->isRunning());
+        delete held; // let go: its owner does not wait for it either
+        stuck->release();
+        QVERIFY(BackgroundJobBase::endAll(100));
+    }
+
     void unlistedSubmitIsReadAgain() {
         MainWindowFixture fixture;
         fixture.setProviderFile("123456");
