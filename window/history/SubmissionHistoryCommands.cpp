@@ -139,16 +139,27 @@ void SubmissionHistoryCommands::exportCsv(const CountedPieces& document,
 
 void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                     int file) {
-    const SubmissionFile& chosen = dialog.history().files().at(file);
-    QList<ResultRecord> records;
-    if (FileStatus status = dialog.history().records(file, records); !status) {
+    // Read and made into lines on a thread of its own, from a copy of the window's history.
+    const SubmissionHistory history = dialog.history();
+    const SubmissionFile& chosen = history.files().at(file);
+    const QDateTime now = clock_.now();
+    FileStatus status;
+    QStringList lines;
+    LiveWait::run(window_, QStringLiteral("Print List"), &ReadingProgressWindow::recordsText,
+                  [&](const Progress& progress) {
+                      progress(0, chosen.recordCount());
+                      QList<ResultRecord> records;
+                      status = history.records(file, records);
+                      if (status)
+                          lines = SubmissionReceipt::lines(
+                              chosen.fileName, QDateTime(chosen.name.date, chosen.name.time),
+                              records, now);
+                  });
+    if (!status) {
         emit fileFailed(status);
         return;
     }
-    const QDateTime now = clock_.now();
-    printList(SubmissionReceipt::lines(chosen.fileName,
-                                       QDateTime(chosen.name.date, chosen.name.time), records, now),
-              AppPaths{appPath_}.printedList(chosen.fileName, now));
+    printList(lines, AppPaths{appPath_}.printedList(chosen.fileName, now));
 }
 
 void SubmissionHistoryCommands::printList(const QStringList& lines,

@@ -295,8 +295,8 @@ private slots:
         QVERIFY(fixture.messages.messages.isEmpty());
     }
 
-    // A large file is exported on a thread of its own: the window is painted meanwhile and says
-    // how far the export is.
+    // A large file is exported, and read for its printed list, on a thread of its own: the
+    // window is painted meanwhile and says how far it is.
     void exportOfALargeFileKeepsTheWindowLive() {
         MainWindowFixture fixture;
         QVERIFY(startWith(fixture, fourRecords()));
@@ -332,6 +332,14 @@ private slots:
         QFile csv(savePrompt.answer);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QCOMPARE(csv.readAll().count("\r\n"), 60001);
+
+        shown.clear();
+        watch.start(5);
+        dialog->printListButton()->click();
+        watch.stop();
+        QVERIFY2(!shown.isEmpty(), "no progress was shown while the list was read");
+        QCOMPARE(shown.last(), QString("Print List: Reading records: 0 of 60,000"));
+        QCOMPARE(fixture.printer.pages.size(), 1);
         QVERIFY(fixture.messages.messages.isEmpty());
         dialog->reject();
     }
