@@ -17,32 +17,34 @@
 
 namespace {
 
+// The rows of the list as the table shows them: a row's texts are made for the rows drawn, the
+// last one kept while its columns are drawn.
 class FollowUpModel : public QAbstractTableModel {
 public:
     explicit FollowUpModel(QObject* parent)
         : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
 
-    void setRows(const QList<FollowUpRow>& rows) {
+    // rows stays the dialog's, and lives as long as the model.
+    void setRows(const FollowUpRows* rows) {
         beginResetModel();
         rows_ = rows;
+        shownRow_ = -1;
         endResetModel();
     }
 
     int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(rows_.size());
+        return parent.isValid() || !rows_ ? 0 : rows_->size();
     }
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(titles_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid())
+        if (!index.isValid() || !rows_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return QVariant();
-        const FollowUpRow& row = rows_.at(index.row());
+        const FollowUpRow& row = rowAt(index.row());
         if (role == Qt::DisplayRole)
             return row.values().value(index.column());
-        if (role == Qt::ToolTipRole)
-            return row.checkRecord ? row.problem : QVariant();
-        return QVariant();
+        return row.checkRecord ? row.problem : QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
@@ -51,8 +53,18 @@ public:
     }
 
 private:
-    QList<FollowUpRow> rows_;
+    const FollowUpRow& rowAt(int i) const {
+        if (i != shownRow_) {
+            shown_ = rows_->at(i);
+            shownRow_ = i;
+        }
+        return shown_;
+    }
+
+    const FollowUpRows* rows_ = nullptr;
     QStringList titles_;
+    mutable int shownRow_ = -1;
+    mutable FollowUpRow shown_;
 };
 
 QPushButton* newButton(const QString& caption) {
@@ -67,12 +79,6 @@ QPushButton* newButton(const QString& caption) {
 }
 
 } // namespace
-
-FollowUpDueDialog::FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary,
-                                     const QStringList& fileLines, QWidget* parent)
-    : FollowUpDueDialog(parent) {
-    setList(std::move(rows), summary, fileLines);
-}
 
 FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Follow-Up Due"));
@@ -155,7 +161,7 @@ void FollowUpDueDialog::showProgress(int done, int total) {
         summary_->setText(progressText(done, total));
 }
 
-void FollowUpDueDialog::setList(QList<FollowUpRow> rows, const QString& summary,
+void FollowUpDueDialog::setList(FollowUpRows rows, const QString& summary,
                                 const QStringList& fileLines) {
     rows_ = std::move(rows);
     fileLines_ = fileLines;
@@ -163,7 +169,7 @@ void FollowUpDueDialog::setList(QList<FollowUpRow> rows, const QString& summary,
     summary_->setText(summary);
     files_->setText(fileLines.join(QLatin1Char('\n')));
     files_->setVisible(!fileLines.isEmpty());
-    static_cast<FollowUpModel*>(table_->model())->setRows(rows_);
+    static_cast<FollowUpModel*>(table_->model())->setRows(&rows_);
     if (!rows_.isEmpty())
         table_->setCurrentIndex(table_->model()->index(0, 0));
     printList_->setEnabled(true);
