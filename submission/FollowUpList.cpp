@@ -304,7 +304,7 @@ void FollowUpList::addStoredRecords(const QList<ResultRecord>& records) {
     // A record's fields hold only what the code page stores (ResultRecord::set), so that its
     // bytes read back as the very texts.
     beginSource(-1);
-    made_.entries_.reserve(made_.entries_.size() + size_t(records.size()));
+    makeRoom(size_t(records.size()));
     for (int n = 1; n <= records.size(); ++n) {
         const QByteArray bytes = records.at(n - 1).encode();
         addRecord(bytes.constData(), bytes.size(), n);
@@ -327,7 +327,7 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
     names.sort();
     // Room for every record listed, taken once: the pages are only used as records come.
     const size_t records = size_t((bytes + ResultRecord::Size - 1) / ResultRecord::Size);
-    made_.entries_.reserve(made_.entries_.size() + std::min(records, kReserveAtMost));
+    made_.entries_.reserve(made_.entries_.size() + std::min(records + expected_, kReserveAtMost));
     const int total = int(names.size());
     int done = 0;
     const auto goOn = [&] { return !progress || progress(done, total); };
@@ -387,13 +387,20 @@ bool FollowUpList::readSubmissionFile(const QString& path, const QString& name,
 void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& file) {
     made_.fileNames_.append(fileName);
     beginSource(int(made_.fileNames_.size()) - 1);
-    made_.entries_.reserve(made_.entries_.size() + size_t(file.recordCount()));
+    makeRoom(size_t(file.recordCount()));
     const QByteArray& bytes = file.bytes();
     for (int n = 0; n < file.recordCount(); ++n) {
         const qsizetype at = qsizetype(n) * ResultRecord::Size;
         addRecord(bytes.constData() + at, bytes.size() - at, n + 1);
     }
     endSource();
+}
+
+void FollowUpList::makeRoom(size_t records) {
+    // Grown as a vector grows, so that many sources added one by one copy the array seldom.
+    std::vector<Entry>& entries = made_.entries_;
+    if (entries.size() + records > entries.capacity())
+        entries.reserve(std::max(entries.size() + records, 2 * entries.capacity()));
 }
 
 void FollowUpList::beginSource(int file) {

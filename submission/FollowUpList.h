@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -155,12 +156,13 @@ private:
 //
 // Each record added is kept as 72 bytes in one flat array (the hash of its child's key, its
 // place, its day, and the 54 bytes of the fields a row shows), appended as it is read; a file is
-// read a piece at a time. Whenever the records not yet put together have doubled (and at least
-// every 32,768 records), they are sorted by child and each child's records reduced to the two
-// that can still decide (the latest dated one, the last undated one), so that the array grows
-// with the children rather than with the records. The hash only brings a child's records side by
-// side: records under one hash whose names differ are told apart by their keys, so that two
-// children whose keys share a hash are never merged.
+// read a piece at a time. Once as many records have come as were kept before them (and at least
+// ReduceAtLeast), they are sorted by child and each child's records reduced to the two that can
+// still decide (the latest dated one, the last undated one), so that the array grows with the
+// children rather than with the records. Within a file only its own records are reduced, so that
+// a file that fails part way is taken back by cutting the array where the file began. The hash
+// only brings a child's records side by side: records under one hash whose names differ are
+// told apart by their keys, so that two children whose keys share a hash are never merged.
 class FollowUpList {
 public:
     // Files read of the files listed; false stops the reading.
@@ -175,6 +177,9 @@ public:
     explicit FollowUpList(const QDate& today, KeyHash hash = &FollowUpList::keyHash,
                           size_t reduceAtLeast = ReduceAtLeast);
 
+    // Records still to come beyond the submission folder's (the data file's, added after it):
+    // the array is then taken once for all of them, never grown by a second copy.
+    void expectRecords(qsizetype records) { expected_ += size_t(std::max<qsizetype>(records, 0)); }
     // The records of the data file, record 1 first.
     void addStoredRecords(const QList<ResultRecord>& records);
     // Every submission file in folder whose name has the program's form, in name order, each
@@ -225,6 +230,8 @@ private:
     // A record's bytes from record (available of them; the rest of a torn record is blanks), as
     // record number of the source begun last.
     void addRecord(const char* record, qsizetype available, int number);
+    // Room for that many more records.
+    void makeRoom(size_t records);
     void beginSource(int file);
     // The source read whole: every record put together when they have doubled since last time.
     void endSource();
@@ -247,6 +254,7 @@ private:
     size_t sourceStart_ = 0;    // where the records of the source begun last begin
     size_t reduceSourceAt_ = 0; // its records are put together when the array reaches this
     size_t reduceAllAt_ = 0;    // every record is, at the end of a source
+    size_t expected_ = 0;       // records to come beyond the folder's
     QHash<quint64, int> days_;  // a date taken's 8 bytes as its day; 0 when it is not valid
     QList<FileStatus> unreadable_;
     QStringList damaged_;

@@ -49,6 +49,7 @@ struct FollowUpShown {
 FollowUpShown makeList(JobControl& control, const QString& submit,
                        const QList<ResultRecord>& stored, const QDate& today) {
     FollowUpList list(today);
+    list.expectRecords(stored.size());
     // A Submit that cannot be listed is named in the window with the files, like them.
     list.addSubmissionFolder(submit, [&control](int done, int total) {
         control.report(done, total);

@@ -13,14 +13,19 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
 // The rows of the list as the table shows them: a row's texts are made for the rows drawn, the
-// last one kept while its columns are drawn.
+// last one kept while its columns are drawn. The table takes the rows RowsAtOnce at a time, the
+// next ones as it is scrolled to its end: a table view keeps a little for each row it has, and
+// millions taken at once would hold the window for a good part of a second.
 class FollowUpModel : public QAbstractTableModel {
 public:
+    static constexpr int RowsAtOnce = 50000;
+
     explicit FollowUpModel(QObject* parent)
         : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
 
@@ -28,12 +33,22 @@ public:
     void setRows(const FollowUpRows* rows) {
         beginResetModel();
         rows_ = rows;
+        taken_ = std::min(rows->size(), RowsAtOnce);
         shownRow_ = -1;
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() || !rows_ ? 0 : rows_->size();
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : taken_; }
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return !parent.isValid() && rows_ && taken_ < rows_->size();
+    }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent))
+            return;
+        const int more = std::min(rows_->size() - taken_, RowsAtOnce);
+        beginInsertRows(QModelIndex(), taken_, taken_ + more - 1);
+        taken_ += more;
+        endInsertRows();
     }
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(titles_.size());
@@ -62,6 +77,7 @@ private:
     }
 
     const FollowUpRows* rows_ = nullptr;
+    int taken_ = 0;
     QStringList titles_;
     mutable int shownRow_ = -1;
     mutable FollowUpRow shown_;
