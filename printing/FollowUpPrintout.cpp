@@ -34,6 +34,13 @@ QString testLine(const QString& nextTest, const QString& dueBy, const QString& l
 
 QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& fileLines,
                                     const QList<FollowUpRow>& rows, const QDateTime& printedAt) {
+    return lines(
+        summary, fileLines, int(rows.size()), [&rows](int i) { return rows.at(i); }, printedAt);
+}
+
+QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& fileLines, int count,
+                                    const std::function<FollowUpRow(int)>& rowAt,
+                                    const QDateTime& printedAt) {
     auto heading = [&](int page, int pages) {
         QStringList lines;
         lines << QString() << QString();
@@ -59,8 +66,8 @@ QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& f
     const int firstPageRows = qMax(1, (perPage - int(heading(1, 1).size())) / 2);
     const int laterPageRows = (perPage - int(heading(2, 2).size())) / 2;
     int pages = 1;
-    if (rows.size() > firstPageRows)
-        pages += (int(rows.size()) - firstPageRows + laterPageRows - 1) / laterPageRows;
+    if (count > firstPageRows)
+        pages += (count - firstPageRows + laterPageRows - 1) / laterPageRows;
 
     QStringList all;
     int next = 0;
@@ -68,10 +75,9 @@ QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& f
         if (page > 1)
             all << Printer::pageBreak();
         all << heading(page, pages);
-        const int end =
-            qMin<int>(int(rows.size()), next + (page == 1 ? firstPageRows : laterPageRows));
+        const int end = qMin(count, next + (page == 1 ? firstPageRows : laterPageRows));
         for (; next < end; ++next) {
-            const FollowUpRow& row = rows.at(next);
+            const FollowUpRow row = rowAt(next);
             all << childLine(row.lastName, row.firstName, row.dateOfBirth, row.status);
             all << testLine(row.nextTest, row.dueByText, row.latestResult);
         }

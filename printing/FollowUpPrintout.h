@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // The printed Follow-Up Due list: the heading with the moment of printing, the summary and the
 // files that could not be read, then two lines a child (the child and the status; the next test,
 // its due date and the latest result), in the window's order. As many pages as needed, each
@@ -14,5 +16,8 @@ namespace FollowUpPrintout {
 
 QStringList lines(const QString& summary, const QStringList& fileLines,
                   const QList<FollowUpRow>& rows, const QDateTime& printedAt);
+// The same with count rows, row i (from 0) made as its lines are.
+QStringList lines(const QString& summary, const QStringList& fileLines, int count,
+                  const std::function<FollowUpRow(int)>& row, const QDateTime& printedAt);
 
 } // namespace FollowUpPrintout

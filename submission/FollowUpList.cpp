@@ -8,16 +8,18 @@
 #include "submission/DuplicateIndex.h"
 #include "submission/SubmissionFolder.h"
 #include "validation/DateCheck.h"
-#include "validation/DuplicateRule.h"
 #include "validation/EntryRules.h"
 #include "validation/RecordList.h"
 
 #include <QDir>
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -64,6 +66,133 @@ QString days(int count) {
     return count == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(count);
 }
 
+QString summaryText(int due, int overdue) {
+    return QStringLiteral("%1 %2 due, %3 overdue")
+        .arg(due)
+        .arg(QLatin1String(due == 1 ? "child" : "children"))
+        .arg(overdue);
+}
+
+// The fields of kRowFields by their index, among an entry's field bytes.
+enum RowField { Last, First, Born, Taken, Result, Below, Type, RowFieldCount };
+
+struct FieldPlace {
+    int at = 0;     // among the entry's bytes
+    int offset = 0; // in the record
+    int width = 0;
+};
+
+const std::array<FieldPlace, RowFieldCount>& rowFieldPlaces() {
+    static const std::array<FieldPlace, RowFieldCount> places = [] {
+        std::array<FieldPlace, RowFieldCount> made{};
+        int at = 0;
+        for (int i = 0; i < RowFieldCount; ++i) {
+            made[size_t(i)] = {at, ResultRecord::offset(kRowFields[i]),
+                               ResultRecord::width(kRowFields[i])};
+            at += made[size_t(i)].width;
+        }
+        Q_ASSERT(at == 54 && made[Taken].width == 8);
+        return made;
+    }();
+    return places;
+}
+
+// A field among an entry's bytes, its blanks trimmed (as RecordFile::field reads a field).
+QByteArrayView fieldBytes(const std::array<char, 54>& fields, RowField field) {
+    const FieldPlace& place = rowFieldPlaces()[field];
+    const char* begin = fields.data() + place.at;
+    const char* end = begin + place.width;
+    while (begin < end && *begin == ' ')
+        ++begin;
+    while (end > begin && end[-1] == ' ')
+        --end;
+    return QByteArrayView(begin, end - begin);
+}
+
+FollowUpFields fieldsOf(const std::array<char, 54>& fields) {
+    QString values[RowFieldCount];
+    for (int i = 0; i < RowFieldCount; ++i)
+        values[i] = Windows1252::decode(fieldBytes(fields, RowField(i)));
+    return {values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
+}
+
+// Each byte of the code page as its one UTF-16 unit, and that unit case-folded. Every character
+// of the code page lies in the basic plane and folds to one unit, so that a text's case-folded
+// form is its bytes' folded units, one for one.
+struct CodePage {
+    std::array<char16_t, 256> unit{};
+    std::array<char16_t, 256> folded{};
+};
+
+const CodePage& codePage() {
+    static const CodePage table = [] {
+        CodePage made;
+        for (int byte = 0; byte < 256; ++byte) {
+            const char ch = char(byte);
+            const QChar unit = Windows1252::decode(QByteArrayView(&ch, 1)).at(0);
+            made.unit[size_t(byte)] = unit.unicode();
+            made.folded[size_t(byte)] = unit.toCaseFolded().unicode();
+        }
+        return made;
+    }();
+    return table;
+}
+
+using KeyUnits = QVarLengthArray<char16_t, 64>;
+
+// DuplicateRule::childKey of the three fields' bytes, blanks trimmed: the names case-folded,
+// each part followed by the separator 0x1F. False (and no key) when a part is blank.
+bool makeKey(QByteArrayView last, QByteArrayView first, QByteArrayView born, KeyUnits& key) {
+    const CodePage& page = codePage();
+    key.clear();
+    const QByteArrayView parts[] = {last, first, born};
+    for (int i = 0; i < 3; ++i) {
+        QByteArrayView part = parts[i];
+        while (!part.isEmpty() && part.front() == ' ')
+            part = part.sliced(1);
+        while (!part.isEmpty() && part.back() == ' ')
+            part.chop(1);
+        if (part.isEmpty())
+            return false;
+        const auto& units = i < 2 ? page.folded : page.unit;
+        for (const char byte : part)
+            key.append(units[uchar(byte)]);
+        key.append(char16_t(0x1F));
+    }
+    return true;
+}
+
+// RecordList::displayDate of a trimmed date's bytes, as UTF-16 units: "MM/DD/YYYY".
+int shownDate(QByteArrayView date, char16_t* out) {
+    int length = 0;
+    for (qsizetype i = 0; i < date.size(); ++i) {
+        if (i == 2 || i == 4)
+            out[length++] = u'/';
+        out[length++] = codePage().unit[uchar(date[i])];
+    }
+    return length;
+}
+
+template <typename T>
+int compareUnits(const T* a, qsizetype aLength, const T* b, qsizetype bLength) {
+    const qsizetype common = std::min(aLength, bLength);
+    for (qsizetype i = 0; i < common; ++i)
+        if (a[i] != b[i])
+            return a[i] < b[i] ? -1 : 1;
+    return aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
+}
+
+// The two dates as their shown texts compare (QString's order of UTF-16 units).
+int compareShownDates(QByteArrayView a, QByteArrayView b) {
+    // A date of birth is at most 8 bytes: 10 units shown.
+    char16_t shownA[16];
+    char16_t shownB[16];
+    return compareUnits(shownA, shownDate(a, shownA), shownB, shownDate(b, shownB));
+}
+
+// The array is reserved for the files' records up to this many; beyond, it grows as it needs.
+constexpr size_t kReserveAtMost = size_t(1) << 24;
+
 } // namespace
 
 QStringList FollowUpRow::values() const {
@@ -77,18 +206,110 @@ QStringList FollowUpRow::columnTitles() {
             QStringLiteral("Status")};
 }
 
-FollowUpList::FollowUpList(const QDate& today) : today_(today) {}
+// ---- the rows ----------------------------------------------------------------------------
+
+const FollowUpRows::Source& FollowUpRows::sourceOf(const Entry& entry) const {
+    // The last source that begins at or before the record: a source without records shares its
+    // first ordinal with the next one.
+    const auto after = std::upper_bound(
+        sources_.begin(), sources_.end(), entry.ordinal,
+        [](quint32 ordinal, const Source& source) { return ordinal < source.firstOrdinal; });
+    Q_ASSERT(after != sources_.begin());
+    return *(after - 1);
+}
+
+bool FollowUpRows::before(const Entry& a, const Entry& b) const {
+    if (a.key != b.key)
+        return a.key < b.key;
+    if (const int last =
+            FollowUpList::compareNames(fieldBytes(a.fields, Last), fieldBytes(b.fields, Last)))
+        return last < 0;
+    if (const int first =
+            FollowUpList::compareNames(fieldBytes(a.fields, First), fieldBytes(b.fields, First)))
+        return first < 0;
+    if (const int born = compareShownDates(fieldBytes(a.fields, Born), fieldBytes(b.fields, Born)))
+        return born < 0;
+    const quint32 numberA = a.ordinal - sourceOf(a).firstOrdinal;
+    const quint32 numberB = b.ordinal - sourceOf(b).firstOrdinal;
+    if (numberA != numberB)
+        return numberA < numberB;
+    return a.ordinal < b.ordinal;
+}
+
+FollowUpRow FollowUpRows::at(int i) const {
+    const Entry& entry = entries_.at(size_t(i));
+    const FollowUpFields record = fieldsOf(entry.fields);
+    FollowUpDecision decision = FollowUpList::decide(record, today_);
+    if (entry.unnamed() && decision.kind == FollowUpDecision::Kind::Due) {
+        decision.kind = FollowUpDecision::Kind::CheckRecord;
+        decision.problem = QStringLiteral("The last name, first name or date of birth is blank.");
+    }
+    const Source& source = sourceOf(entry);
+    FollowUpRow row;
+    row.lastName = record.lastName;
+    row.firstName = record.firstName;
+    row.dateOfBirth = RecordList::displayDate(record.dateOfBirth);
+    row.latestResult = FollowUpList::latestResultText(record, decision.result);
+    row.submissionFile = source.file < 0 ? QString() : fileNames_.at(source.file);
+    row.recordNumber = int(entry.ordinal - source.firstOrdinal) + 1;
+    if (decision.kind == FollowUpDecision::Kind::Due) {
+        row.nextTest = decision.nextTest;
+        row.dueBy = decision.dueBy;
+        row.dueByText = QLocale::c().toString(decision.dueBy, QStringLiteral("MM/dd/yyyy"));
+        row.daysLeft = int(today_.daysTo(decision.dueBy));
+        row.status = FollowUpList::statusText(row.daysLeft);
+    } else {
+        row.checkRecord = true;
+        row.status = FollowUpList::checkRecordStatus();
+        row.problem = decision.problem;
+    }
+    return row;
+}
+
+QString FollowUpRows::summary() const {
+    const auto today = quint64(today_.toJulianDay());
+    int due = 0;
+    int overdue = 0;
+    for (const Entry& entry : entries_) {
+        if (entry.key == 0)
+            continue;
+        ++due;
+        if (entry.key < today)
+            ++overdue;
+    }
+    return summaryText(due, overdue);
+}
+
+QList<FollowUpRow> FollowUpRows::toList() const {
+    QList<FollowUpRow> rows;
+    rows.reserve(size());
+    for (int i = 0; i < size(); ++i)
+        rows.append(at(i));
+    return rows;
+}
+
+// ---- reading -----------------------------------------------------------------------------
+
+quint64 FollowUpList::keyHash(QStringView key) {
+    return quint64(qHashBits(key.data(), size_t(key.size()) * sizeof(QChar), 0x466f6c6c));
+}
+
+FollowUpList::FollowUpList(const QDate& today, KeyHash hash, size_t reduceAtLeast)
+    : today_(today), hash_(hash), reduceAtLeast_(std::max<size_t>(reduceAtLeast, 1)),
+      reduceAllAt_(reduceAtLeast_) {
+    made_.today_ = today;
+}
 
 void FollowUpList::addStoredRecords(const QList<ResultRecord>& records) {
-    stored_ = records;
-    for (int n = 1; n <= stored_.size(); ++n) {
-        const ResultRecord& record = stored_.at(n - 1);
-        Candidate candidate;
-        candidate.number = n;
-        candidate.rank = record.trimmed(F::TestType) == QLatin1String("V") ? 1 : 0;
-        add(candidate, record.get(F::LastName), record.get(F::FirstName),
-            record.get(F::DateOfBirth), record.trimmed(F::DateTaken));
+    // A record's fields hold only what the code page stores (ResultRecord::set), so that its
+    // bytes read back as the very texts.
+    beginSource(-1);
+    makeRoom(size_t(records.size()));
+    for (int n = 1; n <= records.size(); ++n) {
+        const QByteArray bytes = records.at(n - 1).encode();
+        addRecord(bytes.constData(), bytes.size(), n);
     }
+    endSource();
 }
 
 FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progress& progress) {
@@ -98,9 +319,15 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
         return status;
     }
     QStringList names;
-    for (const SubmissionFolder::ListedFile& file : listed)
+    qint64 bytes = 0;
+    for (const SubmissionFolder::ListedFile& file : listed) {
         names.append(file.fileName);
+        bytes += std::max<qint64>(file.length, 0);
+    }
     names.sort();
+    // Room for every record listed, taken once: the pages are only used as records come.
+    const size_t records = size_t((bytes + ResultRecord::Size - 1) / ResultRecord::Size);
+    made_.entries_.reserve(made_.entries_.size() + std::min(records + expected_, kReserveAtMost));
     const int total = int(names.size());
     int done = 0;
     const auto goOn = [&] { return !progress || progress(done, total); };
@@ -109,34 +336,10 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
         return FileStatus::success();
     }
     const QDir dir(folder);
-    // A file that fails part way adds none of its records, as a file read whole adds none: the
-    // folder is read again from the records found before it, without that file.
-    const Found before = found_;
-    const qsizetype namesBefore = fileNames_.size();
-    const qsizetype unreadableBefore = unreadable_.size();
-    const qsizetype damagedBefore = damaged_.size();
-    QHash<QString, FileStatus> failedPartWay;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString& name = names.at(i);
-        if (const auto failed = failedPartWay.constFind(name); failed != failedPartWay.constEnd()) {
-            unreadable_.append(failed.value());
-        } else {
-            FileStatus status;
-            const Reading reading = readSubmissionFile(dir.filePath(name), name, goOn, status);
-            if (reading == Reading::Stopped) {
-                stopped_ = true;
-                return FileStatus::success();
-            }
-            if (reading == Reading::FailedPartWay) {
-                failedPartWay.insert(name, status);
-                found_ = before;
-                fileNames_.resize(namesBefore);
-                unreadable_.resize(unreadableBefore);
-                damaged_.resize(damagedBefore);
-                done = 0;
-                i = -1;
-                continue;
-            }
+    for (const QString& name : std::as_const(names)) {
+        if (!readSubmissionFile(dir.filePath(name), name, goOn)) {
+            stopped_ = true;
+            return FileStatus::success();
         }
         ++done;
         if (!goOn()) {
@@ -147,99 +350,281 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
     return FileStatus::success();
 }
 
-FollowUpList::Reading FollowUpList::readSubmissionFile(const QString& path, const QString& name,
-                                                       const std::function<bool()>& goOn,
-                                                       FileStatus& status) {
+bool FollowUpList::readSubmissionFile(const QString& path, const QString& name,
+                                      const std::function<bool()>& goOn) {
     RecordStream stream;
-    status = stream.open(path);
-    if (!status) {
+    if (FileStatus status = stream.open(path); !status) {
         unreadable_.append(status);
-        return Reading::Done;
+        return true;
     }
-    const int source = int(fileNames_.size());
-    fileNames_.append(name);
+    made_.fileNames_.append(name);
+    beginSource(int(made_.fileNames_.size()) - 1);
     RecordFile piece;
     int first = 0;
-    bool read = false;
     while (stream.next(piece, first)) {
-        read = true;
-        for (int n = 1; n <= piece.recordCount(); ++n)
-            addRecord(source, first + n - 1, piece, n);
+        const QByteArray& bytes = piece.bytes();
+        for (int n = 0; n < piece.recordCount(); ++n) {
+            const qsizetype at = qsizetype(n) * ResultRecord::Size;
+            addRecord(bytes.constData() + at, bytes.size() - at, first + n);
+        }
         if (!goOn())
-            return Reading::Stopped;
+            return false;
     }
-    status = stream.status();
-    if (!status) {
-        if (read)
-            return Reading::FailedPartWay;
-        fileNames_.removeLast();
+    if (FileStatus status = stream.status(); !status) {
+        // A file that fails part way adds none of its records, as a file read whole adds none.
+        takeBackSource();
+        made_.fileNames_.removeLast();
         unreadable_.append(status);
-        return Reading::Done;
+        return true;
     }
     if (!stream.isWhole())
         damaged_.append(QStringLiteral("%1 (%2)").arg(
             QDir::toNativeSeparators(SafeFile::displayName(path)), stream.damage()));
-    return Reading::Done;
+    endSource();
+    return true;
 }
 
 void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& file) {
-    const int source = int(fileNames_.size());
-    fileNames_.append(fileName);
-    for (int n = 1; n <= file.recordCount(); ++n)
-        addRecord(source, n, file, n);
-}
-
-void FollowUpList::addRecord(int source, int number, const RecordFile& piece, int n) {
-    Candidate candidate;
-    candidate.source = source;
-    candidate.number = number;
-    // The fields a row needs, as their bytes: a torn record's missing bytes are blanks.
-    const QByteArray& bytes = piece.bytes();
-    const qsizetype start = qsizetype(n - 1) * ResultRecord::Size;
-    int at = 0;
-    for (const F::Field field : kRowFields) {
-        const qsizetype from = start + ResultRecord::offset(field);
-        for (int i = 0; i < ResultRecord::width(field); ++i, ++at)
-            candidate.fields[size_t(at)] = from + i < bytes.size() ? bytes.at(from + i) : ' ';
+    made_.fileNames_.append(fileName);
+    beginSource(int(made_.fileNames_.size()) - 1);
+    makeRoom(size_t(file.recordCount()));
+    const QByteArray& bytes = file.bytes();
+    for (int n = 0; n < file.recordCount(); ++n) {
+        const qsizetype at = qsizetype(n) * ResultRecord::Size;
+        addRecord(bytes.constData() + at, bytes.size() - at, n + 1);
     }
-    const FollowUpFields fields = fieldsOf(candidate);
-    candidate.rank = fields.testType == QLatin1String("V") ? 1 : 0;
-    add(candidate, fields.lastName, fields.firstName, fields.dateOfBirth, fields.dateTaken);
+    endSource();
 }
 
-void FollowUpList::add(Candidate candidate, const QString& lastName, const QString& firstName,
-                       const QString& dateOfBirth, const QString& dateTaken) {
+void FollowUpList::makeRoom(size_t records) {
+    // Grown as a vector grows, so that many sources added one by one copy the array seldom.
+    std::vector<Entry>& entries = made_.entries_;
+    if (entries.size() + records > entries.capacity())
+        entries.reserve(std::max(entries.size() + records, 2 * entries.capacity()));
+}
+
+void FollowUpList::beginSource(int file) {
+    made_.sources_.push_back({nextOrdinal_, file});
+    sourceStart_ = made_.entries_.size();
+    reduceSourceAt_ = sourceStart_ + reduceAtLeast_;
+}
+
+void FollowUpList::endSource() {
+    std::vector<Entry>& entries = made_.entries_;
+    if (entries.size() < reduceAllAt_)
+        return;
+    reduce(0, false);
+    reduceAllAt_ = entries.size() + std::max(reduceAtLeast_, entries.size());
+}
+
+void FollowUpList::takeBackSource() {
+    // The records before the source are as they were: only its own were reduced meanwhile.
+    made_.entries_.resize(sourceStart_);
+    nextOrdinal_ = made_.sources_.back().firstOrdinal;
+    made_.sources_.pop_back();
+}
+
+void FollowUpList::addRecord(const char* record, qsizetype available, int number) {
+    Entry entry;
+    entry.ordinal = made_.sources_.back().firstOrdinal + quint32(number - 1);
+    nextOrdinal_ = entry.ordinal + 1;
+    const auto& places = rowFieldPlaces();
+    for (const FieldPlace& place : places)
+        for (int i = 0; i < place.width; ++i)
+            entry.fields[size_t(place.at + i)] =
+                place.offset + i < available ? record[place.offset + i] : ' ';
+
     // Records share few dates: each is checked once.
-    auto known = days_.constFind(dateTaken);
+    quint64 taken = 0;
+    std::memcpy(&taken, entry.fields.data() + places[Taken].at, sizeof taken);
+    auto known = days_.constFind(taken);
     if (known == days_.cend()) {
-        const QDate taken = takenDate(dateTaken, today_);
-        known = days_.insert(dateTaken, taken.isValid() ? int(taken.toJulianDay()) : 0);
+        const QDate date = takenDate(Windows1252::decode(fieldBytes(entry.fields, Taken)), today_);
+        known = days_.insert(taken, date.isValid() ? int(date.toJulianDay()) : 0);
     }
-    candidate.day = *known;
-    const QString key = DuplicateRule::childKey(lastName, firstName, dateOfBirth);
-    if (key.isEmpty()) {
+    entry.dayRank = quint32(*known) << 2;
+    if (fieldBytes(entry.fields, Type) == QByteArrayView("V"))
+        entry.dayRank |= 2;
+
+    KeyUnits key;
+    if (makeKey(fieldBytes(entry.fields, Last), fieldBytes(entry.fields, First),
+                fieldBytes(entry.fields, Born), key)) {
+        entry.key = hash_(QStringView(key.constData(), key.size()));
+    } else {
         // Whether a record naming no child is listed depends on it alone: one that calls for
         // nothing is not kept.
-        if (decide(fieldsOf(candidate), today_).kind != FollowUpDecision::Kind::NotListed)
-            found_.unnamed.append(candidate);
-        return;
+        if (decide(fieldsOf(entry.fields), today_).kind == FollowUpDecision::Kind::NotListed)
+            return;
+        entry.dayRank |= 1;
     }
-    Child& child = found_.children[key];
-    if (candidate.day == 0) {
-        if (child.undated < 0) {
-            child.undated = int(found_.undated.size());
-            found_.undated.append(candidate);
-        } else {
-            found_.undated[child.undated] = candidate;
+    std::vector<Entry>& entries = made_.entries_;
+    entries.push_back(entry);
+    if (entries.size() >= reduceSourceAt_) {
+        reduce(sourceStart_, false);
+        reduceSourceAt_ = entries.size() + std::max(reduceAtLeast_, entries.size() - sourceStart_);
+    }
+}
+
+namespace {
+
+// Whether two records name the child in the very same bytes: then their keys are equal.
+bool sameNames(const std::array<char, 54>& a, const std::array<char, 54>& b) {
+    return fieldBytes(a, Last) == fieldBytes(b, Last) &&
+           fieldBytes(a, First) == fieldBytes(b, First) &&
+           fieldBytes(a, Born) == fieldBytes(b, Born);
+}
+
+QString keyOf(const std::array<char, 54>& fields) {
+    KeyUnits key;
+    makeKey(fieldBytes(fields, Last), fieldBytes(fields, First), fieldBytes(fields, Born), key);
+    return QString(reinterpret_cast<const QChar*>(key.constData()), key.size());
+}
+
+} // namespace
+
+void FollowUpList::reduce(size_t from, bool final) {
+    std::vector<Entry>& entries = made_.entries_;
+    Entry* const first = entries.data() + from;
+    Entry* const last = entries.data() + entries.size();
+    // Each child's records side by side in the order they were added; the records that name no
+    // child after them.
+    std::sort(first, last, [](const Entry& a, const Entry& b) {
+        if (a.unnamed() != b.unnamed())
+            return b.unnamed();
+        if (a.key != b.key)
+            return a.key < b.key;
+        return a.ordinal < b.ordinal;
+    });
+    // Each group is written over itself or over what earlier groups left: never ahead of it.
+    Entry* out = first;
+    for (Entry* group = first; group != last;) {
+        if (group->unnamed()) {
+            *out++ = *group++;
+            continue;
         }
-        return;
+        Entry* end = group + 1;
+        bool oneChild = true;
+        for (; end != last && !end->unnamed() && end->key == group->key; ++end)
+            oneChild = oneChild && sameNames(group->fields, end->fields);
+        if (oneChild) {
+            out = keepDeciding(group, end, out, final);
+        } else {
+            // Names that differ in their bytes may still be one child (case, blanks) or several
+            // whose keys share a hash: the keys tell.
+            std::vector<std::pair<QString, Entry>> records;
+            for (const Entry* record = group; record != end; ++record)
+                records.emplace_back(keyOf(record->fields), *record);
+            std::stable_sort(records.begin(), records.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::vector<Entry> child;
+            for (size_t i = 0; i < records.size();) {
+                child.clear();
+                const QString& key = records[i].first;
+                for (; i < records.size() && records[i].first == key; ++i)
+                    child.push_back(records[i].second);
+                out = keepDeciding(child.data(), child.data() + child.size(), out, final);
+            }
+        }
+        group = end;
     }
-    const Candidate& latest = child.latest;
-    if (!child.hasLatest || candidate.day > latest.day ||
-        (candidate.day == latest.day && candidate.rank >= latest.rank)) {
-        child.latest = candidate;
-        child.hasLatest = true;
+    entries.resize(size_t(out - entries.data()));
+}
+
+FollowUpList::Entry* FollowUpList::keepDeciding(const Entry* begin, const Entry* end, Entry* out,
+                                                bool final) const {
+    // In the order added: the last of equals wins.
+    const Entry* latest = nullptr;
+    const Entry* undated = nullptr;
+    for (const Entry* record = begin; record != end; ++record) {
+        if (record->day() == 0)
+            undated = record;
+        else if (!latest || record->day() > latest->day() ||
+                 (record->day() == latest->day() && record->venous() >= latest->venous()))
+            latest = record;
     }
+    Entry kept[2];
+    int count = 0;
+    // A record that cannot be placed in time may be the latest: it decides over any dated one.
+    if (final) {
+        kept[count++] = undated ? *undated : *latest;
+    } else {
+        if (latest)
+            kept[count++] = *latest;
+        if (undated)
+            kept[count++] = *undated;
+    }
+    for (int i = 0; i < count; ++i)
+        *out++ = kept[i];
+    return out;
+}
+
+FollowUpRows FollowUpList::takeRows() {
+    reduce(0, true);
+    std::vector<Entry>& entries = made_.entries_;
+    size_t listed = 0;
+    for (Entry entry : entries) {
+        entry.key = 0;
+        if (!entry.unnamed()) {
+            const FollowUpDecision decision = decide(fieldsOf(entry.fields), today_);
+            if (decision.kind == FollowUpDecision::Kind::NotListed)
+                continue;
+            if (decision.kind == FollowUpDecision::Kind::Due)
+                entry.key = quint64(decision.dueBy.toJulianDay());
+        }
+        entries[listed++] = entry;
+    }
+    entries.resize(listed);
+    std::sort(entries.begin(), entries.end(),
+              [this](const Entry& a, const Entry& b) { return made_.before(a, b); });
+    // What the reading took beyond the rows is given back.
+    if (entries.capacity() / 2 > entries.size())
+        entries.shrink_to_fit();
+
+    FollowUpRows rows = std::move(made_);
+    made_ = FollowUpRows();
+    made_.today_ = today_;
+    nextOrdinal_ = 0;
+    sourceStart_ = 0;
+    reduceAllAt_ = reduceAtLeast_;
+    return rows;
+}
+
+QList<FollowUpRow> FollowUpList::rows() const {
+    FollowUpList list(*this);
+    return list.takeRows().toList();
+}
+
+QString FollowUpList::summary(const QList<FollowUpRow>& rows) {
+    int due = 0;
+    int overdue = 0;
+    for (const FollowUpRow& row : rows) {
+        if (row.checkRecord)
+            continue;
+        ++due;
+        if (row.overdue())
+            ++overdue;
+    }
+    return summaryText(due, overdue);
+}
+
+int FollowUpList::compareNames(QByteArrayView a, QByteArrayView b) {
+    const auto& folded = codePage().folded;
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = folded[uchar(a[i])];
+        const char16_t y = folded[uchar(b[i])];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+QString FollowUpList::childKey(QByteArrayView lastName, QByteArrayView firstName,
+                               QByteArrayView dateOfBirth) {
+    KeyUnits key;
+    if (!makeKey(lastName, firstName, dateOfBirth, key))
+        return QString();
+    return QString(reinterpret_cast<const QChar*>(key.constData()), key.size());
 }
 
 FollowUpFields FollowUpFields::of(const ResultRecord& record) {
@@ -247,27 +632,6 @@ FollowUpFields FollowUpFields::of(const ResultRecord& record) {
             record.trimmed(F::DateOfBirth), record.trimmed(F::DateTaken),
             record.trimmed(F::PbResult),    record.trimmed(F::BelowDetection),
             record.trimmed(F::TestType)};
-}
-
-FollowUpFields FollowUpList::fieldsOf(const Candidate& candidate) const {
-    if (candidate.source < 0)
-        return FollowUpFields::of(stored_.at(candidate.number - 1));
-    // Blanks are trimmed before decoding, as RecordFile::field reads a field.
-    QString values[std::size(kRowFields)];
-    int at = 0;
-    for (size_t i = 0; i < std::size(kRowFields); ++i) {
-        const int width = ResultRecord::width(kRowFields[i]);
-        int begin = at;
-        int end = at + width;
-        while (begin < end && candidate.fields[size_t(begin)] == ' ')
-            ++begin;
-        while (end > begin && candidate.fields[size_t(end - 1)] == ' ')
-            --end;
-        values[i] = Windows1252::decode(
-            QByteArray::fromRawData(candidate.fields.data() + begin, end - begin));
-        at += width;
-    }
-    return {values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
 }
 
 FollowUpDecision FollowUpList::decide(const FollowUpFields& latest, const QDate& today) {
@@ -341,93 +705,6 @@ QString FollowUpList::statusText(int daysLeft) {
     if (daysLeft == 0)
         return QStringLiteral("Due today");
     return QStringLiteral("Due in ") + days(daysLeft);
-}
-
-QString FollowUpList::summary(const QList<FollowUpRow>& rows) {
-    int due = 0;
-    int overdue = 0;
-    for (const FollowUpRow& row : rows) {
-        if (row.checkRecord)
-            continue;
-        ++due;
-        if (row.overdue())
-            ++overdue;
-    }
-    return QStringLiteral("%1 %2 due, %3 overdue")
-        .arg(due)
-        .arg(QLatin1String(due == 1 ? "child" : "children"))
-        .arg(overdue);
-}
-
-FollowUpRow FollowUpList::rowFor(const Candidate& candidate, const FollowUpFields& record,
-                                 const FollowUpDecision& decision) const {
-    FollowUpRow row;
-    row.lastName = record.lastName;
-    row.firstName = record.firstName;
-    row.dateOfBirth = RecordList::displayDate(record.dateOfBirth);
-    row.latestResult = latestResultText(record, decision.result);
-    row.submissionFile = candidate.source < 0 ? QString() : fileNames_.at(candidate.source);
-    row.recordNumber = candidate.number;
-    if (decision.kind == FollowUpDecision::Kind::Due) {
-        row.nextTest = decision.nextTest;
-        row.dueBy = decision.dueBy;
-        row.dueByText = QLocale::c().toString(decision.dueBy, QStringLiteral("MM/dd/yyyy"));
-        row.daysLeft = int(today_.daysTo(decision.dueBy));
-        row.status = statusText(row.daysLeft);
-    } else {
-        row.checkRecord = true;
-        row.status = checkRecordStatus();
-        row.problem = decision.problem;
-    }
-    return row;
-}
-
-QList<FollowUpRow> FollowUpList::rows() const {
-    QList<FollowUpRow> rows;
-    rows.reserve(found_.children.size() + found_.unnamed.size());
-    for (const Child& child : found_.children) {
-        if (child.undated >= 0) {
-            const Candidate& candidate = found_.undated.at(child.undated);
-            const FollowUpFields undated = fieldsOf(candidate);
-            FollowUpDecision decision = decide(undated, today_);
-            decision.kind = FollowUpDecision::Kind::CheckRecord;
-            decision.problem = QStringLiteral("The date taken is not a valid date.");
-            rows.append(rowFor(candidate, undated, decision));
-            continue;
-        }
-        const FollowUpFields latest = fieldsOf(child.latest);
-        const FollowUpDecision decision = decide(latest, today_);
-        if (decision.kind != FollowUpDecision::Kind::NotListed)
-            rows.append(rowFor(child.latest, latest, decision));
-    }
-    for (const Candidate& candidate : found_.unnamed) {
-        const FollowUpFields record = fieldsOf(candidate);
-        FollowUpDecision decision = decide(record, today_);
-        if (decision.kind == FollowUpDecision::Kind::NotListed)
-            continue;
-        if (decision.kind == FollowUpDecision::Kind::Due) {
-            decision.kind = FollowUpDecision::Kind::CheckRecord;
-            decision.problem =
-                QStringLiteral("The last name, first name or date of birth is blank.");
-        }
-        rows.append(rowFor(candidate, record, decision));
-    }
-    std::sort(rows.begin(), rows.end(), [](const FollowUpRow& a, const FollowUpRow& b) {
-        if (a.checkRecord != b.checkRecord)
-            return a.checkRecord;
-        if (!a.checkRecord && a.dueBy != b.dueBy)
-            return a.dueBy < b.dueBy;
-        const int last = a.lastName.compare(b.lastName, Qt::CaseInsensitive);
-        if (last != 0)
-            return last < 0;
-        const int first = a.firstName.compare(b.firstName, Qt::CaseInsensitive);
-        if (first != 0)
-            return first < 0;
-        if (a.dateOfBirth != b.dateOfBirth)
-            return a.dateOfBirth < b.dateOfBirth;
-        return a.recordNumber < b.recordNumber;
-    });
-    return rows;
 }
 
 QStringList FollowUpList::fileLines() const {

@@ -5,15 +5,20 @@
 #include "storage/ResultRecord.h"
 #include "validation/EntryRules.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVector>
+#include <QStringView>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <functional>
+#include <iterator>
+#include <vector>
 
 // The fields of a record that a row shows and judges, trimmed.
 struct FollowUpFields {
@@ -61,6 +66,83 @@ struct FollowUpRow {
     static QStringList columnTitles();
 };
 
+// The rows of the Follow-Up Due list as FollowUpList::takeRows() makes them, in the list's order.
+// A row is kept as the bytes of the fields it shows of its deciding record and that record's
+// place, 72 bytes in one flat array; its texts are made when asked for (at()), so that a list of
+// millions of rows holds no text and goes in one free.
+class FollowUpRows {
+public:
+    int size() const { return int(entries_.size()); }
+    bool isEmpty() const { return entries_.empty(); }
+    // Row i, from 0.
+    FollowUpRow at(int i) const;
+    // "3 children due, 1 overdue", as FollowUpList::summary() words the same rows.
+    QString summary() const;
+    QList<FollowUpRow> toList() const;
+
+    // The rows one after the other, each made as it is reached.
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = FollowUpRow;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = FollowUpRow;
+        const_iterator(const FollowUpRows* rows, int i) : rows_(rows), i_(i) {}
+        FollowUpRow operator*() const { return rows_->at(i_); }
+        const_iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return i_ == other.i_; }
+        bool operator!=(const const_iterator& other) const { return i_ != other.i_; }
+
+    private:
+        const FollowUpRows* rows_;
+        int i_;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    friend class FollowUpList;
+
+    // The fields of FollowUpFields as their Windows-1252 bytes, one after the other (bytes past
+    // the end of a torn record as blanks).
+    static constexpr int kFieldBytes = 54;
+
+    // A record as the list keeps it. While the records are read, key is the hash of the child's
+    // key (DuplicateRule::childKey); in a row, the due date as a Julian day, 0 for a row to check.
+    struct Entry {
+        quint64 key = 0;
+        quint32 ordinal = 0; // the record's place among all records added, from 0
+        quint32 dayRank = 0; // the date taken as a Julian day (0: not a valid date) << 2,
+                             // | 2 for a venous result, | 1 for a record that names no child
+        std::array<char, kFieldBytes> fields{};
+
+        int day() const { return int(dayRank >> 2); }
+        bool venous() const { return dayRank & 2; }
+        bool unnamed() const { return dayRank & 1; }
+    };
+    // Where the records of one source begin: the data file (file -1) or a submission file
+    // (fileNames_), its record 1 at ordinal firstOrdinal.
+    struct Source {
+        quint32 firstOrdinal = 0;
+        int file = -1;
+    };
+
+    const Source& sourceOf(const Entry& entry) const;
+    // Whether a row comes before another one: Check the record rows first, then by due date,
+    // then by last and first name (case ignored), date of birth and record number, then in the
+    // order the records were added.
+    bool before(const Entry& a, const Entry& b) const;
+
+    QDate today_;
+    QStringList fileNames_;
+    std::vector<Source> sources_;
+    std::vector<Entry> entries_;
+};
+
 // The children whose latest result calls for another test, by the schedule of
 // reference/FollowUpSchedule, over the records of the data file and of the submission files.
 //
@@ -72,30 +154,50 @@ struct FollowUpRow {
 // whose test type is neither capillary nor venous or whose result is not a number, and a record
 // that names no child (a blank name or date of birth) unless its result calls for nothing.
 //
-// Memory grows with the children, never with the files: a child keeps the places of its
-// deciding records and the few fields a row shows of them, and a file is read a piece at a time.
+// Each record added is kept as 72 bytes in one flat array (the hash of its child's key, its
+// place, its day, and the 54 bytes of the fields a row shows), appended as it is read; a file is
+// read a piece at a time. Once as many records have come as were kept before them (and at least
+// ReduceAtLeast), they are sorted by child and each child's records reduced to the two that can
+// still decide (the latest dated one, the last undated one), so that the array grows with the
+// children rather than with the records. Within a file only its own records are reduced, so that
+// a file that fails part way is taken back by cutting the array where the file began. The hash
+// only brings a child's records side by side: records under one hash whose names differ are
+// told apart by their keys, so that two children whose keys share a hash are never merged.
 class FollowUpList {
 public:
     // Files read of the files listed; false stops the reading.
     using Progress = std::function<bool(int done, int total)>;
+    // The hash of a child's key; a test may give one that makes every key collide.
+    using KeyHash = quint64 (*)(QStringView key);
+    static quint64 keyHash(QStringView key);
 
-    explicit FollowUpList(const QDate& today);
+    // Records are put together once at least reduceAtLeast have come since last time (a test
+    // may make it small).
+    static constexpr size_t ReduceAtLeast = 32768;
+    explicit FollowUpList(const QDate& today, KeyHash hash = &FollowUpList::keyHash,
+                          size_t reduceAtLeast = ReduceAtLeast);
 
+    // Records still to come beyond the submission folder's (the data file's, added after it):
+    // the array is then taken once for all of them, never grown by a second copy.
+    void expectRecords(qsizetype records) { expected_ += size_t(std::max<qsizetype>(records, 0)); }
     // The records of the data file, record 1 first.
     void addStoredRecords(const QList<ResultRecord>& records);
     // Every submission file in folder whose name has the program's form, in name order, each
     // read a piece at a time through RecordStream, which sees the records RecordFile sees (never
-    // through a link; other entries passed over). A file that cannot be read is kept in
-    // unreadableFiles() and adds no record, a damaged one in damagedFiles() and read as far as it
-    // goes; a folder that cannot be listed is returned and kept in unreadableFiles(). progress
-    // is told of each file read (0 of N once the folder is listed); when it answers false the
-    // reading stops, stopped() tells so, and the list is incomplete.
+    // through a link; other entries passed over). A file that cannot be read, even part way, is
+    // kept in unreadableFiles() and adds no record, a damaged one in damagedFiles() and read as
+    // far as it goes; a folder that cannot be listed is returned and kept in unreadableFiles().
+    // progress is told of each file read (0 of N once the folder is listed); when it answers
+    // false the reading stops, stopped() tells so, and the list is incomplete.
     FileStatus addSubmissionFolder(const QString& folder, const Progress& progress = {});
     // One submission file's records, as read whole.
     void addSubmissionFile(const QString& fileName, const RecordFile& file);
     bool stopped() const { return stopped_; }
 
-    // Check the record rows first, then by due date, earliest first; names break ties.
+    // The rows, once every record is added: Check the record rows first, then by due date,
+    // earliest first; names break ties. The list keeps no record after it.
+    FollowUpRows takeRows();
+    // The same rows with their texts, all at once: for short lists.
     QList<FollowUpRow> rows() const;
 
     const QList<FileStatus>& unreadableFiles() const { return unreadable_; }
@@ -114,51 +216,46 @@ public:
 
     static QString checkRecordStatus() { return QStringLiteral("Check the record"); }
 
+    // Two names given as their Windows-1252 bytes, blanks trimmed, in the order in which
+    // QString::compare(..., Qt::CaseInsensitive) puts the decoded texts: negative, 0 or
+    // positive.
+    static int compareNames(QByteArrayView a, QByteArrayView b);
+    // DuplicateRule::childKey of the three fields given as their Windows-1252 bytes.
+    static QString childKey(QByteArrayView lastName, QByteArrayView firstName,
+                            QByteArrayView dateOfBirth);
+
 private:
-    // The fields of FollowUpFields as their bytes in a submission file, one after the other
-    // (bytes past the end of a torn record as blanks): 54 bytes kept in place of the file.
-    static constexpr int kFieldBytes = 54;
-    using FieldBytes = std::array<char, kFieldBytes>;
+    using Entry = FollowUpRows::Entry;
 
-    // A record by its place: source -1 is the data file, else a file of fileNames_.
-    struct Candidate {
-        int source = -1;
-        int number = 0;
-        int day = 0;         // the date taken as a Julian day; 0 when it is not a real date
-        int rank = 0;        // 1 for a venous result, which wins a tie of the same day
-        FieldBytes fields{}; // of a record of a submission file
-    };
-    struct Child {
-        Candidate latest;
-        bool hasLatest = false;
-        int undated = -1; // in undated_: the last record that could not be placed in time
-    };
-    // The children and records of the folder, put aside while a file that fails part way is
-    // read again without it.
-    struct Found {
-        QHash<QString, Child> children;
-        QVector<Candidate> undated;
-        QVector<Candidate> unnamed;
-    };
+    // A record's bytes from record (available of them; the rest of a torn record is blanks), as
+    // record number of the source begun last.
+    void addRecord(const char* record, qsizetype available, int number);
+    // Room for that many more records.
+    void makeRoom(size_t records);
+    void beginSource(int file);
+    // The source read whole: every record put together when they have doubled since last time.
+    void endSource();
+    // The source begun last could not be read: its records are taken back.
+    void takeBackSource();
+    // Puts the records from from on together by child: the two that can still decide of each
+    // child, or the one that decides when final.
+    void reduce(size_t from, bool final);
+    Entry* keepDeciding(const Entry* begin, const Entry* end, Entry* out, bool final) const;
 
-    void addRecord(int source, int number, const RecordFile& piece, int n);
-    void add(Candidate candidate, const QString& lastName, const QString& firstName,
-             const QString& dateOfBirth, const QString& dateTaken);
-    // Reads one submission file into the list. FailedPartWay: the records read from it must be
-    // taken back; Stopped: goOn answered false.
-    enum class Reading { Done, FailedPartWay, Stopped };
-    Reading readSubmissionFile(const QString& path, const QString& name,
-                               const std::function<bool()>& goOn, FileStatus& status);
-    // The candidate's record, as far as a row needs it.
-    FollowUpFields fieldsOf(const Candidate& candidate) const;
-    FollowUpRow rowFor(const Candidate& candidate, const FollowUpFields& record,
-                       const FollowUpDecision& decision) const;
+    // Reads one submission file into the list; false: goOn answered false.
+    bool readSubmissionFile(const QString& path, const QString& name,
+                            const std::function<bool()>& goOn);
 
     QDate today_;
-    QList<ResultRecord> stored_;
-    QStringList fileNames_;
-    Found found_;
-    QHash<QString, int> days_; // a date taken as its day; 0 when it is not a valid date
+    KeyHash hash_;
+    size_t reduceAtLeast_;
+    FollowUpRows made_;
+    quint32 nextOrdinal_ = 0;
+    size_t sourceStart_ = 0;    // where the records of the source begun last begin
+    size_t reduceSourceAt_ = 0; // its records are put together when the array reaches this
+    size_t reduceAllAt_ = 0;    // every record is, at the end of a source
+    size_t expected_ = 0;       // records to come beyond the folder's
+    QHash<quint64, int> days_;  // a date taken's 8 bytes as its day; 0 when it is not valid
     QList<FileStatus> unreadable_;
     QStringList damaged_;
     bool stopped_ = false;

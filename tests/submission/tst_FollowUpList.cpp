@@ -1,14 +1,46 @@
+#include "storage/Windows1252.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/FollowUpList.h"
 #include "submission/SubmissionFolder.h"
 #include "support/PermissionBits.h"
 #include "support/ProcessFigures.h"
 #include "support/TestRecords.h"
+#include "validation/DuplicateRule.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// While set, the reads of this file from this offset on fail with EIO: a file that fails part
+// way through its reading.
+QByteArray failingFile;
+off_t failFrom = 0;
+
+} // namespace
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+    using Pread = ssize_t (*)(int, void*, size_t, off_t);
+    static const auto real = reinterpret_cast<Pread>(dlsym(RTLD_NEXT, "pread"));
+    if (!failingFile.isEmpty() && offset >= failFrom) {
+        char path[4096];
+        const ssize_t length =
+            readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+        if (length > 0 && QByteArray(path, int(length)) == failingFile) {
+            errno = EIO;
+            return -1;
+        }
+    }
+    return real(fd, buffer, count, offset);
+}
 
 // The Follow-Up Due list: which record is a child's latest, what it calls for, the rows'
 // wording and order, over the data file and the files in Submit.
@@ -342,6 +374,143 @@ private slots:
         QCOMPARE(readStreamed(submit, stored), whole);
         QVERIFY(whole.join('\n').contains("Child11|Ann"));
         QVERIFY(!whole.join('\n').contains(name.arg("06", "0002")));
+    }
+
+    // Records put together while they are read (as often as can be), and children whose keys
+    // share a hash, give the rows of putting every record together once: the same latest
+    // record of each child over names in other case and blanks, same-day results, dates that
+    // cannot be placed and records that name no child.
+    void recordsPutTogetherWhileReadGiveTheSameRows() {
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        auto record = [](int n) {
+            const int child = n % 700;
+            ResultRecord made = result("Child", "Ann", "01012020", "", "", "C");
+            QString last = QStringLiteral("Child%1").arg(child);
+            if (n % 7 == 0)
+                last = last.toUpper();
+            if (n % 11 == 0)
+                last = " " + last;
+            made.set(ResultRecord::LastName, last);
+            // About nine results a child over three days: ties on the same day.
+            made.set(ResultRecord::DateTaken,
+                     QDate(2026, 1, 1).addDays((n / 700) % 3).toString("MMddyyyy"));
+            if (n % 97 == 0)
+                made.set(ResultRecord::DateTaken, "02302026");
+            made.set(ResultRecord::PbResult, QString::number(n % 23));
+            made.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
+            if (n % 1009 == 0)
+                made.set(ResultRecord::FirstName, "");
+            return made;
+        };
+        QList<ResultRecord> stored;
+        for (int n = 6000; n < 6300; ++n)
+            stored << record(n);
+        for (int file = 0; file < 4; ++file) {
+            QList<ResultRecord> records;
+            for (int n = file * 1500; n < (file + 1) * 1500; ++n)
+                records << record(n);
+            writeFile(QDir(submit).filePath(
+                          QString("Lead_123456_20260105_09000%1_000%1.txt").arg(file + 1)),
+                      bytesOf(records));
+        }
+        auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast) {
+            FollowUpList list(today_, hash, reduceAtLeast);
+            list.addSubmissionFolder(submit);
+            list.addStoredRecords(stored);
+            return everything(list.rows(), list.fileLines());
+        };
+        const QStringList once = listed(&FollowUpList::keyHash, FollowUpList::ReduceAtLeast);
+        QVERIFY2(once.size() > 300, qPrintable(QString::number(once.size())));
+        QVERIFY(once.join('\n').contains("Check the record"));
+        const auto collide = [](QStringView) { return quint64(7); };
+        QCOMPARE(listed(&FollowUpList::keyHash, 1), once);
+        QCOMPARE(listed(&FollowUpList::keyHash, 50), once);
+        QCOMPARE(listed(collide, FollowUpList::ReduceAtLeast), once);
+        QCOMPARE(listed(collide, 3), once);
+    }
+
+    // A file whose reading fails part way adds none of its records, even after its own records
+    // were put together, and the files after it are still read; it is named as a file that
+    // could not be read.
+    void fileFailingPartWayAddsNothing() {
+        QTemporaryDir dir;
+        const QString submit = dir.filePath("Submit");
+        QVERIFY(QDir(dir.path()).mkdir("Submit"));
+        const QDir folder(submit);
+        const QString before = "Lead_123456_20260105_090000_0001.txt";
+        const QString failing = "Lead_123456_20260106_090000_0002.txt";
+        const QString after = "Lead_123456_20260107_090000_0003.txt";
+        writeFile(folder.filePath(before),
+                  bytesOf({ann("01052026", "12.0", "C"),
+                           result("Novak", "Eva", "07302018", "01052026", "5.0", "V")}));
+        // Ann's later venous result below 3.5 would clear her; Eva's undated one would make her
+        // a row to check; and 40,000 children of their own, more than are read at once.
+        QByteArray bytes = bytesOf(
+            {ann("02012026", "2.0", "V"), result("Novak", "Eva", "07302018", "", "5.0", "V")});
+        const QByteArray child = result("Part", "Al", "01012020", "02012026", "9", "V").encode();
+        for (int n = 0; n < 40000; ++n) {
+            QByteArray record = child;
+            const QByteArray name = "Part" + QByteArray::number(n);
+            record.replace(ResultRecord::offset(ResultRecord::LastName), name.size(), name);
+            bytes += record;
+        }
+        writeFile(folder.filePath(failing), bytes);
+        writeFile(folder.filePath(after),
+                  bytesOf({result("Lee", "Kim", "01022021", "02152026", "4", "C")}));
+
+        failingFile = QFileInfo(folder.filePath(failing)).canonicalFilePath().toLocal8Bit();
+        failFrom = off_t(36000) * ResultRecord::Size;
+        FollowUpList streamed(today_);
+        const FileStatus listedStatus = streamed.addSubmissionFolder(submit);
+        failingFile.clear();
+        QVERIFY(listedStatus);
+
+        FollowUpList without(today_);
+        for (const QString& name : {before, after}) {
+            RecordFile file;
+            QVERIFY(RecordFile::read(folder.filePath(name), file));
+            without.addSubmissionFile(name, file);
+        }
+        QCOMPARE(everything(streamed.rows(), {}), everything(without.rows(), {}));
+        QCOMPARE(lines(streamed.rows()).size(), 3);
+        QCOMPARE(streamed.unreadableFiles().size(), 1);
+        QVERIFY2(streamed.fileLines().join('\n').contains(failing),
+                 qPrintable(streamed.fileLines().join('\n')));
+        QVERIFY(streamed.damagedFiles().isEmpty());
+    }
+
+    // Names compared and keys made from their bytes as from their texts: for every byte of the
+    // code page, QString's case-insensitive order and DuplicateRule::childKey.
+    void namesFromTheirBytes() {
+        QStringList wrong;
+        auto sign = [](int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); };
+        auto check = [&](const QByteArray& a, const QByteArray& b) {
+            const int bytes = sign(FollowUpList::compareNames(a, b));
+            const int texts = sign(QString::compare(Windows1252::decode(a), Windows1252::decode(b),
+                                                    Qt::CaseInsensitive));
+            if (bytes != texts)
+                wrong << QString("%1 %2: %3, not %4")
+                             .arg(QString(a.toHex()), QString(b.toHex()))
+                             .arg(bytes)
+                             .arg(texts);
+        };
+        for (int x = 0; x < 256; ++x) {
+            const QByteArray a(1, char(x));
+            for (int y = 0; y < 256; ++y)
+                check(a, QByteArray(1, char(y)));
+            check(a + "b", a);
+            check("A" + a, "a" + a);
+            const QString key = FollowUpList::childKey(" x" + a + " ", a + "y", "0" + a);
+            const QString text =
+                DuplicateRule::childKey(Windows1252::decode(" x" + a + " "),
+                                        Windows1252::decode(a + "y"), Windows1252::decode("0" + a));
+            if (key != text)
+                wrong << QString("key of %1").arg(QString(a.toHex()));
+        }
+        QCOMPARE(wrong, QStringList());
+        QVERIFY(FollowUpList::childKey("Smith", "  ", "01012020").isEmpty());
     }
 
     // The reading says how far it is, file by file, and stops when told to.

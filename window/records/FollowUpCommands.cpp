@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <algorithm>
+
 FollowUpCommands::FollowUpCommands(QWidget& window, QString appPath, RecordStore& store,
                                    RecordCommands& commands, SubmissionHistoryCommands& outputs,
                                    MessageService& messages, Clock& clock, QObject* parent)
@@ -37,7 +39,7 @@ namespace {
 
 // What the window shows of the list, made in the worker and handed over whole.
 struct FollowUpShown {
-    QList<FollowUpRow> rows;
+    FollowUpRows rows;
     QString summary;
     QStringList fileLines;
 };
@@ -47,6 +49,7 @@ struct FollowUpShown {
 FollowUpShown makeList(JobControl& control, const QString& submit,
                        const QList<ResultRecord>& stored, const QDate& today) {
     FollowUpList list(today);
+    list.expectRecords(stored.size());
     // A Submit that cannot be listed is named in the window with the files, like them.
     list.addSubmissionFolder(submit, [&control](int done, int total) {
         control.report(done, total);
@@ -56,8 +59,8 @@ FollowUpShown makeList(JobControl& control, const QString& submit,
     if (list.stopped())
         return shown;
     list.addStoredRecords(stored);
-    shown.rows = list.rows();
-    shown.summary = FollowUpList::summary(shown.rows);
+    shown.rows = list.takeRows();
+    shown.summary = shown.rows.summary();
     shown.fileLines = list.fileLines();
     return shown;
 }
@@ -82,8 +85,8 @@ void FollowUpCommands::openFollowUpDue() {
     connect(job, &BackgroundJobBase::progressed, dialog,
             [dialog](int done, int total) { dialog->showProgress(done, total); });
     connect(job, &BackgroundJobBase::finished, dialog, [dialog, job] {
-        const FollowUpShown shown = job->takeResult();
-        dialog->setList(shown.rows, shown.summary, shown.fileLines);
+        FollowUpShown shown = job->takeResult();
+        dialog->setList(std::move(shown.rows), shown.summary, shown.fileLines);
     });
     job->start([submit = AppPaths{appPath_}.submit(), stored, today](JobControl& control) {
         return makeList(control, submit, stored, today);
@@ -97,17 +100,33 @@ void FollowUpCommands::openFollowUpDue() {
     });
     connect(dialog, &FollowUpDueDialog::printListRequested, this, [this, dialog] {
         const QDateTime now = clock_.now();
-        outputs_.printList(FollowUpPrintout::lines(dialog->summary()->text(), dialog->fileLines(),
-                                                   dialog->rows(), now),
+        const FollowUpRows& rows = dialog->rows();
+        outputs_.printList(FollowUpPrintout::lines(
+                               dialog->summary()->text(), dialog->fileLines(), rows.size(),
+                               [&rows](int i) { return rows.at(i); }, now),
                            AppPaths{appPath_}.printedFollowUp(now));
     });
     connect(dialog, &FollowUpDueDialog::exportRequested, this, [this, dialog, today] {
-        QList<QStringList> values;
-        values.reserve(dialog->rows().size());
-        for (const FollowUpRow& row : dialog->rows())
-            values.append(row.values());
-        outputs_.exportCsv(RecordsCsv::document(FollowUpRow::columnTitles(), values),
-                           RecordsCsv::followUpFileName(today));
+        // Written a piece of rows at a time: the document is the header's followed by each
+        // piece's rows.
+        const FollowUpRows& rows = dialog->rows();
+        const QStringList titles = FollowUpRow::columnTitles();
+        const QByteArray head = RecordsCsv::document(titles, {});
+        outputs_.exportCsv(
+            [&](const SafeFile::PieceWriter& write) {
+                constexpr int kRowsAPiece = 4096;
+                FileStatus written = write(head);
+                for (int from = 0; written && from < rows.size(); from += kRowsAPiece) {
+                    QList<QStringList> values;
+                    const int end = std::min(rows.size(), from + kRowsAPiece);
+                    values.reserve(end - from);
+                    for (int i = from; i < end; ++i)
+                        values.append(rows.at(i).values());
+                    written = write(RecordsCsv::document(titles, values).mid(head.size()));
+                }
+                return written;
+            },
+            RecordsCsv::followUpFileName(today));
     });
     showModalDialog(dialog, window_);
 }

@@ -13,36 +13,53 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
+// The rows of the list as the table shows them: a row's texts are made for the rows drawn, the
+// last one kept while its columns are drawn. The table takes the rows RowsAtOnce at a time, the
+// next ones as it is scrolled to its end: a table view keeps a little for each row it has, and
+// millions taken at once would hold the window for a good part of a second.
 class FollowUpModel : public QAbstractTableModel {
 public:
+    static constexpr int RowsAtOnce = 50000;
+
     explicit FollowUpModel(QObject* parent)
         : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
 
-    void setRows(const QList<FollowUpRow>& rows) {
+    // rows stays the dialog's, and lives as long as the model.
+    void setRows(const FollowUpRows* rows) {
         beginResetModel();
         rows_ = rows;
+        taken_ = std::min(rows->size(), RowsAtOnce);
+        shownRow_ = -1;
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(rows_.size());
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : taken_; }
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return !parent.isValid() && rows_ && taken_ < rows_->size();
+    }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent))
+            return;
+        const int more = std::min(rows_->size() - taken_, RowsAtOnce);
+        beginInsertRows(QModelIndex(), taken_, taken_ + more - 1);
+        taken_ += more;
+        endInsertRows();
     }
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(titles_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid())
+        if (!index.isValid() || !rows_ || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return QVariant();
-        const FollowUpRow& row = rows_.at(index.row());
+        const FollowUpRow& row = rowAt(index.row());
         if (role == Qt::DisplayRole)
             return row.values().value(index.column());
-        if (role == Qt::ToolTipRole)
-            return row.checkRecord ? row.problem : QVariant();
-        return QVariant();
+        return row.checkRecord ? row.problem : QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
@@ -51,8 +68,19 @@ public:
     }
 
 private:
-    QList<FollowUpRow> rows_;
+    const FollowUpRow& rowAt(int i) const {
+        if (i != shownRow_) {
+            shown_ = rows_->at(i);
+            shownRow_ = i;
+        }
+        return shown_;
+    }
+
+    const FollowUpRows* rows_ = nullptr;
+    int taken_ = 0;
     QStringList titles_;
+    mutable int shownRow_ = -1;
+    mutable FollowUpRow shown_;
 };
 
 QPushButton* newButton(const QString& caption) {
@@ -67,12 +95,6 @@ QPushButton* newButton(const QString& caption) {
 }
 
 } // namespace
-
-FollowUpDueDialog::FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary,
-                                     const QStringList& fileLines, QWidget* parent)
-    : FollowUpDueDialog(parent) {
-    setList(std::move(rows), summary, fileLines);
-}
 
 FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Follow-Up Due"));
@@ -155,7 +177,7 @@ void FollowUpDueDialog::showProgress(int done, int total) {
         summary_->setText(progressText(done, total));
 }
 
-void FollowUpDueDialog::setList(QList<FollowUpRow> rows, const QString& summary,
+void FollowUpDueDialog::setList(FollowUpRows rows, const QString& summary,
                                 const QStringList& fileLines) {
     rows_ = std::move(rows);
     fileLines_ = fileLines;
@@ -163,7 +185,7 @@ void FollowUpDueDialog::setList(QList<FollowUpRow> rows, const QString& summary,
     summary_->setText(summary);
     files_->setText(fileLines.join(QLatin1Char('\n')));
     files_->setVisible(!fileLines.isEmpty());
-    static_cast<FollowUpModel*>(table_->model())->setRows(rows_);
+    static_cast<FollowUpModel*>(table_->model())->setRows(&rows_);
     if (!rows_.isEmpty())
         table_->setCurrentIndex(table_->model()->index(0, 0));
     printList_->setEnabled(true);

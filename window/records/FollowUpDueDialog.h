@@ -26,21 +26,20 @@ class FollowUpDueDialog : public QDialog {
     Q_OBJECT
 public:
     explicit FollowUpDueDialog(QWidget* parent = nullptr);
-    FollowUpDueDialog(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines,
-                      QWidget* parent = nullptr);
     ~FollowUpDueDialog() override;
 
     // The work that makes the list, let go when the window closes.
     void watch(BackgroundJobBase* work) { work_ = work; }
     // done files read of total.
     void showProgress(int done, int total);
-    void setList(QList<FollowUpRow> rows, const QString& summary, const QStringList& fileLines);
+    // The rows are taken over whole, never copied.
+    void setList(FollowUpRows rows, const QString& summary, const QStringList& fileLines);
     bool isFilled() const { return filled_; }
     static QString progressText(int done, int total);
 
     void done(int result) override;
 
-    const QList<FollowUpRow>& rows() const { return rows_; }
+    const FollowUpRows& rows() const { return rows_; }
     const QStringList& fileLines() const { return fileLines_; }
     QLabel* summary() const { return summary_; }
     QLabel* files() const { return files_; }
@@ -63,7 +62,7 @@ private:
     void choose(const QModelIndex& index);
     void stopWork();
 
-    QList<FollowUpRow> rows_;
+    FollowUpRows rows_;
     QStringList fileLines_;
     bool filled_ = false;
     QPointer<BackgroundJobBase> work_;

@@ -319,6 +319,40 @@ private slots:
         QCOMPARE(fixture.messages.messages.size(), 1);
     }
 
+    // A list longer than the table takes at once: scrolled to its end, the table reaches every
+    // row, the last one the list's last.
+    void followUpDueTableReachesEveryRow() {
+        ResultRecord record = patient("Child", "Al", "07042019", "03012026");
+        record.set(ResultRecord::PbResult, "12.0");
+        record.set(ResultRecord::TestType, "C");
+        const QByteArray one = record.encode();
+        const int count = 120001;
+        QByteArray bytes;
+        bytes.reserve(qsizetype(count) * ResultRecord::Size);
+        for (int n = 0; n < count; ++n) {
+            const qsizetype at = bytes.size();
+            bytes += one;
+            const QByteArray name = "Child" + QByteArray::number(n);
+            bytes.replace(at + ResultRecord::offset(ResultRecord::LastName), name.size(), name);
+        }
+        FollowUpList list(QDate(2026, 3, 10));
+        list.addSubmissionFile("Lead_123456_20260306_090000_0001.txt", RecordFile(bytes));
+        FollowUpRows rows = list.takeRows();
+        QCOMPARE(rows.size(), count);
+        const QString last = rows.at(count - 1).lastName;
+
+        FollowUpDueDialog dialog;
+        dialog.setList(std::move(rows), "", {});
+        dialog.show();
+        QTableView* table = dialog.table();
+        for (int i = 0; i < 20 && table->model()->rowCount() < count; ++i) {
+            table->scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(table->model()->rowCount(), count);
+        QCOMPARE(table->model()->index(count - 1, 0).data().toString(), last);
+    }
+
     // Follow-Up Due opens at once, reading Submit in a worker: it fills with the list that
     // reading every file whole gives, again after files were added, removed and changed, and a
     // window closed while it reads stops the reading.
