@@ -1,5 +1,9 @@
 #include "window/widgets/WindowLook.h"
 
+#include "window/widgets/ProgramIconPictures.h"
+
+#include <QPixmap>
+
 QFont layoutFont() {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSizeF(7.5);
@@ -8,10 +12,8 @@ QFont layoutFont() {
 }
 
 QIcon programIcon() {
-    // The resources of a static library are not registered by themselves.
-    Q_INIT_RESOURCE(korvanel);
     QIcon icon;
-    icon.addFile(QStringLiteral(":/korvanel/icons/korvanel16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/korvanel/icons/korvanel32.png"), QSize(32, 32));
+    icon.addPixmap(QPixmap(programIcon16));
+    icon.addPixmap(QPixmap(programIcon32));
     return icon;
 }
