@@ -7,6 +7,7 @@
 #include "window/services/Clock.h"
 #include "window/services/MessageService.h"
 #include "window/services/QtPrinter.h"
+#include "window/widgets/WindowLook.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setStyle(new ProgramStyle);
     // A size limit must fail a write with an error the program reports, not kill it mid-write.
     std::signal(SIGXFSZ, SIG_IGN);
     QtMessageService messages;
