@@ -128,6 +128,10 @@ mapped_rows() { # LABEL TEMPLATE GOAL
     mkdir -p "$folder/Submit"
     for _ in $(seq "$mapped_runs"); do
         p=$(mapped_ns "$folder/korvanel") && prog+=("$p")
+        # Ended by a signal, the program leaves its folder lock behind, which the next start
+        # would take over as a crashed copy's (reading it, removing it, two more fdatasyncs):
+        # removed, as a program that was closed removes it.
+        rm -f "$folder/AppData/instance.lock"
         f=$(mapped_ns "$tools/tool_emptywindow" form) && form+=("$f")
     done
     if [ ${#prog[@]} -eq 0 ] || [ ${#form[@]} -eq 0 ]; then
