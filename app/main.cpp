@@ -8,6 +8,7 @@
 #include "window/services/MessageService.h"
 #include "window/services/QtPrinter.h"
 #include "window/widgets/BackgroundJob.h"
+#include "window/widgets/WindowLook.h"
 
 #include <QApplication>
 
@@ -26,6 +27,7 @@ constexpr int kWaitForReadingsMs = 2000;
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setStyle(new ProgramStyle);
     // A size limit must fail a write with an error the program reports, not kill it mid-write.
     std::signal(SIGXFSZ, SIG_IGN);
     QtMessageService messages;

@@ -15,10 +15,12 @@
 #   print           one page through the printer (PDF without a default printer), against
 #                   writing the page's bytes + fsync
 #   peak memory     VmHWM with the 10,000-record file, against the empty window
-#   start-up mapped build/korvanel itself under Xvfb, process start to its window mapped
+#   start-up mapped build/korvanel itself under Xvfb, process start to its first window mapped
 #                   (MapNotify), alternated with the form floor, medians of 11
 #                   (KORVANEL_BENCH_MAPPED_RUNS); KORVANEL_BENCH_STARTUP_ONLY=1 stops after the
-#                   start-up figures
+#                   start-up figures. With 10,000 records the first window is the "file is nearly
+#                   full" notice, shown before the main window; 250 records with the same city and
+#                   physician files show the main window first
 set -euo pipefail
 build=${1:?usage: bench_program.sh BUILD_DIR}
 tools="$build/tests/tools"
@@ -62,6 +64,7 @@ template t1k 1000
 # Baselines: an empty window of the main window's size, and the form floor: the main window's own
 # form (the same .ui, the program's font) on a plain QWidget with no data and no logic.
 template t10k-full 10000 32767 200
+template t250-full 250 32767 200
 template t0 0
 size=$("$tools/tool_operate" "$work/t10k" none 2>/dev/null | field WINDOW-SIZE)
 program_kb=() baseline_kb=()
@@ -125,6 +128,10 @@ mapped_rows() { # LABEL TEMPLATE GOAL
     mkdir -p "$folder/Submit"
     for _ in $(seq "$mapped_runs"); do
         p=$(mapped_ns "$folder/korvanel") && prog+=("$p")
+        # Ended by a signal, the program leaves its folder lock behind, which the next start
+        # would take over as a crashed copy's (reading it, removing it, two more fdatasyncs):
+        # removed, as a program that was closed removes it.
+        rm -f "$folder/AppData/instance.lock"
         f=$(mapped_ns "$tools/tool_emptywindow" form) && form+=("$f")
     done
     if [ ${#prog[@]} -eq 0 ] || [ ${#form[@]} -eq 0 ]; then
@@ -158,6 +165,9 @@ if command -v Xvfb >/dev/null; then
             DISPLAY=:$display QT_QPA_PLATFORM=xcb mapped_rows \
                 "start-up to mapped, 10,000 records + 32,767 cities + 200 physicians" t10k-full \
                 "goal <= 1.2x"
+            DISPLAY=:$display QT_QPA_PLATFORM=xcb mapped_rows \
+                "start-up to mapped, 250 records + 32,767 cities + 200 physicians" t250-full \
+                "(the main window first)"
             DISPLAY=:$display QT_QPA_PLATFORM=xcb mapped_rows \
                 "start-up to mapped, empty folder" t0 "goal <= 1.1x"
             kill "$XEV_PID" 2>/dev/null || true

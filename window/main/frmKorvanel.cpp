@@ -10,6 +10,9 @@
 
 frmKorvanel::frmKorvanel(QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frmKorvanel>()) {
+    // Set before the controls are made, which then take it as they are built: set afterwards,
+    // every control would lay its text out twice.
+    setFont(layoutFont());
     ui_->setupUi(this);
     // Fixed border, title bar with the icon's menu and the close button only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -17,7 +20,6 @@ frmKorvanel::frmKorvanel(QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     setWindowIcon(programIcon());
-    setFont(layoutFont());
     applyFixedColours();
     tabStopAtSelectedOption(*ui_->sexGroup);
     tabStopAtSelectedOption(*ui_->testTypeGroup);

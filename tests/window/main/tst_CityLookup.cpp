@@ -198,6 +198,7 @@ private slots:
         QTest::newRow("left alone until the window is drawn") << QString();
         QTest::newRow("a click on the box") << QString("click");
         QTest::newRow("a key in the box") << QString("key");
+        QTest::newRow("letters typed into the box") << QString("letters");
         QTest::newRow("a turn of the wheel over the box") << QString("wheel");
     }
     void theCityListIsCompleteWhenFirstReachedFor() {
@@ -221,6 +222,9 @@ private slots:
             QTest::mousePress(cboCity->lineEdit(), Qt::LeftButton);
         } else if (reach == "key") {
             QTest::keyClick(cboCity->lineEdit(), Qt::Key_Down);
+        } else if (reach == "letters") {
+            // Typed at once, before the window is drawn: every letter lands after the list is in.
+            QTest::keyClicks(cboCity->lineEdit(), "Be");
         } else if (reach == "wheel") {
             QWheelEvent wheel(QPointF(5, 5), cboCity->mapToGlobal(QPointF(5, 5)), QPoint(),
                               QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
@@ -239,6 +243,8 @@ private slots:
             QCOMPARE(cboCity->currentText(), city);
             QCOMPARE(MainWindowTestAccess(controller).state().CurrentCity, city);
         }
+        if (reach == "letters")
+            QCOMPARE(cboCity->currentText(), city + "Be");
         QVERIFY(fixture.messages.messages.isEmpty());
     }
 

@@ -257,6 +257,9 @@ private slots:
         QTest::newRow("physician list is a folder")
             << "AppData/physician.txt" << true << "AppData/physician.txt"
             << "Is a directory";
+        QTest::newRow("city file is a folder")
+            << "AppData/cmcityzip.txt" << true << "AppData/cmcityzip.txt"
+            << "Is a directory";
     }
     void startUpFailureNamesThePathAndChangesNothing() {
         QFETCH(QString, blocker);

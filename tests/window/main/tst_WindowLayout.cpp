@@ -10,6 +10,7 @@
 #include "window/widgets/MaskedEdit.h"
 
 #include <QAccessible>
+#include <QImage>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
@@ -272,6 +273,23 @@ private slots:
         const QList<QSize> iconSizes = w.windowIcon().availableSizes();
         QVERIFY(iconSizes.contains(QSize(16, 16)));
         QVERIFY(iconSizes.contains(QSize(32, 32)));
+        // The window's icon is the installed icon's picture, pixel for pixel.
+        for (int side : {16, 32}) {
+            const QImage file =
+                QImage(QStringLiteral(KORVANEL_SOURCE_DIR "/window/main/icons/korvanel%1.png")
+                           .arg(side))
+                    .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage shown = w.windowIcon()
+                                     .pixmap(QSize(side, side), 1.0)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QCOMPARE(shown.size(), QSize(side, side));
+            QCOMPARE(file.size(), shown.size());
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x)
+                    QCOMPARE(shown.pixel(x, y), file.pixel(x, y));
+            }
+        }
 
         QCOMPARE(f.txtLastName->palette().color(QPalette::Base), QColor(255, 255, 255));
         QCOMPARE(f.fraParents->palette().color(QPalette::WindowText), QColor(0, 0, 0));

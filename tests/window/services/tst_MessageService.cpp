@@ -2,8 +2,12 @@
 #include "support/ScriptedMessageService.h"
 #include "window/services/MessageService.h"
 
+#include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(MessageButtons)
@@ -79,6 +83,55 @@ private slots:
         } else {
             QCOMPARE(boxButtons, QMessageBox::StandardButtons(QMessageBox::Ok));
         }
+    }
+
+    // The box's pictures are never looked up in the desktop's icon theme (whose whole index would
+    // be read at the first box, which can come before the main window): with a theme that holds
+    // a warning and an OK picture, here magenta squares, the box shows the program's own warning
+    // sign and a plain OK button.
+    void theWarningSignIsNotTakenFromTheIconTheme() {
+        QTemporaryDir themes;
+        QVERIFY(themes.isValid());
+        const QString theme = themes.path() + "/magenta";
+        QVERIFY(QDir().mkpath(theme + "/32x32/status"));
+        QFile index(theme + "/index.theme");
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=magenta\nDirectories=32x32/status\n\n"
+                    "[32x32/status]\nSize=32\nType=Fixed\n");
+        index.close();
+        QImage magenta(32, 32, QImage::Format_ARGB32);
+        magenta.fill(QColor(255, 0, 255));
+        QVERIFY(magenta.save(theme + "/32x32/status/dialog-warning.png", "PNG"));
+        QVERIFY(magenta.save(theme + "/32x32/status/dialog-ok.png", "PNG"));
+        const QStringList searchPaths = QIcon::themeSearchPaths();
+        const QString themeName = QIcon::themeName();
+        QIcon::setThemeSearchPaths({themes.path()});
+        QIcon::setThemeName("magenta");
+        QVERIFY(!QIcon::fromTheme("dialog-warning").isNull());
+        QVERIFY(!QIcon::fromTheme("dialog-ok").isNull());
+
+        QWidget window;
+        window.show();
+        QtMessageService service(&window);
+        ModalBoxAnswerer answerer(0);
+        QImage picture;
+        bool okButtonPicture = true;
+        answerer.onBox = [&](QMessageBox& box) {
+            picture = box.iconPixmap().toImage();
+            okButtonPicture = !box.button(QMessageBox::Ok)->icon().isNull();
+        };
+        service.show("Nearly full", "Record Limit Notification", MessageButtons::Ok,
+                     MessageIcon::Warning);
+        QIcon::setThemeName(themeName);
+        QIcon::setThemeSearchPaths(searchPaths);
+        QVERIFY(!picture.isNull());
+        int magentaPixels = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x)
+                magentaPixels += picture.pixelColor(x, y) == QColor(255, 0, 255);
+        }
+        QCOMPARE(magentaPixels, 0);
+        QVERIFY(!okButtonPicture);
     }
 
     void scriptedServiceRecordsAndAnswers() {
