@@ -475,9 +475,8 @@ bool sameNames(const std::array<char, 54>& a, const std::array<char, 54>& b) {
 }
 
 QString keyOf(const std::array<char, 54>& fields) {
-    KeyUnits key;
-    makeKey(fieldBytes(fields, Last), fieldBytes(fields, First), fieldBytes(fields, Born), key);
-    return QString(reinterpret_cast<const QChar*>(key.constData()), key.size());
+    return FollowUpList::childKey(fieldBytes(fields, Last), fieldBytes(fields, First),
+                                  fieldBytes(fields, Born));
 }
 
 } // namespace
