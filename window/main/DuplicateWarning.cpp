@@ -18,7 +18,7 @@ void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& reco
     // record that can be read. What it could not compare is told after the save: the data file
     // every time, a file in Submit once a run.
     const QString title = QStringLiteral("Update Record");
-    sent_.waitUntilRead(title);
+    const bool sentRead = sent_.waitUntilRead(title);
     const FileStatus stored = StoredRecordsWait::bringIndexUpToDate(window_, title, store_, index_);
     QList<FileStatus> unreadable;
     for (const FileStatus& file : index_.unreadableFiles()) {
@@ -40,6 +40,9 @@ void DuplicateWarning::newRecordSaved(int recordNumber, const ResultRecord& reco
                                 "checked:")
               << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(stored.path()),
                                                stored.reason());
+    if (!sentRead)
+        lines << QStringLiteral("The records already sent (the files in Submit) were not "
+                                "checked: their reading was cancelled.");
     lines += DuplicateIndex::notCheckedLines(unreadable, damaged);
     if (!lines.isEmpty())
         messages_.show(QStringLiteral("The record was saved, but it could not be compared with "

@@ -43,12 +43,12 @@ void SentRecordsReading::finished() {
     index_.setSentRecords(job_.takeResult());
 }
 
-void SentRecordsReading::waitUntilRead(const QString& title) {
+bool SentRecordsReading::waitUntilRead(const QString& title) {
     if (!index_.sentKnown() && !reading_)
         start();
     if (!reading_)
-        return;
-    LiveWait::until(
+        return true;
+    const bool read = LiveWait::until(
         window_, title, &ReadingProgressWindow::text,
         [this] {
             // The records go into the index as soon as the worker is done, looked at or not.
@@ -56,5 +56,12 @@ void SentRecordsReading::waitUntilRead(const QString& title) {
                 job_.waitForFinished();
             return !reading_;
         },
-        [this] { return LiveWait::Progress(shared_->done, shared_->total); });
+        [this] { return LiveWait::Progress(shared_->done, shared_->total); },
+        ReadingProgressWindow::Cancel::Offered);
+    if (!read) {
+        shared_->stop = true;
+        job_.letGo();
+        reading_ = false;
+    }
+    return read;
 }

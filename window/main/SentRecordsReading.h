@@ -31,8 +31,11 @@ public:
     // Makes sure the index holds the records already sent before a command compares with them:
     // starts a reading when the index lacks them (the folder could not be listed last time) and
     // none runs, and while one runs shows "Reading submission files: n of N" in a small modal
-    // window titled after the command, until the records are in the index.
-    void waitUntilRead(const QString& title);
+    // window titled after the command, until the records are in the index. The window offers
+    // Cancel: false when the operator gave the wait up, the reading then stopped without waiting
+    // for it (a share that no longer answers may hold it in a file call), the next wait reading
+    // the folder again.
+    bool waitUntilRead(const QString& title);
 
     // What the worker runs: SentRecords::read. Tests give one that holds the reading back.
     using Reader =

@@ -45,7 +45,9 @@ void ImportRecordsCommand::openImportRecords() {
                                                    });
     if (status) {
         index_.setStoredEntries(std::move(entries));
-        sent_.waitUntilRead(title);
+        // Given up while Submit was read: nothing is imported.
+        if (!sent_.waitUntilRead(title))
+            return;
     }
     if (!status) {
         emit fileFailed(status);

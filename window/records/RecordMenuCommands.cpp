@@ -45,7 +45,9 @@ void RecordMenuCommands::openCheckAllRecords() {
         [&entries](const QList<ResultRecord>& read) { entries = DuplicateIndex::entriesOf(read); });
     if (status) {
         index_.setStoredEntries(std::move(entries));
-        sent_.waitUntilRead(title);
+        // Given up while Submit was read: the command is not carried out.
+        if (!sent_.waitUntilRead(title))
+            return;
     }
     if (!status) {
         emit fileFailed(status);

@@ -24,17 +24,17 @@ void LiveWait::runOnCallingThread() {
     onCallingThread = true;
 }
 
-void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
-                     const std::function<bool()>& isDone,
-                     const std::function<Progress()>& progress) {
+bool LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+                     const std::function<bool()>& isDone, const std::function<Progress()>& progress,
+                     ReadingProgressWindow::Cancel cancel) {
     // A reading that is done, or about to be, is taken without a window coming and going.
     QElapsedTimer waited;
     waited.start();
     while (!isDone() && waited.elapsed() < kWaitWithoutWindowMs)
         QThread::msleep(1);
     if (isDone())
-        return;
-    ReadingProgressWindow shown(window, title, text);
+        return true;
+    ReadingProgressWindow shown(window, title, text, cancel);
     const auto show = [&] {
         const Progress now = progress();
         shown.setProgress(now.first, now.second);
@@ -42,6 +42,11 @@ void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindo
     show();
     shown.open();
     QEventLoop loop;
+    bool cancelled = false;
+    QObject::connect(&shown, &ReadingProgressWindow::cancelRequested, &loop, [&] {
+        cancelled = true;
+        loop.quit();
+    });
     QElapsedTimer sinceShown;
     sinceShown.start();
     QTimer look;
@@ -54,9 +59,11 @@ void LiveWait::until(QWidget& window, const QString& title, ReadingProgressWindo
         }
     });
     look.start(kLookEveryMs);
-    while (!isDone())
+    while (!cancelled && !isDone())
         loop.exec();
     shown.finish();
+    // A reading that ended as the operator gave it up is taken all the same.
+    return isDone();
 }
 
 void LiveWait::run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
@@ -75,6 +82,8 @@ void LiveWait::run(QWidget& window, const QString& title, ReadingProgressWindow:
         });
         finished = true;
     });
+    // The work writes into the caller's variables: it is always waited for, so it offers no
+    // Cancel.
     until(
         window, title, text, [&] { return finished.load(); },
         [&] { return Progress(done.load(), total.load()); });

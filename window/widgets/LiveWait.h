@@ -17,9 +17,11 @@ namespace LiveWait {
 using Progress = std::pair<int, int>;
 
 // Waits until isDone() holds; progress() gives what the window shows. Both are asked on the
-// window's thread.
-void until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
-           const std::function<bool()>& isDone, const std::function<Progress()>& progress);
+// window's thread. With cancel offered the window has a Cancel button: false when the operator
+// gave the wait up before isDone() held.
+bool until(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
+           const std::function<bool()>& isDone, const std::function<Progress()>& progress,
+           ReadingProgressWindow::Cancel cancel = ReadingProgressWindow::Cancel::NotOffered);
 
 // Runs work on a thread of its own and returns when it is done. The work tells how far it is
 // through the function it is given; what it reads and writes besides is the caller's, untouched

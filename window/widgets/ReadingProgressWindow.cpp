@@ -1,13 +1,19 @@
 #include "window/widgets/ReadingProgressWindow.h"
 
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString& title, Text text)
-    : QWidget(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString& title, Text text,
+                                             Cancel cancel)
+    : QWidget(&mainWindow,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  (cancel == Cancel::Offered ? Qt::WindowCloseButtonHint : Qt::WindowType(0))),
       mainWindow_(mainWindow), text_(text), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
     setWindowTitle(title);
     setWindowModality(Qt::ApplicationModal);
@@ -15,6 +21,13 @@ ReadingProgressWindow::ReadingProgressWindow(QWidget& mainWindow, const QString&
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(bar_);
+    if (cancel == Cancel::Offered) {
+        auto* buttons = new QDialogButtonBox(this);
+        cancel_ = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+        cancel_->setAutoDefault(false);
+        layout->addWidget(buttons);
+        connect(cancel_, &QPushButton::clicked, this, &ReadingProgressWindow::cancelRequested);
+    }
     // Sized for the longest line it will show, so that the window does not grow as it counts.
     label_->setText(text_(888888, 888888));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
@@ -62,6 +75,17 @@ void ReadingProgressWindow::finish() {
 }
 
 void ReadingProgressWindow::closeEvent(QCloseEvent* event) {
-    if (!finishing_)
-        event->ignore();
+    if (finishing_)
+        return;
+    // The wait ends only when its caller is done with it.
+    event->ignore();
+    if (cancel_)
+        emit cancelRequested();
+}
+
+void ReadingProgressWindow::keyPressEvent(QKeyEvent* event) {
+    if (cancel_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        emit cancelRequested();
+    else
+        QWidget::keyPressEvent(event);
 }

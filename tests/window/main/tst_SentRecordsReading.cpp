@@ -15,7 +15,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -106,6 +108,25 @@ class tst_SentRecordsReading : public QObject {
         poll->start(10);
     }
 
+    // Gives the wait up once the progress window is shown, by its Cancel button or by Esc, and
+    // keeps the window's title.
+    enum class GiveUp { Button, Escape };
+    static void cancelWhenShown(MainWindowFixture& fixture, QString& title, GiveUp how) {
+        auto* poll = new QTimer(&fixture.window());
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &title, how] {
+            ReadingProgressWindow* progress = shownProgress();
+            if (!progress || !progress->cancelButton())
+                return;
+            title = progress->windowTitle();
+            if (how == GiveUp::Button)
+                progress->cancelButton()->click();
+            else
+                QTest::keyClick(progress, Qt::Key_Escape);
+            poll->deleteLater();
+        });
+        poll->start(10);
+    }
+
 private slots:
     void init() { QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support).*")); }
 
@@ -156,6 +177,61 @@ private slots:
         auto* dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
         QVERIFY(dialog);
         QVERIFY(dialog->summary()->text().contains("1 possible duplicate"));
+        dialog->reject();
+    }
+
+    // A wait for Submit can be given up (a share that no longer answers): Check All Records then
+    // opens nothing; the first Update keeps the record, compares it with the stored records and
+    // says that the records already sent were not checked; the next command reads Submit again.
+    void aWaitForSubmitCanBeCancelled() {
+        MainWindowFixture fixture;
+        HeldReading held;
+        fixture.setProviderFile("123456");
+        fixture.writeRecords({TestRecords::completeRecord("Adams"), okafor()});
+        fixture.writeFile("Submit/" + kSent, okafor().encode());
+        fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
+            parts.sentReading().setReader(held.reader());
+        };
+        QVERIFY(fixture.start());
+        QTRY_COMPARE(held.readings.load(), 1);
+        QString title;
+        cancelWhenShown(fixture, title, GiveUp::Button);
+        fixture.controller().menu().checkAllRecords()->trigger();
+        QCOMPARE(title, QString("Check All Records"));
+        QVERIFY(!fixture.window().findChild<CheckAllRecordsDialog*>());
+        QVERIFY(!shownProgress());
+        QTRY_VERIFY(held.sawStop);
+
+        Ui::frmKorvanel& c = fixture.form();
+        c.cmdNew->click();
+        const ResultRecord sent = okafor();
+        c.txtLastName->setText(sent.trimmed(ResultRecord::LastName));
+        c.txtFirstName->setText(sent.trimmed(ResultRecord::FirstName));
+        c.mskDateOfBirth->setRawValue(sent.trimmed(ResultRecord::DateOfBirth));
+        c.mskDateTaken->setRawValue(sent.trimmed(ResultRecord::DateTaken));
+        title.clear();
+        cancelWhenShown(fixture, title, GiveUp::Escape);
+        c.cmdUpdate->click();
+        QCOMPARE(title, QString("Update Record"));
+        QCOMPARE(held.readings.load(), 2);
+        QCOMPARE(fixture.storedRecords().size(), 3);
+        QCOMPARE(fixture.messages.messages.size(), 2);
+        QCOMPARE(fixture.messages.messages.at(0).title, QString("File Error"));
+        QVERIFY2(fixture.messages.messages.at(0).text.contains(
+                     "The records already sent (the files in Submit) were not checked: their "
+                     "reading was cancelled."),
+                 qPrintable(fixture.messages.messages.at(0).text));
+        QCOMPARE(fixture.messages.messages.at(1).title, QString("Possible Duplicate"));
+        QVERIFY(fixture.messages.messages.at(1).text.startsWith("Record 2 of the data file"));
+
+        Seen seen;
+        releaseWhenShown(fixture, held, seen);
+        fixture.controller().menu().checkAllRecords()->trigger();
+        QCOMPARE(held.readings.load(), 3);
+        auto* dialog = fixture.window().findChild<CheckAllRecordsDialog*>();
+        QVERIFY(dialog);
+        QVERIFY2(dialog->summary()->text().contains("possible duplicate"),
+                 qPrintable(dialog->summary()->text()));
         dialog->reject();
     }
 
@@ -265,6 +341,25 @@ private slots:
                       });
         QCOMPARE(made, 1);
         QCOMPARE(windows, 0);
+        // A wait whose work writes into the caller's variables cannot be given up: its window
+        // has no Cancel, and its close button does nothing.
+        {
+            ReadingProgressWindow waiting(fixture.window(), "Find Record",
+                                          &ReadingProgressWindow::recordsText);
+            QVERIFY(!waiting.cancelButton());
+            waiting.open();
+            QVERIFY(!waiting.close());
+            QVERIFY(waiting.isVisible());
+            ReadingProgressWindow cancellable(fixture.window(), "Update Record",
+                                              &ReadingProgressWindow::text,
+                                              ReadingProgressWindow::Cancel::Offered);
+            QSignalSpy cancelled(&cancellable, &ReadingProgressWindow::cancelRequested);
+            cancellable.open();
+            QVERIFY(!cancellable.close());
+            QCOMPARE(cancelled.size(), 1);
+            waiting.finish();
+            cancellable.finish();
+        }
 
         QSemaphore release;
         QString title;
