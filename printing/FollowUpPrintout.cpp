@@ -41,7 +41,13 @@ QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& f
 QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& fileLines, int count,
                                     const std::function<FollowUpRow(int)>& rowAt,
                                     const QDateTime& printedAt) {
-    auto heading = [&](int page, int pages) {
+    return pages(summary, fileLines, count, rowAt, printedAt).lines();
+}
+
+PagedList FollowUpPrintout::pages(const QString& summary, const QStringList& fileLines, int count,
+                                  std::function<FollowUpRow(int)> rowAt,
+                                  const QDateTime& printedAt) {
+    auto heading = [summary, fileLines, printedAt](int page, int pages) {
         QStringList lines;
         lines << QString() << QString();
         lines << kIndent + QStringLiteral("Korvanel\u00AE II Blood Lead Result") +
@@ -62,25 +68,10 @@ QStringList FollowUpPrintout::lines(const QString& summary, const QStringList& f
                            QString(10, QLatin1Char('-')), QString(16, QLatin1Char('-')));
         return lines;
     };
-    const int perPage = SubmissionReceipt::LinesPerPage;
-    const int firstPageRows = qMax(1, (perPage - int(heading(1, 1).size())) / 2);
-    const int laterPageRows = (perPage - int(heading(2, 2).size())) / 2;
-    int pages = 1;
-    if (count > firstPageRows)
-        pages += (count - firstPageRows + laterPageRows - 1) / laterPageRows;
-
-    QStringList all;
-    int next = 0;
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1)
-            all << Printer::pageBreak();
-        all << heading(page, pages);
-        const int end = qMin(count, next + (page == 1 ? firstPageRows : laterPageRows));
-        for (; next < end; ++next) {
-            const FollowUpRow row = rowAt(next);
-            all << childLine(row.lastName, row.firstName, row.dateOfBirth, row.status);
-            all << testLine(row.nextTest, row.dueByText, row.latestResult);
-        }
-    }
-    return all;
+    auto row = [rowAt = std::move(rowAt)](int i) {
+        const FollowUpRow row = rowAt(i);
+        return QStringList{childLine(row.lastName, row.firstName, row.dateOfBirth, row.status),
+                           testLine(row.nextTest, row.dueByText, row.latestResult)};
+    };
+    return PagedList(count, 2, SubmissionReceipt::LinesPerPage, heading, row);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/PagedList.h"
 #include "submission/FollowUpList.h"
 
 #include <QDateTime>
@@ -19,5 +20,9 @@ QStringList lines(const QString& summary, const QStringList& fileLines,
 // The same with count rows, row i (from 0) made as its lines are.
 QStringList lines(const QString& summary, const QStringList& fileLines, int count,
                   const std::function<FollowUpRow(int)>& row, const QDateTime& printedAt);
+
+// The same pages, each made when it is printed: only the rows of that page are made.
+PagedList pages(const QString& summary, const QStringList& fileLines, int count,
+                std::function<FollowUpRow(int)> row, const QDateTime& printedAt);
 
 } // namespace FollowUpPrintout

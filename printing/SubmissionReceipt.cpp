@@ -28,8 +28,14 @@ QString recordLine(const QString& number, const QString& last, const QString& fi
 QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& created,
                                      const QList<ResultRecord>& records,
                                      const QDateTime& printedAt) {
+    return pages(fileName, created, records, printedAt).lines();
+}
+
+PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& created,
+                                   const QList<ResultRecord>& records, const QDateTime& printedAt) {
     using F = ResultRecord;
-    auto heading = [&](int page, int pages) {
+    const qsizetype count = records.size();
+    auto heading = [fileName, created, printedAt, count](int page, int pages) {
         QStringList lines;
         lines << QString() << QString();
         lines << kIndent + QStringLiteral("Korvanel\u00AE II Blood Lead Result") +
@@ -37,9 +43,10 @@ QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& c
         lines << QString();
         lines << kIndent + QStringLiteral("Submission Receipt, page %1 of %2").arg(page).arg(pages);
         lines << kIndent + QStringLiteral("File:     ") + fileName;
+        // The first page's heading is two lines longer; every later page holds the same number.
         if (page == 1) {
             lines << kIndent + QStringLiteral("Created:  ") + PrintedPage::timeStamp(created);
-            lines << kIndent + QStringLiteral("Records:  ") + QString::number(records.size());
+            lines << kIndent + QStringLiteral("Records:  ") + QString::number(count);
         }
         lines << QString();
         lines << recordLine(QStringLiteral("No."), QStringLiteral("Last Name"),
@@ -50,29 +57,14 @@ QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& c
                             QString(10, QLatin1Char('-')), QString(6, QLatin1Char('-')));
         return lines;
     };
-    // The first page's heading is two lines longer; every later page holds the same number.
-    const int firstPageRecords = LinesPerPage - int(heading(1, 1).size());
-    const int laterPageRecords = LinesPerPage - int(heading(2, 2).size());
-    int pages = 1;
-    if (records.size() > firstPageRecords)
-        pages += (int(records.size()) - firstPageRecords + laterPageRecords - 1) / laterPageRecords;
-
-    QStringList all;
-    int next = 0;
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1)
-            all << Printer::pageBreak();
-        all << heading(page, pages);
-        const int end = qMin<int>(int(records.size()),
-                                  next + (page == 1 ? firstPageRecords : laterPageRecords));
-        for (; next < end; ++next) {
-            const ResultRecord& record = records.at(next);
-            all << recordLine(QString::number(next + 1), record.trimmed(F::LastName),
-                              record.trimmed(F::FirstName),
-                              RecordList::displayDate(record.trimmed(F::DateOfBirth)),
-                              RecordList::displayDate(record.trimmed(F::DateTaken)),
-                              RecordList::displayResult(record));
-        }
-    }
-    return all;
+    // The records are shared with the caller's list, not copied.
+    auto row = [records](int i) {
+        const ResultRecord& record = records.at(i);
+        return QStringList{recordLine(QString::number(i + 1), record.trimmed(F::LastName),
+                                      record.trimmed(F::FirstName),
+                                      RecordList::displayDate(record.trimmed(F::DateOfBirth)),
+                                      RecordList::displayDate(record.trimmed(F::DateTaken)),
+                                      RecordList::displayResult(record))};
+    };
+    return PagedList(int(count), 1, LinesPerPage, heading, row);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/PagedList.h"
 #include "storage/ResultRecord.h"
 
 #include <QDateTime>
@@ -20,5 +21,8 @@ constexpr int LinesPerPage = 50;
 
 QStringList lines(const QString& fileName, const QDateTime& created,
                   const QList<ResultRecord>& records, const QDateTime& printedAt);
+// The same pages, each made when it is printed.
+PagedList pages(const QString& fileName, const QDateTime& created,
+                const QList<ResultRecord>& records, const QDateTime& printedAt);
 
 } // namespace SubmissionReceipt

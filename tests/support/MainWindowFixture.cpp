@@ -16,6 +16,16 @@ PrintOutcome FakePrinter::printPage(const QStringList& lines, const QString& pdf
     return nextOutcome ? *nextOutcome : PrintOutcome::printed();
 }
 
+PrintOutcome FakePrinter::printDocument(const PrintedDocument& document,
+                                        const QString& pdfFallbackPath,
+                                        const PrintProgress& progress) {
+    if (!passTo)
+        return Printer::printDocument(document, pdfFallbackPath, progress);
+    pages.append(document.lines());
+    lastPdfPath = pdfFallbackPath;
+    return passTo->printDocument(document, pdfFallbackPath, progress);
+}
+
 ProviderCodePrompt::Answer ScriptedProviderCodePrompt::ask(const QString& enteredProviderCode,
                                                            const QString& codeInForce) {
     ++asked;

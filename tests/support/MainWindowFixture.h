@@ -26,6 +26,9 @@ class frmKorvanel;
 class FakePrinter : public Printer {
 public:
     PrintOutcome printPage(const QStringList& lines, const QString& pdfFallbackPath) override;
+    // A document is kept as its lines, one entry of pages, and handed on whole when passTo is set.
+    PrintOutcome printDocument(const PrintedDocument& document, const QString& pdfFallbackPath,
+                               const PrintProgress& progress) override;
 
     QList<QStringList> pages;
     QString lastPdfPath;

@@ -139,30 +139,42 @@ void SubmissionHistoryCommands::exportCsv(const CountedPieces& document,
 
 void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                     int file) {
-    // Read and made into lines on a thread of its own, from a copy of the window's history.
+    // Read on a thread of its own, from a copy of the window's history; each page is made as it
+    // is printed.
     const SubmissionHistory history = dialog.history();
     const SubmissionFile& chosen = history.files().at(file);
     const QDateTime now = clock_.now();
     FileStatus status;
-    QStringList lines;
+    QList<ResultRecord> records;
     LiveWait::run(window_, QStringLiteral("Print List"), &ReadingProgressWindow::recordsText,
                   [&](const Progress& progress) {
                       progress(0, chosen.recordCount());
-                      QList<ResultRecord> records;
                       status = history.records(file, records);
-                      if (status)
-                          lines = SubmissionReceipt::lines(
-                              chosen.fileName, QDateTime(chosen.name.date, chosen.name.time),
-                              records, now);
                   });
     if (!status) {
         emit fileFailed(status);
         return;
     }
-    printList(lines, AppPaths{appPath_}.printedList(chosen.fileName, now));
+    printList(SubmissionReceipt::pages(chosen.fileName,
+                                       QDateTime(chosen.name.date, chosen.name.time), records, now),
+              AppPaths{appPath_}.printedList(chosen.fileName, now));
 }
 
 void SubmissionHistoryCommands::printList(const QStringList& lines,
                                           const QString& pdfFallbackPath) {
     reportPrintOutcome(messages_, printer_.printPage(lines, pdfFallbackPath), PrintedItem::List);
+}
+
+void SubmissionHistoryCommands::printList(const PrintedDocument& document,
+                                          const QString& pdfFallbackPath) {
+    PrintOutcome outcome = PrintOutcome::printed();
+    {
+        LiveWait::Steps printing(window_, QStringLiteral("Print List"),
+                                 &ReadingProgressWindow::printText);
+        outcome =
+            printer_.printDocument(document, pdfFallbackPath, [&printing](int done, int total) {
+                printing.stepDone(done, total);
+            });
+    }
+    reportPrintOutcome(messages_, outcome, PrintedItem::List);
 }

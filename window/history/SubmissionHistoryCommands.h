@@ -13,6 +13,7 @@
 class Clock;
 class MessageService;
 class Printer;
+class PrintedDocument;
 class RecordStore;
 class ResultRecord;
 class SaveFilePrompt;
@@ -51,6 +52,9 @@ public:
         std::function<FileStatus(const SafeFile::PieceWriter& write, const Progress& progress)>;
     void exportCsv(const CountedPieces& document, const QString& suggestedName);
     void printList(const QStringList& lines, const QString& pdfFallbackPath);
+    // A list of many pages, each made as it is printed while the window is repainted and shows
+    // "Printing page n of N".
+    void printList(const PrintedDocument& document, const QString& pdfFallbackPath);
 
     // The folder the save dialog starts in: the user's Documents folder, else the home folder.
     static QString documentsFolder();

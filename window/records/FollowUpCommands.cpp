@@ -101,7 +101,7 @@ void FollowUpCommands::openFollowUpDue() {
     connect(dialog, &FollowUpDueDialog::printListRequested, this, [this, dialog] {
         const QDateTime now = clock_.now();
         const FollowUpRows& rows = dialog->rows();
-        outputs_.printList(FollowUpPrintout::lines(
+        outputs_.printList(FollowUpPrintout::pages(
                                dialog->summary()->text(), dialog->fileLines(), rows.size(),
                                [&rows](int i) { return rows.at(i); }, now),
                            AppPaths{appPath_}.printedFollowUp(now));

@@ -3,7 +3,6 @@
 #include "printing/PrintedPage.h"
 #include "storage/SafeFile.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -27,29 +26,71 @@ QFont pageFont() {
 }
 
 // One line per text line at the font's line spacing, from the printable area's top-left corner.
-// A page-break line starts a new page, and so does a line that would not fit on this one.
-bool drawLines(QPainter& painter, QPagedPaintDevice& device, const QStringList& lines) {
+// Each page of the document starts a new page, and so does a line that would not fit on this one.
+// Only the page being drawn is made.
+bool drawDocument(QPainter& painter, QPagedPaintDevice& device, const PrintedDocument& document,
+                  const PrintProgress& progress) {
     const QFont font = pageFont();
     painter.setFont(font);
     const QFontMetricsF metrics(font, painter.device());
     const qreal pageHeight = device.height();
-    qreal baseline = metrics.ascent();
-    for (const QString& line : lines) {
-        const bool pageBreak = line == Printer::pageBreak();
-        if (pageBreak ||
-            (baseline > metrics.ascent() && baseline + metrics.descent() > pageHeight)) {
-            if (!device.newPage())
-                return false;
-            baseline = metrics.ascent();
-            if (pageBreak)
-                continue;
+    const int pages = document.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0 && !device.newPage())
+            return false;
+        qreal baseline = metrics.ascent();
+        for (const QString& line : document.page(i)) {
+            if (baseline > metrics.ascent() && baseline + metrics.descent() > pageHeight) {
+                if (!device.newPage())
+                    return false;
+                baseline = metrics.ascent();
+            }
+            if (!line.isEmpty())
+                painter.drawText(QPointF(0, baseline), line);
+            baseline += metrics.lineSpacing();
         }
-        if (!line.isEmpty())
-            painter.drawText(QPointF(0, baseline), line);
-        baseline += metrics.lineSpacing();
+        if (progress)
+            progress(i + 1, pages);
     }
     return true;
 }
+
+// What the PDF writer writes, handed on to a file being made a megabyte at a time, so that a PDF
+// of thousands of pages is never held whole.
+class PieceDevice : public QIODevice {
+public:
+    explicit PieceDevice(const SafeFile::PieceWriter& write) : write_(write) {
+        open(QIODevice::WriteOnly);
+    }
+    bool isSequential() const override { return true; }
+    // Writes what is left; the first failure of the writer, if any.
+    FileStatus finish() {
+        writePiece();
+        return status_;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (!status_)
+            return -1;
+        piece_.append(data, size);
+        if (piece_.size() >= kPieceBytes)
+            writePiece();
+        return status_ ? size : -1;
+    }
+
+private:
+    static constexpr qsizetype kPieceBytes = 1 << 20;
+    void writePiece() {
+        if (status_ && !piece_.isEmpty())
+            status_ = write_(piece_);
+        piece_.clear();
+    }
+    const SafeFile::PieceWriter& write_;
+    QByteArray piece_;
+    FileStatus status_ = FileStatus::success();
+};
 
 // Creates every missing folder of the path, each owner-only.
 FileStatus makePrivateFolders(const QString& folder) {
@@ -69,8 +110,9 @@ FileStatus makePrivateFolders(const QString& folder) {
     return FileStatus::success();
 }
 
-PrintOutcome writePdf(const QStringList& lines, const QString& path, const QString& documentName,
-                      const QString& whyNotPrinted, const QStringList& keptOutOf) {
+PrintOutcome writePdf(const PrintedDocument& document, const QString& path,
+                      const QString& documentName, const QString& whyNotPrinted,
+                      const QStringList& keptOutOf, const PrintProgress& progress) {
     if (path.isEmpty())
         return PrintOutcome::failed(whyNotPrinted);
     const QString notWritten =
@@ -85,27 +127,32 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
                                            "folder).")
                                 .arg(path));
 
-    // The page is made in memory, with the page and resolution a PDF printer would use, and
-    // only then written to the disk as a new owner-only file that replaces any older one.
-    QByteArray pdfBytes;
-    QBuffer buffer(&pdfBytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        const QPrinter layout(QPrinter::HighResolution);
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(layout.resolution());
-        pdf.setPageLayout(layout.pageLayout());
-        pdf.setTitle(documentName);
-        QPainter painter;
-        if (!painter.begin(&pdf))
-            return PrintOutcome::failed(notWritten);
-        const bool drawn = drawLines(painter, pdf, lines);
-        if (!painter.end() || !drawn)
-            return PrintOutcome::failed(notWritten);
-    }
+    // The pages are drawn with the page and resolution a PDF printer would use into a new
+    // owner-only file, which replaces any older one only once it is whole.
     FileStatus status = makePrivateFolders(QFileInfo(path).absolutePath());
+    bool notDrawn = false;
     if (status)
-        status = SafeFile::replaceWithNewFile(path, pdfBytes);
+        status = SafeFile::replaceWithNewFile(path, [&](const SafeFile::PieceWriter& write) {
+            PieceDevice device(write);
+            {
+                const QPrinter layout(QPrinter::HighResolution);
+                QPdfWriter pdf(&device);
+                pdf.setResolution(layout.resolution());
+                pdf.setPageLayout(layout.pageLayout());
+                pdf.setTitle(documentName);
+                QPainter painter;
+                notDrawn = !painter.begin(&pdf);
+                if (!notDrawn) {
+                    const bool drawn = drawDocument(painter, pdf, document, progress);
+                    notDrawn = !painter.end() || !drawn;
+                }
+                if (notDrawn)
+                    return FileStatus::failure(path, QStringLiteral("the PDF could not be drawn"));
+            }
+            return device.finish();
+        });
+    if (notDrawn)
+        return PrintOutcome::failed(notWritten);
     if (!status)
         return PrintOutcome::failed(whyNotPrinted + QLatin1Char(' ') + status.describe());
     return PrintOutcome::savedAsPdf(path, whyNotPrinted);
@@ -116,24 +163,30 @@ PrintOutcome writePdf(const QStringList& lines, const QString& path, const QStri
 QtPrinter::QtPrinter(const QString& documentName) : documentName_(documentName) {}
 
 PrintOutcome QtPrinter::printPage(const QStringList& lines, const QString& pdfFallbackPath) {
+    return printDocument(PagesOfLines(lines), pdfFallbackPath);
+}
+
+PrintOutcome QtPrinter::printDocument(const PrintedDocument& document,
+                                      const QString& pdfFallbackPath,
+                                      const PrintProgress& progress) {
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull())
-        return writePdf(lines, pdfFallbackPath, documentName_,
-                        QStringLiteral("No default printer is installed."), keptOutOf_);
+        return writePdf(document, pdfFallbackPath, documentName_,
+                        QStringLiteral("No default printer is installed."), keptOutOf_, progress);
 
     QPrinter printer(defaultPrinter, QPrinter::HighResolution);
     printer.setDocName(documentName_);
     QPainter painter;
     if (!painter.begin(&printer))
         return writePdf(
-            lines, pdfFallbackPath, documentName_,
+            document, pdfFallbackPath, documentName_,
             QStringLiteral("The printer %1 could not be opened.").arg(defaultPrinter.printerName()),
-            keptOutOf_);
-    const bool drawn = drawLines(painter, printer, lines);
+            keptOutOf_, progress);
+    const bool drawn = drawDocument(painter, printer, document, progress);
     if (!painter.end() || !drawn || printer.printerState() == QPrinter::Error)
-        return writePdf(lines, pdfFallbackPath, documentName_,
+        return writePdf(document, pdfFallbackPath, documentName_,
                         QStringLiteral("The printer %1 did not take the page.")
                             .arg(defaultPrinter.printerName()),
-                        keptOutOf_);
+                        keptOutOf_, progress);
     return PrintOutcome::printed();
 }

@@ -12,6 +12,8 @@ public:
     explicit QtPrinter(const QString& documentName = QStringLiteral("Korvanel Record"));
 
     PrintOutcome printPage(const QStringList& lines, const QString& pdfFallbackPath) override;
+    PrintOutcome printDocument(const PrintedDocument& document, const QString& pdfFallbackPath,
+                               const PrintProgress& progress = {}) override;
 
     // Folders no PDF is ever written into, under any name (the program's AppData and Submit).
     void keepOutOf(const QStringList& folders) { keptOutOf_ = folders; }

@@ -1,5 +1,6 @@
 #include "window/widgets/LiveWait.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
@@ -89,4 +90,29 @@ void LiveWait::run(QWidget& window, const QString& title, ReadingProgressWindow:
         [&] { return Progress(done.load(), total.load()); });
     // What the work wrote is the caller's once the thread has ended.
     worker.join();
+}
+
+LiveWait::Steps::Steps(QWidget& window, const QString& title, ReadingProgressWindow::Text text)
+    : window_(window), title_(title), text_(text) {
+    started_.start();
+}
+
+LiveWait::Steps::~Steps() {
+    if (shown_)
+        shown_->finish();
+}
+
+void LiveWait::Steps::stepDone(int done, int total) {
+    if (!shown_) {
+        if (started_.elapsed() < kWaitWithoutWindowMs)
+            return;
+        shown_ = std::make_unique<ReadingProgressWindow>(window_, title_, text_);
+        shown_->setProgress(done, total);
+        shown_->open();
+    } else if (sincePainted_.elapsed() < kProgressEveryMs) {
+        return;
+    }
+    shown_->setProgress(done, total);
+    QCoreApplication::processEvents();
+    sincePainted_.restart();
 }

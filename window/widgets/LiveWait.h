@@ -2,7 +2,10 @@
 
 #include "window/widgets/ReadingProgressWindow.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
+#include <memory>
 #include <utility>
 
 class QWidget;
@@ -28,6 +31,28 @@ bool until(QWidget& window, const QString& title, ReadingProgressWindow::Text te
 // by the window's thread until run() returns.
 void run(QWidget& window, const QString& title, ReadingProgressWindow::Text text,
          const std::function<void(const std::function<void(int done, int total)>&)>& work);
+
+// Work that must stay on the window's thread (drawing the pages of a print job), done a step at
+// a time: from 40 ms on, a ReadingProgressWindow titled after the command shows how far it is, and
+// the window is repainted between steps at least every 50 ms. The main window takes no input
+// meanwhile; the window goes when the Steps go.
+class Steps {
+public:
+    Steps(QWidget& window, const QString& title, ReadingProgressWindow::Text text);
+    ~Steps();
+    Steps(const Steps&) = delete;
+    Steps& operator=(const Steps&) = delete;
+    // Called after each step: done of total.
+    void stepDone(int done, int total);
+
+private:
+    QWidget& window_;
+    QString title_;
+    ReadingProgressWindow::Text text_;
+    QElapsedTimer started_;
+    QElapsedTimer sincePainted_;
+    std::unique_ptr<ReadingProgressWindow> shown_;
+};
 
 // From now on run() does the work on the calling thread, the window still for its length. For
 // the fault sweep, which finds each file call by its number among its thread's calls: a call

@@ -52,6 +52,12 @@ QString ReadingProgressWindow::exportText(int done, int total) {
         .arg(english.toString(done), english.toString(total));
 }
 
+QString ReadingProgressWindow::printText(int done, int total) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("Printing page %1 of %2")
+        .arg(english.toString(done), english.toString(total));
+}
+
 void ReadingProgressWindow::setProgress(int done, int total) {
     label_->setText(text_(done, total));
     // No files listed yet: the bar moves to and fro.

@@ -32,6 +32,8 @@ public:
     static QString recordsText(int done, int total);
     // "Exporting records: 1,200 of 25,000"
     static QString exportText(int done, int total);
+    // "Printing page 12 of 3,400"
+    static QString printText(int done, int total);
     void setProgress(int done, int total);
     // Shows it over the main window, modal.
     void open();
