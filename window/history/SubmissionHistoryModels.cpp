@@ -73,7 +73,7 @@ void SubmittedRecordModel::showRecords(QList<SubmittedRecord> records) {
     beginResetModel();
     records_ = std::move(records);
     fileShown_ = -1;
-    fileRows_ = 0;
+    given_.reset(int(records_.size()));
     texts_.clear();
     endResetModel();
 }
@@ -84,7 +84,7 @@ void SubmittedRecordModel::showFile(int file) {
     texts_.clear();
     const bool shown = file >= 0 && file < history_.files().size();
     fileShown_ = shown ? file : -1;
-    fileRows_ = shown ? history_.files().at(file).recordCount() : 0;
+    given_.reset(shown ? history_.files().at(file).recordCount() : int(records_.size()));
     endResetModel();
 }
 
@@ -138,7 +138,20 @@ const QStringList& SubmittedRecordModel::texts(int row) const {
 }
 
 int SubmittedRecordModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : fileShown_ >= 0 ? fileRows_ : int(records_.size());
+    return parent.isValid() ? 0 : given_.given();
+}
+
+bool SubmittedRecordModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && given_.haveMore();
+}
+
+void SubmittedRecordModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent))
+        return;
+    const int more = given_.next();
+    beginInsertRows(QModelIndex(), given_.given(), given_.given() + more - 1);
+    given_.give(more);
+    endInsertRows();
 }
 
 int SubmittedRecordModel::columnCount(const QModelIndex& parent) const {

@@ -3,6 +3,7 @@
 #include "window/widgets/BackgroundJob.h"
 
 #include "window/widgets/PlainTextDelegate.h"
+#include "window/widgets/RowsInSteps.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -19,13 +20,9 @@
 namespace {
 
 // The rows of the list as the table shows them: a row's texts are made for the rows drawn, the
-// last one kept while its columns are drawn. The table takes the rows RowsAtOnce at a time, the
-// next ones as it is scrolled to its end: a table view keeps a little for each row it has, and
-// millions taken at once would hold the window for a good part of a second.
+// last one kept while its columns are drawn. The table is given the rows in steps (RowsInSteps).
 class FollowUpModel : public QAbstractTableModel {
 public:
-    static constexpr int RowsAtOnce = 50000;
-
     explicit FollowUpModel(QObject* parent)
         : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
 
@@ -33,21 +30,23 @@ public:
     void setRows(const FollowUpRows* rows) {
         beginResetModel();
         rows_ = rows;
-        taken_ = std::min(rows->size(), RowsAtOnce);
+        given_.reset(rows->size());
         shownRow_ = -1;
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : taken_; }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : given_.given();
+    }
     bool canFetchMore(const QModelIndex& parent) const override {
-        return !parent.isValid() && rows_ && taken_ < rows_->size();
+        return !parent.isValid() && given_.haveMore();
     }
     void fetchMore(const QModelIndex& parent) override {
         if (!canFetchMore(parent))
             return;
-        const int more = std::min(rows_->size() - taken_, RowsAtOnce);
-        beginInsertRows(QModelIndex(), taken_, taken_ + more - 1);
-        taken_ += more;
+        const int more = given_.next();
+        beginInsertRows(QModelIndex(), given_.given(), given_.given() + more - 1);
+        given_.give(more);
         endInsertRows();
     }
     int columnCount(const QModelIndex& parent) const override {
@@ -77,7 +76,7 @@ private:
     }
 
     const FollowUpRows* rows_ = nullptr;
-    int taken_ = 0;
+    RowsInSteps given_;
     QStringList titles_;
     mutable int shownRow_ = -1;
     mutable FollowUpRow shown_;

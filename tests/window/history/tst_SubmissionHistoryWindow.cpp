@@ -3,6 +3,7 @@
 
 #include "window/services/QtPrinter.h"
 #include "window/widgets/ReadingProgressWindow.h"
+#include "window/widgets/RowsInSteps.h"
 
 #include <QFile>
 #include <QPrinterInfo>
@@ -361,6 +362,34 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QCOMPARE(pdf.readAll().count("/Type /Page\n"), 488);
         QCOMPARE(pdf.permissions() & 0x0077, 0);
+        dialog->reject();
+    }
+
+    // A file of more records than a table is given at once shows its first ones at once, the
+    // rest as the table is scrolled to its end, down to its last record.
+    void aFileOfManyRecordsIsShownInSteps() {
+        MainWindowFixture fixture;
+        QVERIFY(startWith(fixture, fourRecords()));
+        const int count = RowsInSteps::RowsAtOnce + 1;
+        QVERIFY(HistoryReference::write(fixture.path("Submit/Lead_123456_20250105_093000_0001.txt"),
+                                        HistoryReference::records(0, 100).repeated(count / 100) +
+                                            HistoryReference::records(7, count % 100)));
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(readingDone(*dialog));
+        dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
+        QVERIFY(readingDone(*dialog));
+        QAbstractItemModel* records = dialog->records()->model();
+        QCOMPARE(records->rowCount(), RowsInSteps::RowsAtOnce);
+        const auto scrolledToTheEnd = [&] {
+            dialog->records()->scrollToBottom();
+            return records->rowCount() == count;
+        };
+        QTRY_VERIFY(scrolledToTheEnd());
+        QCOMPARE(records->index(count - 1, 0).data().toString(), QString::number(count));
+        QCOMPARE(records->index(count - 1, 1).data().toString(),
+                 HistoryReference::patient(7).trimmed(ResultRecord::LastName));
         dialog->reject();
     }
 
