@@ -33,8 +33,16 @@ QStringList SubmissionReceipt::lines(const QString& fileName, const QDateTime& c
 
 PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& created,
                                    const QList<ResultRecord>& records, const QDateTime& printedAt) {
+    // The records are shared with the caller's list, not copied.
+    return pages(
+        fileName, created, int(records.size()), [records](int i) { return records.at(i); },
+        printedAt);
+}
+
+PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& created, int count,
+                                   std::function<ResultRecord(int)> recordAt,
+                                   const QDateTime& printedAt) {
     using F = ResultRecord;
-    const qsizetype count = records.size();
     auto heading = [fileName, created, printedAt, count](int page, int pages) {
         QStringList lines;
         lines << QString() << QString();
@@ -57,14 +65,13 @@ PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& cre
                             QString(10, QLatin1Char('-')), QString(6, QLatin1Char('-')));
         return lines;
     };
-    // The records are shared with the caller's list, not copied.
-    auto row = [records](int i) {
-        const ResultRecord& record = records.at(i);
+    auto row = [recordAt = std::move(recordAt)](int i) {
+        const ResultRecord record = recordAt(i);
         return QStringList{recordLine(QString::number(i + 1), record.trimmed(F::LastName),
                                       record.trimmed(F::FirstName),
                                       RecordList::displayDate(record.trimmed(F::DateOfBirth)),
                                       RecordList::displayDate(record.trimmed(F::DateTaken)),
                                       RecordList::displayResult(record))};
     };
-    return PagedList(int(count), 1, LinesPerPage, heading, row);
+    return PagedList(count, 1, LinesPerPage, heading, row);
 }

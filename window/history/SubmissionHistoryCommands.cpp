@@ -21,6 +21,50 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+namespace {
+
+// The records of a submission file as its printed receipt asks for them, one after the other:
+// read by position a piece at a time, so that a file of millions of records is never held
+// whole. The first read that fails is kept, and so is a file found shorter than when it was
+// listed; a record that could not be read prints blank.
+class RecordsAhead {
+public:
+    static constexpr int Piece = 512;
+
+    RecordsAhead(SubmissionHistory history, int file)
+        : history_(std::move(history)), file_(file),
+          count_(history_.files().at(file).recordCount()) {}
+
+    ResultRecord at(int i) {
+        if (i < first_ || i >= first_ + records_.size()) {
+            first_ = i;
+            const FileStatus status = history_.readRecords(file_, i + 1, Piece, records_);
+            if (!status)
+                records_.clear();
+            if (status_ && !status)
+                status_ = status;
+            else if (status_ && records_.isEmpty() && i < count_)
+                status_ = FileStatus::failure(history_.filePath(file_),
+                                              QStringLiteral("it holds fewer records than when "
+                                                             "it was listed"));
+        }
+        const qsizetype at = i - first_;
+        return at < records_.size() ? records_.at(at) : ResultRecord();
+    }
+    // The first failure; success while every read gave what was asked.
+    const FileStatus& status() const { return status_; }
+
+private:
+    SubmissionHistory history_;
+    int file_;
+    int count_;
+    int first_ = 0;
+    QList<ResultRecord> records_;
+    FileStatus status_;
+};
+
+} // namespace
+
 SubmissionHistoryCommands::SubmissionHistoryCommands(QWidget& window, QString appPath,
                                                      RecordStore& store, MessageService& messages,
                                                      Clock& clock, Printer& printer,
@@ -139,25 +183,25 @@ void SubmissionHistoryCommands::exportCsv(const CountedPieces& document,
 
 void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialog& dialog,
                                                     int file) {
-    // Read on a thread of its own, from a copy of the window's history; each page is made as it
-    // is printed.
+    // Each page is made as it is printed, its records read then; a file that cannot be read now
+    // prints nothing.
     const SubmissionHistory history = dialog.history();
-    const SubmissionFile& chosen = history.files().at(file);
+    const SubmissionFile chosen = history.files().at(file);
     const QDateTime now = clock_.now();
-    FileStatus status;
-    QList<ResultRecord> records;
-    LiveWait::run(window_, QStringLiteral("Print List"), &ReadingProgressWindow::recordsText,
-                  [&](const Progress& progress) {
-                      progress(0, chosen.recordCount());
-                      status = history.records(file, records);
-                  });
-    if (!status) {
-        emit fileFailed(status);
+    auto records = std::make_shared<RecordsAhead>(history, file);
+    if (chosen.recordCount() > 0)
+        records->at(0);
+    if (!records->status()) {
+        emit fileFailed(records->status());
         return;
     }
-    printList(SubmissionReceipt::pages(chosen.fileName,
-                                       QDateTime(chosen.name.date, chosen.name.time), records, now),
+    printList(SubmissionReceipt::pages(
+                  chosen.fileName, QDateTime(chosen.name.date, chosen.name.time),
+                  chosen.recordCount(), [records](int i) { return records->at(i); }, now),
               AppPaths{appPath_}.printedList(chosen.fileName, now));
+    // What could not be read is told after the printing: the printed list lacks it.
+    if (!records->status())
+        emit fileFailed(records->status());
 }
 
 void SubmissionHistoryCommands::printList(const QStringList& lines,
