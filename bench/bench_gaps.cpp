@@ -35,6 +35,7 @@
 #include "window/services/Clock.h"
 #include "window/services/OpenFilePrompt.h"
 #include "window/widgets/MaskedEdit.h"
+#include "window/widgets/SteppedTableModel.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -451,8 +452,10 @@ public:
                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
                 },
                 [&] {
+                    // A long file's rows are given to the table in steps.
                     QAbstractItemModel* records = history->records()->model();
-                    return records && records->rowCount() == expected;
+                    return records &&
+                           records->rowCount() == std::min(expected, SteppedTableModel::RowsAtOnce);
                 });
             measure(
                 QStringLiteral("history-search"),

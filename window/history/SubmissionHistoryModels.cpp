@@ -67,13 +67,13 @@ constexpr int kKeptRows = 8 * kPageRecords;
 } // namespace
 
 SubmittedRecordModel::SubmittedRecordModel(const SubmissionHistory& history, QObject* parent)
-    : QAbstractTableModel(parent), history_(history) {}
+    : SteppedTableModel(parent), history_(history) {}
 
 void SubmittedRecordModel::showRecords(QList<SubmittedRecord> records) {
     beginResetModel();
     records_ = std::move(records);
     fileShown_ = -1;
-    given_.reset(int(records_.size()));
+    setTotalRows(int(records_.size()));
     texts_.clear();
     endResetModel();
 }
@@ -84,7 +84,7 @@ void SubmittedRecordModel::showFile(int file) {
     texts_.clear();
     const bool shown = file >= 0 && file < history_.files().size();
     fileShown_ = shown ? file : -1;
-    given_.reset(shown ? history_.files().at(file).recordCount() : int(records_.size()));
+    setTotalRows(shown ? history_.files().at(file).recordCount() : 0);
     endResetModel();
 }
 
@@ -135,23 +135,6 @@ const QStringList& SubmittedRecordModel::texts(int row) const {
         found = texts_.constFind(row);
     }
     return *found;
-}
-
-int SubmittedRecordModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : given_.given();
-}
-
-bool SubmittedRecordModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && given_.haveMore();
-}
-
-void SubmittedRecordModel::fetchMore(const QModelIndex& parent) {
-    if (!canFetchMore(parent))
-        return;
-    const int more = given_.next();
-    beginInsertRows(QModelIndex(), given_.given(), given_.given() + more - 1);
-    given_.give(more);
-    endInsertRows();
 }
 
 int SubmittedRecordModel::columnCount(const QModelIndex& parent) const {

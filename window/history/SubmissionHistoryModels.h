@@ -1,7 +1,7 @@
 #pragma once
 
 #include "submission/SubmissionHistory.h"
-#include "window/widgets/RowsInSteps.h"
+#include "window/widgets/SteppedTableModel.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -37,8 +37,8 @@ private:
 // held: a row is read from its file when the view first shows it, together with the rows around
 // it that lie in the same piece of the same file (one read per screenful), and the texts of a
 // few screenfuls are kept. A row that cannot be read shows its number only. The view is given the
-// rows in steps (RowsInSteps), so that a file of millions of records is shown at once.
-class SubmittedRecordModel : public QAbstractTableModel {
+// rows in steps, so that a file of millions of records is shown at once.
+class SubmittedRecordModel : public SteppedTableModel {
     Q_OBJECT
 public:
     enum Column {
@@ -62,9 +62,6 @@ public:
     int fileShown() const { return fileShown_; }
     SubmittedRecord recordAt(int row) const;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
@@ -78,6 +75,5 @@ private:
     // The records of a search; for a file shown whole, its record count instead.
     QList<SubmittedRecord> records_;
     int fileShown_ = -1;
-    RowsInSteps given_;
     mutable QHash<int, QStringList> texts_; // by row; a few screenfuls at most
 };

@@ -3,7 +3,7 @@
 #include "window/widgets/BackgroundJob.h"
 
 #include "window/widgets/PlainTextDelegate.h"
-#include "window/widgets/RowsInSteps.h"
+#include "window/widgets/SteppedTableModel.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -20,35 +20,21 @@
 namespace {
 
 // The rows of the list as the table shows them: a row's texts are made for the rows drawn, the
-// last one kept while its columns are drawn. The table is given the rows in steps (RowsInSteps).
-class FollowUpModel : public QAbstractTableModel {
+// last one kept while its columns are drawn. The table is given the rows in steps.
+class FollowUpModel : public SteppedTableModel {
 public:
     explicit FollowUpModel(QObject* parent)
-        : QAbstractTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
+        : SteppedTableModel(parent), titles_(FollowUpRow::columnTitles()) {}
 
     // rows stays the dialog's, and lives as long as the model.
     void setRows(const FollowUpRows* rows) {
         beginResetModel();
         rows_ = rows;
-        given_.reset(rows->size());
+        setTotalRows(rows->size());
         shownRow_ = -1;
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : given_.given();
-    }
-    bool canFetchMore(const QModelIndex& parent) const override {
-        return !parent.isValid() && given_.haveMore();
-    }
-    void fetchMore(const QModelIndex& parent) override {
-        if (!canFetchMore(parent))
-            return;
-        const int more = given_.next();
-        beginInsertRows(QModelIndex(), given_.given(), given_.given() + more - 1);
-        given_.give(more);
-        endInsertRows();
-    }
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(titles_.size());
     }
@@ -76,7 +62,6 @@ private:
     }
 
     const FollowUpRows* rows_ = nullptr;
-    RowsInSteps given_;
     QStringList titles_;
     mutable int shownRow_ = -1;
     mutable FollowUpRow shown_;

@@ -3,7 +3,7 @@
 
 #include "window/services/QtPrinter.h"
 #include "window/widgets/ReadingProgressWindow.h"
-#include "window/widgets/RowsInSteps.h"
+#include "window/widgets/SteppedTableModel.h"
 
 #include <QFile>
 #include <QPrinterInfo>
@@ -17,6 +17,22 @@ class tst_SubmissionHistoryWindow : public QObject, MenuWindowTests {
     // Submit is listed and read by workers while the window stays live.
     static bool readingDone(SubmissionHistoryDialog& dialog) {
         return QTest::qWaitFor([&] { return dialog.isListed() && !dialog.isReading(); }, 20000);
+    }
+    static inline const QString kOneFile = "Submit/Lead_123456_20250105_093000_0001.txt";
+
+    // Four records stored, one submission file of these bytes, and the history opened on it:
+    // the window, or null when it could not be done.
+    static SubmissionHistoryDialog* historyOfOneFile(MainWindowFixture& fixture,
+                                                     const QByteArray& bytes) {
+        if (!startWith(fixture, fourRecords()) ||
+            !HistoryReference::write(fixture.path(kOneFile), bytes))
+            return nullptr;
+        fixture.controller().menu().submissionHistory()->trigger();
+        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        if (!dialog || !readingDone(*dialog))
+            return nullptr;
+        dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
+        return readingDone(*dialog) ? dialog : nullptr;
     }
 
 private slots:
@@ -305,18 +321,11 @@ private slots:
     // printer.
     void exportOfALargeFileKeepsTheWindowLive() {
         MainWindowFixture fixture;
-        QVERIFY(startWith(fixture, fourRecords()));
-        const QByteArray large = HistoryReference::records(0, 100).repeated(200);
-        QVERIFY(HistoryReference::write(fixture.path("Submit/Lead_123456_20250105_093000_0001.txt"),
-                                        large));
+        SubmissionHistoryDialog* dialog =
+            historyOfOneFile(fixture, HistoryReference::records(0, 100).repeated(200));
+        QVERIFY(dialog);
         ScriptedSavePrompt savePrompt;
         fixture.controller().historyCommands().setSaveFilePrompt(savePrompt);
-        fixture.controller().menu().submissionHistory()->trigger();
-        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
-        QVERIFY(dialog);
-        QVERIFY(readingDone(*dialog));
-        dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
-        QVERIFY(readingDone(*dialog));
         QStringList shown;
         QTimer watch;
         connect(&watch, &QTimer::timeout, &watch, [&] {
@@ -368,19 +377,13 @@ private slots:
     // rest as the table is scrolled to its end, down to its last record.
     void aFileOfManyRecordsIsShownInSteps() {
         MainWindowFixture fixture;
-        QVERIFY(startWith(fixture, fourRecords()));
-        const int count = RowsInSteps::RowsAtOnce + 1;
-        QVERIFY(HistoryReference::write(fixture.path("Submit/Lead_123456_20250105_093000_0001.txt"),
-                                        HistoryReference::records(0, 100).repeated(count / 100) +
-                                            HistoryReference::records(7, count % 100)));
-        fixture.controller().menu().submissionHistory()->trigger();
-        auto* dialog = fixture.window().findChild<SubmissionHistoryDialog*>();
+        const int count = SteppedTableModel::RowsAtOnce + 1;
+        SubmissionHistoryDialog* dialog =
+            historyOfOneFile(fixture, HistoryReference::records(0, 100).repeated(count / 100) +
+                                          HistoryReference::records(7, count % 100));
         QVERIFY(dialog);
-        QVERIFY(readingDone(*dialog));
-        dialog->files()->setCurrentIndex(dialog->files()->model()->index(0, 0));
-        QVERIFY(readingDone(*dialog));
         QAbstractItemModel* records = dialog->records()->model();
-        QCOMPARE(records->rowCount(), RowsInSteps::RowsAtOnce);
+        QCOMPARE(records->rowCount(), SteppedTableModel::RowsAtOnce);
         const auto scrolledToTheEnd = [&] {
             dialog->records()->scrollToBottom();
             return records->rowCount() == count;
@@ -393,7 +396,7 @@ private slots:
         // Its printed list reads the records as it goes: a file grown shorter since it was
         // listed prints what it still holds and is named after the printing; one gone prints
         // nothing.
-        const QString path = fixture.path("Submit/Lead_123456_20250105_093000_0001.txt");
+        const QString path = fixture.path(kOneFile);
         QVERIFY(QFile::resize(path, 1000 * ResultRecord::Size));
         dialog->printListButton()->click();
         QCOMPARE(fixture.printer.pages.size(), 1);

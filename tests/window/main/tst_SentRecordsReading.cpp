@@ -74,9 +74,11 @@ ReadingProgressWindow* shownProgress() {
 class tst_SentRecordsReading : public QObject {
     Q_OBJECT
 
-    static bool startHeld(MainWindowFixture& fixture, HeldReading& held) {
+    static bool startHeld(MainWindowFixture& fixture, HeldReading& held,
+                          const QList<ResultRecord>& records = {
+                              TestRecords::completeRecord("Adams")}) {
         fixture.setProviderFile("123456");
-        fixture.writeRecords({TestRecords::completeRecord("Adams")});
+        fixture.writeRecords(records);
         fixture.writeFile("Submit/" + kSent, okafor().encode());
         fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
             parts.sentReading().setReader(held.reader());
@@ -162,13 +164,7 @@ private slots:
     void checkAllRecordsWaitsForTheReading() {
         MainWindowFixture fixture;
         HeldReading held;
-        fixture.setProviderFile("123456");
-        fixture.writeRecords({TestRecords::completeRecord("Adams"), okafor()});
-        fixture.writeFile("Submit/" + kSent, okafor().encode());
-        fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
-            parts.sentReading().setReader(held.reader());
-        };
-        QVERIFY(fixture.start());
+        QVERIFY(startHeld(fixture, held, {TestRecords::completeRecord("Adams"), okafor()}));
         QTRY_COMPARE(held.readings.load(), 1);
         Seen seen;
         releaseWhenShown(fixture, held, seen);
@@ -186,13 +182,7 @@ private slots:
     void aWaitForSubmitCanBeCancelled() {
         MainWindowFixture fixture;
         HeldReading held;
-        fixture.setProviderFile("123456");
-        fixture.writeRecords({TestRecords::completeRecord("Adams"), okafor()});
-        fixture.writeFile("Submit/" + kSent, okafor().encode());
-        fixture.beforeStartUp = [&held](MainWindowTestAccess parts) {
-            parts.sentReading().setReader(held.reader());
-        };
-        QVERIFY(fixture.start());
+        QVERIFY(startHeld(fixture, held, {TestRecords::completeRecord("Adams"), okafor()}));
         QTRY_COMPARE(held.readings.load(), 1);
         QString title;
         cancelWhenShown(fixture, title, GiveUp::Button);
