@@ -19,6 +19,7 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -523,6 +524,8 @@ int FollowUpList::partOf(const Entry& entry) const {
 }
 
 bool FollowUpList::spill() {
+    // Written as their bytes: every byte of an entry is a member's.
+    static_assert(sizeof(Entry) == 72 && std::has_unique_object_representations_v<Entry>);
     if (spillFailed_)
         return false;
     std::vector<Entry>& entries = made_.entries_;

@@ -124,6 +124,7 @@ private:
         quint32 dayRank = 0; // the date taken as a Julian day (0: not a valid date) << 2,
                              // | 2 for a venous result, | 1 for a record that names no child
         std::array<char, kFieldBytes> fields{};
+        quint16 unused = 0; // the last 2 of the 72 bytes: none undefined when written to a file
 
         int day() const { return int(dayRank >> 2); }
         bool venous() const { return dayRank & 2; }
