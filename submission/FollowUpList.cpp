@@ -15,10 +15,13 @@
 #include <QLocale>
 #include <QVarLengthArray>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -200,6 +203,23 @@ QString temporaryFileName() {
 }
 
 } // namespace
+
+void* FollowUpPages::take(size_t bytes) {
+    if (bytes < kMapAtLeast)
+        return ::operator new(bytes);
+    void* pages =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return pages;
+}
+
+void FollowUpPages::giveBack(void* pages, size_t bytes) {
+    if (bytes < kMapAtLeast)
+        ::operator delete(pages);
+    else
+        ::munmap(pages, bytes);
+}
 
 QStringList FollowUpRow::values() const {
     return {lastName, firstName, dateOfBirth, latestResult, nextTest, dueByText, status};
@@ -426,7 +446,7 @@ void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& 
 
 void FollowUpList::makeRoom(size_t records) {
     // Grown as a vector grows, so that many sources added one by one copy the array seldom.
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     if (entries.size() + records > entries.capacity()) {
         size_t wanted = std::max(entries.size() + records, 2 * entries.capacity());
         // Never beyond the budget while records can be written out.
@@ -445,7 +465,7 @@ void FollowUpList::beginSource(int file) {
 }
 
 void FollowUpList::endSource() {
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     if (entries.size() < reduceAllAt_)
         return;
     reduce(0, false);
@@ -498,7 +518,7 @@ void FollowUpList::addRecord(const char* record, qsizetype available, int number
             return;
         entry.dayRank |= 1;
     }
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     entries.push_back(entry);
     if (entries.size() >= reduceSourceAt_) {
         reduce(sourceStart_, false);
@@ -509,7 +529,7 @@ void FollowUpList::addRecord(const char* record, qsizetype available, int number
 }
 
 void FollowUpList::holdToBudget() {
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     reduce(sourceStart_, false);
     reduceSourceAt_ = entries.size() + std::max(reduceAtLeast_, entries.size() - sourceStart_);
     if (entries.size() * 2 > budgetEntries_ && !spill())
@@ -528,7 +548,7 @@ bool FollowUpList::spill() {
     static_assert(sizeof(Entry) == 72 && std::has_unique_object_representations_v<Entry>);
     if (spillFailed_)
         return false;
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     if (!spillFile_) {
         auto file = std::make_shared<SpillFile>();
         if (!SafeFile::openAnonymous(QDir::tempPath(), file->fd))
@@ -587,7 +607,7 @@ QString keyOf(const std::array<char, 54>& fields) {
 
 } // namespace
 
-void FollowUpList::reduce(std::vector<Entry>& entries, size_t from, bool final) const {
+void FollowUpList::reduce(Entries& entries, size_t from, bool final) const {
     Entry* const first = entries.data() + from;
     Entry* const last = entries.data() + entries.size();
     // Each child's records side by side in the order they were added; the records that name no
@@ -662,7 +682,7 @@ FollowUpList::Entry* FollowUpList::keepDeciding(const Entry* begin, const Entry*
     return out;
 }
 
-void FollowUpList::makeRows(std::vector<Entry>& entries, int& due, int& overdue) const {
+void FollowUpList::makeRows(Entries& entries, int& due, int& overdue) const {
     const auto today = quint64(today_.toJulianDay());
     due = 0;
     overdue = 0;
@@ -694,7 +714,7 @@ FollowUpRows FollowUpList::takeRows() {
         int overdue = 0;
         makeRows(made_.entries_, due, overdue);
         // What the reading took beyond the rows is given back.
-        std::vector<Entry>& entries = made_.entries_;
+        Entries& entries = made_.entries_;
         if (entries.capacity() / 2 > entries.size())
             entries.shrink_to_fit();
     } else {
@@ -738,21 +758,21 @@ struct Run {
 void FollowUpList::takeSpilledRows() {
     const QString name = temporaryFileName();
     // The records still in memory go out too; those that cannot stay, by part.
-    std::vector<Entry> rest;
+    Entries rest;
     if (!made_.entries_.empty() && !spill()) {
         spillFailed_ = true;
         rest.swap(made_.entries_);
         std::stable_sort(rest.begin(), rest.end(),
                          [this](const Entry& a, const Entry& b) { return partOf(a) < partOf(b); });
     }
-    std::vector<Entry> work;
+    Entries work;
     work.swap(made_.entries_);
 
     // Each part alone: read back, put together, its rows sorted into a run.
     SafeFile::Descriptor runsFile;
     bool runsOnFile = bool(SafeFile::openAnonymous(QDir::tempPath(), runsFile));
     qint64 runsEnd = 0;
-    std::vector<Entry> inMemory;
+    Entries inMemory;
     std::vector<Run> runs;
     int due = 0;
     int overdue = 0;
@@ -799,8 +819,8 @@ void FollowUpList::takeSpilledRows() {
         runs.push_back({false, 0, inMemory.size(), qint64(work.size())});
         inMemory.insert(inMemory.end(), work.begin(), work.end());
     }
-    std::vector<Entry>().swap(work);
-    std::vector<Entry>().swap(rest);
+    Entries().swap(work);
+    Entries().swap(rest);
     spillFile_.reset();
     qint64 total = 0;
     for (const Run& run : runs)
@@ -813,7 +833,7 @@ void FollowUpList::takeSpilledRows() {
         struct Cursor {
             const Run* run = nullptr;
             qint64 next = 0; // the run's rows read so far
-            std::vector<Entry> buffer;
+            Entries buffer;
             size_t at = 0;
         };
         std::vector<Cursor> cursors(runs.size());
@@ -870,7 +890,7 @@ void FollowUpList::takeSpilledRows() {
         // Beyond the budget: into a file of rows, written a piece at a time.
         auto rowsFile = std::make_shared<FollowUpRows::RowsFile>();
         if (SafeFile::openAnonymous(QDir::tempPath(), rowsFile->fd)) {
-            std::vector<Entry> out;
+            Entries out;
             out.reserve(std::max<size_t>(budgetEntries_ / 4, 1));
             qint64 at = 0;
             const auto flush = [&] {

@@ -68,6 +68,25 @@ struct FollowUpRow {
     static QStringList columnTitles();
 };
 
+// Memory for the list's large arrays, taken from the system and given back to it as a whole
+// (mmap), so that what the records of a large Submit took is returned once they go, rather
+// than kept by the allocator of the thread that read them.
+namespace FollowUpPages {
+constexpr size_t kMapAtLeast = size_t(1) << 20; // smaller arrays come from the heap
+void* take(size_t bytes);
+void giveBack(void* pages, size_t bytes);
+
+template <typename T> struct Allocator {
+    using value_type = T;
+    Allocator() = default;
+    template <typename U> Allocator(const Allocator<U>&) {}
+    T* allocate(size_t count) { return static_cast<T*>(take(count * sizeof(T))); }
+    void deallocate(T* pages, size_t count) { giveBack(pages, count * sizeof(T)); }
+    template <typename U> bool operator==(const Allocator<U>&) const { return true; }
+    template <typename U> bool operator!=(const Allocator<U>&) const { return false; }
+};
+} // namespace FollowUpPages
+
 // The rows of the Follow-Up Due list as FollowUpList::takeRows() makes them, in the list's order.
 // A row is kept as the bytes of the fields it shows of its deciding record and that record's
 // place, 72 bytes in one flat array; its texts are made when asked for (at()), so that a list of
@@ -130,6 +149,7 @@ private:
         bool venous() const { return dayRank & 2; }
         bool unnamed() const { return dayRank & 1; }
     };
+    using Entries = std::vector<Entry, FollowUpPages::Allocator<Entry>>;
     // Where the records of one source begin: the data file (file -1) or a submission file
     // (fileNames_), its record 1 at ordinal firstOrdinal.
     struct Source {
@@ -154,7 +174,7 @@ private:
     QDate today_;
     QStringList fileNames_;
     std::vector<Source> sources_;
-    std::vector<Entry> entries_;
+    Entries entries_;
     std::shared_ptr<const RowsFile> file_; // when set, the rows, and entries_ is empty
 };
 
@@ -257,6 +277,7 @@ public:
 
 private:
     using Entry = FollowUpRows::Entry;
+    using Entries = FollowUpRows::Entries;
 
     // A record's bytes from record (available of them; the rest of a torn record is blanks), as
     // record number of the source begun last.
@@ -270,7 +291,7 @@ private:
     void takeBackSource();
     // Puts the records of entries from from on together by child: the two that can still decide
     // of each child, or the one that decides when final.
-    void reduce(std::vector<Entry>& entries, size_t from, bool final) const;
+    void reduce(Entries& entries, size_t from, bool final) const;
     void reduce(size_t from, bool final) { reduce(made_.entries_, from, final); }
     // The array has reached the budget: put together, and written out when still large.
     void holdToBudget();
@@ -280,7 +301,7 @@ private:
     int partOf(const Entry& entry) const;
     // The deciding records of entries as rows: those listed, in the list's order; due and
     // overdue counted.
-    void makeRows(std::vector<Entry>& entries, int& due, int& overdue) const;
+    void makeRows(Entries& entries, int& due, int& overdue) const;
     // The rows of records written out: each part read back, put together and its rows sorted,
     // then all merged into made_.
     void takeSpilledRows();
