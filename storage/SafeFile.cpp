@@ -684,12 +684,6 @@ FileStatus SafeFile::openAnonymous(const QString& folder, Descriptor& fd) {
         return FileStatus::fromErrno(folder, error);
     }
     fd = Descriptor(opened, folder);
-    // open honours the umask, which may have taken more than it should leave.
-    if (::fchmod(opened, kPrivateFile) != 0) {
-        const int error = errno;
-        fd.close();
-        return FileStatus::fromErrno(folder, error);
-    }
     return FileStatus::success();
 }
 
