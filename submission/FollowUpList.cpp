@@ -197,6 +197,9 @@ int compareShownDates(QByteArrayView a, QByteArrayView b) {
 // The array is reserved for the files' records up to this many; beyond, it grows as it needs.
 constexpr size_t kReserveAtMost = size_t(1) << 24;
 
+// The dates taken whose days are kept (every day of 1900 to 2099 fits): about 4 MiB.
+constexpr qsizetype kDaysKeptAtMost = qsizetype(1) << 17;
+
 // The temporary files as a failure names them.
 QString temporaryFileName() {
     return QDir(QDir::tempPath()).filePath(QStringLiteral("(the list's temporary file)"));
@@ -500,6 +503,9 @@ void FollowUpList::addRecord(const char* record, qsizetype available, int number
     std::memcpy(&taken, entry.fields.data() + places[Taken].at, sizeof taken);
     auto known = days_.constFind(taken);
     if (known == days_.cend()) {
+        // Held to a bound: a file may hold as many texts that are no date as records.
+        if (days_.size() >= kDaysKeptAtMost)
+            days_.clear();
         const QDate date = takenDate(Windows1252::decode(fieldBytes(entry.fields, Taken)), today_);
         known = days_.insert(taken, date.isValid() ? int(date.toJulianDay()) : 0);
     }
