@@ -209,6 +209,47 @@ class tst_FollowUpList : public QObject {
         }
     };
 
+    // Submit with four files of perFile records, and stored the data file's: 700 children of
+    // several results each, some names in other case and blanks, same-day results, dates that
+    // cannot be placed and records that name no child.
+    static QString mixedSubmit(const QTemporaryDir& dir, int perFile, QList<ResultRecord>& stored) {
+        const QString submit = dir.filePath("Submit");
+        if (!QDir(dir.path()).mkdir("Submit"))
+            return QString();
+        auto record = [](int n) {
+            const int child = n % 700;
+            ResultRecord made = result("Child", "Ann", "01012020", "", "", "C");
+            QString last = QStringLiteral("Child%1").arg(child);
+            if (n % 7 == 0)
+                last = last.toUpper();
+            if (n % 11 == 0)
+                last = " " + last;
+            made.set(ResultRecord::LastName, last);
+            // Results of a child over three days: ties on the same day.
+            made.set(ResultRecord::DateTaken,
+                     QDate(2026, 1, 1).addDays((n / 700) % 3).toString("MMddyyyy"));
+            if (n % 97 == 0)
+                made.set(ResultRecord::DateTaken, "02302026");
+            made.set(ResultRecord::PbResult, QString::number(n % 23));
+            made.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
+            if (n % 1009 == 0)
+                made.set(ResultRecord::FirstName, "");
+            return made;
+        };
+        stored.clear();
+        for (int n = 4 * perFile; n < 4 * perFile + 300; ++n)
+            stored << record(n);
+        for (int file = 0; file < 4; ++file) {
+            QList<ResultRecord> records;
+            for (int n = file * perFile; n < (file + 1) * perFile; ++n)
+                records << record(n);
+            writeFile(QDir(submit).filePath(
+                          QString("Lead_123456_20260105_09000%1_000%1.txt").arg(file + 1)),
+                      bytesOf(records));
+        }
+        return submit;
+    }
+
     QList<FollowUpRow> rowsOf(const QList<ResultRecord>& stored) const {
         FollowUpList list(today_);
         list.addStoredRecords(stored);
@@ -450,46 +491,13 @@ private slots:
     // cannot be placed and records that name no child.
     void recordsPutTogetherWhileReadGiveTheSameRows() {
         QTemporaryDir dir;
-        const QString submit = dir.filePath("Submit");
-        QVERIFY(QDir(dir.path()).mkdir("Submit"));
-        auto record = [](int n) {
-            const int child = n % 700;
-            ResultRecord made = result("Child", "Ann", "01012020", "", "", "C");
-            QString last = QStringLiteral("Child%1").arg(child);
-            if (n % 7 == 0)
-                last = last.toUpper();
-            if (n % 11 == 0)
-                last = " " + last;
-            made.set(ResultRecord::LastName, last);
-            // About nine results a child over three days: ties on the same day.
-            made.set(ResultRecord::DateTaken,
-                     QDate(2026, 1, 1).addDays((n / 700) % 3).toString("MMddyyyy"));
-            if (n % 97 == 0)
-                made.set(ResultRecord::DateTaken, "02302026");
-            made.set(ResultRecord::PbResult, QString::number(n % 23));
-            made.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
-            if (n % 1009 == 0)
-                made.set(ResultRecord::FirstName, "");
-            return made;
-        };
         QList<ResultRecord> stored;
-        for (int n = 6000; n < 6300; ++n)
-            stored << record(n);
-        for (int file = 0; file < 4; ++file) {
-            QList<ResultRecord> records;
-            for (int n = file * 1500; n < (file + 1) * 1500; ++n)
-                records << record(n);
-            writeFile(QDir(submit).filePath(
-                          QString("Lead_123456_20260105_09000%1_000%1.txt").arg(file + 1)),
-                      bytesOf(records));
-        }
-        auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast,
-                          size_t budget = FollowUpList::MemoryBudget) {
-            FollowUpList list(today_, hash, reduceAtLeast, budget);
-            list.expectRecords(stored.size());
+        const QString submit = mixedSubmit(dir, 1500, stored);
+        auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast) {
+            FollowUpList list(today_, hash, reduceAtLeast);
             list.addSubmissionFolder(submit);
             list.addStoredRecords(stored);
-            return everything(list);
+            return everything(list.rows(), list.fileLines());
         };
         const QStringList once = listed(&FollowUpList::keyHash, FollowUpList::ReduceAtLeast);
         QVERIFY2(once.size() > 300, qPrintable(QString::number(once.size())));
@@ -499,26 +507,43 @@ private slots:
         QCOMPARE(listed(&FollowUpList::keyHash, 50), once);
         QCOMPARE(listed(collide, FollowUpList::ReduceAtLeast), once);
         QCOMPARE(listed(collide, 3), once);
+    }
 
-        // Held to a budget of a few records (each child's records written out in many pieces),
-        // the rows in a file, or in memory when they fit; the temporary files have no name and
-        // are the owner's alone.
-        const size_t entry = 72;
+    // Records held to a budget of a few (each child's records written out in many pieces, the
+    // rows in a file, or in memory when they fit) give the rows, their order, summary and file
+    // lines of the list held in memory, children whose keys share a hash included. The temporary
+    // files have no name and are the owner's alone; one that cannot be written, from the start
+    // or part way, or cannot be made, leaves the records in memory and the list the same; one
+    // that cannot be read back is told, never shown as other rows.
+    void recordsWrittenOutGiveTheSameRows() {
+        QTemporaryDir dir;
+        QList<ResultRecord> stored;
+        const QString submit = mixedSubmit(dir, 450, stored);
         const TemporaryFolder temporary;
-        QCOMPARE(listed(&FollowUpList::keyHash, FollowUpList::ReduceAtLeast, 64 * entry), once);
-        QVERIFY(temporaryWrites > 100);
+        auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast, size_t budget) {
+            FollowUpList list(today_, hash, reduceAtLeast, budget);
+            list.expectRecords(stored.size());
+            list.addSubmissionFolder(submit);
+            list.addStoredRecords(stored);
+            return everything(list);
+        };
+        const size_t entry = 72;
+        const QStringList once =
+            listed(&FollowUpList::keyHash, FollowUpList::ReduceAtLeast, FollowUpList::MemoryBudget);
+        QVERIFY2(once.size() > 300, qPrintable(QString::number(once.size())));
+        QCOMPARE(temporaryWrites.load(), 0);
+        const auto collide = [](QStringView) { return quint64(7); };
+        QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
+        const int allWrites = temporaryWrites;
+        QVERIFY(allWrites > 50);
         QCOMPARE(temporaryModes.load(), 0600u);
         QCOMPARE(listed(&FollowUpList::keyHash, 50, 1000 * entry), once);
+        QVERIFY(temporaryWrites > allWrites);
         QCOMPARE(listed(collide, 3, 64 * entry), once);
         QCOMPARE(QDir(temporary.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
 
-        // A temporary file that cannot be written, from the start or part way, or cannot be
-        // made: the records stay in memory, the list is the same.
-        temporaryWrites = 0;
-        QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
-        const int allWrites = temporaryWrites;
-        for (const int writes : {0, 3, allWrites / 2, allWrites - 1}) {
+        for (const int writes : {0, allWrites / 2, allWrites - 1}) {
             temporaryWritesLeft = writes;
             QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
         }
@@ -527,8 +552,6 @@ private slots:
         QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
         qputenv("TMPDIR", temporary.dir.path().toLocal8Bit());
 
-        // Read back failing: the list says it is incomplete, and a row of the file says it
-        // could not be read, never showing another row's texts.
         temporaryReadsFail = true;
         const QStringList failed = listed(&FollowUpList::keyHash, 50, 64 * entry);
         temporaryReadsFail = false;
@@ -545,6 +568,16 @@ private slots:
         QVERIFY2(unread.problem.contains("could not be read back"), qPrintable(unread.problem));
         QVERIFY(unread.lastName.isEmpty() && unread.recordNumber == 0);
         QCOMPARE(rows.at(0).values(), first.values());
+
+        // Rows that fit the budget are held in memory: nothing to read back.
+        FollowUpList fits(today_, &FollowUpList::keyHash, 50, 1000 * entry);
+        fits.addSubmissionFolder(submit);
+        const FollowUpRows held = fits.takeRows();
+        temporaryReadsFail = true;
+        const FollowUpRow heldFirst = held.at(0);
+        temporaryReadsFail = false;
+        QVERIFY(held.size() < 1000);
+        QCOMPARE(heldFirst.values(), first.values());
     }
 
     // A file whose reading fails part way adds none of its records, even after its own records
