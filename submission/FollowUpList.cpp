@@ -200,6 +200,9 @@ constexpr size_t kReserveAtMost = size_t(1) << 24;
 // The dates taken whose days are kept (every day of 1900 to 2099 fits): about 4 MiB.
 constexpr qsizetype kDaysKeptAtMost = qsizetype(1) << 17;
 
+// Rows merged between two looks at whether to stop.
+constexpr qint64 kRowsBetweenLooks = 65536;
+
 // The temporary files as a failure names them.
 QString temporaryFileName() {
     return QDir(QDir::tempPath()).filePath(QStringLiteral("(the list's temporary file)"));
@@ -380,6 +383,8 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
     made_.entries_.reserve(std::min(
         made_.entries_.size() + std::min(records + expected_, kReserveAtMost), budgetEntries_));
     const int total = int(names.size());
+    progress_ = progress;
+    progressTotal_ = total;
     int done = 0;
     const auto goOn = [&] { return !progress || progress(done, total); };
     if (!goOn()) {
@@ -763,6 +768,12 @@ struct Run {
 
 void FollowUpList::takeSpilledRows() {
     const QString name = temporaryFileName();
+    // Asked between parts and every so many rows merged: false leaves no rows.
+    const auto goOn = [this] {
+        if (!stopped_ && progress_ && !progress_(progressTotal_, progressTotal_))
+            stopped_ = true;
+        return !stopped_;
+    };
     // The records still in memory go out too; those that cannot stay, by part.
     Entries rest;
     if (!made_.entries_.empty() && !spill()) {
@@ -789,6 +800,8 @@ void FollowUpList::takeSpilledRows() {
         });
     };
     for (size_t part = 0; part < parts_.size(); ++part) {
+        if (!goOn())
+            return;
         work.clear();
         for (const Piece& piece : parts_[part]) {
             const size_t at = work.size();
@@ -879,7 +892,9 @@ void FollowUpList::takeSpilledRows() {
                 heap.push_back(int(i));
         }
         std::make_heap(heap.begin(), heap.end(), later);
-        while (!heap.empty()) {
+        for (qint64 merged = 1; !heap.empty(); ++merged) {
+            if (merged % kRowsBetweenLooks == 0 && !goOn())
+                return false;
             std::pop_heap(heap.begin(), heap.end(), later);
             const int i = heap.back();
             if (!put(head(i)))
@@ -912,6 +927,8 @@ void FollowUpList::takeSpilledRows() {
                 out.push_back(entry);
                 return out.size() < out.capacity() || flush();
             });
+            if (stopped_)
+                return;
             if (merged && flush()) {
                 rowsFile->count = int(at / qint64(sizeof(Entry)));
                 rowsFile->due = due;
@@ -924,10 +941,11 @@ void FollowUpList::takeSpilledRows() {
     // Within the budget, or the file of rows could not be made or written: in memory.
     made_.entries_.clear();
     made_.entries_.reserve(size_t(total));
-    merge([this](const Entry& entry) {
-        made_.entries_.push_back(entry);
-        return true;
-    });
+    if (!merge([this](const Entry& entry) {
+            made_.entries_.push_back(entry);
+            return true;
+        }))
+        made_.entries_.clear();
 }
 
 QList<FollowUpRow> FollowUpList::rows() const {

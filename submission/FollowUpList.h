@@ -239,7 +239,9 @@ public:
     // kept in unreadableFiles() and adds no record, a damaged one in damagedFiles() and read as
     // far as it goes; a folder that cannot be listed is returned and kept in unreadableFiles().
     // progress is told of each file read (0 of N once the folder is listed); when it answers
-    // false the reading stops, stopped() tells so, and the list is incomplete.
+    // false the reading stops, stopped() tells so, and the list is incomplete. It is kept, and
+    // asked again (N of N) while takeRows() reads back records written out: answering false
+    // there stops it too, with no rows. It must therefore live as long as the list.
     FileStatus addSubmissionFolder(const QString& folder, const Progress& progress = {});
     // One submission file's records, as read whole.
     void addSubmissionFile(const QString& fileName, const RecordFile& file);
@@ -347,4 +349,6 @@ private:
     QList<FileStatus> unreadable_;
     QStringList damaged_;
     bool stopped_ = false;
+    Progress progress_; // addSubmissionFolder's
+    int progressTotal_ = 0;
 };

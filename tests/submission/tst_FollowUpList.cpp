@@ -569,6 +569,15 @@ private slots:
         QVERIFY(unread.lastName.isEmpty() && unread.recordNumber == 0);
         QCOMPARE(rows.at(0).values(), first.values());
 
+        // Told to stop while the records are read back: no rows.
+        bool stop = false;
+        FollowUpList stopping(today_, &FollowUpList::keyHash, 50, 64 * entry);
+        stopping.addSubmissionFolder(submit, [&stop](int, int) { return !stop; });
+        QVERIFY(!stopping.stopped());
+        stop = true;
+        QVERIFY(stopping.takeRows().isEmpty());
+        QVERIFY(stopping.stopped());
+
         // Rows that fit the budget are held in memory: nothing to read back.
         FollowUpList fits(today_, &FollowUpList::keyHash, 50, 1000 * entry);
         fits.addSubmissionFolder(submit);
