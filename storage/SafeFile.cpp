@@ -646,10 +646,45 @@ FileStatus SafeFile::inspect(const QString& path, Entry& entry) {
 
 FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset,
                                 const QByteArray& bytes) {
-    return writeEvery(path, bytes.size(), [&](qint64 done) {
-        return ::pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+    return writeAllAt(fd, path, offset, bytes.constData(), bytes.size());
+}
+
+FileStatus SafeFile::writeAllAt(int fd, const QString& path, qint64 offset, const char* data,
+                                qint64 size) {
+    return writeEvery(path, size, [&](qint64 done) {
+        return ::pwrite(fd, data + done, static_cast<size_t>(size - done),
                         static_cast<off_t>(offset + done));
     });
+}
+
+FileStatus SafeFile::readExactlyAt(int fd, const QString& path, qint64 offset, char* data,
+                                   qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = retryInterrupted([&] {
+            return ::pread(fd, data + done, static_cast<size_t>(size - done),
+                           static_cast<off_t>(offset + done));
+        });
+        if (got < 0)
+            return FileStatus::fromErrno(path, errno);
+        if (got == 0)
+            return FileStatus::failure(path, QStringLiteral("The file ends before the bytes read"));
+        done += got;
+    }
+    return FileStatus::success();
+}
+
+FileStatus SafeFile::openAnonymous(const QString& folder, Descriptor& fd) {
+    const int opened = retryInterrupted([&] {
+        return ::open(nativePath(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateFile);
+    });
+    if (opened < 0) {
+        const int error = errno;
+        fd = Descriptor();
+        return FileStatus::fromErrno(folder, error);
+    }
+    fd = Descriptor(opened, folder);
+    return FileStatus::success();
 }
 
 FileStatus SafeFile::fillAt(int fd, const QString& path, qint64 offset, qint64 count, char fill) {

@@ -76,6 +76,11 @@ FileStatus createExclusive(const QString& path, int& fd);
 FileStatus openRegular(const QString& path, int flags, Descriptor& fd);
 FileStatus createExclusive(const QString& path, Descriptor& fd);
 
+// Opens a new file in the folder for reading and writing that has no name (O_TMPFILE), 0600:
+// it is gone once closed, and after a crash, so that nothing it holds is ever left behind. A
+// file system that cannot make one is a failure; path is the folder.
+FileStatus openAnonymous(const QString& folder, Descriptor& fd);
+
 // Whole files.
 
 // Creates the folder (last level only) with mode 0700 when it is missing.
@@ -182,8 +187,12 @@ FileStatus writeAllAt(int fd, const QString& path, qint64 offset, const QByteArr
 // Writes count copies of the byte fill at the offset, a piece at a time, so that a long run
 // needs no buffer of its size.
 FileStatus fillAt(int fd, const QString& path, qint64 offset, qint64 count, char fill);
+// The same from size bytes at data.
+FileStatus writeAllAt(int fd, const QString& path, qint64 offset, const char* data, qint64 size);
 // Reads up to maxBytes at the offset, fewer only at the end of the file; never past it.
 FileStatus readAt(int fd, const QString& path, qint64 offset, qint64 maxBytes, QByteArray& out);
+// Reads exactly size bytes at the offset into data; a file that ends before is a failure.
+FileStatus readExactlyAt(int fd, const QString& path, qint64 offset, char* data, qint64 size);
 // The file's length; a failure is never taken as an empty file.
 FileStatus lengthOf(int fd, const QString& path, qint64& length);
 // Cuts the file back to the length and flushes it.

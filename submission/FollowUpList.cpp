@@ -15,10 +15,14 @@
 #include <QLocale>
 #include <QVarLengthArray>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -193,7 +197,35 @@ int compareShownDates(QByteArrayView a, QByteArrayView b) {
 // The array is reserved for the files' records up to this many; beyond, it grows as it needs.
 constexpr size_t kReserveAtMost = size_t(1) << 24;
 
+// The dates taken whose days are kept (every day of 1900 to 2099 fits): about 4 MiB.
+constexpr qsizetype kDaysKeptAtMost = qsizetype(1) << 17;
+
+// Rows merged between two looks at whether to stop.
+constexpr qint64 kRowsBetweenLooks = 65536;
+
+// The temporary files as a failure names them.
+QString temporaryFileName() {
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("(the list's temporary file)"));
+}
+
 } // namespace
+
+void* FollowUpPages::take(size_t bytes) {
+    if (bytes < kMapAtLeast)
+        return ::operator new(bytes);
+    void* pages =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return pages;
+}
+
+void FollowUpPages::giveBack(void* pages, size_t bytes) {
+    if (bytes < kMapAtLeast)
+        ::operator delete(pages);
+    else
+        ::munmap(pages, bytes);
+}
 
 QStringList FollowUpRow::values() const {
     return {lastName, firstName, dateOfBirth, latestResult, nextTest, dueByText, status};
@@ -237,7 +269,23 @@ bool FollowUpRows::before(const Entry& a, const Entry& b) const {
 }
 
 FollowUpRow FollowUpRows::at(int i) const {
-    const Entry& entry = entries_.at(size_t(i));
+    Entry read;
+    if (file_) {
+        Q_ASSERT(i >= 0 && i < file_->count);
+        const FileStatus status = SafeFile::readExactlyAt(
+            file_->fd.get(), temporaryFileName(), qint64(i) * qint64(sizeof read),
+            reinterpret_cast<char*>(&read), qint64(sizeof read));
+        if (!status) {
+            // Never another row's texts, nor blanks that pass for a row.
+            FollowUpRow row;
+            row.checkRecord = true;
+            row.status = FollowUpList::checkRecordStatus();
+            row.problem =
+                QStringLiteral("This row could not be read back: %1").arg(status.describe());
+            return row;
+        }
+    }
+    const Entry& entry = file_ ? read : entries_.at(size_t(i));
     const FollowUpFields record = fieldsOf(entry.fields);
     FollowUpDecision decision = FollowUpList::decide(record, today_);
     if (entry.unnamed() && decision.kind == FollowUpDecision::Kind::Due) {
@@ -267,6 +315,8 @@ FollowUpRow FollowUpRows::at(int i) const {
 }
 
 QString FollowUpRows::summary() const {
+    if (file_)
+        return summaryText(file_->due, file_->overdue);
     const auto today = quint64(today_.toJulianDay());
     int due = 0;
     int overdue = 0;
@@ -294,9 +344,11 @@ quint64 FollowUpList::keyHash(QStringView key) {
     return quint64(qHashBits(key.data(), size_t(key.size()) * sizeof(QChar), 0x466f6c6c));
 }
 
-FollowUpList::FollowUpList(const QDate& today, KeyHash hash, size_t reduceAtLeast)
+FollowUpList::FollowUpList(const QDate& today, KeyHash hash, size_t reduceAtLeast,
+                           size_t memoryBudget)
     : today_(today), hash_(hash), reduceAtLeast_(std::max<size_t>(reduceAtLeast, 1)),
-      reduceAllAt_(reduceAtLeast_) {
+      reduceAllAt_(reduceAtLeast_),
+      budgetEntries_(std::max<size_t>(memoryBudget / sizeof(Entry), 4)) {
     made_.today_ = today;
 }
 
@@ -327,8 +379,12 @@ FileStatus FollowUpList::addSubmissionFolder(const QString& folder, const Progre
     names.sort();
     // Room for every record listed, taken once: the pages are only used as records come.
     const size_t records = size_t((bytes + ResultRecord::Size - 1) / ResultRecord::Size);
-    made_.entries_.reserve(made_.entries_.size() + std::min(records + expected_, kReserveAtMost));
+    expectedRecords_ = made_.entries_.size() + records + expected_;
+    made_.entries_.reserve(std::min(
+        made_.entries_.size() + std::min(records + expected_, kReserveAtMost), budgetEntries_));
     const int total = int(names.size());
+    progress_ = progress;
+    progressTotal_ = total;
     int done = 0;
     const auto goOn = [&] { return !progress || progress(done, total); };
     if (!goOn()) {
@@ -398,19 +454,26 @@ void FollowUpList::addSubmissionFile(const QString& fileName, const RecordFile& 
 
 void FollowUpList::makeRoom(size_t records) {
     // Grown as a vector grows, so that many sources added one by one copy the array seldom.
-    std::vector<Entry>& entries = made_.entries_;
-    if (entries.size() + records > entries.capacity())
-        entries.reserve(std::max(entries.size() + records, 2 * entries.capacity()));
+    Entries& entries = made_.entries_;
+    if (entries.size() + records > entries.capacity()) {
+        size_t wanted = std::max(entries.size() + records, 2 * entries.capacity());
+        // Never beyond the budget while records can be written out.
+        if (!spillFailed_)
+            wanted = std::max(std::min(wanted, budgetEntries_), entries.size());
+        if (wanted > entries.capacity())
+            entries.reserve(wanted);
+    }
 }
 
 void FollowUpList::beginSource(int file) {
     made_.sources_.push_back({nextOrdinal_, file});
     sourceStart_ = made_.entries_.size();
     reduceSourceAt_ = sourceStart_ + reduceAtLeast_;
+    sourceSpills_ = spills_;
 }
 
 void FollowUpList::endSource() {
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     if (entries.size() < reduceAllAt_)
         return;
     reduce(0, false);
@@ -420,7 +483,13 @@ void FollowUpList::endSource() {
 void FollowUpList::takeBackSource() {
     // The records before the source are as they were: only its own were reduced meanwhile.
     made_.entries_.resize(sourceStart_);
-    nextOrdinal_ = made_.sources_.back().firstOrdinal;
+    if (spills_ > sourceSpills_) {
+        // Some of its records were written out: passed over by their places when read back, which
+        // are therefore never given again.
+        withdrawn_.emplace_back(made_.sources_.back().firstOrdinal, nextOrdinal_);
+    } else {
+        nextOrdinal_ = made_.sources_.back().firstOrdinal;
+    }
     made_.sources_.pop_back();
 }
 
@@ -439,6 +508,9 @@ void FollowUpList::addRecord(const char* record, qsizetype available, int number
     std::memcpy(&taken, entry.fields.data() + places[Taken].at, sizeof taken);
     auto known = days_.constFind(taken);
     if (known == days_.cend()) {
+        // Held to a bound: a file may hold as many texts that are no date as records.
+        if (days_.size() >= kDaysKeptAtMost)
+            days_.clear();
         const QDate date = takenDate(Windows1252::decode(fieldBytes(entry.fields, Taken)), today_);
         known = days_.insert(taken, date.isValid() ? int(date.toJulianDay()) : 0);
     }
@@ -457,12 +529,77 @@ void FollowUpList::addRecord(const char* record, qsizetype available, int number
             return;
         entry.dayRank |= 1;
     }
-    std::vector<Entry>& entries = made_.entries_;
+    Entries& entries = made_.entries_;
     entries.push_back(entry);
     if (entries.size() >= reduceSourceAt_) {
         reduce(sourceStart_, false);
         reduceSourceAt_ = entries.size() + std::max(reduceAtLeast_, entries.size() - sourceStart_);
     }
+    if (entries.size() >= budgetEntries_ && !spillFailed_)
+        holdToBudget();
+}
+
+void FollowUpList::holdToBudget() {
+    Entries& entries = made_.entries_;
+    reduce(sourceStart_, false);
+    reduceSourceAt_ = entries.size() + std::max(reduceAtLeast_, entries.size() - sourceStart_);
+    if (entries.size() * 2 > budgetEntries_ && !spill())
+        spillFailed_ = true;
+}
+
+int FollowUpList::partOf(const Entry& entry) const {
+    // A record naming no child is put together with none: any part will do.
+    if (entry.unnamed())
+        return int(entry.ordinal & ((quint32(1) << partBits_) - 1));
+    return int(entry.key >> (64 - partBits_));
+}
+
+bool FollowUpList::spill() {
+    // Written as their bytes: every byte of an entry is a member's.
+    static_assert(sizeof(Entry) == 72 && std::has_unique_object_representations_v<Entry>);
+    if (spillFailed_)
+        return false;
+    Entries& entries = made_.entries_;
+    if (!spillFile_) {
+        auto file = std::make_shared<SpillFile>();
+        if (!SafeFile::openAnonymous(QDir::tempPath(), file->fd))
+            return false;
+        // Parts of at most half the budget each, for every record the files may hold.
+        const size_t half = std::max<size_t>(budgetEntries_ / 2, 1);
+        const size_t estimate = std::max(expectedRecords_, 2 * entries.size());
+        partBits_ = 1;
+        while (partBits_ < 12 && (size_t(1) << partBits_) * half < estimate)
+            ++partBits_;
+        parts_.assign(size_t(1) << partBits_, {});
+        spillFile_ = std::move(file);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [this](const Entry& a, const Entry& b) { return partOf(a) < partOf(b); });
+    // Written whole before any piece counts: a failed write leaves the records in memory only.
+    std::vector<std::pair<int, Piece>> written;
+    qint64 at = spillFile_->end;
+    for (size_t from = 0; from < entries.size();) {
+        const int part = partOf(entries[from]);
+        size_t to = from + 1;
+        while (to < entries.size() && partOf(entries[to]) == part)
+            ++to;
+        const qint64 bytes = qint64(to - from) * qint64(sizeof(Entry));
+        if (!SafeFile::writeAllAt(spillFile_->fd.get(), temporaryFileName(), at,
+                                  reinterpret_cast<const char*>(entries.data() + from), bytes))
+            return false;
+        written.push_back({part, Piece{at, qint64(to - from)}});
+        at += bytes;
+        from = to;
+    }
+    for (const auto& [part, piece] : written)
+        parts_[size_t(part)].push_back(piece);
+    spillFile_->end = at;
+    ++spills_;
+    entries.clear();
+    sourceStart_ = 0;
+    reduceSourceAt_ = reduceAtLeast_;
+    reduceAllAt_ = reduceAtLeast_;
+    return true;
 }
 
 namespace {
@@ -481,8 +618,7 @@ QString keyOf(const std::array<char, 54>& fields) {
 
 } // namespace
 
-void FollowUpList::reduce(size_t from, bool final) {
-    std::vector<Entry>& entries = made_.entries_;
+void FollowUpList::reduce(Entries& entries, size_t from, bool final) const {
     Entry* const first = entries.data() + from;
     Entry* const last = entries.data() + entries.size();
     // Each child's records side by side in the order they were added; the records that name no
@@ -557,9 +693,10 @@ FollowUpList::Entry* FollowUpList::keepDeciding(const Entry* begin, const Entry*
     return out;
 }
 
-FollowUpRows FollowUpList::takeRows() {
-    reduce(0, true);
-    std::vector<Entry>& entries = made_.entries_;
+void FollowUpList::makeRows(Entries& entries, int& due, int& overdue) const {
+    const auto today = quint64(today_.toJulianDay());
+    due = 0;
+    overdue = 0;
     size_t listed = 0;
     for (Entry entry : entries) {
         entry.key = 0;
@@ -567,17 +704,33 @@ FollowUpRows FollowUpList::takeRows() {
             const FollowUpDecision decision = decide(fieldsOf(entry.fields), today_);
             if (decision.kind == FollowUpDecision::Kind::NotListed)
                 continue;
-            if (decision.kind == FollowUpDecision::Kind::Due)
+            if (decision.kind == FollowUpDecision::Kind::Due) {
                 entry.key = quint64(decision.dueBy.toJulianDay());
+                ++due;
+                if (entry.key < today)
+                    ++overdue;
+            }
         }
         entries[listed++] = entry;
     }
     entries.resize(listed);
     std::sort(entries.begin(), entries.end(),
               [this](const Entry& a, const Entry& b) { return made_.before(a, b); });
-    // What the reading took beyond the rows is given back.
-    if (entries.capacity() / 2 > entries.size())
-        entries.shrink_to_fit();
+}
+
+FollowUpRows FollowUpList::takeRows() {
+    if (spills_ == 0) {
+        reduce(0, true);
+        int due = 0;
+        int overdue = 0;
+        makeRows(made_.entries_, due, overdue);
+        // What the reading took beyond the rows is given back.
+        Entries& entries = made_.entries_;
+        if (entries.capacity() / 2 > entries.size())
+            entries.shrink_to_fit();
+    } else {
+        takeSpilledRows();
+    }
 
     FollowUpRows rows = std::move(made_);
     made_ = FollowUpRows();
@@ -585,7 +738,214 @@ FollowUpRows FollowUpList::takeRows() {
     nextOrdinal_ = 0;
     sourceStart_ = 0;
     reduceAllAt_ = reduceAtLeast_;
+    spillFile_.reset();
+    spillFailed_ = false;
+    parts_.clear();
+    spills_ = 0;
+    sourceSpills_ = 0;
+    withdrawn_.clear();
     return rows;
+}
+
+void FollowUpList::readBackFailed(const FileStatus& status) {
+    if (readBackFailed_)
+        return;
+    readBackFailed_ = true;
+    unreadable_.append(status);
+}
+
+namespace {
+
+// A run of rows in the list's order: in the runs file from offset, or in memory from at.
+struct Run {
+    bool inFile = false;
+    qint64 offset = 0;
+    size_t at = 0;
+    qint64 count = 0;
+};
+
+} // namespace
+
+void FollowUpList::takeSpilledRows() {
+    const QString name = temporaryFileName();
+    // Asked between parts and every so many rows merged: false leaves no rows.
+    const auto goOn = [this] {
+        if (!stopped_ && progress_ && !progress_(progressTotal_, progressTotal_))
+            stopped_ = true;
+        return !stopped_;
+    };
+    // The records still in memory go out too; those that cannot stay, by part.
+    Entries rest;
+    if (!made_.entries_.empty() && !spill()) {
+        spillFailed_ = true;
+        rest.swap(made_.entries_);
+        std::stable_sort(rest.begin(), rest.end(),
+                         [this](const Entry& a, const Entry& b) { return partOf(a) < partOf(b); });
+    }
+    Entries work;
+    work.swap(made_.entries_);
+
+    // Each part alone: read back, put together, its rows sorted into a run.
+    SafeFile::Descriptor runsFile;
+    bool runsOnFile = bool(SafeFile::openAnonymous(QDir::tempPath(), runsFile));
+    qint64 runsEnd = 0;
+    Entries inMemory;
+    std::vector<Run> runs;
+    int due = 0;
+    int overdue = 0;
+    size_t restAt = 0;
+    const auto withdrawn = [this](const Entry& entry) {
+        return std::any_of(withdrawn_.begin(), withdrawn_.end(), [&](const auto& range) {
+            return entry.ordinal >= range.first && entry.ordinal < range.second;
+        });
+    };
+    for (size_t part = 0; part < parts_.size(); ++part) {
+        if (!goOn())
+            return;
+        work.clear();
+        for (const Piece& piece : parts_[part]) {
+            const size_t at = work.size();
+            work.resize(at + size_t(piece.count));
+            const FileStatus read = SafeFile::readExactlyAt(
+                spillFile_->fd.get(), name, piece.offset, reinterpret_cast<char*>(work.data() + at),
+                piece.count * qint64(sizeof(Entry)));
+            if (!read) {
+                readBackFailed(read);
+                work.resize(at);
+            }
+        }
+        if (!withdrawn_.empty())
+            work.erase(std::remove_if(work.begin(), work.end(), withdrawn), work.end());
+        for (; restAt < rest.size() && partOf(rest[restAt]) == int(part); ++restAt)
+            work.push_back(rest[restAt]);
+        reduce(work, 0, true);
+        int partDue = 0;
+        int partOverdue = 0;
+        makeRows(work, partDue, partOverdue);
+        due += partDue;
+        overdue += partOverdue;
+        if (work.empty())
+            continue;
+        const qint64 bytes = qint64(work.size()) * qint64(sizeof(Entry));
+        if (runsOnFile && SafeFile::writeAllAt(runsFile.get(), name, runsEnd,
+                                               reinterpret_cast<const char*>(work.data()), bytes)) {
+            runs.push_back({true, runsEnd, 0, qint64(work.size())});
+            runsEnd += bytes;
+            continue;
+        }
+        // A run that cannot be written is kept in memory, as are the ones after it.
+        runsOnFile = false;
+        runs.push_back({false, 0, inMemory.size(), qint64(work.size())});
+        inMemory.insert(inMemory.end(), work.begin(), work.end());
+    }
+    Entries().swap(work);
+    Entries().swap(rest);
+    spillFile_.reset();
+    qint64 total = 0;
+    for (const Run& run : runs)
+        total += run.count;
+
+    // The runs merged in the list's order, each read a piece at a time.
+    const size_t bufferEntries =
+        std::max<size_t>(budgetEntries_ / 2 / std::max<size_t>(runs.size(), 1), 1);
+    const auto merge = [&](const std::function<bool(const Entry&)>& put) {
+        struct Cursor {
+            const Run* run = nullptr;
+            qint64 next = 0; // the run's rows read so far
+            Entries buffer;
+            size_t at = 0;
+        };
+        std::vector<Cursor> cursors(runs.size());
+        const auto head = [&](int i) -> const Entry& {
+            const Cursor& cursor = cursors[size_t(i)];
+            return cursor.run->inFile ? cursor.buffer[cursor.at]
+                                      : inMemory[cursor.run->at + size_t(cursor.next - 1)];
+        };
+        // The cursor on its next row; false at the run's end or when it cannot be read.
+        const auto advance = [&](Cursor& cursor) {
+            if (cursor.run->inFile) {
+                if (++cursor.at < cursor.buffer.size())
+                    return true;
+                const qint64 count =
+                    std::min<qint64>(qint64(bufferEntries), cursor.run->count - cursor.next);
+                if (count <= 0)
+                    return false;
+                cursor.buffer.resize(size_t(count));
+                cursor.at = 0;
+                const FileStatus read = SafeFile::readExactlyAt(
+                    runsFile.get(), name, cursor.run->offset + cursor.next * qint64(sizeof(Entry)),
+                    reinterpret_cast<char*>(cursor.buffer.data()), count * qint64(sizeof(Entry)));
+                if (!read) {
+                    readBackFailed(read);
+                    return false;
+                }
+                cursor.next += count;
+                return true;
+            }
+            return ++cursor.next <= cursor.run->count;
+        };
+        const auto later = [&](int a, int b) { return made_.before(head(b), head(a)); };
+        std::vector<int> heap;
+        for (size_t i = 0; i < runs.size(); ++i) {
+            cursors[i].run = &runs[i];
+            if (advance(cursors[i]))
+                heap.push_back(int(i));
+        }
+        std::make_heap(heap.begin(), heap.end(), later);
+        for (qint64 merged = 1; !heap.empty(); ++merged) {
+            if (merged % kRowsBetweenLooks == 0 && !goOn())
+                return false;
+            std::pop_heap(heap.begin(), heap.end(), later);
+            const int i = heap.back();
+            if (!put(head(i)))
+                return false;
+            if (advance(cursors[size_t(i)]))
+                std::push_heap(heap.begin(), heap.end(), later);
+            else
+                heap.pop_back();
+        }
+        return true;
+    };
+
+    if (total > qint64(budgetEntries_)) {
+        // Beyond the budget: into a file of rows, written a piece at a time.
+        auto rowsFile = std::make_shared<FollowUpRows::RowsFile>();
+        if (SafeFile::openAnonymous(QDir::tempPath(), rowsFile->fd)) {
+            Entries out;
+            out.reserve(std::max<size_t>(budgetEntries_ / 4, 1));
+            qint64 at = 0;
+            const auto flush = [&] {
+                const qint64 bytes = qint64(out.size()) * qint64(sizeof(Entry));
+                const bool written =
+                    bool(SafeFile::writeAllAt(rowsFile->fd.get(), name, at,
+                                              reinterpret_cast<const char*>(out.data()), bytes));
+                at += bytes;
+                out.clear();
+                return written;
+            };
+            const bool merged = merge([&](const Entry& entry) {
+                out.push_back(entry);
+                return out.size() < out.capacity() || flush();
+            });
+            if (stopped_)
+                return;
+            if (merged && flush()) {
+                rowsFile->count = int(at / qint64(sizeof(Entry)));
+                rowsFile->due = due;
+                rowsFile->overdue = overdue;
+                made_.file_ = std::move(rowsFile);
+                return;
+            }
+        }
+    }
+    // Within the budget, or the file of rows could not be made or written: in memory.
+    made_.entries_.clear();
+    made_.entries_.reserve(size_t(total));
+    if (!merge([this](const Entry& entry) {
+            made_.entries_.push_back(entry);
+            return true;
+        }))
+        made_.entries_.clear();
 }
 
 QList<FollowUpRow> FollowUpList::rows() const {

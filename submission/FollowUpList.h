@@ -3,6 +3,7 @@
 #include "storage/FileStatus.h"
 #include "storage/RecordFile.h"
 #include "storage/ResultRecord.h"
+#include "storage/SafeFile.h"
 #include "validation/EntryRules.h"
 
 #include <QByteArrayView>
@@ -18,6 +19,7 @@
 #include <cstddef>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 // The fields of a record that a row shows and judges, trimmed.
@@ -66,14 +68,36 @@ struct FollowUpRow {
     static QStringList columnTitles();
 };
 
+// Memory for the list's large arrays, taken from the system and given back to it as a whole
+// (mmap), so that what the records of a large Submit took is returned once they go, rather
+// than kept by the allocator of the thread that read them.
+namespace FollowUpPages {
+constexpr size_t kMapAtLeast = size_t(1) << 20; // smaller arrays come from the heap
+void* take(size_t bytes);
+void giveBack(void* pages, size_t bytes);
+
+template <typename T> struct Allocator {
+    using value_type = T;
+    Allocator() = default;
+    template <typename U> Allocator(const Allocator<U>&) {}
+    T* allocate(size_t count) { return static_cast<T*>(take(count * sizeof(T))); }
+    void deallocate(T* pages, size_t count) { giveBack(pages, count * sizeof(T)); }
+    template <typename U> bool operator==(const Allocator<U>&) const { return true; }
+    template <typename U> bool operator!=(const Allocator<U>&) const { return false; }
+};
+} // namespace FollowUpPages
+
 // The rows of the Follow-Up Due list as FollowUpList::takeRows() makes them, in the list's order.
 // A row is kept as the bytes of the fields it shows of its deciding record and that record's
 // place, 72 bytes in one flat array; its texts are made when asked for (at()), so that a list of
-// millions of rows holds no text and goes in one free.
+// millions of rows holds no text and goes in one free. Rows beyond the list's memory budget are
+// kept instead in a file without a name (gone when the last copy of the rows is), 72 bytes a
+// row, read one row at a time; a row that cannot be read back shows as a row to check whose
+// problem says so. Copies share the file; reading from any thread is safe.
 class FollowUpRows {
 public:
-    int size() const { return int(entries_.size()); }
-    bool isEmpty() const { return entries_.empty(); }
+    int size() const { return file_ ? file_->count : int(entries_.size()); }
+    bool isEmpty() const { return size() == 0; }
     // Row i, from 0.
     FollowUpRow at(int i) const;
     // "3 children due, 1 overdue", as FollowUpList::summary() words the same rows.
@@ -119,16 +143,26 @@ private:
         quint32 dayRank = 0; // the date taken as a Julian day (0: not a valid date) << 2,
                              // | 2 for a venous result, | 1 for a record that names no child
         std::array<char, kFieldBytes> fields{};
+        quint16 unused = 0; // the last 2 of the 72 bytes: none undefined when written to a file
 
         int day() const { return int(dayRank >> 2); }
         bool venous() const { return dayRank & 2; }
         bool unnamed() const { return dayRank & 1; }
     };
+    using Entries = std::vector<Entry, FollowUpPages::Allocator<Entry>>;
     // Where the records of one source begin: the data file (file -1) or a submission file
     // (fileNames_), its record 1 at ordinal firstOrdinal.
     struct Source {
         quint32 firstOrdinal = 0;
         int file = -1;
+    };
+
+    // The rows in a file: count entries from its start, and the rows due and overdue among them.
+    struct RowsFile {
+        SafeFile::Descriptor fd;
+        int count = 0;
+        int due = 0;
+        int overdue = 0;
     };
 
     const Source& sourceOf(const Entry& entry) const;
@@ -140,7 +174,8 @@ private:
     QDate today_;
     QStringList fileNames_;
     std::vector<Source> sources_;
-    std::vector<Entry> entries_;
+    Entries entries_;
+    std::shared_ptr<const RowsFile> file_; // when set, the rows, and entries_ is empty
 };
 
 // The children whose latest result calls for another test, by the schedule of
@@ -163,6 +198,19 @@ private:
 // a file that fails part way is taken back by cutting the array where the file began. The hash
 // only brings a child's records side by side: records under one hash whose names differ are
 // told apart by their keys, so that two children whose keys share a hash are never merged.
+//
+// The array is held to a memory budget. When it reaches the budget and putting the records
+// together leaves it more than half full, it is written out, each record to one of P parts by
+// the top bits of its child's hash (a record naming no child by its place), into a file without
+// a name in the temporary folder (0600, gone once closed or after a crash), and emptied. A file
+// that fails part way after some of its records went out is then taken back by its places: the
+// records of that range are passed over when the parts are read back. At the end each part is
+// read back alone (all records of a child lie in one part), put together, and its rows sorted:
+// the rows of all parts are then merged in the list's order, into memory when they fit the
+// budget, else into a file of rows that FollowUpRows reads by position. When the temporary file
+// cannot be made or written, the records stay in memory beyond the budget: the list is the same,
+// only larger. A part or run that cannot be read back is named among the files not read, so
+// that an incomplete list never passes for a whole one.
 class FollowUpList {
 public:
     // Files read of the files listed; false stops the reading.
@@ -174,8 +222,11 @@ public:
     // Records are put together once at least reduceAtLeast have come since last time (a test
     // may make it small).
     static constexpr size_t ReduceAtLeast = 32768;
+    // The bytes of records the list holds in memory before it writes them out (a test may make it
+    // small).
+    static constexpr size_t MemoryBudget = size_t(24) << 20;
     explicit FollowUpList(const QDate& today, KeyHash hash = &FollowUpList::keyHash,
-                          size_t reduceAtLeast = ReduceAtLeast);
+                          size_t reduceAtLeast = ReduceAtLeast, size_t memoryBudget = MemoryBudget);
 
     // Records still to come beyond the submission folder's (the data file's, added after it):
     // the array is then taken once for all of them, never grown by a second copy.
@@ -188,7 +239,9 @@ public:
     // kept in unreadableFiles() and adds no record, a damaged one in damagedFiles() and read as
     // far as it goes; a folder that cannot be listed is returned and kept in unreadableFiles().
     // progress is told of each file read (0 of N once the folder is listed); when it answers
-    // false the reading stops, stopped() tells so, and the list is incomplete.
+    // false the reading stops, stopped() tells so, and the list is incomplete. It is kept, and
+    // asked again (N of N) while takeRows() reads back records written out: answering false
+    // there stops it too, with no rows. It must therefore live as long as the list.
     FileStatus addSubmissionFolder(const QString& folder, const Progress& progress = {});
     // One submission file's records, as read whole.
     void addSubmissionFile(const QString& fileName, const RecordFile& file);
@@ -226,6 +279,7 @@ public:
 
 private:
     using Entry = FollowUpRows::Entry;
+    using Entries = FollowUpRows::Entries;
 
     // A record's bytes from record (available of them; the rest of a torn record is blanks), as
     // record number of the source begun last.
@@ -237,9 +291,24 @@ private:
     void endSource();
     // The source begun last could not be read: its records are taken back.
     void takeBackSource();
-    // Puts the records from from on together by child: the two that can still decide of each
-    // child, or the one that decides when final.
-    void reduce(size_t from, bool final);
+    // Puts the records of entries from from on together by child: the two that can still decide
+    // of each child, or the one that decides when final.
+    void reduce(Entries& entries, size_t from, bool final) const;
+    void reduce(size_t from, bool final) { reduce(made_.entries_, from, final); }
+    // The array has reached the budget: put together, and written out when still large.
+    void holdToBudget();
+    // Writes every record of the array into the parts of the temporary file and empties it;
+    // false (the array kept) when the file cannot be made or written.
+    bool spill();
+    int partOf(const Entry& entry) const;
+    // The deciding records of entries as rows: those listed, in the list's order; due and
+    // overdue counted.
+    void makeRows(Entries& entries, int& due, int& overdue) const;
+    // The rows of records written out: each part read back, put together and its rows sorted,
+    // then all merged into made_.
+    void takeSpilledRows();
+    // Tells that a part of the list could not be read back (once).
+    void readBackFailed(const FileStatus& status);
     Entry* keepDeciding(const Entry* begin, const Entry* end, Entry* out, bool final) const;
 
     // Reads one submission file into the list; false: goOn answered false.
@@ -256,7 +325,30 @@ private:
     size_t reduceAllAt_ = 0;    // every record is, at the end of a source
     size_t expected_ = 0;       // records to come beyond the folder's
     QHash<quint64, int> days_;  // a date taken's 8 bytes as its day; 0 when it is not valid
+
+    // A piece of the temporary file: count entries from offset.
+    struct Piece {
+        qint64 offset = 0;
+        qint64 count = 0;
+    };
+    // The temporary file, shared by copies of the list, each appending at its end.
+    struct SpillFile {
+        SafeFile::Descriptor fd;
+        qint64 end = 0;
+    };
+    size_t budgetEntries_;                               // the array is held to this many
+    std::shared_ptr<SpillFile> spillFile_;               // once records were written out
+    bool spillFailed_ = false;                           // the file could not be made or written
+    int partBits_ = 0;                                   // P = 1 << partBits_
+    std::vector<std::vector<Piece>> parts_;              // each part's pieces, in the order written
+    int spills_ = 0;                                     // times the array was written out
+    int sourceSpills_ = 0;                               // spills_ when the source begun last began
+    std::vector<std::pair<quint32, quint32>> withdrawn_; // places [first, end) taken back
+    size_t expectedRecords_ = 0; // records the folder and the data file may hold
+    bool readBackFailed_ = false;
     QList<FileStatus> unreadable_;
     QStringList damaged_;
     bool stopped_ = false;
+    Progress progress_; // addSubmissionFolder's
+    int progressTotal_ = 0;
 };

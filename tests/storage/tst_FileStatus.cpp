@@ -222,6 +222,34 @@ private slots:
         QCOMPARE(written.readAll(), QByteArray("016789    3"));
     }
 
+    // A file without a name: never in the folder's listing, the owner's alone, read back
+    // exactly as written; a read past its end and a missing folder are
+    // failures that name the folder.
+    void anonymousFileHasNoNameAndReadsBackExactly() {
+        QTemporaryDir dir;
+        SafeFile::Descriptor fd;
+        const FileStatus opened = SafeFile::openAnonymous(dir.path(), fd);
+        QVERIFY2(opened, qPrintable(opened.describe()));
+        struct stat info {};
+        QCOMPARE(::fstat(fd.get(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(SafeFile::writeAllAt(fd.get(), fd.path(), 4, "abcdef", 6));
+        char read[4] = {};
+        QVERIFY(SafeFile::readExactlyAt(fd.get(), fd.path(), 6, read, 4));
+        QCOMPARE(QByteArray(read, 4), QByteArray("cdef"));
+        const FileStatus pastTheEnd = SafeFile::readExactlyAt(fd.get(), fd.path(), 8, read, 4);
+        QVERIFY(!pastTheEnd);
+        QCOMPARE(pastTheEnd.path(), dir.path());
+
+        SafeFile::Descriptor missing;
+        const FileStatus failed = SafeFile::openAnonymous(dir.filePath("missing"), missing);
+        QVERIFY(!failed);
+        QCOMPARE(failed.error(), ENOENT);
+        QVERIFY(!missing.isOpen());
+    }
+
     // The descriptor is closed once, by its last owner, and a failing close is reported.
     void descriptorClosesOnceAndReports() {
         QTemporaryDir dir;

@@ -14,8 +14,10 @@
 #include <QTest>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace {
@@ -25,19 +27,51 @@ namespace {
 QByteArray failingFile;
 off_t failFrom = 0;
 
+// The list's temporary files: the files without a name in this folder (the test's TMPDIR).
+QByteArray temporaryFolder;
+std::atomic<int> temporaryWrites{0};
+std::atomic<int> temporaryWritesLeft{-1}; // then each fails with ENOSPC; -1: no limit
+std::atomic<bool> temporaryReadsFail{false};
+std::atomic<unsigned> temporaryModes{0}; // the permission bits seen, or-ed
+
+QByteArray linkOf(int fd) {
+    char path[4096];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    return length > 0 ? QByteArray(path, int(length)) : QByteArray();
+}
+
+bool isTemporary(int fd) {
+    return !temporaryFolder.isEmpty() && linkOf(fd).startsWith(temporaryFolder + "/#");
+}
+
 } // namespace
 
 extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
     using Pread = ssize_t (*)(int, void*, size_t, off_t);
     static const auto real = reinterpret_cast<Pread>(dlsym(RTLD_NEXT, "pread"));
-    if (!failingFile.isEmpty() && offset >= failFrom) {
-        char path[4096];
-        const ssize_t length =
-            readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
-        if (length > 0 && QByteArray(path, int(length)) == failingFile) {
-            errno = EIO;
+    if ((!failingFile.isEmpty() && offset >= failFrom && linkOf(fd) == failingFile) ||
+        (temporaryReadsFail && isTemporary(fd))) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd, buffer, count, offset);
+}
+
+extern "C" ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
+    using Pwrite = ssize_t (*)(int, const void*, size_t, off_t);
+    static const auto real = reinterpret_cast<Pwrite>(dlsym(RTLD_NEXT, "pwrite"));
+    if (isTemporary(fd)) {
+        struct stat info {};
+        if (fstat(fd, &info) == 0)
+            temporaryModes |= unsigned(info.st_mode & 07777);
+        if (temporaryWritesLeft == 0) {
+            errno = ENOSPC;
             return -1;
         }
+        if (temporaryWritesLeft > 0)
+            --temporaryWritesLeft;
+        ++temporaryWrites;
     }
     return real(fd, buffer, count, offset);
 }
@@ -139,6 +173,81 @@ class tst_FollowUpList : public QObject {
         list.addSubmissionFolder(submit);
         list.addStoredRecords(stored);
         return everything(list.rows(), list.fileLines());
+    }
+
+    // The rows as the window reads them (one at a time), their number and summary, then the file
+    // lines.
+    static QStringList everything(FollowUpList& list) {
+        const FollowUpRows rows = list.takeRows();
+        QList<FollowUpRow> each;
+        for (const FollowUpRow& row : rows)
+            each << row;
+        return everything(each, list.fileLines()) << QString::number(rows.size()) << rows.summary();
+    }
+
+    // While it lives, the list's temporary files go to a folder of the test's own, whose files
+    // without a name the test's pread and pwrite watch.
+    struct TemporaryFolder {
+        QTemporaryDir dir;
+        QByteArray saved = qgetenv("TMPDIR");
+        TemporaryFolder() {
+            qputenv("TMPDIR", dir.path().toLocal8Bit());
+            temporaryFolder = QFileInfo(dir.path()).canonicalFilePath().toLocal8Bit();
+            temporaryWrites = 0;
+            temporaryWritesLeft = -1;
+            temporaryReadsFail = false;
+            temporaryModes = 0;
+        }
+        ~TemporaryFolder() {
+            temporaryFolder.clear();
+            temporaryWritesLeft = -1;
+            temporaryReadsFail = false;
+            if (saved.isNull())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", saved);
+        }
+    };
+
+    // Submit with four files of perFile records, and stored the data file's: 700 children of
+    // several results each, some names in other case and blanks, same-day results, dates that
+    // cannot be placed and records that name no child.
+    static QString mixedSubmit(const QTemporaryDir& dir, int perFile, QList<ResultRecord>& stored) {
+        const QString submit = dir.filePath("Submit");
+        if (!QDir(dir.path()).mkdir("Submit"))
+            return QString();
+        auto record = [](int n) {
+            const int child = n % 700;
+            ResultRecord made = result("Child", "Ann", "01012020", "", "", "C");
+            QString last = QStringLiteral("Child%1").arg(child);
+            if (n % 7 == 0)
+                last = last.toUpper();
+            if (n % 11 == 0)
+                last = " " + last;
+            made.set(ResultRecord::LastName, last);
+            // Results of a child over three days: ties on the same day.
+            made.set(ResultRecord::DateTaken,
+                     QDate(2026, 1, 1).addDays((n / 700) % 3).toString("MMddyyyy"));
+            if (n % 97 == 0)
+                made.set(ResultRecord::DateTaken, "02302026");
+            made.set(ResultRecord::PbResult, QString::number(n % 23));
+            made.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
+            if (n % 1009 == 0)
+                made.set(ResultRecord::FirstName, "");
+            return made;
+        };
+        stored.clear();
+        for (int n = 4 * perFile; n < 4 * perFile + 300; ++n)
+            stored << record(n);
+        for (int file = 0; file < 4; ++file) {
+            QList<ResultRecord> records;
+            for (int n = file * perFile; n < (file + 1) * perFile; ++n)
+                records << record(n);
+            writeFile(QDir(submit).filePath(
+                          QString("Lead_123456_20260105_09000%1_000%1.txt").arg(file + 1)),
+                      bytesOf(records));
+        }
+        return submit;
     }
 
     QList<FollowUpRow> rowsOf(const QList<ResultRecord>& stored) const {
@@ -382,39 +491,8 @@ private slots:
     // cannot be placed and records that name no child.
     void recordsPutTogetherWhileReadGiveTheSameRows() {
         QTemporaryDir dir;
-        const QString submit = dir.filePath("Submit");
-        QVERIFY(QDir(dir.path()).mkdir("Submit"));
-        auto record = [](int n) {
-            const int child = n % 700;
-            ResultRecord made = result("Child", "Ann", "01012020", "", "", "C");
-            QString last = QStringLiteral("Child%1").arg(child);
-            if (n % 7 == 0)
-                last = last.toUpper();
-            if (n % 11 == 0)
-                last = " " + last;
-            made.set(ResultRecord::LastName, last);
-            // About nine results a child over three days: ties on the same day.
-            made.set(ResultRecord::DateTaken,
-                     QDate(2026, 1, 1).addDays((n / 700) % 3).toString("MMddyyyy"));
-            if (n % 97 == 0)
-                made.set(ResultRecord::DateTaken, "02302026");
-            made.set(ResultRecord::PbResult, QString::number(n % 23));
-            made.set(ResultRecord::TestType, n % 5 == 0 ? "V" : "C");
-            if (n % 1009 == 0)
-                made.set(ResultRecord::FirstName, "");
-            return made;
-        };
         QList<ResultRecord> stored;
-        for (int n = 6000; n < 6300; ++n)
-            stored << record(n);
-        for (int file = 0; file < 4; ++file) {
-            QList<ResultRecord> records;
-            for (int n = file * 1500; n < (file + 1) * 1500; ++n)
-                records << record(n);
-            writeFile(QDir(submit).filePath(
-                          QString("Lead_123456_20260105_09000%1_000%1.txt").arg(file + 1)),
-                      bytesOf(records));
-        }
+        const QString submit = mixedSubmit(dir, 1500, stored);
         auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast) {
             FollowUpList list(today_, hash, reduceAtLeast);
             list.addSubmissionFolder(submit);
@@ -429,6 +507,86 @@ private slots:
         QCOMPARE(listed(&FollowUpList::keyHash, 50), once);
         QCOMPARE(listed(collide, FollowUpList::ReduceAtLeast), once);
         QCOMPARE(listed(collide, 3), once);
+    }
+
+    // Records held to a budget of a few (each child's records written out in many pieces, the
+    // rows in a file, or in memory when they fit) give the rows, their order, summary and file
+    // lines of the list held in memory, children whose keys share a hash included. The temporary
+    // files have no name and are the owner's alone; one that cannot be written, from the start
+    // or part way, or cannot be made, leaves the records in memory and the list the same; one
+    // that cannot be read back is told, never shown as other rows.
+    void recordsWrittenOutGiveTheSameRows() {
+        QTemporaryDir dir;
+        QList<ResultRecord> stored;
+        const QString submit = mixedSubmit(dir, 450, stored);
+        const TemporaryFolder temporary;
+        auto listed = [&](FollowUpList::KeyHash hash, size_t reduceAtLeast, size_t budget) {
+            FollowUpList list(today_, hash, reduceAtLeast, budget);
+            list.expectRecords(stored.size());
+            list.addSubmissionFolder(submit);
+            list.addStoredRecords(stored);
+            return everything(list);
+        };
+        const size_t entry = 72;
+        const QStringList once =
+            listed(&FollowUpList::keyHash, FollowUpList::ReduceAtLeast, FollowUpList::MemoryBudget);
+        QVERIFY2(once.size() > 300, qPrintable(QString::number(once.size())));
+        QCOMPARE(temporaryWrites.load(), 0);
+        const auto collide = [](QStringView) { return quint64(7); };
+        QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
+        const int allWrites = temporaryWrites;
+        QVERIFY(allWrites > 50);
+        QCOMPARE(temporaryModes.load(), 0600u);
+        QCOMPARE(listed(&FollowUpList::keyHash, 50, 1000 * entry), once);
+        QVERIFY(temporaryWrites > allWrites);
+        QCOMPARE(listed(collide, 3, 64 * entry), once);
+        QCOMPARE(QDir(temporary.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+
+        for (const int writes : {0, allWrites / 2, allWrites - 1}) {
+            temporaryWritesLeft = writes;
+            QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
+        }
+        temporaryWritesLeft = -1;
+        qputenv("TMPDIR", QDir(temporary.dir.path()).filePath("missing").toLocal8Bit());
+        QCOMPARE(listed(&FollowUpList::keyHash, 50, 64 * entry), once);
+        qputenv("TMPDIR", temporary.dir.path().toLocal8Bit());
+
+        temporaryReadsFail = true;
+        const QStringList failed = listed(&FollowUpList::keyHash, 50, 64 * entry);
+        temporaryReadsFail = false;
+        QVERIFY2(failed.join('\n').contains("could not be read"), qPrintable(failed.join('\n')));
+        FollowUpList list(today_, &FollowUpList::keyHash, 50, 64 * entry);
+        list.addSubmissionFolder(submit);
+        const FollowUpRows rows = list.takeRows();
+        QVERIFY(rows.size() > 64);
+        const FollowUpRow first = rows.at(0);
+        temporaryReadsFail = true;
+        const FollowUpRow unread = rows.at(0);
+        temporaryReadsFail = false;
+        QCOMPARE(unread.status, QString("Check the record"));
+        QVERIFY2(unread.problem.contains("could not be read back"), qPrintable(unread.problem));
+        QVERIFY(unread.lastName.isEmpty() && unread.recordNumber == 0);
+        QCOMPARE(rows.at(0).values(), first.values());
+
+        // Told to stop while the records are read back: no rows.
+        bool stop = false;
+        FollowUpList stopping(today_, &FollowUpList::keyHash, 50, 64 * entry);
+        stopping.addSubmissionFolder(submit, [&stop](int, int) { return !stop; });
+        QVERIFY(!stopping.stopped());
+        stop = true;
+        QVERIFY(stopping.takeRows().isEmpty());
+        QVERIFY(stopping.stopped());
+
+        // Rows that fit the budget are held in memory: nothing to read back.
+        FollowUpList fits(today_, &FollowUpList::keyHash, 50, 1000 * entry);
+        fits.addSubmissionFolder(submit);
+        const FollowUpRows held = fits.takeRows();
+        temporaryReadsFail = true;
+        const FollowUpRow heldFirst = held.at(0);
+        temporaryReadsFail = false;
+        QVERIFY(held.size() < 1000);
+        QCOMPARE(heldFirst.values(), first.values());
     }
 
     // A file whose reading fails part way adds none of its records, even after its own records
@@ -479,6 +637,19 @@ private slots:
         QVERIFY2(streamed.fileLines().join('\n').contains(failing),
                  qPrintable(streamed.fileLines().join('\n')));
         QVERIFY(streamed.damagedFiles().isEmpty());
+
+        // The same with the records held to a budget: the failing file's records written out
+        // before it failed are passed over, the records after it keep their numbers.
+        const TemporaryFolder temporary;
+        failFrom = off_t(36000) * ResultRecord::Size;
+        failingFile = QFileInfo(folder.filePath(failing)).canonicalFilePath().toLocal8Bit();
+        FollowUpList spilled(today_, &FollowUpList::keyHash, FollowUpList::ReduceAtLeast,
+                             5000 * 72);
+        spilled.addSubmissionFolder(submit);
+        failingFile.clear();
+        QVERIFY(temporaryWrites > 0);
+        QCOMPARE(everything(spilled.rows(), {}), everything(without.rows(), {}));
+        QCOMPARE(spilled.unreadableFiles().size(), 1);
     }
 
     // Names compared and keys made from their bytes as from their texts: for every byte of the
