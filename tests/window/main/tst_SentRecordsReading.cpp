@@ -110,6 +110,16 @@ class tst_SentRecordsReading : public QObject {
         poll->start(10);
     }
 
+    // New Record, then the names and dates of record typed in.
+    static void typeNewRecordOf(MainWindowFixture& fixture, const ResultRecord& record) {
+        Ui::frmKorvanel& c = fixture.form();
+        c.cmdNew->click();
+        c.txtLastName->setText(record.trimmed(ResultRecord::LastName));
+        c.txtFirstName->setText(record.trimmed(ResultRecord::FirstName));
+        c.mskDateOfBirth->setRawValue(record.trimmed(ResultRecord::DateOfBirth));
+        c.mskDateTaken->setRawValue(record.trimmed(ResultRecord::DateTaken));
+    }
+
     // Gives the wait up once the progress window is shown, by its Cancel button or by Esc, and
     // keeps the window's title.
     enum class GiveUp { Button, Escape };
@@ -140,12 +150,7 @@ private slots:
         QVERIFY(startHeld(fixture, held));
         QTRY_COMPARE(held.readings.load(), 1);
         Ui::frmKorvanel& c = fixture.form();
-        c.cmdNew->click();
-        const ResultRecord sent = okafor();
-        c.txtLastName->setText(sent.trimmed(ResultRecord::LastName));
-        c.txtFirstName->setText(sent.trimmed(ResultRecord::FirstName));
-        c.mskDateOfBirth->setRawValue(sent.trimmed(ResultRecord::DateOfBirth));
-        c.mskDateTaken->setRawValue(sent.trimmed(ResultRecord::DateTaken));
+        typeNewRecordOf(fixture, okafor());
         Seen seen;
         releaseWhenShown(fixture, held, seen);
         c.cmdUpdate->click();
@@ -193,12 +198,7 @@ private slots:
         QTRY_VERIFY(held.sawStop);
 
         Ui::frmKorvanel& c = fixture.form();
-        c.cmdNew->click();
-        const ResultRecord sent = okafor();
-        c.txtLastName->setText(sent.trimmed(ResultRecord::LastName));
-        c.txtFirstName->setText(sent.trimmed(ResultRecord::FirstName));
-        c.mskDateOfBirth->setRawValue(sent.trimmed(ResultRecord::DateOfBirth));
-        c.mskDateTaken->setRawValue(sent.trimmed(ResultRecord::DateTaken));
+        typeNewRecordOf(fixture, okafor());
         title.clear();
         cancelWhenShown(fixture, title, GiveUp::Escape);
         c.cmdUpdate->click();
