@@ -308,6 +308,12 @@ private slots:
         QVERIFY(fixture.messages.messages.at(0).text.contains(sent));
         QVERIFY(dialog->isVisible());
         QCOMPARE(titlePosition(fixture), QString("(Record 2 of 3)"));
+        // A double-click on a row chooses it as Enter does.
+        const QPoint onRow = dialog->table()->visualRect(model->index(1, 1)).center();
+        QTest::mousePress(dialog->table()->viewport(), Qt::LeftButton, {}, onRow);
+        QTest::mouseDClick(dialog->table()->viewport(), Qt::LeftButton, {}, onRow);
+        QCOMPARE(fixture.messages.messages.size(), 2);
+        QCOMPARE(fixture.messages.messages.at(1).text, fixture.messages.messages.at(0).text);
 
         // A stored record's row: the record shown is saved, the chosen one shown.
         dialog->table()->setCurrentIndex(model->index(2, 0));
@@ -316,7 +322,7 @@ private slots:
         QTRY_VERIFY(!open || !open->isVisible());
         QCOMPARE(titlePosition(fixture), QString("(Record 1 of 3)"));
         QCOMPARE(fixture.storedRecords().at(1).trimmed(F::StreetName), QString("Edited Street"));
-        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.size(), 2);
     }
 
     // A list longer than the table takes at once: scrolled to its end, the table reaches every
