@@ -39,9 +39,7 @@ RecordCommands::RecordCommands(frmKorvanel& window, Ui::frmKorvanel& controls, Q
 // Nothing is saved over a record whose values the window did not read from it: after a delete
 // whose neighbour could not be read, that record is read again first.
 bool RecordCommands::saveOrReport() {
-    if (!showStoredRecordOrReport())
-        return false;
-    FileStatus status = presenter_.SaveCurrentRecord();
+    const FileStatus status = presenter_.saveRecordOnForm();
     if (!status)
         emit fileFailed(status);
     return status.ok();

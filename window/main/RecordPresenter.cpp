@@ -233,6 +233,13 @@ ResultRecord RecordPresenter::capture() const {
     return RecordText::withControlsBlanked(record);
 }
 
+FileStatus RecordPresenter::saveRecordOnForm() {
+    if (!recordShown_)
+        if (FileStatus status = showRecord(currentRecord_, recordCount_); !status)
+            return status;
+    return SaveCurrentRecord();
+}
+
 FileStatus RecordPresenter::SaveCurrentRecord() {
     if (!recordShown_) {
         return FileStatus::failure(store_.dataPath(),

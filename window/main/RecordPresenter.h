@@ -56,6 +56,9 @@ public:
     // ends in mskDateTaken. On failure RecordBuffer and the window are left as they were.
     // Refused while the window shows values that were not read from that record.
     FileStatus SaveCurrentRecord();
+    // SaveCurrentRecord(), after showing record CurrentRecord again when the window no longer
+    // shows it: the first failure of the two.
+    FileStatus saveRecordOnForm();
 
     // The values shown no longer belong to record CurrentRecord (it was deleted and the record
     // that took its number could not be read): nothing is saved until a record is shown.

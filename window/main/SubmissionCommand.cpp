@@ -23,10 +23,7 @@ SubmissionCommand::SubmissionCommand(QWidget& window, Ui::frmKorvanel& controls,
 // Nothing is saved over a record whose values the window did not read from it: after a delete
 // whose neighbour could not be read, that record is read again first.
 bool SubmissionCommand::saveOrReport() {
-    if (!presenter_.recordShown() &&
-        !showOrReport(presenter_.CurrentRecord(), presenter_.RecordCount()))
-        return false;
-    FileStatus status = presenter_.SaveCurrentRecord();
+    const FileStatus status = presenter_.saveRecordOnForm();
     if (!status)
         reportFailure(status);
     return status.ok();
