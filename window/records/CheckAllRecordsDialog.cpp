@@ -1,5 +1,7 @@
 #include "window/records/CheckAllRecordsDialog.h"
 
+#include "window/widgets/BackgroundJob.h"
+
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
@@ -116,8 +118,8 @@ void CheckAllRecordsDialog::runSlice() {
             return;
         }
     }
-    const std::unique_ptr<RecordsCheckPass> pass = std::move(pass_);
-    showReport(pass->report());
+    showReport(pass_->report());
+    destroyInBackground(std::move(pass_));
 }
 
 void CheckAllRecordsDialog::showReport(const RecordsCheckReport& report) {

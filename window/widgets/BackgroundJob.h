@@ -77,6 +77,12 @@ private:
     int shownTotal_ = -1;
 };
 
+template <typename Result> class BackgroundJob;
+
+// Destroys object on a thread of its own, let go: freeing tens of thousands of records and their
+// keys, piece by piece, can hold the window for most of 100 ms when the heap is large.
+template <typename T> void destroyInBackground(std::unique_ptr<T> object);
+
 template <typename Result> class BackgroundJob : public BackgroundJobBase {
 public:
     using BackgroundJobBase::BackgroundJobBase;
@@ -96,3 +102,14 @@ private:
     // Shared with the work, so that a job let go writes into what it still owns.
     std::shared_ptr<std::optional<Result>> result_;
 };
+
+template <typename T> void destroyInBackground(std::unique_ptr<T> object) {
+    if (!object)
+        return;
+    BackgroundJob<bool> job;
+    job.start([owned = std::shared_ptr<T>(std::move(object))](JobControl&) mutable {
+        owned.reset();
+        return true;
+    });
+    job.letGo();
+}
