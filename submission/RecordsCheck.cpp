@@ -104,3 +104,11 @@ bool RecordsCheckPass::step(int count) {
     }
     return isComplete();
 }
+
+RecordsCheckPass::WorkingSet RecordsCheckPass::takeWorkingSet() {
+    WorkingSet taken{std::move(records_), std::move(keys_), std::move(numbersByKey_)};
+    records_.clear();
+    keys_.clear();
+    numbersByKey_.clear();
+    return taken;
+}

@@ -59,6 +59,16 @@ public:
     // Complete once isComplete().
     const RecordsCheckReport& report() const { return report_; }
 
+    // What the pass read and made on its way (the records, their keys), taken out of it once it
+    // is complete, so that the caller can free it elsewhere: tens of thousands of small pieces.
+    // Nothing of it is shared with the report.
+    struct WorkingSet {
+        QList<ResultRecord> records;
+        QStringList keys;
+        QHash<QString, QList<int>> numbersByKey;
+    };
+    WorkingSet takeWorkingSet();
+
 private:
     QList<ResultRecord> records_;
     QString providerCode_;

@@ -118,8 +118,11 @@ void CheckAllRecordsDialog::runSlice() {
             return;
         }
     }
-    showReport(pass_->report());
-    destroyInBackground(std::move(pass_));
+    // The records and keys are freed on a thread of their own; the report, which shares texts
+    // with the window, stays here.
+    destroyInBackground(std::make_unique<RecordsCheckPass::WorkingSet>(pass_->takeWorkingSet()));
+    const std::unique_ptr<RecordsCheckPass> pass = std::move(pass_);
+    showReport(pass->report());
 }
 
 void CheckAllRecordsDialog::showReport(const RecordsCheckReport& report) {

@@ -13,11 +13,12 @@
 #include <iterator>
 
 FindRecordDialog::FindRecordDialog(QList<ResultRecord> records, const QString& currentProviderCode,
-                                   QWidget* parent)
+                                   RecordTableModel::Prepared prepared, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Find Record"));
     resize(700, 440);
-    model_ = new RecordTableModel(std::move(records), currentProviderCode, this);
+    model_ =
+        new RecordTableModel(std::move(records), currentProviderCode, std::move(prepared), this);
     proxy_ = new RecordFilterProxy(*model_, this);
 
     filterBox_ = new QLineEdit;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/ResultRecord.h"
+#include "window/records/RecordTableModel.h"
 
 #include <QDialog>
 #include <QList>
@@ -9,7 +10,6 @@ class QLineEdit;
 class QModelIndex;
 class QTreeView;
 class RecordFilterProxy;
-class RecordTableModel;
 
 // "Find Record": a filter box over a table of the stored records. Typing filters at once; Up and
 // Down move the selected row while the focus stays in the box; Enter or a double-click chooses
@@ -17,8 +17,9 @@ class RecordTableModel;
 class FindRecordDialog : public QDialog {
     Q_OBJECT
 public:
+    // prepared: RecordTableModel::prepare() of the records, made where they were read.
     FindRecordDialog(QList<ResultRecord> records, const QString& currentProviderCode,
-                     QWidget* parent = nullptr);
+                     RecordTableModel::Prepared prepared, QWidget* parent = nullptr);
 
     QLineEdit* filterBox() const { return filterBox_; }
     QTreeView* table() const { return table_; }

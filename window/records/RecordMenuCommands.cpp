@@ -21,15 +21,20 @@ RecordMenuCommands::RecordMenuCommands(QWidget& window, RecordStore& store,
 void RecordMenuCommands::openFindRecord() {
     if (commands_.EditMode() == Editing::NewRecord)
         return;
+    // The rows are made where the records are read: making 25,000 rows held the window.
     QList<ResultRecord> records;
+    RecordTableModel::Prepared prepared;
+    const QString code = providerCode_.CurrentProviderCode();
     if (FileStatus status =
-            StoredRecordsWait::readAll(window_, QStringLiteral("Find Record"), store_, &records);
+            StoredRecordsWait::readAll(window_, QStringLiteral("Find Record"), store_, &records,
+                                       [&](const QList<ResultRecord>& read) {
+                                           prepared = RecordTableModel::prepare(read, code);
+                                       });
         !status) {
         emit fileFailed(status);
         return;
     }
-    auto* dialog =
-        new FindRecordDialog(std::move(records), providerCode_.CurrentProviderCode(), &window_);
+    auto* dialog = new FindRecordDialog(std::move(records), code, std::move(prepared), &window_);
     connect(dialog, &FindRecordDialog::recordChosen, &commands_, &RecordCommands::goToRecord);
     showModalDialog(dialog, window_);
 }

@@ -1,9 +1,28 @@
 #include "window/records/RecordTableModel.h"
 
+RecordTableModel::Prepared RecordTableModel::prepare(const QList<ResultRecord>& records,
+                                                     const QString& currentProviderCode) {
+    Prepared prepared;
+    prepared.keys.reserve(records.size());
+    prepared.rows.reserve(records.size());
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        prepared.keys.append(RecordList::recordSearchKeys(records.at(i)));
+        prepared.rows.append(
+            RecordList::recordListRow(int(i) + 1, records.at(i), currentProviderCode));
+    }
+    return prepared;
+}
+
 RecordTableModel::RecordTableModel(QList<ResultRecord> records, QString currentProviderCode,
-                                   QObject* parent)
+                                   Prepared prepared, QObject* parent)
     : QAbstractTableModel(parent), records_(std::move(records)),
-      currentProviderCode_(std::move(currentProviderCode)), rows_(records_.size()) {
+      currentProviderCode_(std::move(currentProviderCode)) {
+    if (prepared.keys.size() == records_.size() && prepared.rows.size() == records_.size()) {
+        keys_ = std::move(prepared.keys);
+        rows_ = std::move(prepared.rows);
+        return;
+    }
+    rows_.resize(records_.size());
     keys_.reserve(records_.size());
     for (const ResultRecord& record : records_)
         keys_.append(RecordList::recordSearchKeys(record));

@@ -22,9 +22,19 @@ public:
         ColumnCount
     };
 
-    // records: record 1 first; the status judges them under currentProviderCode.
+    // What the table shows of the records, made before the table (on the thread that read
+    // them): every row's search keys and texts. Sorting the table reads every row's texts.
+    struct Prepared {
+        QVector<RecordSearchKeys> keys;
+        QVector<RecordListRow> rows;
+    };
+    static Prepared prepare(const QList<ResultRecord>& records, const QString& currentProviderCode);
+
+    // records: record 1 first; the status judges them under currentProviderCode. Without
+    // prepared rows (or with rows of other records), the keys are made here and each row's texts
+    // when the view first shows it.
     RecordTableModel(QList<ResultRecord> records, QString currentProviderCode,
-                     QObject* parent = nullptr);
+                     Prepared prepared = {}, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

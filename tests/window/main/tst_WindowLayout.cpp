@@ -167,7 +167,7 @@ struct NamedWindows {
     MainMenu menu{main, *MainWindowTestAccess::controls(main).cmdNext,
                   *MainWindowTestAccess::controls(main).cmdNew};
     dlgProviderCode dialog{&main};
-    FindRecordDialog find{{}, QString(), &main};
+    FindRecordDialog find{{}, QString(), {}, &main};
     CheckAllRecordsDialog check{
         RecordsCheckReport{1, 0, 1, 0, {{1, "Lee, Kim", "Missing Phone."}}, {}}, &main};
 
