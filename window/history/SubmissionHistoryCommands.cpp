@@ -204,11 +204,6 @@ void SubmissionHistoryCommands::printSubmissionFile(const SubmissionHistoryDialo
         emit fileFailed(records->status());
 }
 
-void SubmissionHistoryCommands::printList(const QStringList& lines,
-                                          const QString& pdfFallbackPath) {
-    reportPrintOutcome(messages_, printer_.printPage(lines, pdfFallbackPath), PrintedItem::List);
-}
-
 void SubmissionHistoryCommands::printList(const PrintedDocument& document,
                                           const QString& pdfFallbackPath) {
     PrintOutcome outcome = PrintOutcome::printed();

@@ -51,8 +51,7 @@ public:
     using CountedPieces =
         std::function<FileStatus(const SafeFile::PieceWriter& write, const Progress& progress)>;
     void exportCsv(const CountedPieces& document, const QString& suggestedName);
-    void printList(const QStringList& lines, const QString& pdfFallbackPath);
-    // A list of many pages, each made as it is printed while the window is repainted and shows
+    // A printed list, each page made as it is printed while the window is repainted and shows
     // "Printing page n of N".
     void printList(const PrintedDocument& document, const QString& pdfFallbackPath);
 
