@@ -31,9 +31,14 @@ public:
     // A field of record n without its leading and trailing blanks, as the window shows it.
     QString field(int n, ResultRecord::Field field) const;
 
+    // A file of this length holds wholeRecordsIn(length) whole records and then
+    // leftOverIn(length) bytes of one more, cut short: the one split of a length into records.
+    static qint64 wholeRecordsIn(qint64 length) { return length / ResultRecord::Size; }
+    static int leftOverIn(qint64 length) { return int(length % ResultRecord::Size); }
+
     bool isWhole() const { return leftOver() == 0 && withoutLineEnd_ == 0; }
-    int wholeRecords() const { return int(bytes_.size() / ResultRecord::Size); }
-    int leftOver() const { return int(bytes_.size() % ResultRecord::Size); }
+    int wholeRecords() const { return int(wholeRecordsIn(bytes_.size())); }
+    int leftOver() const { return leftOverIn(bytes_.size()); }
     // Whole records whose last two bytes are not CR LF (a copy with other line ends, say).
     int withoutLineEnd() const { return withoutLineEnd_; }
     // Empty for a whole file; else "damaged: 1 whole record, 197 bytes left over", with

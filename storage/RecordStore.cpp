@@ -79,12 +79,13 @@ FileStatus RecordStore::recoverLeftOverTemp() {
     // Anything but a regular data file (a link, a folder) is refused when it is opened, and the
     // copy stays for the operator.
     bool copyIsTheOnlyOne = !data.exists;
-    if (data.exists && data.regular && data.length / kRecordSize < temp.length / kRecordSize) {
+    const qint64 dataRecords = RecordFile::wholeRecordsIn(data.length);
+    if (data.exists && data.regular && dataRecords < RecordFile::wholeRecordsIn(temp.length)) {
         RecordFile copy;
         status = RecordFile::read(tempPath_, copy);
         if (!status)
             return status;
-        copyIsTheOnlyOne = data.length / kRecordSize < copy.wholeRecords() - copy.withoutLineEnd();
+        copyIsTheOnlyOne = dataRecords < copy.wholeRecords() - copy.withoutLineEnd();
     }
     if (!copyIsTheOnlyOne) {
         if (data.regular)
@@ -111,8 +112,8 @@ bool RecordStore::isOpen() const {
 int RecordStore::countForLength(qint64 length) {
     if (length <= 0)
         return 0;
-    qint64 whole = length / kRecordSize;
-    const qint64 rest = length % kRecordSize;
+    qint64 whole = RecordFile::wholeRecordsIn(length);
+    const qint64 rest = RecordFile::leftOverIn(length);
     if (2 * rest > kRecordSize || (2 * rest == kRecordSize && whole % 2 == 1))
         ++whole;
     return static_cast<int>(std::min<qint64>(whole, INT_MAX));

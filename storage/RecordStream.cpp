@@ -53,12 +53,12 @@ bool RecordStream::next(RecordFile& piece, int& firstNumber) {
 }
 
 bool RecordStream::isWhole() const {
-    return length_ % ResultRecord::Size == 0 && withoutLineEnd_ == 0;
+    return RecordFile::leftOverIn(length_) == 0 && withoutLineEnd_ == 0;
 }
 
 QString RecordStream::damage() const {
-    return RecordFile::damageText(int(length_ / ResultRecord::Size),
-                                  int(length_ % ResultRecord::Size), withoutLineEnd_);
+    return RecordFile::damageText(int(RecordFile::wholeRecordsIn(length_)),
+                                  RecordFile::leftOverIn(length_), withoutLineEnd_);
 }
 
 FileStatus RecordStream::readRecord(int n, ResultRecord& record) {

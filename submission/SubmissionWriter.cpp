@@ -2,6 +2,7 @@
 
 #include "reference/ProviderCode.h"
 #include "storage/AppPaths.h"
+#include "storage/RecordFile.h"
 #include "storage/RecordStore.h"
 #include "storage/ResultRecord.h"
 #include "storage/SafeFile.h"
@@ -68,14 +69,6 @@ FileStatus noteFileBeingMade(const AppPaths& paths, const QString& fileName) {
 
 } // namespace
 
-qint64 SubmissionWriter::wholeRecords(qint64 length) {
-    return length / ResultRecord::Size;
-}
-
-qint64 SubmissionWriter::bytesLeftOver(qint64 length) {
-    return length % ResultRecord::Size;
-}
-
 FileStatus SubmissionWriter::findCutShortRecord(const QString& appPath, CutShortRecord& found) {
     found = CutShortRecord();
     const QString dataFile = AppPaths{appPath}.dataFile();
@@ -83,10 +76,10 @@ FileStatus SubmissionWriter::findCutShortRecord(const QString& appPath, CutShort
     if (FileStatus status = SafeFile::inspect(dataFile, entry); !status)
         return status;
     // Whatever else stands there is refused by the copy, naming it.
-    if (!entry.regular || bytesLeftOver(entry.length) == 0)
+    if (!entry.regular || RecordFile::leftOverIn(entry.length) == 0)
         return FileStatus::success();
-    found.record = wholeRecords(entry.length) + 1;
-    found.bytes = bytesLeftOver(entry.length);
+    found.record = RecordFile::wholeRecordsIn(entry.length) + 1;
+    found.bytes = RecordFile::leftOverIn(entry.length);
     return FileStatus::success();
 }
 

@@ -39,11 +39,6 @@ public:
 
     explicit SubmissionWriter(const QString& appPath);
 
-    // A data file of this length holds wholeRecords(length) records and then bytesLeftOver(length)
-    // bytes of one more record, cut short.
-    static qint64 wholeRecords(qint64 length);
-    static qint64 bytesLeftOver(qint64 length);
-
     // The last record of a data file whose length is no whole number of records: its number
     // and how many of its bytes are there. record is 0 for a file of whole records (or none).
     struct CutShortRecord {

@@ -1,3 +1,4 @@
+#include "storage/RecordFile.h"
 #include "storage/ResultRecord.h"
 #include "storage/SafeFile.h"
 #include "submission/SubmissionWriter.h"
@@ -200,8 +201,8 @@ private slots:
         QVERIFY(SubmissionWriter::findCutShortRecord(appPath_, found).ok());
         QCOMPARE(found.record, record);
         QCOMPARE(found.bytes, bytes);
-        QCOMPARE(SubmissionWriter::wholeRecords(length), record - 1);
-        QCOMPARE(SubmissionWriter::bytesLeftOver(length), bytes);
+        QCOMPARE(RecordFile::wholeRecordsIn(length), record - 1);
+        QCOMPARE(RecordFile::leftOverIn(length), bytes);
 
         const SubmissionWriter::Outcome outcome =
             SubmissionWriter(appPath_).write("123456", kMoment);
