@@ -3,6 +3,7 @@
 #include "storage/SafeFile.h"
 #include "window/history/SubmissionHistoryModels.h"
 #include "window/widgets/BackgroundJob.h"
+#include "window/widgets/ListWindowParts.h"
 #include "window/widgets/PlainTextDelegate.h"
 
 #include <QCoreApplication>
@@ -66,17 +67,6 @@ QLabel* labelFor(const QString& text, QWidget* control) {
     return label;
 }
 
-QPushButton* newButton(const QString& caption) {
-    auto* button = new QPushButton(caption);
-    // Enter in the filter box must never press a button.
-    button->setAutoDefault(false);
-    QString name = caption;
-    name.remove(QLatin1Char('&'));
-    name.remove(QStringLiteral("..."));
-    button->setAccessibleName(name);
-    return button;
-}
-
 } // namespace
 
 SubmissionHistoryDialog::SubmissionHistoryDialog(const QString& submitFolder, QWidget* parent)
@@ -104,9 +94,9 @@ SubmissionHistoryDialog::SubmissionHistoryDialog(const QString& submitFolder, QW
     const int recordWidths[] = {40, 115, 95, 90, 85, 50, 120};
     for (int column = 0; column < int(std::size(recordWidths)); ++column)
         recordsView_->setColumnWidth(column, recordWidths[column]);
-    printList_ = newButton(QStringLiteral("&Print List"));
-    export_ = newButton(QStringLiteral("&Export to CSV..."));
-    QPushButton* close = newButton(QStringLiteral("Close"));
+    printList_ = newListButton(QStringLiteral("&Print List"));
+    export_ = newListButton(QStringLiteral("&Export to CSV..."));
+    QPushButton* close = newListButton(QStringLiteral("Close"));
 
     progress_ = new QLabel;
     progress_->setAccessibleName(QStringLiteral("Progress"));

@@ -1,12 +1,12 @@
 #include "window/records/CheckAllRecordsDialog.h"
 
 #include "window/widgets/BackgroundJob.h"
+#include "window/widgets/ListWindowParts.h"
 
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
 #include <QTimer>
@@ -99,8 +99,7 @@ void CheckAllRecordsDialog::build() {
     stretch_->setVisible(false);
     layout_->addWidget(stretch_, 1);
 
-    connect(table_, &QTableView::doubleClicked, this, &CheckAllRecordsDialog::choose);
-    table_->installEventFilter(this);
+    connect(new RowChoosing(*table_), &RowChoosing::chosen, this, &CheckAllRecordsDialog::choose);
     table_->setFocus();
 }
 
@@ -141,15 +140,4 @@ void CheckAllRecordsDialog::choose(const QModelIndex& index) {
     const int number = problems_.at(index.row()).number;
     accept();
     emit recordChosen(number);
-}
-
-bool CheckAllRecordsDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == table_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            choose(table_->currentIndex());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -39,7 +39,6 @@ signals:
     void recordChosen(int recordNumber);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void choose(const QModelIndex& index);

@@ -1,14 +1,13 @@
 #include "window/records/FollowUpDueDialog.h"
 
 #include "window/widgets/BackgroundJob.h"
-
+#include "window/widgets/ListWindowParts.h"
 #include "window/widgets/PlainTextDelegate.h"
 #include "window/widgets/SteppedTableModel.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -67,17 +66,6 @@ private:
     mutable FollowUpRow shown_;
 };
 
-QPushButton* newButton(const QString& caption) {
-    auto* button = new QPushButton(caption);
-    // Enter on a row chooses the row, never a button.
-    button->setAutoDefault(false);
-    QString name = caption;
-    name.remove(QLatin1Char('&'));
-    name.remove(QStringLiteral("..."));
-    button->setAccessibleName(name);
-    return button;
-}
-
 } // namespace
 
 FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
@@ -112,9 +100,9 @@ FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
     tableLabel->setBuddy(table_);
     table_->setAccessibleName(QStringLiteral("Children due"));
 
-    printList_ = newButton(QStringLiteral("&Print List"));
-    export_ = newButton(QStringLiteral("&Export to CSV..."));
-    QPushButton* close = newButton(QStringLiteral("Close"));
+    printList_ = newListButton(QStringLiteral("&Print List"));
+    export_ = newListButton(QStringLiteral("&Export to CSV..."));
+    QPushButton* close = newListButton(QStringLiteral("Close"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary_);
@@ -128,11 +116,10 @@ FollowUpDueDialog::FollowUpDueDialog(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
-    connect(table_, &QTableView::doubleClicked, this, &FollowUpDueDialog::choose);
+    connect(new RowChoosing(*table_), &RowChoosing::chosen, this, &FollowUpDueDialog::choose);
     connect(printList_, &QPushButton::clicked, this, &FollowUpDueDialog::printListRequested);
     connect(export_, &QPushButton::clicked, this, &FollowUpDueDialog::exportRequested);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    table_->installEventFilter(this);
     printList_->setEnabled(false);
     export_->setEnabled(false);
     table_->setFocus();
@@ -186,15 +173,4 @@ void FollowUpDueDialog::choose(const QModelIndex& index) {
     }
     accept();
     emit recordChosen(row.recordNumber);
-}
-
-bool FollowUpDueDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == table_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            choose(table_->currentIndex());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -56,7 +56,6 @@ signals:
     void exportRequested();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void choose(const QModelIndex& index);
