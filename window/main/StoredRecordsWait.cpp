@@ -2,6 +2,7 @@
 
 #include "storage/StoredRecords.h"
 #include "submission/DuplicateIndex.h"
+#include "window/main/SentRecordsReading.h"
 #include "window/widgets/LiveWait.h"
 
 FileStatus
@@ -28,4 +29,20 @@ FileStatus StoredRecordsWait::bringIndexUpToDate(QWidget& window, const QString&
             entries = DuplicateIndex::entriesOf(read);
         });
     });
+}
+
+bool StoredRecordsWait::readForComparing(
+    QWidget& window, const QString& title, const RecordStore& store, DuplicateIndex& index,
+    SentRecordsReading& sent, QList<ResultRecord>* records,
+    const std::function<void(const QList<ResultRecord>&)>& inWorker, FileStatus& failure) {
+    DuplicateIndex::StoredEntries entries;
+    failure = readAll(window, title, store, records, [&](const QList<ResultRecord>& read) {
+        entries = DuplicateIndex::entriesOf(read);
+        if (inWorker)
+            inWorker(read);
+    });
+    if (!failure)
+        return false;
+    index.setStoredEntries(std::move(entries));
+    return sent.waitUntilRead(title);
 }

@@ -10,6 +10,7 @@
 class DuplicateIndex;
 class QWidget;
 class RecordStore;
+class SentRecordsReading;
 
 // The stored records read for a command on a thread of their own, the window live meanwhile
 // ("Reading records: n of N" in a small modal window titled after the command when it takes
@@ -30,5 +31,14 @@ FileStatus readAll(QWidget& window, const QString& title, const RecordStore& sto
 // its reading off the window's thread.
 FileStatus bringIndexUpToDate(QWidget& window, const QString& title, const RecordStore& store,
                               DuplicateIndex& index);
+
+// For a command that compares records with every stored and sent one: the stored records read
+// as readAll reads them, the duplicate index given them, and the records already sent waited
+// for. False when the command is not to go on: failure then holds why, or success when the
+// operator gave up the wait for Submit.
+bool readForComparing(QWidget& window, const QString& title, const RecordStore& store,
+                      DuplicateIndex& index, SentRecordsReading& sent, QList<ResultRecord>* records,
+                      const std::function<void(const QList<ResultRecord>&)>& inWorker,
+                      FileStatus& failure);
 
 } // namespace StoredRecordsWait

@@ -36,21 +36,15 @@ void ImportRecordsCommand::openImportRecords() {
     if (path.isEmpty())
         return;
     const QString title = QStringLiteral("Import Records");
-    DuplicateIndex::StoredEntries entries;
     QHash<QString, int> storedKeys;
-    FileStatus status = StoredRecordsWait::readAll(window_, title, store_, nullptr,
-                                                   [&](const QList<ResultRecord>& read) {
-                                                       entries = DuplicateIndex::entriesOf(read);
-                                                       storedKeys = ImportContext::keysOf(read);
-                                                   });
-    if (status) {
-        index_.setStoredEntries(std::move(entries));
-        // Given up while Submit was read: nothing is imported.
-        if (!sent_.waitUntilRead(title))
-            return;
-    }
-    if (!status) {
-        emit fileFailed(status);
+    FileStatus failure;
+    if (!StoredRecordsWait::readForComparing(
+            window_, title, store_, index_, sent_, nullptr,
+            [&](const QList<ResultRecord>& read) { storedKeys = ImportContext::keysOf(read); },
+            failure)) {
+        // Nothing is imported; a wait given up is no failure to report.
+        if (!failure)
+            emit fileFailed(failure);
         return;
     }
     // A folder or file in Submit that could not be read is told; the records are compared with

@@ -44,18 +44,12 @@ void RecordMenuCommands::openCheckAllRecords() {
         return;
     const QString title = QStringLiteral("Check All Records");
     QList<ResultRecord> records;
-    DuplicateIndex::StoredEntries entries;
-    FileStatus status = StoredRecordsWait::readAll(
-        window_, title, store_, &records,
-        [&entries](const QList<ResultRecord>& read) { entries = DuplicateIndex::entriesOf(read); });
-    if (status) {
-        index_.setStoredEntries(std::move(entries));
-        // Given up while Submit was read: the command is not carried out.
-        if (!sent_.waitUntilRead(title))
-            return;
-    }
-    if (!status) {
-        emit fileFailed(status);
+    FileStatus failure;
+    if (!StoredRecordsWait::readForComparing(window_, title, store_, index_, sent_, &records, {},
+                                             failure)) {
+        // The command is not carried out; a wait given up is no failure to report.
+        if (!failure)
+            emit fileFailed(failure);
         return;
     }
     auto* dialog = new CheckAllRecordsDialog(
