@@ -585,8 +585,16 @@ bool FollowUpList::spill() {
             ++to;
         const qint64 bytes = qint64(to - from) * qint64(sizeof(Entry));
         if (!SafeFile::writeAllAt(spillFile_->fd.get(), temporaryFileName(), at,
-                                  reinterpret_cast<const char*>(entries.data() + from), bytes))
+                                  reinterpret_cast<const char*>(entries.data() + from), bytes)) {
+            // The records stay: those of the source begun last go back after the others, where
+            // taking it back cuts them off.
+            if (!made_.sources_.empty()) {
+                const quint32 first = made_.sources_.back().firstOrdinal;
+                std::partition(entries.begin(), entries.end(),
+                               [first](const Entry& entry) { return entry.ordinal < first; });
+            }
             return false;
+        }
         written.push_back({part, Piece{at, qint64(to - from)}});
         at += bytes;
         from = to;

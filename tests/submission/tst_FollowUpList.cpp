@@ -650,6 +650,18 @@ private slots:
         QVERIFY(temporaryWrites > 0);
         QCOMPARE(everything(spilled.rows(), {}), everything(without.rows(), {}));
         QCOMPARE(spilled.unreadableFiles().size(), 1);
+
+        // The same when the temporary file takes the first part written and no more: the
+        // records stay in memory, the earlier files' among them, and the failing file's still
+        // go.
+        temporaryWritesLeft = 1;
+        failingFile = QFileInfo(folder.filePath(failing)).canonicalFilePath().toLocal8Bit();
+        FollowUpList unwritten(today_, &FollowUpList::keyHash, FollowUpList::ReduceAtLeast,
+                               5000 * 72);
+        unwritten.addSubmissionFolder(submit);
+        failingFile.clear();
+        QCOMPARE(temporaryWritesLeft.load(), 0);
+        QCOMPARE(everything(unwritten.rows(), {}), everything(without.rows(), {}));
     }
 
     // Names compared and keys made from their bytes as from their texts: for every byte of the
