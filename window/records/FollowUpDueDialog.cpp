@@ -167,6 +167,9 @@ void FollowUpDueDialog::choose(const QModelIndex& index) {
     if (!index.isValid())
         return;
     const FollowUpRow row = rows_.at(index.row());
+    // A row that could not be read back names no record; its Status says to check it.
+    if (row.recordNumber < 1)
+        return;
     if (!row.submissionFile.isEmpty()) {
         emit sentRecordChosen(row);
         return;

@@ -9,7 +9,38 @@
 #include "window/services/OpenFilePrompt.h"
 
 #include <QDialogButtonBox>
+#include <QSignalSpy>
 #include <QTreeWidget>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace {
+
+// While set, every read of a file without a name (the Follow-Up list's temporary file) fails.
+std::atomic<bool> unnamedReadsFail{false};
+
+bool isUnnamed(int fd) {
+    char path[4096];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), path, sizeof path);
+    return length > 0 && QByteArray(path, int(length)).contains("/#");
+}
+
+} // namespace
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+    using Pread = ssize_t (*)(int, void*, size_t, off_t);
+    static const auto real = reinterpret_cast<Pread>(dlsym(RTLD_NEXT, "pread"));
+    if (unnamedReadsFail && isUnnamed(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd, buffer, count, offset);
+}
 
 // Answers the file chooser with a path and keeps what it was asked.
 class ScriptedOpenPrompt : public OpenFilePrompt {
@@ -323,6 +354,36 @@ private slots:
         QCOMPARE(titlePosition(fixture), QString("(Record 1 of 3)"));
         QCOMPARE(fixture.storedRecords().at(1).trimmed(F::StreetName), QString("Edited Street"));
         QCOMPARE(fixture.messages.messages.size(), 2);
+    }
+
+    // A row of a long list kept in a temporary file that cannot be read back names no record:
+    // Enter on it leaves the window open, its Status saying to check the record.
+    void followUpDueRowNotReadBackIsNotChosen() {
+        QByteArray bytes;
+        for (int n = 0; n < 200; ++n) {
+            ResultRecord record =
+                patient(qPrintable(QStringLiteral("Child%1").arg(n)), "Al", "07042019", "03012026");
+            record.set(ResultRecord::PbResult, "12.0");
+            record.set(ResultRecord::TestType, "V");
+            bytes += record.encode();
+        }
+        FollowUpList list(QDate(2026, 3, 10), &FollowUpList::keyHash, 50, 64 * 72);
+        list.addSubmissionFile("Lead_123456_20260306_090000_0001.txt", RecordFile(bytes));
+        FollowUpRows rows = list.takeRows();
+        QCOMPARE(rows.size(), 200);
+
+        FollowUpDueDialog dialog;
+        dialog.setList(std::move(rows), "", {});
+        dialog.show();
+        QSignalSpy chosen(&dialog, &FollowUpDueDialog::recordChosen);
+        QSignalSpy sentChosen(&dialog, &FollowUpDueDialog::sentRecordChosen);
+        QTableView* table = dialog.table();
+        table->setCurrentIndex(table->model()->index(0, 0));
+        unnamedReadsFail = true;
+        QTest::keyClick(table, Qt::Key_Return);
+        unnamedReadsFail = false;
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(chosen.count() + sentChosen.count(), 0);
     }
 
     // A list longer than the table takes at once: scrolled to its end, the table reaches every
