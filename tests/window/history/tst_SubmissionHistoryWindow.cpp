@@ -404,11 +404,12 @@ private slots:
         const QStringList& printed = fixture.printer.pages.last();
         QCOMPARE(
             printed
-                .filter(QRegularExpression("^ {10}1000 " + last.trimmed(ResultRecord::LastName) +
+                .filter(QRegularExpression("^ {9}1000  " + last.trimmed(ResultRecord::LastName) +
                                            " +" + last.trimmed(ResultRecord::FirstName) + " "))
                 .size(),
             1);
-        QVERIFY(printed.contains("          1001"));
+        QVERIFY(printed.contains("         1001"));
+        QVERIFY(printed.contains("         50001"));
         QCOMPARE(fixture.messages.messages.size(), 1);
         QCOMPARE(fixture.messages.messages.at(0).title, QString("File Error"));
         QVERIFY2(fixture.messages.messages.at(0).text.contains(
