@@ -7,15 +7,16 @@ PagedList::PagedList(int rows, int linesPerRow, int linesPerPage, Heading headin
     // At least one row a page, however long a heading grows.
     firstPageRows_ = std::max(1, (linesPerPage - int(heading_(1, 1).size())) / linesPerRow);
     laterPageRows_ = std::max(1, (linesPerPage - int(heading_(2, 2).size())) / linesPerRow);
+    // Counted in 64 bits: a list of nearly INT_MAX rows must not wrap.
     if (rows_ > firstPageRows_)
-        pages_ += (rows_ - firstPageRows_ + laterPageRows_ - 1) / laterPageRows_;
+        pages_ += int((qint64(rows_) - firstPageRows_ + laterPageRows_ - 1) / laterPageRows_);
 }
 
 QStringList PagedList::page(int i) const {
     QStringList lines = heading_(i + 1, pages_);
-    const int first = i == 0 ? 0 : firstPageRows_ + (i - 1) * laterPageRows_;
-    const int end = std::min(rows_, first + (i == 0 ? firstPageRows_ : laterPageRows_));
-    for (int n = first; n < end; ++n)
-        lines << row_(n);
+    const qint64 first = i == 0 ? 0 : firstPageRows_ + qint64(i - 1) * laterPageRows_;
+    const qint64 end = std::min<qint64>(rows_, first + (i == 0 ? firstPageRows_ : laterPageRows_));
+    for (qint64 n = first; n < end; ++n)
+        lines << row_(int(n));
     return lines;
 }

@@ -4,6 +4,8 @@
 #include "printing/Printer.h"
 #include "validation/RecordList.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kIndent(10, QLatin1Char(' '));
@@ -13,11 +15,15 @@ QString column(const QString& text, int width) {
     return text.left(width).leftJustified(width) + QLatin1Char(' ');
 }
 
-// One line of the record table, without trailing blanks.
-QString recordLine(const QString& number, const QString& last, const QString& first,
-                   const QString& born, const QString& taken, const QString& result) {
-    QString line = kIndent + column(number, 4) + column(last, 20) + column(first, 12) +
-                   column(born, 10) + column(taken, 10) + result.left(6);
+// One line of the record table, without trailing blanks. A number column wider than its usual 4
+// takes the room from the indent, so that no line is wider than a page holds.
+QString recordLine(int numberWidth, const QString& number, const QString& last,
+                   const QString& first, const QString& born, const QString& taken,
+                   const QString& result) {
+    const int indent = std::max(0, int(kIndent.size()) - (numberWidth - 4));
+    QString line = QString(indent, QLatin1Char(' ')) + column(number, numberWidth) +
+                   column(last, 20) + column(first, 12) + column(born, 10) + column(taken, 10) +
+                   result.left(6);
     while (line.endsWith(QLatin1Char(' ')))
         line.chop(1);
     return line;
@@ -43,7 +49,9 @@ PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& cre
                                    std::function<ResultRecord(int)> recordAt,
                                    const QDateTime& printedAt) {
     using F = ResultRecord;
-    auto heading = [fileName, created, printedAt, count](int page, int pages) {
+    // Wide enough for the last record's number, so that every number prints whole.
+    const int numberWidth = std::max(4, int(QString::number(count).size()));
+    auto heading = [fileName, created, printedAt, count, numberWidth](int page, int pages) {
         QStringList lines;
         lines << QString() << QString();
         lines << kIndent + QStringLiteral("Korvanel\u00AE II Blood Lead Result") +
@@ -57,18 +65,19 @@ PagedList SubmissionReceipt::pages(const QString& fileName, const QDateTime& cre
             lines << kIndent + QStringLiteral("Records:  ") + QString::number(count);
         }
         lines << QString();
-        lines << recordLine(QStringLiteral("No."), QStringLiteral("Last Name"),
+        lines << recordLine(numberWidth, QStringLiteral("No."), QStringLiteral("Last Name"),
                             QStringLiteral("First Name"), QStringLiteral("Born"),
                             QStringLiteral("Taken"), QStringLiteral("Result"));
-        lines << recordLine(QString(4, QLatin1Char('-')), QString(20, QLatin1Char('-')),
-                            QString(12, QLatin1Char('-')), QString(10, QLatin1Char('-')),
-                            QString(10, QLatin1Char('-')), QString(6, QLatin1Char('-')));
+        lines << recordLine(numberWidth, QString(numberWidth, QLatin1Char('-')),
+                            QString(20, QLatin1Char('-')), QString(12, QLatin1Char('-')),
+                            QString(10, QLatin1Char('-')), QString(10, QLatin1Char('-')),
+                            QString(6, QLatin1Char('-')));
         return lines;
     };
-    auto row = [recordAt = std::move(recordAt)](int i) {
+    auto row = [recordAt = std::move(recordAt), numberWidth](int i) {
         const ResultRecord record = recordAt(i);
-        return QStringList{recordLine(QString::number(i + 1), record.trimmed(F::LastName),
-                                      record.trimmed(F::FirstName),
+        return QStringList{recordLine(numberWidth, QString::number(i + 1),
+                                      record.trimmed(F::LastName), record.trimmed(F::FirstName),
                                       RecordList::displayDate(record.trimmed(F::DateOfBirth)),
                                       RecordList::displayDate(record.trimmed(F::DateTaken)),
                                       RecordList::displayResult(record))};

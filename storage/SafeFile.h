@@ -124,8 +124,9 @@ FileStatus replaceContent(const QString& path, const QByteArray& content);
 // that only this call made: unnamed (O_TMPFILE) until it is complete where the file system has
 // that, then linked as path when the name is free; otherwise under a new hidden name of its own
 // (.NAME.<random>.tmp, created exclusively) that is renamed over path. No other file in the
-// folder is removed or written; a crash leaves at most that hidden complete copy (only in the
-// moment before the rename); every failure names path.
+// folder is removed or written, and path never holds part of the content. A crash leaves at most
+// that hidden file: complete, in the moment before the rename, where the file system makes
+// unnamed files; as far as it was written where it does not. Every failure names path.
 FileStatus replaceWithNewFile(const QString& path, const QByteArray& content);
 // Writes the next piece of a file being made, after the pieces before it.
 using PieceWriter = std::function<FileStatus(const QByteArray& piece)>;

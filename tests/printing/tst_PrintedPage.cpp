@@ -272,6 +272,25 @@ private slots:
             }
             QCOMPARE(listed, records);
         }
+
+        // A file of more than 9,999 records prints every number whole, the column as wide as
+        // the largest number (taken from the indent: no line grows), lined up with its heading.
+        const PagedList many = SubmissionReceipt::pages(
+            file, created, 123456, [&low](int) { return low; }, printed);
+        const QStringList last = many.page(many.pageCount() - 1);
+        QCOMPARE(last.at(7),
+                 "        No.    Last Name            First Name   Born       Taken      Result");
+        QCOMPARE(last.last(), QString::fromUtf8("        123456 Okonkwo-Bryant-Fitzg José       "
+                                                "  03/14/2021 12/05/2026 Low"));
+        QVERIFY(many.page(0).at(11).startsWith("        1      Okonkwo"));
+
+        // As many pages as the rows need, however many rows the list has.
+        const PagedList most(
+            INT_MAX, 1, 50,
+            [](int page, int) { return QStringList(page == 1 ? 11 : 9, QString()); },
+            [](int i) { return QStringList{QString::number(i)}; });
+        QCOMPARE(most.pageCount(), int(1 + (qint64(INT_MAX) - 39 + 40) / 41));
+        QCOMPARE(most.page(most.pageCount() - 1).last(), QString::number(INT_MAX - 1));
     }
 
     // The printed Follow-Up Due list: the summary and the files not read, then two lines a

@@ -21,12 +21,15 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 // The records of a submission file as its printed receipt asks for them, one after the other:
 // read by position a piece at a time, so that a file of millions of records is never held
 // whole. The first read that fails is kept, and so is a file found shorter than when it was
-// listed; a record that could not be read prints blank.
+// listed; a record that could not be read prints blank. A piece is read once whatever it gave,
+// so that a file gone short or unreadable costs no more reads than a whole one.
 class RecordsAhead {
 public:
     static constexpr int Piece = 512;
@@ -36,14 +39,14 @@ public:
           count_(history_.files().at(file).recordCount()) {}
 
     ResultRecord at(int i) {
-        if (i < first_ || i >= first_ + records_.size()) {
+        if (i < first_ || qint64(i) - first_ >= Piece) {
             first_ = i;
             const FileStatus status = history_.readRecords(file_, i + 1, Piece, records_);
             if (!status)
                 records_.clear();
             if (status_ && !status)
                 status_ = status;
-            else if (status_ && records_.isEmpty() && i < count_)
+            else if (status_ && records_.size() < std::min(Piece, count_ - i))
                 status_ = FileStatus::failure(history_.filePath(file_),
                                               QStringLiteral("it holds fewer records than when "
                                                              "it was listed"));
@@ -58,7 +61,8 @@ private:
     SubmissionHistory history_;
     int file_;
     int count_;
-    int first_ = 0;
+    // The piece read last: Piece rows from first_ on (none read yet).
+    int first_ = -Piece;
     QList<ResultRecord> records_;
     FileStatus status_;
 };
