@@ -128,6 +128,15 @@ public:
         headerSeen_ = true;
         headerValues_ = row.valueCount;
         columnOf_.clear();
+        // Lines ended by a CR alone (an old Macintosh format) make the whole file one header
+        // row: its values hold the CRs, and its columns named one by one would hide the cause.
+        if (std::any_of(row.values.begin(), row.values.end(),
+                        [](const QByteArray& value) { return value.contains('\r'); })) {
+            problem(row.line, QString(), QString(),
+                    QStringLiteral("The header row holds a CR that ends no line: save the file "
+                                   "with CR LF or LF line ends."));
+            return;
+        }
         for (int i = 0; i < row.values.size(); ++i) {
             QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             const QString name = QString(decoder(row.values.at(i))).trimmed();

@@ -314,6 +314,10 @@ private slots:
                            "1|Last Name||The column is missing from the header row",
                            "1|Sex Code||The column is missing from the header row",
                            "1|Sex||The column is missing from the header row"};
+        QTest::newRow("lines ended by a CR alone")
+            << QByteArray(csvWith({})).replace("\r\n", "\r")
+            << QStringList{"1|||The header row holds a CR that ends no line: save the file with "
+                           "CR LF or LF line ends."};
         QTest::newRow("empty") << QByteArray() << QStringList{"0|||The file is empty."};
         QTest::newRow("byte-order mark only")
             << QByteArray("\xEF\xBB\xBF") << QStringList{"0|||The file is empty."};
