@@ -130,8 +130,9 @@ public:
         columnOf_.clear();
         // Lines ended by a CR alone (an old Macintosh format) make the whole file one header
         // row: its values hold the CRs, and its columns named one by one would hide the cause.
+        // A CR at a value's end (lines ended CR CR LF) is trimmed away as a blank.
         if (std::any_of(row.values.begin(), row.values.end(),
-                        [](const QByteArray& value) { return value.contains('\r'); })) {
+                        [](const QByteArray& value) { return value.trimmed().contains('\r'); })) {
             problem(row.line, QString(), QString(),
                     QStringLiteral("The header row holds a CR that ends no line: save the file "
                                    "with CR LF or LF line ends."));

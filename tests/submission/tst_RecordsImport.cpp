@@ -191,6 +191,8 @@ private slots:
             << Fields{{F::LastName, "=Smith"}};
         QTest::newRow("values padded with blanks")
             << csvWith({{"Last Name", "  Smith "}}) << Fields{};
+        QTest::newRow("CR CR LF line ends")
+            << QByteArray(csvWith({})).replace("\r\n", "\r\r\n") << Fields{};
         QTest::newRow("LF line ends, no byte-order mark")
             << QByteArray(csvWith({}).mid(3)).replace("\r\n", "\n") << Fields{};
         QTest::newRow("columns in another order, empty lines passed over") << [] {
