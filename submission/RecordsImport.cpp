@@ -136,6 +136,17 @@ public:
             problem(row.line, QString(), QString(),
                     QStringLiteral("The header row holds a CR that ends no line: save the file "
                                    "with CR LF or LF line ends."));
+            headerRefused_ = true;
+            return;
+        }
+        // A spreadsheet saved with semicolons or tabs between values (a European or a text
+        // export) has a header row of one value; its columns would all be told missing.
+        if (row.valueCount == 1 &&
+            (row.values.first().contains(';') || row.values.first().contains('\t'))) {
+            problem(row.line, QString(), QString(),
+                    QStringLiteral("The header row has no commas between its columns: save the "
+                                   "file as CSV with a comma between values."));
+            headerRefused_ = true;
             return;
         }
         for (int i = 0; i < row.values.size(); ++i) {
@@ -173,8 +184,10 @@ public:
 
     // A data row of a spreadsheet file.
     void csvRow(const CsvReader::Row& row) {
-        if (blankRow(row))
-            return; // an empty line, or a spreadsheet's empty row, is no record
+        // An empty line, or a spreadsheet's empty row, is no record; the rows under a header row
+        // whose values are not separated by commas cannot be read.
+        if (headerRefused_ || blankRow(row))
+            return;
         std::array<QString, 28> values;
         bool fine = true;
         if (row.valueCount != headerValues_) {
@@ -595,6 +608,7 @@ private:
     QList<int> columnOf_; // per value of a row: its column, -1 for none
     qint64 headerValues_ = 0;
     bool headerSeen_ = false;
+    bool headerRefused_ = false; // its values are not separated as a CSV file's
     int rows_ = 0;
     // The first line of each duplicate key, by the key's hash, so that memory stays small: a
     // collision of two 64-bit hashes among a file's records is far less likely than a typo.

@@ -320,6 +320,10 @@ private slots:
             << QByteArray(csvWith({})).replace("\r\n", "\r")
             << QStringList{"1|||The header row holds a CR that ends no line: save the file with "
                            "CR LF or LF line ends."};
+        QTest::newRow("semicolons between values")
+            << QByteArray(csvWith({})).replace(',', ';')
+            << QStringList{"1|||The header row has no commas between its columns: save the file "
+                           "as CSV with a comma between values."};
         QTest::newRow("empty") << QByteArray() << QStringList{"0|||The file is empty."};
         QTest::newRow("byte-order mark only")
             << QByteArray("\xEF\xBB\xBF") << QStringList{"0|||The file is empty."};
