@@ -7,9 +7,19 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 } // namespace
 
 bool CsvReader::endValue() {
-    row_.values.append(value_);
+    if (row_.values.size() < MaxValues)
+        row_.values.append(value_);
+    ++row_.valueCount;
     value_.clear();
     return true;
+}
+
+// The value being read holds a stray quote; told once a value. Values are read in order, so
+// the value can only be the last one told.
+void CsvReader::strayQuote() {
+    const qint64 index = row_.valueCount;
+    if (index < MaxValues && (row_.strayQuotes.isEmpty() || row_.strayQuotes.last() != index))
+        row_.strayQuotes.append(int(index));
 }
 
 bool CsvReader::endRow() {
@@ -30,7 +40,7 @@ bool CsvReader::feed(const char* data, qsizetype size) {
         const char ch = data[i];
         // The byte-order mark is only ever the first three bytes of the file.
         if (bomBytes_ < 3 && line_ == 1 && !rowStarted_ && value_.size() == bomBytes_ &&
-            row_.values.isEmpty()) {
+            row_.valueCount == 0) {
             if (ch == kBom[bomBytes_]) {
                 value_.append(ch);
                 if (++bomBytes_ == 3)
@@ -58,8 +68,8 @@ bool CsvReader::feed(const char* data, qsizetype size) {
                     return false;
                 continue;
             }
-            if (crAfterQuote_ && !row_.strayQuotes.contains(int(row_.values.size())))
-                row_.strayQuotes.append(int(row_.values.size()));
+            if (crAfterQuote_)
+                strayQuote();
             value_.append('\r');
         }
         switch (state_) {
@@ -91,8 +101,8 @@ bool CsvReader::feed(const char* data, qsizetype size) {
                 crAfterQuote_ = false;
                 state_ = State::AfterCr;
             } else {
-                if (ch == '"' && !row_.strayQuotes.contains(int(row_.values.size())))
-                    row_.strayQuotes.append(int(row_.values.size()));
+                if (ch == '"')
+                    strayQuote();
                 value_.append(ch);
             }
             break;
@@ -127,8 +137,7 @@ bool CsvReader::feed(const char* data, qsizetype size) {
                 state_ = State::AfterCr;
             } else {
                 // Text after the closing quote: kept, with the quote, and reported.
-                if (!row_.strayQuotes.contains(int(row_.values.size())))
-                    row_.strayQuotes.append(int(row_.values.size()));
+                strayQuote();
                 value_.append(ch);
                 state_ = State::Unquoted;
             }
@@ -152,7 +161,7 @@ bool CsvReader::finish() {
         stopped_ = true;
         return false;
     }
-    if (rowStarted_ || !value_.isEmpty() || !row_.values.isEmpty())
+    if (rowStarted_ || !value_.isEmpty() || row_.valueCount > 0)
         return endRow();
     // The last line end ended the last row; the line after it holds nothing.
     if (line_ > 1)

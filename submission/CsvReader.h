@@ -13,11 +13,17 @@ class CsvReader {
 public:
     struct Row {
         qint64 line = 0; // the line of the file the row begins on, from 1
+        // The first MaxValues values of the row.
         QList<QByteArray> values;
-        // Values (from 0) where a quote stands where RFC 4180 allows none: inside a value that
-        // is not quoted, or after a closing quote. The quote is kept as a character.
+        // Every value of the row, also those beyond MaxValues (a line of commas), so that the
+        // memory of a row never grows with its number of values.
+        qint64 valueCount = 0;
+        // Values (from 0, below MaxValues) where a quote stands where RFC 4180 allows none:
+        // inside a value that is not quoted, or after a closing quote. The quote is kept as a
+        // character.
         QList<int> strayQuotes;
     };
+    static constexpr int MaxValues = 1024;
     // Takes each row as it is complete; returns false to stop reading.
     using RowHandler = std::function<bool(Row&)>;
 
@@ -40,6 +46,7 @@ private:
     enum class State { ValueStart, Unquoted, Quoted, QuoteInQuoted, AfterCr };
     bool endValue();
     bool endRow();
+    void strayQuote();
 
     RowHandler handler_;
     State state_ = State::ValueStart;

@@ -72,6 +72,14 @@ bool isDecimal(const QString& text) {
     return !text.isEmpty() && text != QLatin1String(".") && allDigits(whole) && allDigits(fraction);
 }
 
+// An empty line, or a spreadsheet's empty row: only commas and blanks. A row of more values than
+// the reader keeps is never taken for one.
+bool blankRow(const CsvReader::Row& row) {
+    return row.valueCount == row.values.size() &&
+           std::all_of(row.values.begin(), row.values.end(),
+                       [](const QByteArray& value) { return value.trimmed().isEmpty(); });
+}
+
 QString plural(qint64 count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
@@ -105,14 +113,42 @@ public:
 
     void problem(qint64 line, const QString& column, const QString& value, const QString& message) {
         ++report_.problemCount;
-        if (report_.problems.size() < RecordsImport::MaxListed)
-            report_.problems.append({line, column, value, message});
+        if (report_.problems.size() >= RecordsImport::MaxListed)
+            return;
+        const auto shown = [](const QString& text) {
+            return text.size() > RecordsImport::MaxShownValue
+                       ? text.left(RecordsImport::MaxShownValue) + QChar(0x2026)
+                       : text;
+        };
+        report_.problems.append({line, shown(column), shown(value), message});
     }
 
     // The header row of a spreadsheet file: which column each value is.
     void header(const CsvReader::Row& row) {
         headerSeen_ = true;
+        headerValues_ = row.valueCount;
         columnOf_.clear();
+        // Lines ended by a CR alone (an old Macintosh format) make the whole file one header
+        // row: its values hold the CRs, and its columns named one by one would hide the cause.
+        // A CR at a value's end (lines ended CR CR LF) is trimmed away as a blank.
+        if (std::any_of(row.values.begin(), row.values.end(),
+                        [](const QByteArray& value) { return value.trimmed().contains('\r'); })) {
+            problem(row.line, QString(), QString(),
+                    QStringLiteral("The header row holds a CR that ends no line: save the file "
+                                   "with CR LF or LF line ends."));
+            headerRefused_ = true;
+            return;
+        }
+        // A spreadsheet saved with semicolons or tabs between values (a European or a text
+        // export) has a header row of one value; its columns would all be told missing.
+        if (row.valueCount == 1 &&
+            (row.values.first().contains(';') || row.values.first().contains('\t'))) {
+            problem(row.line, QString(), QString(),
+                    QStringLiteral("The header row has no commas between its columns: save the "
+                                   "file as CSV with a comma between values."));
+            headerRefused_ = true;
+            return;
+        }
         for (int i = 0; i < row.values.size(); ++i) {
             QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             const QString name = QString(decoder(row.values.at(i))).trimmed();
@@ -148,16 +184,17 @@ public:
 
     // A data row of a spreadsheet file.
     void csvRow(const CsvReader::Row& row) {
-        if (std::all_of(row.values.begin(), row.values.end(),
-                        [](const QByteArray& value) { return value.trimmed().isEmpty(); }))
-            return; // an empty line, or a spreadsheet's empty row, is no record
+        // An empty line, or a spreadsheet's empty row, is no record; the rows under a header row
+        // whose values are not separated by commas cannot be read.
+        if (headerRefused_ || blankRow(row))
+            return;
         std::array<QString, 28> values;
         bool fine = true;
-        if (row.values.size() != columnOf_.size()) {
+        if (row.valueCount != headerValues_) {
             problem(row.line, QString(), QString(),
                     QStringLiteral("The row has %1 values; the header row has %2")
-                        .arg(row.values.size())
-                        .arg(columnOf_.size()));
+                        .arg(row.valueCount)
+                        .arg(headerValues_));
             fine = false;
         }
         const qsizetype count = std::min(row.values.size(), columnOf_.size());
@@ -569,7 +606,9 @@ private:
     bool holding_ = true;
     std::array<bool, 28> present_{};
     QList<int> columnOf_; // per value of a row: its column, -1 for none
+    qint64 headerValues_ = 0;
     bool headerSeen_ = false;
+    bool headerRefused_ = false; // its values are not separated as a CSV file's
     int rows_ = 0;
     // The first line of each duplicate key, by the key's hash, so that memory stays small: a
     // collision of two 64-bit hashes among a file's records is far less likely than a typo.
@@ -595,7 +634,9 @@ template <typename Read> ImportReport readCsv(Checker& checker, Read read) {
     bool tooMany = false;
     CsvReader reader([&](CsvReader::Row& row) {
         if (!checker.headerSeen()) {
-            checker.header(row);
+            // Empty lines above the header row are passed over as those below it are.
+            if (!blankRow(row))
+                checker.header(row);
             return true;
         }
         checker.csvRow(row);

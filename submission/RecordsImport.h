@@ -80,6 +80,9 @@ inline constexpr qint64 MaxBytes = qint64(64) << 20;
 inline constexpr qint64 MaxHeldBytes = qint64(4) << 20;
 // Problems and notes listed beyond these are counted only.
 inline constexpr int MaxListed = 1000;
+// A problem's value (or column) longer than this is listed as its first characters and "…": a value
+// of millions of characters would hold the window for minutes each time the list is drawn.
+inline constexpr int MaxShownValue = 100;
 
 // Receives each record of a clean file, in order.
 using RecordSink = std::function<FileStatus(const ResultRecord&)>;

@@ -62,6 +62,7 @@ bool sameRows(const Reading& a, const Reading& b) {
         return false;
     for (qsizetype i = 0; i < a.rows.size(); ++i) {
         if (a.rows.at(i).line != b.rows.at(i).line || a.rows.at(i).values != b.rows.at(i).values ||
+            a.rows.at(i).valueCount != b.rows.at(i).valueCount ||
             a.rows.at(i).strayQuotes != b.rows.at(i).strayQuotes)
             return false;
     }
@@ -137,17 +138,24 @@ QList<ResultRecord> checked(const QByteArray& bytes, bool csv, ImportReport& rep
 
 // Each text value of a clean spreadsheet file's rows is its record's field, whole.
 void textValuesWhole(const Reading& reading, const QList<ResultRecord>& records) {
-    if (reading.rows.isEmpty())
+    const auto blank = [](const CsvReader::Row& row) {
+        return std::all_of(row.values.begin(), row.values.end(),
+                           [](const QByteArray& value) { return value.trimmed().isEmpty(); });
+    };
+    // The header row is the first that is not empty.
+    qsizetype header = 0;
+    while (header < reading.rows.size() && blank(reading.rows.at(header)))
+        ++header;
+    if (header == reading.rows.size())
         return;
     const QList<RecordColumns::Column>& columns = RecordColumns::all();
     QList<int> columnOf;
-    for (const QByteArray& name : reading.rows.first().values)
+    for (const QByteArray& name : reading.rows.at(header).values)
         columnOf << RecordColumns::indexOf(QString::fromUtf8(name).trimmed());
     qsizetype next = 0;
-    for (qsizetype r = 1; r < reading.rows.size(); ++r) {
+    for (qsizetype r = header + 1; r < reading.rows.size(); ++r) {
         const CsvReader::Row& row = reading.rows.at(r);
-        if (std::all_of(row.values.begin(), row.values.end(),
-                        [](const QByteArray& value) { return value.trimmed().isEmpty(); }))
+        if (blank(row))
             continue;
         FUZZ_CHECK(next < records.size(), describe(row));
         const ResultRecord& record = records.at(next++);

@@ -3,6 +3,7 @@
 // and column; a clean file is appended whole.
 #include "storage/RecordStore.h"
 #include "storage/SafeFile.h"
+#include "submission/CsvReader.h"
 #include "submission/DuplicateIndex.h"
 #include "submission/RecordColumns.h"
 #include "submission/RecordsCsv.h"
@@ -11,6 +12,7 @@
 #include "support/TestRecords.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -189,6 +191,8 @@ private slots:
             << Fields{{F::LastName, "=Smith"}};
         QTest::newRow("values padded with blanks")
             << csvWith({{"Last Name", "  Smith "}}) << Fields{};
+        QTest::newRow("CR CR LF line ends")
+            << QByteArray(csvWith({})).replace("\r\n", "\r\r\n") << Fields{};
         QTest::newRow("LF line ends, no byte-order mark")
             << QByteArray(csvWith({}).mid(3)).replace("\r\n", "\n") << Fields{};
         QTest::newRow("columns in another order, empty lines passed over") << [] {
@@ -196,7 +200,8 @@ private slots:
             QStringList values = RecordsCsv::values(TestRecords::completeRecord());
             std::reverse(header.begin(), header.end());
             std::reverse(values.begin(), values.end());
-            return (header.join(',') + "\n\n" + values.join(',') + "\n,,,\n").toUtf8();
+            return ("\r\n, ,\n" + header.join(',') + "\n\n" + values.join(',') + "\n,,,\n")
+                .toUtf8();
         }() << Fields{};
         Q_UNUSED(header);
     }
@@ -240,6 +245,10 @@ private slots:
             << csvWith({{"Last Name", "Abcdefghijklmnopqrstu"}})
             << QStringList{"2|Last Name|Abcdefghijklmnopqrstu|is 21 characters long; the field "
                            "holds 20"};
+        QTest::newRow("a value of a million characters, listed by its start")
+            << csvWith({{"Last Name", QString(1000000, 'x')}})
+            << QStringList{"2|Last Name|" + QString(100, 'x') +
+                           "\u2026|is 1000000 characters long; the field holds 20"};
         QTest::newRow("a letter the record cannot hold")
             << csvWith({{"First Name", "Ωmega"}})
             << QStringList{"2|First Name|Ωmega|holds a character that a record cannot hold"};
@@ -307,6 +316,14 @@ private slots:
                            "1|Last Name||The column is missing from the header row",
                            "1|Sex Code||The column is missing from the header row",
                            "1|Sex||The column is missing from the header row"};
+        QTest::newRow("lines ended by a CR alone")
+            << QByteArray(csvWith({})).replace("\r\n", "\r")
+            << QStringList{"1|||The header row holds a CR that ends no line: save the file with "
+                           "CR LF or LF line ends."};
+        QTest::newRow("semicolons between values")
+            << QByteArray(csvWith({})).replace(',', ';')
+            << QStringList{"1|||The header row has no commas between its columns: save the file "
+                           "as CSV with a comma between values."};
         QTest::newRow("empty") << QByteArray() << QStringList{"0|||The file is empty."};
         QTest::newRow("byte-order mark only")
             << QByteArray("\xEF\xBB\xBF") << QStringList{"0|||The file is empty."};
@@ -393,6 +410,38 @@ private slots:
         QCOMPARE(report.gaps.size(), 1);
         QCOMPARE(report.gaps.first().line, 2);
         QCOMPARE(report.gaps.first().text, QString("Missing Street Number. Missing Pb Result."));
+    }
+
+    // A line of a million values (commas, or a stray quote in each) is read in time linear in
+    // its length and with memory for a row's first values only; its problems name them all.
+    void rowOfVeryManyValues() {
+        QByteArray quotes = RecordsCsv::document({});
+        for (int i = 0; i < 300000; ++i)
+            quotes += "a\",";
+        QElapsedTimer timer;
+        timer.start();
+        const ImportReport report = RecordsImport::checkCsv(quotes, context());
+        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(report.problems.first().message,
+                 QString("The row has 300001 values; the header row has 28"));
+        QCOMPARE(report.problems.at(1).message, QString("holds a quote outside a quoted value"));
+
+        const QByteArray commas = QByteArray(2000000, ',');
+        qsizetype kept = 0;
+        qint64 count = 0;
+        CsvReader reader([&](CsvReader::Row& row) {
+            kept = row.values.size();
+            count = row.valueCount;
+            return true;
+        });
+        QVERIFY(reader.feed(commas.constData(), commas.size()));
+        QVERIFY(reader.finish());
+        QCOMPARE(count, 2000001);
+        QVERIFY(kept <= CsvReader::MaxValues);
+        QCOMPARE(RecordsImport::checkCsv(RecordsCsv::document({}) + commas + "x", context())
+                     .problems.first()
+                     .message,
+                 QString("The row has 2000001 values; the header row has 28"));
     }
 
     // Files that are no spreadsheet file of records: one message each, nothing written.
